@@ -1,0 +1,19 @@
+#include "model/listing.h"
+
+namespace vk47 {
+
+std::string ListingLine(int slot, int code) {
+  const StepView view = DescribeStep(code);
+  const bool named = code != kEmptyCode && view.command_number.has_value();
+  return std::to_string(slot) + '\t' + view.code_text + '\t' +
+         (named ? *view.command_number : std::string("-")) + '\t' +
+         (named ? view.value_text : std::string());
+}
+
+std::string ProgramListing(const ProgramCodes& codes) {
+  std::string text;
+  for (int k = 0; k < kSlotCount; ++k) text += ListingLine(k, codes[k]) + '\n';
+  return text;
+}
+
+}  // namespace vk47

@@ -1,0 +1,15 @@
+#pragma once
+// The decoded listing of a program that vk47ctl and the virtual robot print:
+// one line per slot, tab-separated: slot, code, command number ("-" for an
+// empty slot or a code of no command) and value text.
+
+#include <string>
+
+#include "model/step_program.h"
+
+namespace vk47 {
+
+std::string ListingLine(int slot, int code);
+std::string ProgramListing(const ProgramCodes& codes);
+
+}  // namespace vk47

@@ -1,0 +1,81 @@
+#pragma once
+// The program file (.pt3): sixteen lines of decimal step codes, each ended by
+// CR LF, "-1" for an empty slot. Reading is all-or-nothing: every one of the
+// first sixteen lines is checked before a caller may change any slot.
+// Pure functions and whole-file I/O; any thread.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/step_program.h"
+
+namespace vk47 {
+
+// Longest line text kept when reading; a longer line can be no step code and
+// is reported with its first bytes, so a huge file cannot exhaust memory.
+inline constexpr std::size_t kMaxLineBytes = 4096;
+
+// The file's bytes for a program: each code in decimal followed by CR LF.
+std::string ProgramFileText(const ProgramCodes& codes);
+
+// Cuts text into lines: a line ends at CR LF, CR or LF; a break at the very end
+// makes no extra empty line; a NUL ends the text. At most `max_lines` lines are
+// returned; each is cut to kMaxLineBytes (`truncated` marks those).
+struct ProgramLine {
+  std::string text;
+  bool truncated = false;
+};
+std::vector<ProgramLine> SplitProgramLines(std::string_view content,
+                                           std::size_t max_lines = kSlotCount);
+
+// Incremental form of SplitProgramLines for reading a file chunk by chunk.
+class ProgramLineSplitter {
+ public:
+  explicit ProgramLineSplitter(std::size_t max_lines) : max_lines_(max_lines) {}
+  // Feeds more bytes; returns false once no further input can matter.
+  bool Feed(std::string_view chunk);
+  // Ends the input and returns the lines.
+  std::vector<ProgramLine> Finish();
+
+ private:
+  void EndLine();
+  std::size_t max_lines_;
+  std::vector<ProgramLine> lines_;
+  ProgramLine current_;
+  bool line_open_ = false;
+  bool after_cr_ = false;
+  bool done_ = false;
+};
+
+// The outcome of reading a program: the codes, or the message to show.
+struct ProgramParse {
+  std::optional<ProgramCodes> codes;
+  std::string error;  // set when codes is empty
+  bool ok() const { return codes.has_value(); }
+};
+
+// Checks and converts the first sixteen lines. Messages:
+//  fewer lines:   "リストのインデックスが範囲を超えています (15)" (first missing index)
+//  non-integer:   "'abc' は整数ではありません"
+//  no step code:  "16 行目の値 300 はロボットの命令ではありません"
+// A line whose value is -1 ("-1", "-01") is an empty slot.
+ProgramParse ParseProgramLines(const std::vector<ProgramLine>& lines);
+ProgramParse ParseProgramText(std::string_view content);
+
+// Reads and checks a program file. A file that cannot be opened gives
+// "ファイル %s は開けません" with the path.
+ProgramParse ReadProgramFile(const std::string& path);
+
+// Writes a program file atomically: a temporary file in the same folder is
+// written, flushed and renamed over the target, so a failed save never
+// destroys an existing file. Returns "" on success, otherwise
+// "ファイル %s を作成できません" with the path.
+std::string WriteProgramFile(const std::string& path, const ProgramCodes& codes);
+
+// Writes `content` to `path` through a temporary file and a rename. Returns
+// false (and leaves any existing file untouched) when any step fails.
+bool WriteFileAtomically(const std::string& path, std::string_view content);
+
+}  // namespace vk47

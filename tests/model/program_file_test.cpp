@@ -1,0 +1,187 @@
+#include "model/program_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "model/demo_program.h"
+#include "model/listing.h"
+
+namespace vk47 {
+namespace {
+
+namespace fs = std::filesystem;
+
+const ProgramCodes kDemo = {36, 4, 84, 4, 36, 4, 84, 4, 20, 4, 68, 4, 52, 4, 100, 4};
+
+std::string Lines(std::initializer_list<const char*> lines, const char* eol = "\r\n") {
+  std::string text;
+  for (const char* line : lines) text += std::string(line) + eol;
+  return text;
+}
+
+std::string Repeat(const std::string& line, int n) {
+  std::string text;
+  for (int i = 0; i < n; ++i) text += line;
+  return text;
+}
+
+TEST(ProgramFile, WritesSixteenCrLfLines) {
+  const std::string empty = ProgramFileText(EmptyProgram());
+  EXPECT_EQ(empty.size(), 64u);
+  EXPECT_EQ(empty, Repeat("-1\r\n", 16));
+  EXPECT_EQ(ProgramFileText(kDemo),
+            Lines({"36", "4", "84", "4", "36", "4", "84", "4", "20", "4", "68", "4", "52", "4",
+                   "100", "4"}));
+}
+
+TEST(ProgramFile, LineBreaksOfEveryKindReadTheSame) {
+  const std::string crlf = ProgramFileText(kDemo);
+  const std::string lf = Lines({"36", "4", "84", "4", "36", "4", "84", "4", "20", "4", "68",
+                                "4", "52", "4", "100", "4"}, "\n");
+  std::string cr = lf;
+  std::replace(cr.begin(), cr.end(), '\n', '\r');
+  std::string mixed = "36\r4\n84\r\n4\n\r" + Repeat("4\r\n", 1);  // "\n\r" is two breaks
+  for (const std::string& text : {crlf, lf, cr, crlf + "17\r\n-1\r\nabc\r\n",
+                                  crlf.substr(0, crlf.size() - 2) /* no final break */}) {
+    const ProgramParse parsed = ParseProgramText(text);
+    ASSERT_TRUE(parsed.ok()) << parsed.error;
+    EXPECT_EQ(*parsed.codes, kDemo);
+  }
+  const auto lines = SplitProgramLines(mixed, 100);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[4].text, "");
+}
+
+TEST(ProgramFile, NulEndsTheText) {
+  std::string text = Repeat("5\r\n", 15) + "6";
+  text += '\0';
+  text += "\r\n7\r\n";
+  const ProgramParse parsed = ParseProgramText(text);
+  ASSERT_TRUE(parsed.ok()) << parsed.error;
+  EXPECT_EQ((*parsed.codes)[15], 6);
+
+  std::string cut = Repeat("5\r\n", 10);
+  cut += '\0';
+  cut += Repeat("5\r\n", 10);
+  EXPECT_EQ(ParseProgramText(cut).error, "リストのインデックスが範囲を超えています (10)");
+}
+
+TEST(ProgramFile, RefusesBadFilesWithTheirMessages) {
+  struct Row { std::string text; std::string error; };
+  const Row rows[] = {
+      {"", "リストのインデックスが範囲を超えています (0)"},
+      {Repeat("-1\r\n", 15), "リストのインデックスが範囲を超えています (15)"},
+      {"1\r\nabc\r\n" + Repeat("1\r\n", 14), "'abc' は整数ではありません"},
+      {"1\r\n\r\n" + Repeat("1\r\n", 14), "'' は整数ではありません"},
+      {"1.5\r\n" + Repeat("1\r\n", 3), "'1.5' は整数ではありません"},
+      {Repeat("1\r\n", 15) + "300\r\n", "16 行目の値 300 はロボットの命令ではありません"},
+      {"112\r\n" + Repeat("1\r\n", 15), "1 行目の値 112 はロボットの命令ではありません"},
+      {"-2\r\n" + Repeat("1\r\n", 15), "1 行目の値 -2 はロボットの命令ではありません"},
+      // the first fault in slot order decides, as the slots would be reached
+      {"abc\r\n300\r\n", "'abc' は整数ではありません"},
+  };
+  for (const Row& r : rows) {
+    const ProgramParse parsed = ParseProgramText(r.text);
+    EXPECT_FALSE(parsed.ok());
+    EXPECT_EQ(parsed.error, r.error);
+  }
+}
+
+TEST(ProgramFile, MinusZeroOneIsAnEmptySlotAndLongLinesAreCut) {
+  const ProgramParse parsed = ParseProgramText("-01\r\n0\r\n208\r\n" + Repeat("-1\r\n", 13));
+  ASSERT_TRUE(parsed.ok());
+  EXPECT_EQ((*parsed.codes)[0], -1);
+  EXPECT_EQ((*parsed.codes)[1], 0);
+  EXPECT_EQ((*parsed.codes)[2], 208);
+
+  const std::string huge(kMaxLineBytes * 3, '7');
+  const ProgramParse refused = ParseProgramText(huge + "\r\n");
+  ASSERT_FALSE(refused.ok());
+  EXPECT_LT(refused.error.size(), kMaxLineBytes + 64);
+  EXPECT_NE(refused.error.find("は整数ではありません"), std::string::npos);
+}
+
+class ProgramFileOnDisk : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("vk47-model-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(dir_);
+  }
+  static std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  fs::path dir_;
+};
+
+TEST_F(ProgramFileOnDisk, SaveThenLoadGivesTheSameProgram) {
+  const std::string path = (dir_ / "demo.pt3").string();
+  ASSERT_EQ(WriteProgramFile(path, kDemo), "");
+  EXPECT_EQ(Slurp(path), ProgramFileText(kDemo));
+  const ProgramParse back = ReadProgramFile(path);
+  ASSERT_TRUE(back.ok()) << back.error;
+  EXPECT_EQ(*back.codes, kDemo);
+  // Overwriting leaves no temporary file beside it.
+  ASSERT_EQ(WriteProgramFile(path, EmptyProgram()), "");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(ProgramFileOnDisk, FailuresNameThePathAndKeepTheOldFile) {
+  const std::string missing = (dir_ / "none.pt3").string();
+  EXPECT_EQ(ReadProgramFile(missing).error, "ファイル " + missing + " は開けません");
+
+  const std::string path = (dir_ / "keep.pt3").string();
+  ASSERT_EQ(WriteProgramFile(path, kDemo), "");
+  fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+  const std::string nowhere = (dir_ / "no-such-folder" / "x.pt3").string();
+  EXPECT_EQ(WriteProgramFile(nowhere, kDemo), "ファイル " + nowhere + " を作成できません");
+  if (WriteFileAtomically((dir_ / "probe").string(), "x")) {
+    GTEST_SKIP() << "running with permission to write anywhere (root)";
+  }
+  EXPECT_EQ(WriteProgramFile(path, EmptyProgram()), "ファイル " + path + " を作成できません");
+  EXPECT_EQ(Slurp(path), ProgramFileText(kDemo));
+}
+
+TEST_F(ProgramFileOnDisk, HugeFileWithValidStartLoadsWithoutReadingItAll) {
+  const fs::path path = dir_ / "big.pt3";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << ProgramFileText(kDemo);
+    const std::string junk(1 << 20, 'z');
+    for (int i = 0; i < 8; ++i) out << junk;
+  }
+  const ProgramParse parsed = ReadProgramFile(path.string());
+  ASSERT_TRUE(parsed.ok()) << parsed.error;
+  EXPECT_EQ(*parsed.codes, kDemo);
+}
+
+TEST(DemoProgram, MatchesTheTableAndItsListing) {
+  ASSERT_EQ(DemoSteps.size(), 16u);
+  const ProgramParse demo = DemoProgram();
+  ASSERT_TRUE(demo.ok());
+  EXPECT_EQ(*demo.codes, kDemo);
+  const char* numbers[] = {"2", "4", "6", "4", "2", "4", "6", "4",
+                           "1", "4", "5", "4", "3", "4", "7", "4"};
+  std::string expected;
+  for (int k = 0; k < 16; ++k) {
+    expected += std::to_string(k) + "\t" + std::to_string(kDemo[k]) + "\t" + numbers[k] + "\t1秒\n";
+  }
+  EXPECT_EQ(ProgramListing(*demo.codes), expected);
+  EXPECT_EQ(ListingLine(3, -1), "3\t-1\t-\t");
+  EXPECT_EQ(ListingLine(4, 300), "4\t300\t-\t");
+}
+
+}  // namespace
+}  // namespace vk47
