@@ -11,5 +11,7 @@ using Args = std::vector<std::string>;
 
 int Show(const Args& args);
 int Demo(const Args& args);
+int Send(const Args& args);
+int Run(const Args& args);
 
 }  // namespace vk47::ctl

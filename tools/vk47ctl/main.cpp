@@ -17,6 +17,8 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"show", vk47::ctl::Show, "show FILE.pt3        print the program, one slot per line"},
     {"demo", vk47::ctl::Demo, "demo [FILE.pt3]      print the demo program, or save it to FILE"},
+    {"send", vk47::ctl::Send, "send FILE.pt3 [--port P]  send the program to the robot"},
+    {"run", vk47::ctl::Run, "run [--port P]       start the program held by the robot"},
 };
 
 int Usage(std::ostream& out, int status) {

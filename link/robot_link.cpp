@@ -1,0 +1,120 @@
+#include "link/robot_link.h"
+
+#include "link/protocol.h"
+
+namespace vk47 {
+namespace {
+
+// Runs `end` when the transfer leaves, by any path.
+class EndGuard {
+ public:
+  explicit EndGuard(const std::function<void()>& end) : end_(end) {}
+  ~EndGuard() {
+    if (end_) end_();
+  }
+  EndGuard(const EndGuard&) = delete;
+  EndGuard& operator=(const EndGuard&) = delete;
+
+ private:
+  const std::function<void()>& end_;
+};
+
+std::string StoppedMessage(const Trs232c& port, int steps_sent) {
+  return "転送を中断しました。16 ステップのうち " + std::to_string(steps_sent) +
+         " ステップを送信しました。\r\n" + PortFailureText(port);
+}
+
+}  // namespace
+
+void rs232cOpen(Trs232c& port) {
+  port.setdtr(true);
+  port.setrts(true);
+}
+
+void rs232cClose(Trs232c& port) {
+  port.setdtr(false);
+  port.setrts(false);
+}
+
+void BindControlLines(Trs232c& port) {
+  port.OnOpen = [&port](void*) { rs232cOpen(port); };
+  port.OnClose = [&port](void*) { rs232cClose(port); };
+}
+
+std::string PortFailureText(const Trs232c& port) {
+  const CommError& e = port.lasterror();
+  const std::string device = e.device.empty() ? port.portname : e.device;
+  switch (e.kind) {
+    case CommErrorKind::kNone:
+      return "";
+    case CommErrorKind::kNotFound:
+      return "装置 " + device + " が見つかりません。ケーブルとインターフェースボックスの接続、"
+             "設定のポート番号を確かめて下さい。";
+    case CommErrorKind::kInUse:
+      return "装置 " + device + " は他のプログラムが使用中です。そのプログラムを終了して下さい。";
+    case CommErrorKind::kPermissionDenied:
+      return "装置 " + device + " を使う権限がありません。Linux ではユーザーを dialout グループに"
+             "加えて (sudo usermod -aG dialout ユーザー名) ログインし直して下さい。";
+    case CommErrorKind::kUnsupportedSetting:
+      return "装置 " + device + " は通信設定 (9600bps 8N1) を受け付けません。";
+    case CommErrorKind::kTimedOut:
+      return "装置 " + device + " への書き込みが時間内に終わりませんでした。"
+             "インターフェースボックスの電源と接続を確かめて下さい。";
+    case CommErrorKind::kNotOpen:
+      return "ポート " + port.portname + " が開いていません。";
+    default:
+      return "装置 " + device + " でエラーが発生しました (" + e.os_message + ")。";
+  }
+}
+
+std::optional<std::string> EnsurePortOpen(Trs232c& port) {
+  if (port.opened()) return std::nullopt;
+  if (port.open()) return std::nullopt;
+  return "ポート " + port.portname + " を開けません。\r\n" + PortFailureText(port);
+}
+
+LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
+                            const TransferObserver& observer) {
+  LinkOutcome outcome;
+  if (auto failure = EnsurePortOpen(port)) {
+    outcome.message = *failure;
+    return outcome;
+  }
+  if (observer.begin) observer.begin();
+  EndGuard guard(observer.end);
+
+  if (!port.writebyte(kTransferCommand)) {
+    outcome.message = StoppedMessage(port, 0);
+    return outcome;
+  }
+  observer.wait(kStepGapMs);
+  for (int k = 0; k < kSlotCount; ++k) {
+    const int value = codes[k] == kEmptyCode ? 0 : codes[k];
+    if (observer.log) observer.log(value);
+    if (!port.writebyte(StepByte(value))) {
+      outcome.message = StoppedMessage(port, k);
+      return outcome;
+    }
+    outcome.steps_sent = k + 1;
+    observer.wait(kStepGapMs);
+    if (observer.progress) observer.progress(StepProgressPosition(k), k + 1);
+  }
+  outcome.ok = true;
+  return outcome;
+}
+
+LinkOutcome ExecuteProgram(Trs232c& port) {
+  LinkOutcome outcome;
+  if (auto failure = EnsurePortOpen(port)) {
+    outcome.message = *failure;
+    return outcome;
+  }
+  if (!port.writebyte(kExecuteCommand)) {
+    outcome.message = "実行命令を送れませんでした。\r\n" + PortFailureText(port);
+    return outcome;
+  }
+  outcome.ok = true;
+  return outcome;
+}
+
+}  // namespace vk47

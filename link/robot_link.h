@@ -1,0 +1,56 @@
+#pragma once
+// Sending a program to the robot and starting it, over a Trs232c, with no
+// window: the waits, the log and the progress display are injected (the
+// window passes WaitWithMessages, Memo1 and its progress window; vk47ctl a
+// sleeping wait and a terminal bar).
+//
+// A transfer writes 0x74, then the sixteen step codes, each byte by itself and
+// each followed by a 100 ms wait that starts once its write has completed.
+// Nothing is reported as sent that was not: a port that cannot be opened, or
+// a write that fails or times out, ends the command with a message saying why
+// and how far it came. UI thread only (or the one thread of a tool).
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "model/step_program.h"
+#include "serial/rs232c.h"
+
+namespace vk47 {
+
+struct TransferObserver {
+  std::function<void()> begin;                             // show progress: title, bar 0
+  std::function<void(std::uint32_t ms)> wait;              // pause, keeping the UI alive
+  std::function<void(int value)> log;                      // one line per step, full value
+  std::function<void(int position, int counter)> progress; // after each step's wait
+  std::function<void()> end;                               // close progress, however it ends
+};
+
+struct LinkOutcome {
+  bool ok = false;
+  int steps_sent = 0;   // step codes written by a transfer (the 0x74 not counted)
+  std::string message;  // what to tell the user when !ok (Japanese)
+};
+
+// OnOpen / OnClose handlers: DTR then RTS on after the port has opened; DTR
+// then RTS off when it closes.
+void rs232cOpen(Trs232c& port);
+void rs232cClose(Trs232c& port);
+void BindControlLines(Trs232c& port);
+
+// Opens the port when it is not open (an adapter plugged in after start-up
+// then works). Returns the message to show when it still cannot be opened.
+std::optional<std::string> EnsurePortOpen(Trs232c& port);
+
+// Why the port's last operation failed, in words for a pupil or teacher.
+std::string PortFailureText(const Trs232c& port);
+
+LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
+                            const TransferObserver& observer);
+
+// Writes the execute byte 0x78: no progress, no wait, no log line.
+LinkOutcome ExecuteProgram(Trs232c& port);
+
+}  // namespace vk47
