@@ -71,34 +71,37 @@ TEST(PortSetting, WriteKeepsTheUsersOtherEntries) {
   EXPECT_EQ(ReadPortIndex(ini), 3);
 }
 
-// Each case makes the write fail for a different reason; the message names
-// the file and nothing that was there before is lost.
-TEST(PortSetting, FailedWriteThrowsWithThePathAndKeepsTheOldFile) {
-  TempFolder dir;
-  auto expect_failure = [](const std::string& ini, const char* why) {
-    try {
-      WritePortIndex(ini, 1);
-      ADD_FAILURE() << why << ": no error";
-    } catch (const SettingsError& e) {
-      EXPECT_EQ(std::string(e.what()), ini + " に書き込めません") << why;
-    }
-  };
+// Throws unless the write fails with the message that names the file.
+void ExpectWriteFailure(const std::string& ini, const char* why) {
+  try {
+    WritePortIndex(ini, 1);
+    ADD_FAILURE() << why << ": no error";
+  } catch (const SettingsError& e) {
+    EXPECT_EQ(std::string(e.what()), ini + " に書き込めません") << why;
+  }
+}
 
+// Failures that stop every user, root included; nothing there before is lost.
+TEST(PortSetting, FailedWriteThrowsWithThePath) {
+  TempFolder dir;
   const std::string folder_in_place = dir / "as-folder.ini";
   fs::create_directory(folder_in_place);
   WriteBytes(folder_in_place + "/inside", "kept");
-  expect_failure(folder_in_place, "folder in place of the file");
+  ExpectWriteFailure(folder_in_place, "folder in place of the file");
   EXPECT_EQ(ReadBytes(folder_in_place + "/inside"), "kept");
 
-  expect_failure(dir / "missing/set.ini", "missing parent folder");
+  ExpectWriteFailure(dir / "missing/set.ini", "missing parent folder");
   EXPECT_FALSE(fs::exists(dir / "missing"));
+}
 
+TEST(PortSetting, ReadOnlyFolderKeepsTheOldFile) {
   if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
+  TempFolder dir;
   const std::string locked = dir / "locked";
   fs::create_directory(locked);
   WriteBytes(locked + "/set.ini", "[comport]\r\nname=3\r\n");
   fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-  expect_failure(locked + "/set.ini", "read-only folder");
+  ExpectWriteFailure(locked + "/set.ini", "read-only folder");
   EXPECT_EQ(ReadBytes(locked + "/set.ini"), "[comport]\r\nname=3\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1)
       << "no temporary file left behind";
