@@ -11,5 +11,6 @@ using Args = std::vector<std::string>;
 
 int Show(const Args& args);
 int Demo(const Args& args);
+int Ports(const Args& args);
 
 }  // namespace vk47::ctl

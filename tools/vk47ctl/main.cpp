@@ -17,6 +17,7 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"show", vk47::ctl::Show, "show FILE.pt3        print the program, one slot per line"},
     {"demo", vk47::ctl::Demo, "demo [FILE.pt3]      print the demo program, or save it to FILE"},
+    {"ports", vk47::ctl::Ports, "ports                show the device of COM1..COM4 and the one set.ini selects"},
 };
 
 int Usage(std::ostream& out, int status) {
