@@ -13,5 +13,6 @@ int Show(const Args& args);
 int Demo(const Args& args);
 int Send(const Args& args);
 int Run(const Args& args);
+int Ports(const Args& args);
 
 }  // namespace vk47::ctl

@@ -19,6 +19,7 @@ constexpr Subcommand kSubcommands[] = {
     {"demo", vk47::ctl::Demo, "demo [FILE.pt3]      print the demo program, or save it to FILE"},
     {"send", vk47::ctl::Send, "send FILE.pt3 [--port P]  send the program to the robot"},
     {"run", vk47::ctl::Run, "run [--port P]       start the program held by the robot"},
+    {"ports", vk47::ctl::Ports, "ports                show the device of COM1..COM4 and the one set.ini selects"},
 };
 
 int Usage(std::ostream& out, int status) {

@@ -1,0 +1,170 @@
+"""Drives the real vk47 window under Xvfb with xdotool, with a virtual robot
+on a pseudo-terminal and a private HOME whose set.ini maps com1 to it.
+
+Every test gets a fresh Session: its own X display, HOME, robot and app.
+The tests read the program's state from what the app saves and from the
+bytes the robot receives, never from the app's internals."""
+
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+CLIENT_W, CLIENT_H = 732, 524
+TITLE = "VK-47ロボット制御３"
+
+
+def run(*args, check=True, **kw):
+    return subprocess.run(list(args), check=check, capture_output=True, text=True, **kw)
+
+
+def wait_for(predicate, timeout=10.0, step=0.05, what="condition"):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    raise AssertionError("timed out waiting for " + what)
+
+
+class Session:
+    def __init__(self, bin_dir, display):
+        self.bin_dir = bin_dir
+        self.display = display
+        self.home = tempfile.mkdtemp(prefix="vk47-e2e-")
+        self.documents = os.path.join(self.home, "Documents")
+        self.settings_dir = os.path.join(self.documents, "PT-36Temp")
+        os.makedirs(self.settings_dir)
+        self.ini = os.path.join(self.settings_dir, "set.ini")
+        self.robot_json = os.path.join(self.home, "robot.json")
+        self.env = dict(os.environ, HOME=self.home, DISPLAY=display,
+                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
+                        XDG_DOCUMENTS_DIR=self.documents, LANG="C.UTF-8")
+        self.env.pop("QT_QPA_PLATFORM", None)
+        self.xvfb = None
+        self.robot = None
+        self.app = None
+        self.window = None
+
+    # --- processes -------------------------------------------------------
+    def start(self, with_robot=True):
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", self.display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: run("xdpyinfo", "-display", self.display, check=False).returncode == 0,
+                 what="Xvfb")
+        if with_robot:
+            self.start_robot()
+        self.app = subprocess.Popen([os.path.join(self.bin_dir, "vk47")], env=self.env,
+                                    stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+        self.window = wait_for(self._find_main_window, timeout=20, what="main window")
+        return self
+
+    def start_robot(self):
+        self.robot = subprocess.Popen(
+            [os.path.join(self.bin_dir, "vk47-robot"), "--link-as", "com1", "--ini", self.ini,
+             "--json", self.robot_json],
+            env=self.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        self.robot_device = self.robot.stdout.readline().strip()
+        assert self.robot_device.startswith("/dev/"), self.robot_device
+
+    def stop(self):
+        for proc in (self.app, self.robot):
+            if proc and proc.poll() is None:
+                proc.terminate()
+                try:
+                    proc.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    proc.kill()
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    # --- windows ---------------------------------------------------------
+    def xdo(self, *args, check=True):
+        return run("xdotool", *args, env=self.env, check=check).stdout.strip()
+
+    def _find_main_window(self):
+        out = self.xdo("search", "--onlyvisible", "--name", TITLE, check=False)
+        return out.split()[0] if out else None
+
+    def find_window(self, name, timeout=10):
+        def found():
+            out = self.xdo("search", "--onlyvisible", "--name", name, check=False)
+            ids = [w for w in out.split() if w != self.window]
+            return ids[0] if ids else None
+        return wait_for(found, timeout=timeout, what="window " + name)
+
+    def window_gone(self, window_id, timeout=10):
+        def gone():
+            out = self.xdo("search", "--onlyvisible", "--name", ".*", check=False)
+            return window_id not in out.split()
+        wait_for(gone, timeout=timeout, what="window to close")
+
+    def geometry(self, window_id):
+        out = self.xdo("getwindowgeometry", "--shell", window_id)
+        values = dict(line.split("=", 1) for line in out.splitlines())
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def client_origin(self):
+        """Screen position of the main window's client area (below the menu bar)."""
+        x, y, w, h = self.geometry(self.window)
+        return x + (w - CLIENT_W), y + (h - CLIENT_H)
+
+    def screen_point(self, cx, cy):
+        ox, oy = self.client_origin()
+        return ox + cx, oy + cy
+
+    # --- input -----------------------------------------------------------
+    def focus_main(self):
+        self.xdo("windowactivate", "--sync", self.window, check=False)
+        self.xdo("windowfocus", "--sync", self.window, check=False)
+
+    def key(self, *keys, window=None):
+        self.xdo("key", "--clearmodifiers", *keys)
+
+    def type_text(self, text):
+        self.xdo("type", "--delay", "20", text)
+
+    def click_client(self, cx, cy):
+        x, y = self.screen_point(cx, cy)
+        self.xdo("mousemove", "--sync", str(x), str(y), "click", "1")
+
+    def drag_client(self, from_xy, to_xy, steps=8):
+        x0, y0 = self.screen_point(*from_xy)
+        x1, y1 = self.screen_point(*to_xy)
+        self.xdo("mousemove", "--sync", str(x0), str(y0), "mousedown", "1")
+        for i in range(1, steps + 1):
+            xi = x0 + (x1 - x0) * i // steps
+            yi = y0 + (y1 - y0) * i // steps
+            self.xdo("mousemove", "--sync", str(xi), str(yi))
+            time.sleep(0.03)
+        time.sleep(0.1)
+        self.xdo("mouseup", "1")
+        time.sleep(0.2)
+
+    def screenshot(self, path):
+        run("import", "-display", self.display, "-window", "root", path, env=self.env)
+
+    # --- observations ----------------------------------------------------
+    def robot_record(self):
+        if not os.path.exists(self.robot_json):
+            return None
+        with open(self.robot_json) as f:
+            return json.load(f)
+
+    def robot_frames(self, count, timeout=15):
+        def enough():
+            record = self.robot_record()
+            return record if record and len(record["frames"]) >= count else None
+        return wait_for(enough, timeout=timeout, what="%d robot frames" % count)["frames"]

@@ -1,0 +1,67 @@
+// vk47ctl ports: where COM1..COM4 lead on this machine and which one the
+// settings file selects, so a teacher can check the wiring without the window.
+
+#include <filesystem>
+#include <iomanip>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "settings/port_mapping.h"
+#include "settings/port_setting.h"
+#include "settings/settings_folder.h"
+#include "tools/vk47ctl/commands.h"
+
+namespace vk47::ctl {
+namespace {
+
+constexpr int kPortCount = 4;
+
+// "ttyACM0, ttyS0": the other candidates that were looked for in vain.
+std::string OthersTried(const std::vector<PortCandidate>& candidates, const PortCandidate& chosen) {
+  std::string text;
+  for (const PortCandidate& c : candidates) {
+    if (c.device == chosen.device) continue;
+    text += (text.empty() ? "" : ", ") + c.device;
+  }
+  return text;
+}
+
+}  // namespace
+
+int Ports(const Args& args) {
+  if (!args.empty()) {
+    std::cerr << "usage: vk47ctl ports\n";
+    return 2;
+  }
+  // The same path the window reads, computed without creating the folder:
+  // looking should leave no trace.
+  const std::string ini = SettingsFolderPathFor(DocumentsFolderPath()) + kSettingsFileName;
+  std::error_code ec;
+  const bool ini_exists = std::filesystem::is_regular_file(ini, ec);
+  const std::int32_t index = ReadPortIndex(ini);
+  // Start-up keeps "COM1" for an index outside 0..3.
+  const std::string selected = PortNameForIndex(index).value_or("com1");
+
+  std::cout << "settings file: " << ini << (ini_exists ? "" : " (missing)") << '\n'
+            << "stored index:  " << index;
+  if (!PortNameForIndex(index)) std::cout << " (no port of COM1..COM4, so COM1 is used)";
+  std::cout << '\n';
+
+  for (int n = 1; n <= kPortCount; ++n) {
+    const std::string name = "com" + std::to_string(n);
+    const std::vector<PortCandidate> candidates = PortCandidates(name, ini);
+    const PortCandidate chosen = ChoosePortCandidate(candidates);
+    std::cout << (name == selected ? "* " : "  ") << "COM" << n << "  " << std::left
+              << std::setw(14) << chosen.device << ' ' 
+              << std::setw(8) << (chosen.exists ? "exists" : "missing") << '('  << chosen.source;
+    if (!chosen.exists && candidates.size() > 1) {
+      std::cout << "; also looked for " << OthersTried(candidates, chosen);
+    }
+    std::cout << ")\n";
+  }
+  return 0;
+}
+
+}  // namespace vk47::ctl
