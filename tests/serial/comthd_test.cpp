@@ -202,6 +202,7 @@ TEST_F(CommThreadTest, CloseFromOwnHandler) {
 TEST(UiHandoffTest, CarriesResultsAndErrorsBack) {
   std::thread::id ran_on;
   std::string error;
+  std::atomic<bool> done{false};
   std::thread worker([&] {
     RunOnUiThread([&] { ran_on = std::this_thread::get_id(); });
     try {
@@ -209,8 +210,10 @@ TEST(UiHandoffTest, CarriesResultsAndErrorsBack) {
     } catch (const std::runtime_error& e) {
       error = e.what();
     }
+    done = true;
+    NotifyWaiters();
   });
-  ServeUntil([&] { return !error.empty(); }, 2000ms);
+  ServeUntil([&] { return done.load(); }, 2000ms);
   worker.join();
   EXPECT_EQ(ran_on, std::this_thread::get_id());
   EXPECT_EQ(error, "boom");
