@@ -79,7 +79,7 @@ int RunPendingCalls() {
     --serving_depth;
     {
       std::lock_guard lock(s.mutex);
-      request->error = error;
+      request->error = std::move(error);  // the worker becomes its only owner
       request->done = true;
     }
     s.changed.notify_all();
