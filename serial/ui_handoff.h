@@ -33,7 +33,8 @@ void RunOnUiThread(const std::function<void()>& call);
 int RunPendingCalls();
 
 // UI side: serves queued calls until done() is true (checked after every
-// notification) or the limit has passed; returns done()'s last value.
+// notification) or the limit has passed; returns done()'s last value. done()
+// runs with the hand-off's lock held: it may only read flags (atomics).
 bool ServeUntil(const std::function<bool()>& done,
                 std::chrono::milliseconds limit = std::chrono::milliseconds::max());
 
