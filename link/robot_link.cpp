@@ -42,29 +42,7 @@ void BindControlLines(Trs232c& port) {
 }
 
 std::string PortFailureText(const Trs232c& port) {
-  const CommError& e = port.lasterror();
-  const std::string device = e.device.empty() ? port.portname : e.device;
-  switch (e.kind) {
-    case CommErrorKind::kNone:
-      return "";
-    case CommErrorKind::kNotFound:
-      return "装置 " + device + " が見つかりません。ケーブルとインターフェースボックスの接続、"
-             "設定のポート番号を確かめて下さい。";
-    case CommErrorKind::kInUse:
-      return "装置 " + device + " は他のプログラムが使用中です。そのプログラムを終了して下さい。";
-    case CommErrorKind::kPermissionDenied:
-      return "装置 " + device + " を使う権限がありません。Linux ではユーザーを dialout グループに"
-             "加えて (sudo usermod -aG dialout ユーザー名) ログインし直して下さい。";
-    case CommErrorKind::kUnsupportedSetting:
-      return "装置 " + device + " は通信設定 (9600bps 8N1) を受け付けません。";
-    case CommErrorKind::kTimedOut:
-      return "装置 " + device + " への書き込みが時間内に終わりませんでした。"
-             "インターフェースボックスの電源と接続を確かめて下さい。";
-    case CommErrorKind::kNotOpen:
-      return "ポート " + port.portname + " が開いていません。";
-    default:
-      return "装置 " + device + " でエラーが発生しました (" + e.os_message + ")。";
-  }
+  return DescribeCommError(port.lasterror(), port.portname);
 }
 
 std::optional<std::string> EnsurePortOpen(Trs232c& port) {

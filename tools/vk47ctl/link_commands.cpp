@@ -7,6 +7,8 @@
 #include <optional>
 #include <thread>
 
+#include <unistd.h>
+
 #include "link/robot_link.h"
 #include "model/program_file.h"
 #include "serial/port_resolver.h"
@@ -23,7 +25,9 @@ void SleepAtLeast(std::uint32_t ms) {
   while (std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_until(deadline);
 }
 
+// Redraws the bar in place on a terminal; a log or pipe gets no bar at all.
 void DrawBar(int counter) {
+  if (!isatty(fileno(stderr))) return;
   std::string bar(16, '.');
   for (int i = 0; i < counter; ++i) bar[i] = '#';
   std::fprintf(stderr, "\r転送中 [%s] %2d / 16", bar.c_str(), counter);
@@ -78,7 +82,9 @@ int Send(const Args& args) {
   observer.begin = [] { DrawBar(0); };
   observer.wait = SleepAtLeast;
   observer.progress = [](int, int counter) { DrawBar(counter); };
-  observer.end = [] { std::fputc('\n', stderr); };
+  observer.end = [] {
+    if (isatty(fileno(stderr))) std::fputc('\n', stderr);
+  };
   const LinkOutcome outcome = TransferProgram(port, *program.codes, observer);
   port.close();
   if (!outcome.ok) {

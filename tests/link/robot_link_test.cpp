@@ -1,0 +1,150 @@
+#include "link/robot_link.h"
+
+#include <gtest/gtest.h>
+
+#include "link/protocol.h"
+#include "model/demo_program.h"
+#include "serial/testing/fake_comm_device.h"
+
+namespace vk47 {
+namespace {
+
+using testing::FakeCommLine;
+
+// Records what the transfer reports, in order, with a fake clock that the
+// wait advances: "wait 100" "log 36" "progress 0 1" ...
+struct Recorder {
+  std::vector<std::string> events;
+  std::uint64_t clock_ms = 0;
+  TransferObserver Observer() {
+    TransferObserver o;
+    o.begin = [this] { events.push_back("begin"); };
+    o.wait = [this](std::uint32_t ms) {
+      clock_ms += ms;
+      events.push_back("wait " + std::to_string(ms));
+    };
+    o.log = [this](int v) { events.push_back("log " + std::to_string(v)); };
+    o.progress = [this](int p, int c) {
+      events.push_back("progress " + std::to_string(p) + " " + std::to_string(c));
+    };
+    o.end = [this] { events.push_back("end"); };
+    return o;
+  }
+};
+
+class RobotLink : public ::testing::Test {
+ protected:
+  std::vector<std::uint8_t> Written() const {
+    std::vector<std::uint8_t> bytes;
+    for (const auto& call : line->CallsOf("Write")) {
+      bytes.insert(bytes.end(), call.bytes.begin(), call.bytes.end());
+    }
+    return bytes;
+  }
+  std::shared_ptr<FakeCommLine> line = FakeCommLine::Make();
+  Trs232c port{line->Factory()};
+  Recorder recorder;
+};
+
+TEST_F(RobotLink, EmptyProgramSendsTheCommandAndSixteenZeros) {
+  ASSERT_TRUE(port.open());
+  const LinkOutcome outcome = TransferProgram(port, EmptyProgram(), recorder.Observer());
+  EXPECT_TRUE(outcome.ok);
+  EXPECT_EQ(outcome.steps_sent, 16);
+  std::vector<std::uint8_t> expected(17, 0x00);
+  expected[0] = 0x74;
+  EXPECT_EQ(Written(), expected);
+  for (const auto& call : line->CallsOf("Write")) EXPECT_EQ(call.a, 1u) << "one byte per write";
+}
+
+TEST_F(RobotLink, DemoGoesOutInOrderWithWaitsLogAndProgress) {
+  ASSERT_TRUE(port.open());
+  const ProgramCodes demo = *DemoProgram().codes;
+  ASSERT_TRUE(TransferProgram(port, demo, recorder.Observer()).ok);
+  std::vector<std::uint8_t> expected = {0x74};
+  for (int code : demo) expected.push_back(static_cast<std::uint8_t>(code));
+  EXPECT_EQ(Written(), expected);
+
+  std::vector<std::string> want = {"begin", "wait 100"};
+  for (int k = 0; k < 16; ++k) {
+    want.push_back("log " + std::to_string(demo[k]));
+    want.push_back("wait 100");
+    want.push_back("progress " + std::to_string(StepProgressPosition(k)) + " " +
+                   std::to_string(k + 1));
+  }
+  want.push_back("end");
+  EXPECT_EQ(recorder.events, want);
+  EXPECT_EQ(recorder.clock_ms, 1700u);
+}
+
+TEST_F(RobotLink, CodesOutsideAByteGoOutAsTheirLowBitsAndAreLoggedInFull) {
+  ASSERT_TRUE(port.open());
+  ProgramCodes codes = EmptyProgram();
+  codes[0] = 300;
+  codes[1] = 0;
+  codes[2] = -1;
+  ASSERT_TRUE(TransferProgram(port, codes, recorder.Observer()).ok);
+  const auto bytes = Written();
+  EXPECT_EQ(bytes[1], 300 - 256);
+  EXPECT_EQ(bytes[2], 0x00);
+  EXPECT_EQ(bytes[3], 0x00);  // empty and code 0 are the same byte
+  EXPECT_EQ(recorder.events[2], "log 300");
+  EXPECT_EQ(recorder.events[8], "log 0");  // empty slot logged as the 0 it sends
+}
+
+TEST_F(RobotLink, ExecuteWritesOneByteWithoutWaiting) {
+  ASSERT_TRUE(port.open());
+  EXPECT_TRUE(ExecuteProgram(port).ok);
+  EXPECT_EQ(Written(), std::vector<std::uint8_t>{0x78});
+}
+
+TEST_F(RobotLink, AClosedPortIsOpenedOnceBeforeSending) {
+  ASSERT_FALSE(port.opened());
+  BindControlLines(port);
+  ASSERT_TRUE(TransferProgram(port, EmptyProgram(), recorder.Observer()).ok);
+  EXPECT_EQ(line->CallsOf("Open").size(), 1u);
+  EXPECT_EQ(Written().size(), 17u);
+  // DTR then RTS switched on when the port opened.
+  const auto escapes = line->CallsOf("Escape");
+  ASSERT_GE(escapes.size(), 2u);
+  EXPECT_EQ(escapes[0].a, 5u);  // SETDTR
+  EXPECT_EQ(escapes[1].a, 3u);  // SETRTS
+}
+
+TEST_F(RobotLink, APortThatCannotOpenSendsNothingAndSaysWhy) {
+  line->open_error = {CommErrorKind::kPermissionDenied, 13, "Permission denied", "/dev/ttyUSB0"};
+  port.portname = "com1";
+  const LinkOutcome transfer = TransferProgram(port, EmptyProgram(), recorder.Observer());
+  EXPECT_FALSE(transfer.ok);
+  EXPECT_EQ(transfer.steps_sent, 0);
+  EXPECT_TRUE(recorder.events.empty()) << "no progress window for a port that never opened";
+  EXPECT_NE(transfer.message.find("com1"), std::string::npos);
+  EXPECT_NE(transfer.message.find("dialout"), std::string::npos);
+
+  const LinkOutcome execute = ExecuteProgram(port);
+  EXPECT_FALSE(execute.ok);
+  EXPECT_NE(execute.message.find("com1"), std::string::npos);
+  EXPECT_TRUE(Written().empty());
+}
+
+TEST_F(RobotLink, AFailedWriteStopsTheTransferAndCountsWhatWentOut) {
+  ASSERT_TRUE(port.open());
+  // 0x74 and three steps go out, the fourth step's write times out.
+  for (int i = 0; i < 4; ++i) line->write_results.push_back({WriteOutcome::kDoneAtOnce, 1, 1});
+  line->write_results.push_back({WriteOutcome::kTimedOut, 0, 0});
+  const LinkOutcome outcome = TransferProgram(port, *DemoProgram().codes, recorder.Observer());
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_EQ(outcome.steps_sent, 3);
+  EXPECT_NE(outcome.message.find("16 ステップのうち 3 ステップ"), std::string::npos);
+  EXPECT_EQ(recorder.events.back(), "end") << "the progress window closes";
+  EXPECT_EQ(std::count(recorder.events.begin(), recorder.events.end(), "wait 100"), 4);
+
+  line->write_results.push_back({WriteOutcome::kFailed, 0, 0});
+  recorder.events.clear();
+  const LinkOutcome first = TransferProgram(port, EmptyProgram(), recorder.Observer());
+  EXPECT_EQ(first.steps_sent, 0);
+  EXPECT_EQ(recorder.events, (std::vector<std::string>{"begin", "end"}));
+}
+
+}  // namespace
+}  // namespace vk47
