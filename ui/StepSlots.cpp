@@ -38,8 +38,8 @@ void TClickLabel::mouseReleaseEvent(QMouseEvent* event) {
 QRect ValueLabelRect(int slot) { return {(slot / 4) * 131 + 64, (slot % 4) * 75 + 30, 53, 19}; }
 QRect CodeLabelRect(int slot) { return {(slot / 4) * 131 + 64, (slot % 4) * 75 + 70, 24, 16}; }
 
-TStepSlots::TStepSlots(QWidget* owner, QWidget* group_box, std::function<int()> track_position)
-    : owner_(owner), group_box_(group_box), track_position_(std::move(track_position)) {}
+TStepSlots::TStepSlots(QWidget* owner, std::function<int()> track_position)
+    : owner_(owner), track_position_(std::move(track_position)) {}
 
 TStepSlots::~TStepSlots() = default;
 

@@ -41,9 +41,11 @@ class TClickLabel : public QLabel {
 
 class TStepSlots {
  public:
-  // `owner` holds the slot pictures (found by name); labels are placed in
-  // `group_box`; `track_position` reads the track bar when a step is encoded.
-  TStepSlots(QWidget* owner, QWidget* group_box, std::function<int()> track_position);
+  // `owner` holds the slot pictures (found by name); `track_position` reads
+  // the track bar when a step is encoded. Labels are placed in the widget
+  // given to SetLabelParent (the program group box).
+  TStepSlots(QWidget* owner, std::function<int()> track_position);
+  void SetLabelParent(QWidget* group_box) { group_box_ = group_box; }
   ~TStepSlots();
   TStepSlots(const TStepSlots&) = delete;
   TStepSlots& operator=(const TStepSlots&) = delete;
@@ -87,7 +89,7 @@ class TStepSlots {
   QLabel* NewLabel(bool value_label, int slot);
 
   QWidget* owner_;
-  QWidget* group_box_;
+  QWidget* group_box_ = nullptr;
   std::function<int()> track_position_;
   StepProgram program_;
 };
