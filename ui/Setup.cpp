@@ -85,6 +85,7 @@ TForm3::TForm3(QWidget* main_window) : QDialog(nullptr), main_window_(main_windo
                                 {"COM1", "COM2", "COM3", "COM4"}, 2, this);
   RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
   RadioGroup1->setGeometry(8, 32, 313, 113);
+  RadioGroup1->ArrangeButtons();
   RadioGroup1->SetItemIndex(0);
 
   Label2 = new QLabel(QStringLiteral("設定変更後はソフトを再起動して下さい。"), this);

@@ -27,12 +27,13 @@ class TRadioGroup : public QGroupBox {
   // the last item.
   void SetItemIndex(int index);
   int Count() const;
+  // Lays the items out for the current size (also done on every resize).
+  void ArrangeButtons();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void ArrangeButtons();
 
   QButtonGroup* buttons_;
   int columns_;
