@@ -12,8 +12,12 @@
 #include <QStandardPaths>
 #include <memory>
 
+#include "serial/port_resolver.h"
+#include "settings/port_mapping.h"
+#include "settings/port_setting.h"
 #include "settings/settings_folder.h"
 #include "ui/ErrorBox.h"
+#include "ui/UiHandoff.h"
 #include "ui/Setup.h"
 #include "ui/Unit1.h"
 #include "ui/progresbar.h"
@@ -28,6 +32,11 @@ int main(int argc, char* argv[]) {
   vk47::SetDocumentsFolderProvider([] {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
   });
+  // "com1".."com4" open the device that set.ini or the usual device names give.
+  vk47::SetPortResolver([](const std::string& portname) {
+    return vk47::ResolvePortDevice(portname, vk47::SettingsFilePath());
+  });
+  vk47::InstallUiHandoff();
 
   auto form1 = std::make_unique<vk47::TForm1>();
   auto form2 = std::make_unique<vk47::TForm2>(form1.get());

@@ -25,7 +25,8 @@ namespace vk47 {
 
 TForm1* Form1 = nullptr;
 
-TForm1::TForm1() : Slots(this, [this] { return TrackBar1 ? TrackBar1->value() : 0; }) {
+TForm1::TForm1(CommDeviceFactory device_factory)
+    : rs232c(std::move(device_factory)), Slots(this, [this] { return TrackBar1 ? TrackBar1->value() : 0; }) {
   Form1 = this;
   CreateComponents();
   ConnectHandlers();

@@ -35,7 +35,8 @@ class TForm1 : public QMainWindow {
   Q_OBJECT
 
  public:
-  TForm1();
+  // `device_factory` makes rs232c's device at each open (tests pass a fake).
+  explicit TForm1(CommDeviceFactory device_factory = MakePlatformCommDevice);
   ~TForm1() override;
 
   // --- Components, named as their object names ---------------------------

@@ -22,7 +22,7 @@ class LayoutTest : public ::testing::Test {
  protected:
   void SetUp() override {
     sandbox.WriteAllIcons();
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<TForm1>(sandbox.Factory());
   }
   QWidget* Find(const char* name) const {
     auto* widget = qobject_cast<QWidget*>(FindControlByName(form.get(), QString::fromLatin1(name)));

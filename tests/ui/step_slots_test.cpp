@@ -20,7 +20,7 @@ class StepSlotsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     sandbox.WriteAllIcons();
-    form = std::make_unique<TForm1>();
+    form = std::make_unique<TForm1>(sandbox.Factory());
   }
 
   // What a drop does: the code, the command's picture, the labels.

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 
+#include "serial/port_resolver.h"
 #include "settings/settings_folder.h"
 #include "ui/AppFolder.h"
 
@@ -16,11 +17,14 @@ UiSandbox::UiSandbox() {
   SetApplicationFolder(app_dir_.path());
   const std::string documents = documents_dir_.path().toStdString();
   SetDocumentsFolderProvider([documents] { return documents; });
+  // A window made without the fake line must not reach a real port.
+  SetPortResolver([](const std::string&) { return std::string("/nonexistent/vk47-test-port"); });
   SetMessageBoxFunction([this](QWidget*, const MessageBoxRequest& request) { boxes.push_back(request); });
 }
 
 UiSandbox::~UiSandbox() {
   SetMessageBoxFunction({});
+  SetPortResolver({});
   SetDocumentsFolderProvider({});
   SetApplicationFolder({});
 }

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <vector>
 
+#include "serial/testing/fake_comm_device.h"
 #include "ui/ErrorBox.h"
 
 // Readable failure messages for geometry.
@@ -44,6 +45,9 @@ class UiSandbox {
   QString ReadSettingsFile() const;
 
   std::vector<MessageBoxRequest> boxes;
+  // The serial line that windows made with Factory() open.
+  std::shared_ptr<FakeCommLine> line = FakeCommLine::Make();
+  CommDeviceFactory Factory() { return line->Factory(); }
 
  private:
   QTemporaryDir app_dir_;

@@ -30,7 +30,7 @@ class WindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     sandbox.WriteAllIcons();
-    form1 = std::make_unique<TForm1>();
+    form1 = std::make_unique<TForm1>(sandbox.Factory());
     form2 = std::make_unique<TForm2>(form1.get());
     form3 = std::make_unique<TForm3>(form1.get());
   }
