@@ -42,6 +42,9 @@ class IconsTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.icons = {n: read_bmp(IMG / f"{n}.bmp") for n in NUMBERS if (IMG / f"{n}.bmp").exists()}
+        # Pixels only of the well-formed ones; the others fail the format test.
+        cls.pixels = {n: icon[3] for n, icon in cls.icons.items()
+                      if icon[3] is not None and icon[1:3] == (WIDTH, HEIGHT)}
 
     def test_every_icon_is_a_24_bit_50_by_72_bitmap(self):
         for n in NUMBERS:
@@ -51,12 +54,12 @@ class IconsTest(unittest.TestCase):
                 self.assertEqual((bpp, width, height), (24, WIDTH, HEIGHT))
 
     def test_bottom_left_pixel_is_the_white_transparent_colour(self):
-        for n, (_, _, _, rows) in self.icons.items():
+        for n, rows in self.pixels.items():
             with self.subTest(icon=n):
                 self.assertEqual(rows[HEIGHT - 1][0], WHITE)
 
     def test_each_icon_has_a_drawing_and_a_background(self):
-        for n, (_, _, _, rows) in self.icons.items():
+        for n, rows in self.pixels.items():
             with self.subTest(icon=n):
                 picture = [px for row in rows[:PICTURE_ROWS] for px in row]
                 drawn = sum(px != WHITE for px in picture) / len(picture)
@@ -68,9 +71,9 @@ class IconsTest(unittest.TestCase):
 
     def test_drawings_differ_pairwise(self):
         # Compared above the caption, so two icons cannot differ by their word alone.
-        for a, b in itertools.combinations(self.icons, 2):
+        for a, b in itertools.combinations(self.pixels, 2):
             with self.subTest(pair=(a, b)):
-                pa, pb = self.icons[a][3][:PICTURE_ROWS], self.icons[b][3][:PICTURE_ROWS]
+                pa, pb = self.pixels[a][:PICTURE_ROWS], self.pixels[b][:PICTURE_ROWS]
                 differing = sum(x != y for ra, rb in zip(pa, pb) for x, y in zip(ra, rb))
                 self.assertGreater(differing, 150)
 
