@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -204,6 +205,24 @@ TEST_F(WindowsTest, SmallCommands) {
   QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
   ASSERT_EQ(recorder.urls.size(), 1);
   EXPECT_EQ(recorder.urls[0], QUrl::fromLocalFile(ApplicationFolder() + QStringLiteral("Help/index.html")));
+}
+
+TEST_F(WindowsTest, ShortcutsReachTheirCommands) {
+  form1->show();
+  form1->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form1.get()));
+  testing::UrlRecorder recorder;
+  QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
+  QTest::keyClick(form1.get(), Qt::Key_F1);
+  QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+  EXPECT_EQ(recorder.urls.size(), 1);
+
+  // Ctrl+C is "クリア": a filled slot empties.
+  form1->Slots.SetCode(0, 36);
+  form1->Slots.CreateStepLabels(36, 0, QStringLiteral("2"));
+  QTest::keyClick(form1.get(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(form1->Slots.Code(0), -1);
+  EXPECT_EQ(form1->Slots.DropLabels[0], nullptr);
 }
 
 TEST_F(WindowsTest, MenuCommandsAreHeldBackDuringAnOperation) {
