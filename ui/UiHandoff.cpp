@@ -1,0 +1,19 @@
+#include "ui/UiHandoff.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include "serial/ui_handoff.h"
+
+namespace vk47 {
+
+void InstallUiHandoff() {
+  // Called from worker threads: it only posts; the call runs in the UI loop.
+  SetWakeCallback([] {
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+      QMetaObject::invokeMethod(app, [] { RunPendingCalls(); }, Qt::QueuedConnection);
+    }
+  });
+}
+
+}  // namespace vk47
