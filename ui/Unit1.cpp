@@ -28,6 +28,8 @@ TForm1* Form1 = nullptr;
 TForm1::TForm1(CommDeviceFactory device_factory)
     : rs232c(std::move(device_factory)), Slots(this, [this] { return TrackBar1 ? TrackBar1->value() : 0; }) {
   Form1 = this;
+  rs232c.OnOpen = [this](void*) { rs232cOpen(); };
+  rs232c.OnClose = [this](void*) { rs232cClose(); };
   CreateComponents();
   ConnectHandlers();
   FormCreate();
@@ -123,34 +125,6 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
   if (event->isAccepted()) emit Closed();
-}
-
-void TForm1::N1Click() {
-  // filled by the program-file and transfer work
-}
-
-void TForm1::Save1Click() {
-  // filled by the program-file and transfer work
-}
-
-void TForm1::N2Click() {
-  // filled by the program-file and transfer work
-}
-
-void TForm1::N5Click() {
-  // filled by the program-file and transfer work
-}
-
-void TForm1::N6Click() {
-  // filled by the program-file and transfer work
-}
-
-void TForm1::Button1Click() {
-  // filled by the program-file and transfer work
-}
-
-void TForm1::Button2Click() {
-  // filled by the program-file and transfer work
 }
 
 void TForm1::Exit1Click() { close(); }

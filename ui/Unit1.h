@@ -98,6 +98,8 @@ class TForm1 : public QMainWindow {
   void Button3Click();
   void TrackBar1Change();
   void StepValueLabelClick(QLabel* label);
+  void rs232cOpen();   // DTR then RTS on once the port is open
+  void rs232cClose();  // DTR then RTS off as it closes
 
   // --- Command guard --------------------------------------------------------
   // Runs a command: ignored while commands are held back, otherwise run
@@ -134,6 +136,9 @@ class TForm1 : public QMainWindow {
   void CreateMenus();
   void ConnectHandlers();
   void MarkDragImageTargets();
+  // Replaces the program by `codes` (a checked file or the demo), slot by
+  // slot, calling `step_done` after each; see Unit1_program.cpp.
+  void ApplyProgram(const ProgramCodes& codes, const std::function<void(int)>& step_done);
 
   int hold_count_ = 0;
   bool centred_ = false;

@@ -1,5 +1,7 @@
 #include "ui/progresbar.h"
 
+#include "link/protocol.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <algorithm>
@@ -91,8 +93,6 @@ void TForm2::SetCounter(int counter) {
   Label2->setGeometry(kCounterRight - width, 8, width, 16);
 }
 
-int TForm2::ProgressForStep(int slot) {
-  return static_cast<int>(std::nearbyint(slot * 6.25));
-}
+int TForm2::ProgressForStep(int slot) { return StepProgressPosition(slot); }
 
 }  // namespace vk47

@@ -1,0 +1,50 @@
+#include "ui/FileDialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "ui/AppFolder.h"
+
+namespace vk47 {
+namespace {
+
+FileDialogFunction& DialogFunction() {
+  static FileDialogFunction function;
+  return function;
+}
+
+bool RunRealDialog(QWidget* parent, TFileDialog& d) {
+  QFileDialog dialog(parent, d.Title, d.InitialDir.isEmpty() ? ProgramFileFolder() : d.InitialDir,
+                     d.Filter);
+  dialog.setDefaultSuffix(d.DefaultExt);
+  dialog.setSizeGripEnabled(true);
+  if (d.kind == TFileDialog::Kind::kOpen) {
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+  } else {
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);  // the overwrite question is on by default
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  d.FileName = dialog.selectedFiles().constFirst();
+  return true;
+}
+
+}  // namespace
+
+void SetFileDialogFunction(FileDialogFunction function) { DialogFunction() = std::move(function); }
+
+bool TFileDialog::Execute(QWidget* parent) {
+  const FileDialogFunction& function = DialogFunction();
+  return function ? function(parent, *this) : RunRealDialog(parent, *this);
+}
+
+QString ProgramFileFolder() {
+  const QString app = ApplicationFolder();
+  if (QFileInfo(app).isWritable()) return app;
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return documents.isEmpty() ? app : documents;
+}
+
+}  // namespace vk47

@@ -1,0 +1,99 @@
+// TForm1's program-file commands: save (Save1Click), load (N1Click) and the
+// demo program (N2Click). A load or the demo replaces the program only once
+// every line has been read and checked and every icon it needs can be read;
+// until then no slot, picture or label changes.
+
+#include <QFile>
+#include <QImageReader>
+#include <QString>
+#include <stdexcept>
+
+#include "model/command_set.h"
+#include "model/demo_program.h"
+#include "model/program_file.h"
+#include "ui/AppFolder.h"
+#include "ui/FileDialogs.h"
+#include "ui/TImage.h"
+#include "ui/Unit1.h"
+#include "ui/WaitWithMessages.h"
+#include "ui/progresbar.h"
+
+namespace vk47 {
+namespace {
+
+// Shows the progress window for a load and closes it however the load ends.
+class LoadProgress {
+ public:
+  LoadProgress() {
+    if (!Form2) return;
+    Form2->ShowProgress();
+    Form2->SetPosition(0);
+    Form2->SetTitle(QStringLiteral("読み込み中"));
+  }
+  ~LoadProgress() {
+    if (Form2) Form2->CloseProgress();
+  }
+  LoadProgress(const LoadProgress&) = delete;
+  LoadProgress& operator=(const LoadProgress&) = delete;
+  void Step(int slot) {
+    if (!Form2) return;
+    Form2->SetPosition(TForm2::ProgressForStep(slot));
+    Form2->SetCounter(slot + 1);
+  }
+};
+
+QString IconFileOf(int code) { return QString::fromStdString(StepIconFile(code).value_or("")); }
+
+// Every icon that the program will show must be readable before any slot
+// changes, so a missing icon cannot leave a half-loaded program.
+void CheckIcons(const ProgramCodes& codes) {
+  for (int code : codes) {
+    const QString path = IconPath(IconFileOf(code));
+    if (!QImageReader(path).canRead()) throw FileOpenError(path);
+  }
+}
+
+}  // namespace
+
+void TForm1::Save1Click() {
+  const ProgramCodes codes = Slots.Program().Codes();
+  TFileDialog dialog;
+  dialog.kind = TFileDialog::Kind::kSave;
+  if (!dialog.Execute(this)) return;
+  const std::string error = WriteProgramFile(dialog.FileName.toStdString(), codes);
+  if (!error.empty()) throw std::runtime_error(error);
+}
+
+void TForm1::N1Click() {
+  const CommandHold hold = HoldCommands();
+  LoadProgress progress;
+  TFileDialog dialog;
+  dialog.kind = TFileDialog::Kind::kOpen;
+  if (!dialog.Execute(this)) return;
+  const ProgramParse parsed = ReadProgramFile(dialog.FileName.toStdString());
+  if (!parsed.ok()) throw std::runtime_error(parsed.error);
+  ApplyProgram(*parsed.codes, [&progress](int slot) { progress.Step(slot); });
+}
+
+void TForm1::N2Click() {
+  const CommandHold hold = HoldCommands();
+  LoadProgress progress;
+  ApplyProgram(*DemoProgram().codes, [&progress](int slot) { progress.Step(slot); });
+}
+
+void TForm1::ApplyProgram(const ProgramCodes& codes, const std::function<void(int)>& step_done) {
+  CheckIcons(codes);
+  Slots.FreeStepLabels();
+  for (int i = 0; i < kSlotCount; ++i) {
+    const int value = codes[i];
+    if (TImage* picture = Slots.SlotPicture(i)) picture->LoadFromFile(IconPath(IconFileOf(value)));
+    if (value != kEmptyCode) {
+      Slots.CreateStepLabels(value, i, QString::fromStdString(StepCommandNumber(value).value_or("")));
+    }
+    Slots.SetCode(i, value);
+    step_done(i);
+    WaitWithMessages(2);  // lets the windows repaint between slots
+  }
+}
+
+}  // namespace vk47
