@@ -1,9 +1,17 @@
-# Warnings are set per target, never through global flags.
+# Sanitizers for every vk47 target: "" (none), "address;undefined" or "thread".
+set(VK47_SANITIZE "" CACHE STRING "Sanitizers for all targets: empty, address;undefined, or thread")
+
+# Warnings (and sanitizers) are set per target, never through global flags.
 function(vk47_warnings target)
   if(MSVC)
     target_compile_options(${target} PRIVATE /W4)
   else()
     target_compile_options(${target} PRIVATE -Wall -Wextra)
+  endif()
+  if(VK47_SANITIZE AND NOT MSVC)
+    list(JOIN VK47_SANITIZE "," sanitizers)
+    target_compile_options(${target} PRIVATE -fsanitize=${sanitizers} -fno-omit-frame-pointer)
+    target_link_options(${target} PUBLIC -fsanitize=${sanitizers})
   endif()
 endfunction()
 

@@ -1,0 +1,42 @@
+// The window application: creates the main window, then the progress window
+// and the port settings dialog (both hidden), and runs the message loop until
+// the main window closes. It reads no command line argument and no
+// environment variable of its own.
+//
+// Errors: Qt cannot carry an exception through its event loop, so the
+// application's top-level error handling is the guard that every command
+// handler runs in (RunGuarded/TForm1::RunCommand, ui/ErrorBox.h): a command's
+// exception is shown in the error box and the program carries on.
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <memory>
+
+#include "settings/settings_folder.h"
+#include "ui/ErrorBox.h"
+#include "ui/Setup.h"
+#include "ui/Unit1.h"
+#include "ui/progresbar.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("vk47"));
+  // The program ends when the main window closes, even while the progress
+  // window is still shown.
+  QApplication::setQuitOnLastWindowClosed(false);
+  vk47::SetMessageBoxFunction({});
+  vk47::SetDocumentsFolderProvider([] {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
+  });
+
+  auto form1 = std::make_unique<vk47::TForm1>();
+  auto form2 = std::make_unique<vk47::TForm2>(form1.get());
+  auto form3 = std::make_unique<vk47::TForm3>(form1.get());
+  QObject::connect(form1.get(), &vk47::TForm1::Closed, &app, &QApplication::quit);
+  form1->show();
+  const int result = QApplication::exec();
+  form3.reset();
+  form2.reset();
+  form1.reset();
+  return result;
+}

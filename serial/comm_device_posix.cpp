@@ -1,0 +1,566 @@
+// The comm device over termios and ioctl (Linux, and POSIX systems with the
+// same ioctls).
+//
+// Line events: the platform has no WaitCommEvent, so WaitEvent builds one from
+// poll(). Received bytes are moved from the kernel into a private input queue
+// (bounded by the size given to SetupQueues), which makes each arrival an edge
+// (EV_RXCHAR) and lets the bytes be scanned for the event character
+// (EV_RXFLAG); ClearErrors counts this queue plus what the kernel still holds.
+// CTS, DSR, RING, RLSD, breaks and line errors come from the driver's interrupt
+// counters (TIOCGICOUNT), or failing that from sampling the modem lines
+// (TIOCMGET), every kPollTickMs. TIOCMIWAIT is not used: it blocks in the
+// kernel and nothing but a signal ends it, while a changed mask or a close must
+// end a pending wait at once; that is what the wake pipe does here.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#if defined(__linux__)
+#include <linux/serial.h>
+#endif
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "serial/comm_device.h"
+#include "serial/port_resolver.h"
+
+namespace vk47 {
+namespace {
+
+constexpr int kPollTickMs = 10;
+constexpr std::uint32_t kModemEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING | EV_BREAK | EV_ERR;
+
+struct SpeedRow {
+  std::uint32_t baud;
+  speed_t speed;
+};
+constexpr SpeedRow kSpeeds[] = {
+    {50, B50},         {75, B75},         {110, B110},       {134, B134},
+    {150, B150},       {200, B200},       {300, B300},       {600, B600},
+    {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
+    {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
+    {115200, B115200}, {230400, B230400},
+#ifdef B460800
+    {460800, B460800}, {500000, B500000}, {576000, B576000}, {921600, B921600},
+    {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
+#endif
+};
+
+bool BaudToSpeed(std::uint32_t baud, speed_t& speed) {
+  for (const SpeedRow& row : kSpeeds) {
+    if (row.baud == baud) {
+      speed = row.speed;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::uint32_t SpeedToBaud(speed_t speed) {
+  for (const SpeedRow& row : kSpeeds) {
+    if (row.speed == speed) return row.baud;
+  }
+  return 0;
+}
+
+// The one place where errno becomes a portable kind.
+CommErrorKind MapErrno(int err) {
+  switch (err) {
+    case 0: return CommErrorKind::kNone;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ENOTDIR: return CommErrorKind::kNotFound;
+    case EBUSY:
+    case EWOULDBLOCK: return CommErrorKind::kInUse;
+    case EACCES:
+    case EPERM:
+    case EROFS: return CommErrorKind::kPermissionDenied;
+    case EINVAL:
+    case ENOTTY:
+    case ENOTSUP: return CommErrorKind::kUnsupportedSetting;
+    case EIO:
+    case EPIPE:
+    case EBADF: return CommErrorKind::kIoError;
+    case ETIMEDOUT: return CommErrorKind::kTimedOut;
+    default: return CommErrorKind::kOther;
+  }
+}
+
+class PosixCommDevice final : public CommDevice {
+ public:
+  ~PosixCommDevice() override {
+    if (fd_ >= 0) Close();
+  }
+
+  bool Open(const std::string& portname) override {
+    if (fd_ >= 0) return Fail(CommErrorKind::kInUse, EBUSY, "already open");
+    device_ = ResolvePortName(portname);
+    int fd = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return FailErrno(errno);
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) {
+      ::close(fd);
+      return Fail(CommErrorKind::kNotFound, ENOTTY, "not a serial device");
+    }
+    // flock keeps out every other open, root's included (root passes TIOCEXCL).
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      int err = errno;
+      ::close(fd);
+      return err == EWOULDBLOCK ? Fail(CommErrorKind::kInUse, err, "device is locked by another open")
+                                : FailErrno(err);
+    }
+    ::ioctl(fd, TIOCEXCL);  // refused on some drivers; flock is the guarantee
+    ::cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 1;
+    tio.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0 || ::pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0) {
+      int err = errno;
+      ::close(fd);
+      return FailErrno(err);
+    }
+    fd_ = fd;
+    mask_ = 0;
+    hung_up_ = false;
+    tx_pending_ = false;
+    stored_ = CommControl{};
+    return true;
+  }
+
+  bool SetupQueues(std::uint32_t rx_bytes, std::uint32_t /*tx_bytes*/) override {
+    if (fd_ < 0) return NotOpen();
+    std::lock_guard lock(rx_mutex_);
+    rx_capacity_ = rx_bytes > 0 ? rx_bytes : 1;
+    return true;
+  }
+
+  bool GetState(CommControl& state) override {
+    if (fd_ < 0) return NotOpen();
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0) return FailErrno(errno);
+    state = stored_;
+    state.BaudRate = SpeedToBaud(::cfgetospeed(&tio));
+    switch (tio.c_cflag & CSIZE) {
+      case CS5: state.ByteSize = 5; break;
+      case CS6: state.ByteSize = 6; break;
+      case CS7: state.ByteSize = 7; break;
+      default: state.ByteSize = 8; break;
+    }
+    if (!(tio.c_cflag & PARENB)) {
+      state.Parity = 0;
+    } else if (tio.c_cflag & CMSPAR) {
+      state.Parity = (tio.c_cflag & PARODD) ? 3 : 4;
+    } else {
+      state.Parity = (tio.c_cflag & PARODD) ? 1 : 2;
+    }
+    state.StopBits = (tio.c_cflag & CSTOPB) ? 2 : 0;
+    using namespace comm_flags;
+    std::uint32_t flags = stored_.Flags & ~(kBinary | kParity | kOutxCtsFlow | kOutX | kInX);
+    flags |= kBinary;
+    if (tio.c_iflag & INPCK) flags |= kParity;
+    if (tio.c_cflag & CRTSCTS) {
+      flags = (flags & ~(3u << kRtsShift)) | kOutxCtsFlow | (2u << kRtsShift);
+    }
+    if (tio.c_iflag & IXON) flags |= kOutX;
+    if (tio.c_iflag & IXOFF) flags |= kInX;
+    int lines = 0;
+    if (::ioctl(fd_, TIOCMGET, &lines) == 0) {
+      if (DtrMode(flags) < 2) flags = (flags & ~(3u << kDtrShift)) | ((lines & TIOCM_DTR ? 1u : 0u) << kDtrShift);
+      if (RtsMode(flags) < 2) flags = (flags & ~(3u << kRtsShift)) | ((lines & TIOCM_RTS ? 1u : 0u) << kRtsShift);
+    }
+    state.Flags = flags;
+    state.XonChar = tio.c_cc[VSTART];
+    state.XoffChar = tio.c_cc[VSTOP];
+    return true;
+  }
+
+  bool SetState(const CommControl& state) override {
+    if (fd_ < 0) return NotOpen();
+    using namespace comm_flags;
+    speed_t speed{};
+    if (!BaudToSpeed(state.BaudRate, speed))
+      return Unsupported("bit rate " + std::to_string(state.BaudRate) + " is not supported");
+    if (state.ByteSize < 5 || state.ByteSize > 8)
+      return Unsupported("data bits " + std::to_string(state.ByteSize) + " are not supported");
+    if (state.Parity > 4) return Unsupported("parity " + std::to_string(state.Parity) + " is not supported");
+    if (state.StopBits > 2) return Unsupported("stop bits " + std::to_string(state.StopBits) + " are not supported");
+    // termios has no DSR handshake, DSR sensitivity, DTR handshake or RTS toggle.
+    if (state.Flags & kOutxDsrFlow) return Unsupported("DSR output flow control is not supported");
+    if (state.Flags & kDsrSensitivity) return Unsupported("DSR sensitivity is not supported");
+    if (DtrMode(state.Flags) >= 2) return Unsupported("DTR handshake is not supported");
+    if (RtsMode(state.Flags) == 3) return Unsupported("RTS toggle mode is not supported");
+    if (state.XonChar == state.XoffChar)
+      return Unsupported("XON and XOFF characters must differ");
+
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0) return FailErrno(errno);
+    ::cfsetispeed(&tio, speed);
+    ::cfsetospeed(&tio, speed);
+    static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+    tio.c_cflag = (tio.c_cflag & ~CSIZE) | kSizes[state.ByteSize - 5];
+    tio.c_cflag &= ~(PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+    switch (state.Parity) {
+      case 1: tio.c_cflag |= PARENB | PARODD; break;
+      case 2: tio.c_cflag |= PARENB; break;
+      case 3: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
+      case 4: tio.c_cflag |= PARENB | CMSPAR; break;
+      default: break;
+    }
+    if (state.StopBits != 0) tio.c_cflag |= CSTOPB;  // one and a half is taken as two
+    if ((state.Flags & kOutxCtsFlow) || RtsMode(state.Flags) == 2) tio.c_cflag |= CRTSCTS;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
+    if (state.Flags & kOutX) tio.c_iflag |= IXON;
+    if (state.Flags & kInX) tio.c_iflag |= IXOFF;
+    if (state.Flags & kParity) tio.c_iflag |= INPCK;
+    tio.c_cc[VSTART] = state.XonChar;
+    tio.c_cc[VSTOP] = state.XoffChar;
+    if (::tcsetattr(fd_, TCSANOW, &tio) != 0) return FailErrno(errno);
+
+    // tcsetattr succeeds when any part was taken; read back what the driver kept.
+    termios now{};
+    if (::tcgetattr(fd_, &now) != 0) return FailErrno(errno);
+    constexpr tcflag_t kLine = CSIZE | PARENB | CSTOPB | CRTSCTS;
+    bool same = ::cfgetospeed(&now) == speed && (now.c_cflag & kLine) == (tio.c_cflag & kLine) &&
+                (now.c_iflag & (IXON | IXOFF)) == (tio.c_iflag & (IXON | IXOFF));
+    if (same && (tio.c_cflag & PARENB))
+      same = (now.c_cflag & (PARODD | CMSPAR)) == (tio.c_cflag & (PARODD | CMSPAR));
+    if (!same) return Unsupported("the device did not accept these line settings");
+
+    // Modes 0 and 1 switch the line; a pseudo-terminal has no modem lines.
+    if (DtrMode(state.Flags) < 2) SetLine(TIOCM_DTR, DtrMode(state.Flags) == 1);
+    if (RtsMode(state.Flags) < 2) SetLine(TIOCM_RTS, RtsMode(state.Flags) == 1);
+    stored_ = state;
+    evt_char_ = state.EvtChar;
+    return true;
+  }
+
+  bool GetTimeouts(CommTimeouts& timeouts) override {
+    if (fd_ < 0) return NotOpen();
+    timeouts = timeouts_;
+    return true;
+  }
+
+  // Kept for GetTimeouts; Write takes its own limit and nothing here reads.
+  bool SetTimeouts(const CommTimeouts& timeouts) override {
+    if (fd_ < 0) return NotOpen();
+    timeouts_ = timeouts;
+    return true;
+  }
+
+  bool SetEventMask(std::uint32_t mask) override {
+    if (fd_ < 0) return NotOpen();
+    mask_ = mask;
+    rebaseline_ = true;
+    ++generation_;
+    Wake();
+    return true;
+  }
+
+  // Writes finish or are cancelled before Write returns and nothing reads, so
+  // the abort flags have nothing to stop; the clear flags empty the queues.
+  bool Purge(std::uint32_t flags) override {
+    if (fd_ < 0) return NotOpen();
+    if (flags & PURGE_TXCLEAR) ::tcflush(fd_, TCOFLUSH);
+    if (flags & PURGE_RXCLEAR) {
+      std::lock_guard lock(rx_mutex_);
+      ::tcflush(fd_, TCIFLUSH);
+      rx_queue_.clear();
+    }
+    return true;
+  }
+
+  WriteResult Write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t timeout_ms) override {
+    WriteResult result;
+    if (fd_ < 0) {
+      NotOpen();
+      return result;
+    }
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    auto remaining_ms = [&] {
+      auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      return left > 0 ? static_cast<int>(std::min<long long>(left, 1 << 30)) : 0;
+    };
+    bool waited = false;
+    bool first = true;
+    std::uint32_t sent = 0;
+    while (sent < count) {
+      ssize_t n = ::write(fd_, bytes + sent, count - sent);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && errno != EAGAIN) {
+        FailErrno(errno);
+        result.transferred_count = sent;
+        return result;
+      }
+      if (n > 0) sent += static_cast<std::uint32_t>(n);
+      if (first) result.immediate_count = sent;
+      first = false;
+      if (sent == count) break;
+      waited = true;
+      int left = remaining_ms();
+      if (left == 0) return Cancel(result, sent);
+      pollfd pfd{fd_, POLLOUT, 0};
+      ::poll(&pfd, 1, left);
+    }
+    // Complete means sent on the line: wait for the driver's output queue.
+    int queued = 0;
+    while (::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0) {
+      waited = true;
+      if (remaining_ms() == 0) return Cancel(result, sent);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (mask_.load() & EV_TXEMPTY) {
+      tx_pending_ = true;
+      Wake();
+    }
+    result.outcome = waited ? WriteOutcome::kPendingThenDone : WriteOutcome::kDoneAtOnce;
+    result.transferred_count = sent;
+    return result;
+  }
+
+  bool Escape(std::uint32_t function) override {
+    if (fd_ < 0) return NotOpen();
+    int bit = 0;
+    bool on = false;
+    switch (function) {
+      case SETRTS: bit = TIOCM_RTS; on = true; break;
+      case CLRRTS: bit = TIOCM_RTS; break;
+      case SETDTR: bit = TIOCM_DTR; on = true; break;
+      case CLRDTR: bit = TIOCM_DTR; break;
+      default: return Unsupported("escape function " + std::to_string(function) + " is not supported");
+    }
+    return SetLine(bit, on) || FailErrno(errno);
+  }
+
+  bool WaitEvent(std::uint32_t& events) override {
+    events = 0;
+    if (fd_ < 0) return NotOpen();
+    const std::uint64_t generation = generation_.load();
+    const std::uint32_t mask = mask_.load();
+    if (mask == 0) return true;
+    if (rebaseline_.exchange(false)) TakeBaselines();
+    for (;;) {
+      std::uint32_t found = 0;
+      bool reading = (mask & (EV_RXCHAR | EV_RXFLAG)) && !hung_up_;
+      bool queue_full = false;
+      if (reading) found |= ReadInput(queue_full);
+      if (mask & kModemEvents) found |= CheckLineCounters();
+      if ((mask & EV_TXEMPTY) && tx_pending_.load()) {
+        int queued = 0;
+        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued == 0) {
+          tx_pending_ = false;
+          found |= EV_TXEMPTY;
+        }
+      }
+      found &= mask;
+      if (found) {
+        events = found;
+        return true;
+      }
+      if (generation_.load() != generation) return true;
+
+      pollfd pfds[2] = {{wake_[0], POLLIN, 0}, {fd_, POLLIN, 0}};
+      nfds_t count = (reading && !queue_full) ? 2 : 1;
+      bool tick = ((mask & kModemEvents) && (icount_ok_ || modem_ok_)) ||
+                  ((mask & EV_TXEMPTY) && tx_pending_.load()) || (reading && queue_full);
+      int ready = ::poll(pfds, count, tick ? kPollTickMs : -1);
+      if (ready < 0 && errno != EINTR) return FailErrno(errno);
+      if (ready <= 0) continue;
+      if (pfds[0].revents) DrainWake();
+      if (count == 2 && (pfds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) && !(pfds[1].revents & POLLIN))
+        hung_up_ = true;
+    }
+  }
+
+  bool ClearErrors(std::uint32_t& in_queue) override {
+    in_queue = 0;
+    if (fd_ < 0) return NotOpen();
+    int kernel = 0;
+    if (::ioctl(fd_, FIONREAD, &kernel) != 0) return FailErrno(errno);
+    std::lock_guard lock(rx_mutex_);
+    in_queue = static_cast<std::uint32_t>(rx_queue_.size() + static_cast<std::size_t>(kernel));
+    return true;
+  }
+
+  bool Close() override {
+    if (fd_ < 0) return NotOpen();
+    ++generation_;
+    Wake();
+    ::ioctl(fd_, TIOCNXCL);
+    int rc = ::close(fd_);
+    int err = errno;
+    fd_ = -1;
+    ::close(wake_[0]);
+    ::close(wake_[1]);
+    wake_[0] = wake_[1] = -1;
+    {
+      std::lock_guard lock(rx_mutex_);
+      rx_queue_.clear();
+    }
+    return rc == 0 || FailErrno(err);
+  }
+
+  CommError LastError() const override {
+    std::lock_guard lock(error_mutex_);
+    return last_error_;
+  }
+
+ private:
+  bool Fail(CommErrorKind kind, int os_code, std::string message) {
+    std::lock_guard lock(error_mutex_);
+    last_error_ = CommError{kind, os_code, std::move(message), device_};
+    return false;
+  }
+  bool FailErrno(int err) { return Fail(MapErrno(err), err, std::generic_category().message(err)); }
+  bool Unsupported(std::string message) {
+    return Fail(CommErrorKind::kUnsupportedSetting, EINVAL, std::move(message));
+  }
+  bool NotOpen() { return Fail(CommErrorKind::kNotOpen, EBADF, "device is not open"); }
+
+  WriteResult Cancel(WriteResult result, std::uint32_t sent) {
+    ::tcflush(fd_, TCOFLUSH);  // what was queued must not go out later
+    Fail(CommErrorKind::kTimedOut, ETIMEDOUT, std::generic_category().message(ETIMEDOUT));
+    result.outcome = WriteOutcome::kTimedOut;
+    result.transferred_count = sent;
+    return result;
+  }
+
+  bool SetLine(int bit, bool on) { return ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bit) == 0; }
+
+  void Wake() {
+    if (wake_[1] < 0) return;
+    char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(wake_[1], &byte, 1);  // a full pipe wakes as well
+  }
+
+  void DrainWake() {
+    char buffer[64];
+    while (::read(wake_[0], buffer, sizeof buffer) > 0) {
+    }
+  }
+
+  // Moves waiting bytes into the private queue; EV_RXCHAR when any arrived,
+  // EV_RXFLAG when the event character was among them.
+  std::uint32_t ReadInput(bool& queue_full) {
+    std::uint32_t found = 0;
+    const std::uint8_t evt = evt_char_.load();
+    std::lock_guard lock(rx_mutex_);
+    for (;;) {
+      std::size_t space = rx_capacity_ > rx_queue_.size() ? rx_capacity_ - rx_queue_.size() : 0;
+      if (space == 0) {
+        queue_full = true;
+        break;
+      }
+      std::uint8_t buffer[256];
+      ssize_t n = ::read(fd_, buffer, std::min(space, sizeof buffer));
+      if (n < 0 && errno == EINTR) continue;
+      if (n == 0 || (n < 0 && errno != EAGAIN)) {
+        hung_up_ = true;  // end of file or EIO: the other side is gone
+        break;
+      }
+      if (n < 0) break;
+      found |= EV_RXCHAR;
+      for (ssize_t i = 0; i < n; ++i) {
+        if (buffer[i] == evt) found |= EV_RXFLAG;
+        rx_queue_.push_back(buffer[i]);
+      }
+    }
+    if (queue_full) {
+      // Bytes the queue cannot take stay in the kernel; their arrival still counts.
+      int kernel = 0;
+      if (::ioctl(fd_, FIONREAD, &kernel) == 0) {
+        if (kernel > kernel_backlog_) found |= EV_RXCHAR;
+        kernel_backlog_ = kernel;
+      }
+    } else {
+      kernel_backlog_ = 0;
+    }
+    return found;
+  }
+
+  void TakeBaselines() {
+#if defined(TIOCGICOUNT)
+    icount_ok_ = ::ioctl(fd_, TIOCGICOUNT, &icount_) == 0;
+#endif
+    modem_ok_ = ::ioctl(fd_, TIOCMGET, &modem_) == 0;
+  }
+
+  std::uint32_t CheckLineCounters() {
+    std::uint32_t found = 0;
+#if defined(TIOCGICOUNT)
+    if (icount_ok_) {
+      serial_icounter_struct now{};
+      if (::ioctl(fd_, TIOCGICOUNT, &now) != 0) return 0;
+      if (now.cts != icount_.cts) found |= EV_CTS;
+      if (now.dsr != icount_.dsr) found |= EV_DSR;
+      if (now.rng != icount_.rng) found |= EV_RING;
+      if (now.dcd != icount_.dcd) found |= EV_RLSD;
+      if (now.brk != icount_.brk) found |= EV_BREAK;
+      if (now.frame != icount_.frame || now.overrun != icount_.overrun ||
+          now.parity != icount_.parity || now.buf_overrun != icount_.buf_overrun)
+        found |= EV_ERR;
+      icount_ = now;
+      return found;
+    }
+#endif
+    if (modem_ok_) {
+      int now = 0;
+      if (::ioctl(fd_, TIOCMGET, &now) != 0) return 0;
+      int changed = now ^ modem_;
+      if (changed & TIOCM_CTS) found |= EV_CTS;
+      if (changed & TIOCM_DSR) found |= EV_DSR;
+      if (changed & TIOCM_RNG) found |= EV_RING;
+      if (changed & TIOCM_CAR) found |= EV_RLSD;
+      modem_ = now;
+    }
+    return found;
+  }
+
+  int fd_ = -1;
+  int wake_[2] = {-1, -1};
+  std::string device_;
+  CommControl stored_;  // fields that termios does not hold
+  CommTimeouts timeouts_;
+  std::atomic<std::uint32_t> mask_{0};
+  std::atomic<std::uint64_t> generation_{0};
+  std::atomic<bool> rebaseline_{true};
+  std::atomic<bool> tx_pending_{false};
+  std::atomic<std::uint8_t> evt_char_{0};
+
+  std::mutex rx_mutex_;
+  std::deque<std::uint8_t> rx_queue_;
+  std::size_t rx_capacity_ = 4096;
+
+  // Used by the waiting thread only.
+  bool hung_up_ = false;
+  int kernel_backlog_ = 0;
+  bool icount_ok_ = false;
+  bool modem_ok_ = false;
+  int modem_ = 0;
+#if defined(TIOCGICOUNT)
+  serial_icounter_struct icount_{};
+#endif
+
+  mutable std::mutex error_mutex_;
+  CommError last_error_;
+};
+
+}  // namespace
+
+std::unique_ptr<CommDevice> MakePlatformCommDevice() { return std::make_unique<PosixCommDevice>(); }
+
+std::string DefaultPortName(const std::string& portname) {
+  return PosixPortName(portname, [](const std::string& path) { return ::access(path.c_str(), F_OK) == 0; });
+}
+
+}  // namespace vk47

@@ -1,0 +1,92 @@
+#include "serial/comthd.h"
+
+#include "serial/comm_device.h"
+#include "serial/rs232c.h"
+#include "serial/ui_handoff.h"
+
+namespace vk47 {
+namespace {
+
+// Clears the flag even when a handler throws.
+struct FlagGuard {
+  explicit FlagGuard(std::atomic<bool>& flag) : flag_(flag) { flag_ = true; }
+  ~FlagGuard() { flag_ = false; }
+  std::atomic<bool>& flag_;
+};
+
+}  // namespace
+
+tcommthread::tcommthread(bool createsuspended) {
+  if (!createsuspended) Start();
+}
+
+tcommthread::~tcommthread() {
+  Terminate();
+  WaitFor();
+}
+
+void tcommthread::Start() {
+  if (!thread_.joinable() && !finished_.load()) thread_ = std::thread([this] { Execute(); });
+}
+
+void tcommthread::Terminate() { terminated_ = true; }
+
+void tcommthread::WaitFor() {
+  if (!thread_.joinable()) return;
+  ServeUntil([this] { return finished_.load(); });
+  thread_.join();
+}
+
+void tcommthread::Execute() {
+  try {
+    while (!terminated_.load()) {
+      std::uint32_t events = 0;
+      // A failed wait is simply repeated; only the terminate request ends the loop.
+      if (!device->WaitEvent(events)) continue;
+      // A wait ended by a new mask reports nothing, and doevents would raise nothing.
+      if (events == 0) continue;
+      eventmask = events;
+      RunOnUiThread([this] { doevents(); });
+    }
+  } catch (...) {
+    // A handler's error, carried back by the hand-off, ends the thread.
+  }
+  finished_ = true;
+  NotifyWaiters();
+}
+
+void tcommthread::doevents() {
+  FlagGuard guard(in_doevents_);
+  Trs232c& o = *owner;
+  // A handler may close the port; nothing more is raised or asked of the device then.
+  auto raise = [&](const TNotifyEvent& handler) {
+    if (o.thread_.get() != this || !handler) return;
+    TNotifyEvent call = handler;  // the handler may reassign its own slot
+    call(this);
+  };
+  struct Row {
+    std::uint32_t flag;
+    TNotifyEvent Trs232c::*handler;
+  };
+  static constexpr Row kBefore[] = {
+      {EV_BREAK, &Trs232c::OnBREAK}, {EV_CTS, &Trs232c::OnCTS}, {EV_DSR, &Trs232c::OnDSR},
+      {EV_ERR, &Trs232c::OnERR},     {EV_RING, &Trs232c::OnRING}, {EV_RLSD, &Trs232c::OnRLSD},
+  };
+  for (const Row& row : kBefore) {
+    if (eventmask & row.flag) raise(o.*row.handler);
+  }
+  if ((eventmask & EV_RXCHAR) && o.thread_.get() == this) {
+    std::uint32_t in_queue = 0;
+    device->ClearErrors(in_queue);
+    rxcount = static_cast<std::int32_t>(in_queue);
+    if (o.OnPACKET && o.packetsize != 0 && !(o.packetsize > rxcount)) {
+      rxcount = 0;
+      raise(o.OnPACKET);
+    }
+    raise(o.OnRXCHAR);
+  }
+  if (eventmask & EV_RXFLAG) raise(o.OnRXFLAG);
+  if (eventmask & EV_TXEMPTY) raise(o.OnTXEMPTY);
+}
+
+}  // namespace vk47

@@ -1,0 +1,73 @@
+// Default documents folder on POSIX systems: the XDG documents folder, else
+// ~/Documents, else the home folder.
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "settings/settings_folder.h"
+
+namespace vk47 {
+namespace {
+
+std::string EnvOrEmpty(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::string(value) : std::string();
+}
+
+std::string HomeFolder() {
+  std::string home = EnvOrEmpty("HOME");
+  if (home.empty()) {
+    if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+      home = entry->pw_dir;
+    }
+  }
+  while (home.size() > 1 && home.back() == '/') home.pop_back();
+  return home;
+}
+
+std::string Join(const std::string& folder, std::string_view name) {
+  return folder.ends_with('/') ? folder + std::string(name) : folder + "/" + std::string(name);
+}
+
+// XDG_DOCUMENTS_DIR from user-dirs.dirs: a quoted path that is absolute or
+// starts with "$HOME/". Returns "" when the file or the line is missing.
+std::string XdgDocumentsFolder(const std::string& home) {
+  std::string config = EnvOrEmpty("XDG_CONFIG_HOME");
+  if (config.empty() || config.front() != '/') config = Join(home, ".config");
+  std::ifstream in(Join(config, "user-dirs.dirs"));
+  std::string line;
+  constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR=\"";
+  while (std::getline(in, line)) {
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line.compare(start, kKey.size(), kKey) != 0) continue;
+    const std::size_t begin = start + kKey.size();
+    const std::size_t end = line.find('"', begin);
+    if (end == std::string::npos) return "";
+    const std::string value = line.substr(begin, end - begin);
+    if (value.starts_with("$HOME/")) return Join(home, value.substr(6));
+    if (value.starts_with('/')) return value;
+    return "";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string DefaultDocumentsFolder() {
+  const std::string home = HomeFolder();
+  if (home.empty()) return ".";
+  if (const std::string xdg = XdgDocumentsFolder(home); !xdg.empty() && FolderExists(xdg)) {
+    return xdg;
+  }
+  if (const std::string documents = Join(home, "Documents"); FolderExists(documents)) {
+    return documents;
+  }
+  return home;
+}
+
+}  // namespace vk47

@@ -1,0 +1,32 @@
+#include "settings/port_setting.h"
+
+#include "model/int_text.h"
+#include "settings/profile.h"
+#include "settings/settings_error.h"
+#include "settings/settings_folder.h"
+
+namespace vk47 {
+
+std::string SettingsFilePath() { return SettingsFolderPath() + kSettingsFileName; }
+
+std::int32_t ReadPortIndex(const std::string& ini_path) {
+  std::string text = GetPrivateProfileString(kPortSection, kPortKey, "", ini_path);
+  // "0x1F" is spelled "$1F" for the conversion; a bare "0x" stays malformed.
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    text.replace(0, 2, "$");
+  }
+  return TextToInt(text).value_or(0);
+}
+
+void WritePortIndex(const std::string& ini_path, std::int32_t index) {
+  if (!WritePrivateProfileString(kPortSection, kPortKey, IntToText(index), ini_path)) {
+    throw SettingsError(ini_path + " に書き込めません");
+  }
+}
+
+std::optional<std::string> PortNameForIndex(std::int32_t index) {
+  if (index < 0 || index > 3) return std::nullopt;
+  return "com" + std::to_string(index + 1);
+}
+
+}  // namespace vk47

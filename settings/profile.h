@@ -1,0 +1,65 @@
+#pragma once
+// Private profile (INI) files, read and written with the results of the
+// Windows profile functions, so a file written here reads the same there and
+// the other way round:
+//  - a line whose first non-blank byte is "[" and that holds a "]" starts a
+//    section named by the text between "[" and the last "]";
+//  - any other non-blank line is a key: the text before its first "=" (or the
+//    whole line when it has none); the value is the text after that "=", so a
+//    value may itself hold "=";
+//  - names and values are trimmed of blanks (space, tab, VT, FF, Ctrl-Z);
+//    section and key names match without regard to ASCII letter case;
+//  - with duplicate sections only the first counts, with duplicate keys in it
+//    only the first; a key line without "=" reads as missing;
+//  - lines end in CR LF, LF or a lone CR; the last line may lack one; a UTF-8
+//    byte order mark at the start is skipped.
+// No call keeps the file open. Any thread, as long as no two write one file.
+//
+// On Windows, <windows.h> defines GetPrivateProfileString and
+// WritePrivateProfileString as macros: files of this module do not include
+// it, and callers that do must #undef both before including this header.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vk47 {
+
+// The value text is cut to this many bytes, as the 2048-byte buffer of the
+// Windows call cuts it.
+inline constexpr std::size_t kMaxProfileValueBytes = 2047;
+
+// Only this much of a file is looked at when reading. A larger file is not
+// written at all (the write fails and the file stays as it was), because its
+// rest could not be kept. A settings file is a few dozen bytes; the limit
+// keeps a stray huge file from costing memory or time.
+inline constexpr std::size_t kMaxProfileFileBytes = 1024 * 1024;
+
+// The value of `key` in `section` of the file at `path`; `default_value` when
+// the file, the section or the key is missing or the key line has no "=".
+// A value between matching double or single quotes loses the quotes; it is cut
+// at a NUL byte and to kMaxProfileValueBytes. Never creates the file.
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& default_value, const std::string& path);
+
+// Stores `value` under `key` in `section`. A missing file is created holding
+// "[section]\r\nkey=value\r\n"; a missing section is appended at the end; a
+// missing key is added after the last non-blank line of its section; an
+// existing value is replaced where it stands. Every other byte of the file is
+// kept. The file is replaced atomically (temporary file and rename). Returns
+// false, leaving the file as it was, when it cannot be read or written, is
+// larger than kMaxProfileFileBytes, or when a name or the value holds a line
+// break or NUL (or the key a "=", the section a "]").
+bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& path);
+
+// The two operations on file contents in memory.
+// The raw value text (trimmed, quotes kept), or nothing when missing.
+std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
+                                            std::string_view key);
+// The contents after storing `value`; names and value must be valid as above.
+std::string SetProfileValue(std::string_view text, std::string_view section,
+                            std::string_view key, std::string_view value);
+
+}  // namespace vk47

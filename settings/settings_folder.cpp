@@ -1,0 +1,80 @@
+#include "settings/settings_folder.h"
+
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include "settings/settings_error.h"
+
+namespace vk47 {
+namespace {
+
+DocumentsProvider& InstalledProvider() {
+  static DocumentsProvider provider;
+  return provider;
+}
+
+#if defined(_WIN32)
+// A drive ("C:") or the root of the current drive ("\") ends the walk up.
+constexpr std::string_view kParentBreaks = "\\:";
+bool IsTop(const std::string& path) { return path.size() < 3; }
+#else
+constexpr std::string_view kParentBreaks = "/";
+// "/" loses its only separator when the trailing one is dropped.
+bool IsTop(const std::string& path) { return path.empty(); }
+#endif
+
+bool CreateOneFolder(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::create_directory(path, ec) && !ec) return true;
+  // Someone else may have created it meanwhile; what counts is that it exists.
+  return FolderExists(path);
+}
+
+}  // namespace
+
+void SetDocumentsFolderProvider(DocumentsProvider provider) {
+  InstalledProvider() = std::move(provider);
+}
+
+std::string DocumentsFolderPath() {
+  const DocumentsProvider& provider = InstalledProvider();
+  std::string path = provider ? provider() : std::string();
+  return path.empty() ? DefaultDocumentsFolder() : path;
+}
+
+std::string SettingsFolderPathFor(const std::string& documents_folder) {
+  std::string folder = documents_folder;
+  if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
+  folder += kSettingsFolderName;
+  folder += kPathSeparator;
+  return folder;
+}
+
+std::string SettingsFolderPath() {
+  const std::string folder = SettingsFolderPathFor(DocumentsFolderPath());
+  CreateFolderChain(folder);  // failure shows later as defaults or a write error
+  return folder;
+}
+
+bool FolderExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_directory(path, ec) && !ec;
+}
+
+bool CreateFolderChain(const std::string& path) {
+  if (path.empty()) throw SettingsError("ディレクトリを作成することができません");
+  std::string folder = path;
+  if (folder.back() == kPathSeparator) folder.pop_back();
+  if (IsTop(folder) || FolderExists(folder)) return true;
+
+  const std::size_t cut = folder.find_last_of(kParentBreaks);
+  if (cut == std::string::npos) return CreateOneFolder(folder);  // relative, no parent part
+  const std::string parent = folder.substr(0, cut + 1);
+  if (parent == folder) return true;
+  if (!CreateFolderChain(parent)) return false;
+  return CreateOneFolder(folder);
+}
+
+}  // namespace vk47

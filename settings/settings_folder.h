@@ -1,0 +1,65 @@
+#pragma once
+// The settings folder "PT-36Temp" in the user's documents folder.
+//
+// The documents folder comes from a provider function, so this module needs no
+// window toolkit: the application installs one built on the toolkit's standard
+// paths, tests install one that names a temporary folder. Without an installed
+// provider, DefaultDocumentsFolder() is used. All calls are meant for the
+// user-interface thread; the provider is not guarded against concurrent change.
+
+#include <functional>
+#include <string>
+
+namespace vk47 {
+
+// The separator of this platform's paths: '\\' on Windows, '/' elsewhere.
+#if defined(_WIN32)
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+inline constexpr const char* kSettingsFolderName = "PT-36Temp";
+
+using DocumentsProvider = std::function<std::string()>;
+
+// Installs the provider asked by DocumentsFolderPath; an empty function
+// restores the default.
+void SetDocumentsFolderProvider(DocumentsProvider provider);
+
+// The platform's own guess at the documents folder, never empty.
+// POSIX: the XDG documents folder (XDG_DOCUMENTS_DIR in user-dirs.dirs, as the
+// desktop and the window toolkit use it, so a localised name such as
+// ~/ドキュメント is found) when it names an existing folder, else
+// $HOME/Documents when it exists, else $HOME (the password entry's home when
+// HOME is unset), else ".".
+// Windows: the shell's personal folder, else %USERPROFILE%\Documents, else ".".
+std::string DefaultDocumentsFolder();
+
+// The user's documents folder, asked from the provider afresh on every call.
+// A provider that answers with an empty string is overruled by
+// DefaultDocumentsFolder(), so the settings folder never lands in the root
+// folder or the current folder by accident.
+std::string DocumentsFolderPath();
+
+// Joins a documents folder and "PT-36Temp" with exactly one separator and a
+// trailing one: "/home/a" and "/home/a/" both give "/home/a/PT-36Temp/",
+// "/" gives "/PT-36Temp/". Creates nothing.
+std::string SettingsFolderPathFor(const std::string& documents_folder);
+
+// SettingsFolderPathFor(DocumentsFolderPath()), after creating that folder and
+// its missing parents. A failure to create is not reported: reading then
+// yields the defaults and writing reports the file it could not write.
+std::string SettingsFolderPath();
+
+// True when `path` names an existing directory (symbolic links followed).
+bool FolderExists(const std::string& path);
+
+// Creates `path` and its missing parents, walking up only to the first
+// existing ancestor. Returns true when the folder exists afterwards; false
+// when something (a file in the way, missing permission) stops it. One
+// trailing separator is ignored. An empty path throws SettingsError
+// "ディレクトリを作成することができません".
+bool CreateFolderChain(const std::string& path);
+
+}  // namespace vk47

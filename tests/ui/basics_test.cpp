@@ -1,0 +1,98 @@
+// The wait, the error box text and the picture control.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "ui/ErrorBox.h"
+#include "ui/TImage.h"
+#include "ui/WaitWithMessages.h"
+#include "ui_test_support.h"
+
+namespace vk47 {
+namespace {
+
+TEST(TicksElapsed, SurvivesTheWrapOfTheCounter) {
+  struct Row { std::uint32_t start, now, elapsed; };
+  const Row rows[] = {{0, 0, 0},           {100, 500, 400},          {0xFFFFFF00u, 0x90u, 0x190u},
+                      {0xFFFFFFFFu, 0, 1}, {0xFFFFFFFFu, 0xFFFFFFFFu, 0}};
+  for (const Row& row : rows) EXPECT_EQ(TicksElapsed(row.start, row.now), row.elapsed);
+}
+
+TEST(WaitWithMessages, ZeroReturnsWithoutProcessingEvents) {
+  bool ran = false;
+  QTimer::singleShot(0, [&] { ran = true; });
+  WaitWithMessages(0);
+  EXPECT_FALSE(ran);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(ran);
+}
+
+TEST(WaitWithMessages, LastsItsTimeAndProcessesEvents) {
+  for (std::uint32_t offset : {0u, 0xFFFFFFFFu - 20u}) {
+    // The second row starts the wait 20 ms before the counter wraps.
+    SetTickOffsetForTesting(0);
+    SetTickOffsetForTesting(offset - TickCount());
+    bool ran = false;
+    QTimer::singleShot(10, [&] { ran = true; });
+    QElapsedTimer timer;
+    timer.start();
+    WaitWithMessages(60);
+    EXPECT_GE(timer.elapsed(), 59) << offset;  // the tick counter counts whole ms
+    EXPECT_LT(timer.elapsed(), 1000) << offset;
+    EXPECT_TRUE(ran) << offset;
+  }
+  SetTickOffsetForTesting(0);
+}
+
+TEST(ErrorBox, AppendsAPeriodAfterCharactersThatSortAfterIt) {
+  struct Row { const char* message; const char* shown; };
+  const Row rows[] = {{"ファイル a は開けません", "ファイル a は開けません."},
+                      {"done.", "done."}, {"stop!", "stop!"}, {"abc", "abc."}, {"", ""}, {"x 1", "x 1."}};
+  for (const Row& row : rows) {
+    EXPECT_EQ(MessageWithPeriod(QString::fromUtf8(row.message)), QString::fromUtf8(row.shown)) << row.message;
+  }
+}
+
+TEST(ErrorBox, GuardShowsTheExceptionAndCarriesOn) {
+  testing::UiSandbox sandbox;
+  EXPECT_TRUE(RunGuarded(nullptr, [] {}));
+  EXPECT_FALSE(RunGuarded(nullptr, [] { throw std::runtime_error("書けません"); }));
+  ASSERT_EQ(sandbox.boxes.size(), 1u);
+  EXPECT_EQ(sandbox.boxes[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(sandbox.boxes[0].caption, QStringLiteral("vk47"));
+  EXPECT_EQ(sandbox.boxes[0].text, QStringLiteral("書けません."));
+}
+
+TEST(TImage, BottomLeftColourIsTransparentAndMissingFileThrows) {
+  QTemporaryDir dir;
+  QImage image(4, 3, QImage::Format_RGB32);
+  image.fill(QColor(0, 0, 255));
+  image.setPixelColor(1, 1, QColor(255, 0, 0));
+  const QString path = dir.filePath(QStringLiteral("x.bmp"));
+  ASSERT_TRUE(image.save(path, "BMP"));
+
+  TImage picture;
+  picture.AutoSize = true;
+  picture.LoadFromFile(path);
+  EXPECT_EQ(picture.size(), QSize(4, 3));
+  const QImage shown = picture.Picture().toImage();
+  EXPECT_EQ(qAlpha(shown.pixel(0, 2)), 0);
+  EXPECT_EQ(qAlpha(shown.pixel(3, 0)), 0);
+  EXPECT_EQ(shown.pixel(1, 1), qRgb(255, 0, 0));
+
+  const QString missing = dir.filePath(QStringLiteral("none.bmp"));
+  try {
+    picture.LoadFromFile(missing);
+    FAIL() << "no exception";
+  } catch (const FileOpenError& error) {
+    EXPECT_EQ(QString::fromUtf8(error.what()), QStringLiteral("ファイル %1 は開けません").arg(missing));
+  }
+  EXPECT_TRUE(picture.HasPicture());  // the old picture stays
+}
+
+}  // namespace
+}  // namespace vk47

@@ -1,0 +1,225 @@
+// The progress window, the port dialog, the small commands of the main window,
+// the wait, the error box and the picture control.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QUrl>
+
+#include "ui/AppFolder.h"
+#include "ui/Setup.h"
+#include "ui/TImage.h"
+#include "ui/Unit1.h"
+#include "ui/WaitWithMessages.h"
+#include "ui/progresbar.h"
+#include "ui_test_support.h"
+
+namespace vk47 {
+namespace {
+
+class WindowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sandbox.WriteAllIcons();
+    form1 = std::make_unique<TForm1>();
+    form2 = std::make_unique<TForm2>(form1.get());
+    form3 = std::make_unique<TForm3>(form1.get());
+  }
+  void TearDown() override {
+    form3.reset();
+    form2.reset();
+    form1.reset();
+  }
+
+  testing::UiSandbox sandbox;
+  std::unique_ptr<TForm1> form1;
+  std::unique_ptr<TForm2> form2;
+  std::unique_ptr<TForm3> form3;
+};
+
+TEST_F(WindowsTest, ProgressWindowLayout) {
+  EXPECT_TRUE(form2->windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(form2->size(), QSize(368, 67));
+  EXPECT_EQ(form2->Label1->pos(), QPoint(67, 8));
+  EXPECT_EQ(form2->Label1->text(), QStringLiteral("プログラム転送中"));
+  EXPECT_EQ(form2->Label2->geometry(), QRect(222, 8, 9, 16));
+  EXPECT_EQ(form2->Label2->text(), QStringLiteral("1"));
+  EXPECT_EQ(form2->Label3->geometry(), QRect(240, 8, 33, 16));
+  EXPECT_EQ(form2->Label3->text(), QStringLiteral("/ 16"));
+  EXPECT_EQ(form2->ProgressBar1->geometry(), QRect(0, 32, 369, 33));
+  EXPECT_EQ(form2->ProgressBar1->maximum(), 100);
+  EXPECT_EQ(form2->ProgressBar1->value(), 50);
+  EXPECT_EQ(form2->Label1->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+  EXPECT_TRUE(form2->Label1->font().bold());
+  EXPECT_FALSE(form2->isVisible());
+}
+
+TEST_F(WindowsTest, ProgressWindowFollowsTheMainWindowAndKeepsItsCounter) {
+  form1->show();
+  form1->move(40, 30);
+  form2->ShowProgress();
+  EXPECT_EQ(form2->pos(), form1->pos() + QPoint(200, 270));
+  form2->SetTitle(QStringLiteral("読み込み中"));
+  form2->SetPosition(0);
+  for (int i = 0; i < 16; ++i) {
+    form2->SetPosition(TForm2::ProgressForStep(i));
+    form2->SetCounter(i + 1);
+    EXPECT_EQ(form2->Label2->geometry().right() + 1, 231);
+  }
+  EXPECT_EQ(form2->ProgressBar1->value(), 94);
+  EXPECT_EQ(form2->Label2->text(), QStringLiteral("16"));
+  form2->CloseProgress();
+  EXPECT_FALSE(form2->isVisible());
+
+  form1->move(120, 90);
+  form2->ShowProgress();
+  EXPECT_EQ(form2->pos(), QPoint(120 + 200, 90 + 270));
+  EXPECT_EQ(form2->Label2->text(), QStringLiteral("16"));
+  EXPECT_EQ(form2->Label1->x(), 67);
+  form2->CloseProgress();
+}
+
+TEST(ProgressForStep, RoundsHalfToEven) {
+  const int expected[] = {0, 6, 12, 19, 25, 31, 38, 44, 50, 56, 62, 69, 75, 81, 88, 94};
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(TForm2::ProgressForStep(i), expected[i]) << i;
+}
+
+TEST_F(WindowsTest, PortDialogLayout) {
+  EXPECT_EQ(form3->windowTitle(), QStringLiteral("RS-232Cポートの設定"));
+  EXPECT_EQ(form3->Label1->geometry(), QRect(16, 8, 297, 12));
+  EXPECT_EQ(form3->RadioGroup1->geometry(), QRect(8, 32, 313, 113));
+  EXPECT_EQ(form3->RadioGroup1->title(), QStringLiteral("RS-232Cポートの設定"));
+  EXPECT_EQ(form3->Label2->geometry(), QRect(64, 160, 206, 12));
+  EXPECT_EQ(form3->Button1->geometry(), QRect(72, 184, 75, 25));
+  EXPECT_EQ(form3->Button1->text(), QStringLiteral("OK"));
+  EXPECT_EQ(form3->Button2->geometry(), QRect(176, 184, 75, 25));
+  EXPECT_EQ(form3->Button2->text(), QStringLiteral("キャンセル"));
+  EXPECT_FALSE(form3->Button1->isDefault() || form3->Button1->autoDefault());
+  EXPECT_FALSE(form3->Button2->isDefault() || form3->Button2->autoDefault());
+  // Two columns filled top to bottom: COM1 above COM2, COM3 above COM4.
+  const auto radios = form3->RadioGroup1->findChildren<QRadioButton*>();
+  ASSERT_EQ(radios.size(), 4);
+  EXPECT_EQ(radios[0]->x(), radios[1]->x());
+  EXPECT_LT(radios[0]->y(), radios[1]->y());
+  EXPECT_EQ(radios[2]->x(), radios[3]->x());
+  EXPECT_GT(radios[2]->x(), radios[0]->x());
+  EXPECT_EQ(radios[2]->y(), radios[0]->y());
+  EXPECT_EQ(radios[2]->text(), QStringLiteral("COM3"));
+}
+
+struct DialogCase {
+  std::optional<int> stored;
+  int shown;  // selected item when shown
+};
+
+class PortDialogShow : public WindowsTest, public ::testing::WithParamInterface<DialogCase> {};
+
+TEST_P(PortDialogShow, SelectsTheStoredIndexClamped) {
+  if (GetParam().stored) sandbox.WritePortSetting(*GetParam().stored);
+  form1->move(70, 50);
+  form3->RadioGroup1->SetItemIndex(1);
+  form3->show();
+  EXPECT_EQ(form3->pos(), QPoint(270, 210));
+  EXPECT_EQ(form3->RadioGroup1->ItemIndex(), GetParam().shown);
+  form3->Button2->click();
+}
+
+INSTANTIATE_TEST_SUITE_P(Stored, PortDialogShow,
+                         ::testing::Values(DialogCase{std::nullopt, 0}, DialogCase{2, 2}, DialogCase{7, 3},
+                                           DialogCase{-1, -1}, DialogCase{-5, -1}, DialogCase{3, 3}));
+
+TEST_F(WindowsTest, PortDialogRoundTrip) {
+  form3->show();
+  EXPECT_EQ(form3->RadioGroup1->ItemIndex(), 0);
+  form3->RadioGroup1->SetItemIndex(2);
+  form3->Button1->click();
+  EXPECT_FALSE(form3->isVisible());
+  EXPECT_TRUE(sandbox.ReadSettingsFile().contains(QStringLiteral("name=2")));
+
+  form3->show();
+  EXPECT_EQ(form3->RadioGroup1->ItemIndex(), 2);
+  form3->RadioGroup1->SetItemIndex(0);
+  form3->Button2->click();  // Cancel writes nothing
+  EXPECT_FALSE(form3->isVisible());
+  form3->show();
+  EXPECT_EQ(form3->RadioGroup1->ItemIndex(), 2);
+  form3->RadioGroup1->SetItemIndex(3);
+  form3->close();  // the close box writes nothing either
+  EXPECT_TRUE(sandbox.ReadSettingsFile().contains(QStringLiteral("name=2")));
+  EXPECT_TRUE(sandbox.boxes.empty());
+}
+
+TEST_F(WindowsTest, PortDialogWithNoSelectionWritesMinusOne) {
+  sandbox.WritePortSetting(-5);
+  form3->show();
+  form3->Button1->click();
+  EXPECT_TRUE(sandbox.ReadSettingsFile().contains(QStringLiteral("name=-1")));
+}
+
+TEST_F(WindowsTest, PortDialogStaysOpenWhenTheFileCannotBeWritten) {
+  // A folder in the file's place cannot be replaced by a file.
+  QDir().mkpath(sandbox.SettingsFile());
+  form3->show();
+  form3->RadioGroup1->SetItemIndex(1);
+  form3->Button1->click();
+  EXPECT_TRUE(form3->isVisible());
+  EXPECT_EQ(form3->RadioGroup1->ItemIndex(), 1);
+  ASSERT_EQ(sandbox.boxes.size(), 1u);
+  EXPECT_EQ(sandbox.boxes[0].icon, QMessageBox::Critical);
+  EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("に書き込めません")));
+  EXPECT_TRUE(sandbox.boxes[0].text.endsWith(u'.'));
+  form3->Button2->click();
+  EXPECT_FALSE(form3->isVisible());
+}
+
+TEST_F(WindowsTest, PortDialogIgnoresEnterAndEscape) {
+  form3->show();
+  for (int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(form3.get(), &press);
+    EXPECT_TRUE(form3->isVisible()) << key;
+  }
+  EXPECT_FALSE(QFileInfo::exists(sandbox.SettingsFile()));
+  form3->close();
+}
+
+TEST_F(WindowsTest, SmallCommands) {
+  form1->Button3->click();
+  EXPECT_EQ(form1->Label13->text(), QStringLiteral("1"));
+  form1->Button3->click();
+  EXPECT_EQ(form1->Label13->text(), QStringLiteral("1"));
+
+  testing::UrlRecorder recorder;
+  QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
+  form1->N9->trigger();
+  QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+  ASSERT_EQ(recorder.urls.size(), 1);
+  EXPECT_EQ(recorder.urls[0], QUrl::fromLocalFile(ApplicationFolder() + QStringLiteral("Help/index.html")));
+}
+
+TEST_F(WindowsTest, MenuCommandsAreHeldBackDuringAnOperation) {
+  testing::UrlRecorder recorder;
+  QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "Open");
+  {
+    auto hold = form1->HoldCommands();
+    form1->N9->trigger();
+    form1->Button3->click();
+  }
+  EXPECT_TRUE(recorder.urls.isEmpty());
+  EXPECT_EQ(form1->Label13->text(), QStringLiteral("Label13"));
+  form1->N9->trigger();
+  QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+  EXPECT_EQ(recorder.urls.size(), 1);
+}
+
+}  // namespace
+}  // namespace vk47

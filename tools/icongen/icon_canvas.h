@@ -1,0 +1,19 @@
+#pragma once
+// Turns a pictogram into the finished 50 x 72 icon: drawing on top, caption
+// band below, everything on a pure white background. The window takes the
+// bottom-left pixel's colour as transparent, so white must appear only where
+// the group box behind the icon should show through.
+
+#include <QImage>
+
+namespace vk47::icongen {
+
+struct Pictogram;
+
+inline constexpr int kIconWidth = 50;
+inline constexpr int kIconHeight = 72;
+
+// The icon as a 24-bit RGB image.
+QImage RenderIcon(const Pictogram& pictogram);
+
+}  // namespace vk47::icongen

@@ -1,0 +1,19 @@
+#pragma once
+// The application folder: the running executable's folder with a trailing
+// "/". The icons ("Img/") and the help page ("Help/index.html") are found
+// from it. Tests point it at a temporary folder. UI thread only.
+
+#include <QString>
+
+namespace vk47 {
+
+QString ApplicationFolder();
+
+// Replaces the folder (a trailing "/" is added when missing); an empty text
+// returns to the executable's folder.
+void SetApplicationFolder(const QString& folder);
+
+// The full path of an icon file in "Img/", such as IconPath("4.bmp").
+QString IconPath(const QString& file);
+
+}  // namespace vk47

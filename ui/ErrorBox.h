@@ -1,0 +1,55 @@
+#pragma once
+// The application's two message boxes and the guard that turns a command's
+// exception into one of them.
+//
+// Qt cannot carry an exception out of an event handler through its event
+// loop, so every command handler runs its body through RunGuarded: whatever
+// the body throws ends there, in the application's standard error box (error
+// icon, one OK, the application's title as caption), and the program carries
+// on. Start-up, drag start and drop catch failures themselves and show the
+// warning box instead (ShowFailureWarning).
+//
+// The boxes go through one replaceable function so tests can record them
+// instead of blocking in a modal box. UI thread only.
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace vk47 {
+
+struct MessageBoxRequest {
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QString caption;
+  QString text;
+};
+
+// Shows a modal box with one OK button. The default shows a real QMessageBox;
+// an empty function restores the default.
+using MessageBoxFunction = std::function<void(QWidget* parent, const MessageBoxRequest&)>;
+void SetMessageBoxFunction(MessageBoxFunction function);
+void ShowMessageBox(QWidget* parent, const MessageBoxRequest& request);
+
+// The caption of the error box: the application's name ("vk47").
+QString ApplicationTitle();
+
+// The message as the error box shows it: "." is appended when the last
+// character sorts after "." (so Japanese text and letters get one, while a
+// text ending in "." or "!" is left alone).
+QString MessageWithPeriod(const QString& message);
+
+// The standard error box for an exception's message.
+void ShowErrorBox(QWidget* parent, const QString& message);
+
+// The one warning box of start-up, drag start and drop: caption "警告",
+// warning icon, OK, text "エラーが発生しました" CR LF "ソフトを再起動するか...".
+void ShowFailureWarning(QWidget* parent);
+QString FailureWarningText();
+
+// Runs `body`; an exception it throws is shown in the error box and goes no
+// further. Returns false when the body threw.
+bool RunGuarded(QWidget* parent, const std::function<void()>& body);
+
+}  // namespace vk47

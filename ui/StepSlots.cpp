@@ -1,0 +1,139 @@
+#include "ui/StepSlots.h"
+
+#include <QLocale>
+#include <QMouseEvent>
+
+#include "model/command_set.h"
+#include "ui/AppFolder.h"
+#include "ui/Controls.h"
+#include "ui/TImage.h"
+
+namespace vk47 {
+namespace {
+
+const QString kValuePrefix = QStringLiteral("Drop_Label");
+const QString kCodePrefix = QStringLiteral("ASCII_Label");
+
+std::string DecimalSeparator() { return QLocale().decimalPoint().toStdString(); }
+
+QString ValueText(int code, const QString& number) {
+  const auto text = StepValueText(code, number.toStdString(), DecimalSeparator());
+  return text ? QString::fromStdString(*text) : QString();
+}
+
+}  // namespace
+
+void TClickLabel::mousePressEvent(QMouseEvent* event) {
+  pressed_ = event->button() == Qt::LeftButton;
+  QLabel::mousePressEvent(event);
+}
+
+void TClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+  const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+  pressed_ = false;
+  QLabel::mouseReleaseEvent(event);
+  if (click) emit clicked();
+}
+
+QRect ValueLabelRect(int slot) { return {(slot / 4) * 131 + 64, (slot % 4) * 75 + 30, 53, 19}; }
+QRect CodeLabelRect(int slot) { return {(slot / 4) * 131 + 64, (slot % 4) * 75 + 70, 24, 16}; }
+
+TStepSlots::TStepSlots(QWidget* owner, std::function<int()> track_position)
+    : owner_(owner), track_position_(std::move(track_position)) {}
+
+TStepSlots::~TStepSlots() = default;
+
+void TStepSlots::SetCode(int slot, int code) {
+  program_.SetCode(slot, code);
+  if (TImage* picture = SlotPicture(slot)) picture->setProperty("tag", code);
+}
+
+TImage* TStepSlots::SlotPicture(int slot) const {
+  return qobject_cast<TImage*>(FindControl(owner_, QStringLiteral("image"), slot + 8));
+}
+
+void TStepSlots::ResetLabelArrays() {
+  DropLabels.fill(nullptr);
+  AsciiLabels.fill(nullptr);
+}
+
+QLabel* TStepSlots::NewLabel(bool value_label, int slot) {
+  QLabel* label = value_label ? new TClickLabel(group_box_) : new QLabel(group_box_);
+  (value_label ? DropLabels : AsciiLabels).at(slot) = label;
+  SetBackground(label, value_label ? kCyan : QColor(Qt::white));
+  const QRect rect = value_label ? ValueLabelRect(slot) : CodeLabelRect(slot);
+  label->move(rect.topLeft());
+  label->setProperty("tag", slot);
+  label->setProperty("displayDragImage", true);
+  label->setObjectName((value_label ? kValuePrefix : kCodePrefix) + QString::number(slot + 1));
+  return label;
+}
+
+void TStepSlots::CreateStepLabels(int code, int slot, const QString& number) {
+  QLabel* value = NewLabel(true, slot);
+  value->setText(ValueText(code, number));
+  QFont font = owner_->font();
+  font.setPointSize(14);
+  value->setFont(font);
+  value->setAlignment(Qt::AlignRight | Qt::AlignTop);
+  QObject::connect(static_cast<TClickLabel*>(value), &TClickLabel::clicked, value, [this, value] {
+    if (OnValueLabelClick) OnValueLabelClick(value);
+  });
+  value->setGeometry(ValueLabelRect(slot));
+  value->show();
+
+  QLabel* code_label = NewLabel(false, slot);
+  code_label->setText(QString::number(code));
+  font.setPointSize(12);
+  code_label->setFont(font);
+  code_label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+  code_label->setGeometry(CodeLabelRect(slot));
+  code_label->show();
+}
+
+void TStepSlots::FreeSlotLabels(int slot) {
+  delete DropLabels.at(slot).data();
+  delete AsciiLabels.at(slot).data();
+  DropLabels.at(slot) = nullptr;
+  AsciiLabels.at(slot) = nullptr;
+}
+
+void TStepSlots::FreeStepLabels() {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (program_.IsFilled(slot)) FreeSlotLabels(slot);
+  }
+}
+
+void TStepSlots::StepValueLabelClick(QLabel* label) {
+  const int n = NumberAfterPrefix(label->objectName(), kValuePrefix.size());
+  if (n < 1 || n > kSlotCount) return;
+  const int slot = n - 1;
+  auto* code_label = qobject_cast<QLabel*>(FindControl(owner_, kCodePrefix, n));
+  const QPoint value_pos = label->pos();
+  const QPoint code_pos = code_label ? code_label->pos() : QPoint();
+
+  // The command stays; only the parameter follows the track bar.
+  const auto step = program_.Reencode(slot, track_position_());
+  const int code = step.code;
+  label->setText(ValueText(code, QString::fromStdString(step.command_number)));
+  label->setGeometry(QRect(value_pos, QSize(53, 19)));
+  SetCode(slot, code);
+  if (code_label) {
+    code_label->setText(QString::number(code));
+    code_label->setGeometry(QRect(code_pos, QSize(24, 16)));
+  }
+}
+
+void TStepSlots::Clear() {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (!program_.IsFilled(slot)) continue;
+    if (TImage* picture = SlotPicture(slot)) picture->LoadFromFile(IconPath(QStringLiteral("4.bmp")));
+    SetCode(slot, kEmptyCode);
+    delete FindControl(owner_, kValuePrefix, slot + 1);
+    delete FindControl(owner_, kCodePrefix, slot + 1);
+    DropLabels.at(slot) = nullptr;
+    AsciiLabels.at(slot) = nullptr;
+  }
+}
+
+}  // namespace vk47

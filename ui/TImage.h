@@ -1,0 +1,51 @@
+#pragma once
+// TImage: a picture control that shows a bitmap file. The file is read from
+// disk at every load (nothing is cached). Drawn stretched to the control (or
+// at its own size when Stretch is off), with the colour of the bitmap's
+// bottom-left pixel left transparent so the group box shows through. With
+// AutoSize on, the control takes the bitmap's size at each load.
+// UI thread only.
+
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <stdexcept>
+
+namespace vk47 {
+
+// A file that cannot be read as a picture: "ファイル %s は開けません".
+class FileOpenError : public std::runtime_error {
+ public:
+  explicit FileOpenError(const QString& path);
+};
+
+class TImage : public QLabel {
+  Q_OBJECT
+
+ public:
+  explicit TImage(QWidget* parent = nullptr);
+
+  // Reads the bitmap at `path`; throws FileOpenError when it cannot be read,
+  // leaving the shown picture as it was.
+  void LoadFromFile(const QString& path);
+
+  bool HasPicture() const { return !picture_.isNull(); }
+  const QPixmap& Picture() const { return picture_; }
+  QSize PictureSize() const { return picture_.size(); }
+
+  bool Stretch = true;
+  bool AutoSize = false;
+  bool Transparent = true;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QPixmap picture_;
+};
+
+// The bitmap with every pixel of its bottom-left pixel's colour made
+// transparent.
+QImage WithTransparentBackground(const QImage& image);
+
+}  // namespace vk47

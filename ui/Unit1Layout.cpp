@@ -1,0 +1,203 @@
+// The main window's controls and menus, created as the window is built.
+// Positions are client coordinates (or coordinates within a group box).
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+
+#include "model/command_set.h"
+#include "ui/Controls.h"
+#include "ui/TImage.h"
+#include "ui/Unit1.h"
+
+namespace vk47 {
+namespace {
+
+struct GroupBoxRow {
+  QGroupBox* TForm1::*member;
+  const char* name;
+  const char* caption;
+  QRect rect;
+  bool silver;
+};
+
+const GroupBoxRow kGroupBoxes[] = {
+    {&TForm1::GroupBox1, "GroupBox1", "基本命令", {3, 5, 193, 273}, true},
+    {&TForm1::GroupBox3, "GroupBox3", "プログラム", {208, 5, 521, 329}, true},
+    {&TForm1::GroupBox4, "GroupBox4", "拡張命令", {3, 344, 193, 97}, true},
+    {&TForm1::GroupBox2, "GroupBox2", "繰り返し", {208, 344, 137, 97}, true},
+    {&TForm1::GroupBox5, "GroupBox5", "入力", {355, 344, 81, 97}, true},
+    {&TForm1::GroupBox6, "GroupBox6", "飛べ", {445, 344, 81, 97}, true},
+    {&TForm1::GroupBox7, "GroupBox7", "終了", {536, 344, 81, 97}, true},
+    {&TForm1::GroupBox9, "GroupBox9", "時間・飛び先・回数", {3, 448, 729, 73}, false},
+};
+
+// Palette icons: command number, group box, position within it.
+struct PaletteRow {
+  int number;
+  QGroupBox* TForm1::*group;
+  QPoint pos;
+};
+
+const PaletteRow kPalette[] = {
+    {1, &TForm1::GroupBox1, {8, 24}},   {2, &TForm1::GroupBox1, {71, 24}},
+    {3, &TForm1::GroupBox1, {133, 24}}, {4, &TForm1::GroupBox1, {71, 104}},
+    {5, &TForm1::GroupBox1, {8, 184}},  {6, &TForm1::GroupBox1, {71, 184}},
+    {7, &TForm1::GroupBox1, {133, 184}}, {26, &TForm1::GroupBox4, {8, 18}},
+    {27, &TForm1::GroupBox4, {71, 18}}, {28, &TForm1::GroupBox4, {133, 18}},
+    {24, &TForm1::GroupBox2, {12, 18}}, {25, &TForm1::GroupBox2, {74, 18}},
+    {29, &TForm1::GroupBox5, {16, 18}}, {30, &TForm1::GroupBox6, {16, 18}},
+    {31, &TForm1::GroupBox7, {16, 18}},
+};
+
+const int kSlotLefts[] = {8, 139, 269, 400};
+const int kSlotTops[] = {24, 99, 173, 248};
+
+struct ScaleLabelRow {
+  const char* name;
+  const char* text;
+  QPoint pos;
+};
+
+const ScaleLabelRow kScaleLabels[] = {
+    {"Label9", "0", {15, 10}},      {"Label10", "5", {245, 10}},   {"Label11", "10", {473, 10}},
+    {"Label12", "15", {703, 10}},   {"Label1", "0", {15, 55}},     {"Label2", "0.5秒", {99, 55}},
+    {"Label3", "1秒", {196, 55}},   {"Label5", "1.5秒", {285, 55}}, {"Label4", "2秒", {381, 55}},
+    {"Label6", "2.5秒", {470, 55}}, {"Label7", "3秒", {563, 55}},  {"Label8", "3.5秒", {653, 55}},
+};
+
+QString FullWidthNumber(int number) {
+  QString text;
+  for (QChar digit : QString::number(number)) text += QChar(0xFF10 + digit.digitValue());
+  return text;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const char* text, QRect rect) {
+  auto* button = new QPushButton(QString::fromUtf8(text), parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setGeometry(rect);
+  return button;
+}
+
+}  // namespace
+
+void TForm1::CreateComponents() {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("VK-47ロボット制御３"));
+  setFont(WindowFont(12));
+
+  Client = new QWidget(this);
+  Client->setObjectName(QStringLiteral("Client"));
+  Client->setFixedSize(732, 524);
+  SetBackground(Client, palette().color(QPalette::Button));
+  setCentralWidget(Client);
+
+  for (const GroupBoxRow& row : kGroupBoxes) {
+    auto* box = new QGroupBox(QString::fromUtf8(row.caption), Client);
+    box->setObjectName(QString::fromLatin1(row.name));
+    box->setGeometry(row.rect);
+    SetBackground(box, row.silver ? kSilver : palette().color(QPalette::Button));
+    this->*row.member = box;
+  }
+
+  for (const PaletteRow& row : kPalette) {
+    auto* image = new TImage(this->*row.group);
+    image->setObjectName(QStringLiteral("Image%1").arg(row.number));
+    image->setGeometry(QRect(row.pos, QSize(50, 72)));
+    image->Stretch = row.number != 1;
+    const Command* command = FindCommand(std::to_string(row.number));
+    if (command && !command->hint.empty()) {
+      SetHint(image, QString::fromUtf8(command->hint.data(), static_cast<int>(command->hint.size())));
+    }
+  }
+
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    auto* image = new TImage(GroupBox3);
+    image->setObjectName(QStringLiteral("Image%1").arg(slot + 8));
+    image->setGeometry(kSlotLefts[slot / 4], kSlotTops[slot % 4], 50, 72);
+    image->AutoSize = true;
+    image->setProperty("tag", kEmptyCode);
+    SetHint(image, QStringLiteral("ステップ") + FullWidthNumber(slot));
+  }
+  Slots.SetLabelParent(GroupBox3);
+
+  TrackBar1 = new QSlider(Qt::Horizontal, GroupBox9);
+  TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+  TrackBar1->setGeometry(8, 22, 713, 32);
+  TrackBar1->setRange(0, 15);
+  TrackBar1->setValue(0);
+  TrackBar1->setPageStep(1);
+  TrackBar1->setSingleStep(1);
+  TrackBar1->setTickInterval(1);
+  TrackBar1->setTickPosition(QSlider::TicksBothSides);
+  TrackBar1->setFocusPolicy(Qt::NoFocus);
+  SetHint(TrackBar1, QStringLiteral("実行する時間、飛び先、回数の設定"));
+
+  for (const ScaleLabelRow& row : kScaleLabels) {
+    auto* label = new QLabel(QString::fromUtf8(row.text), GroupBox9);
+    label->setObjectName(QString::fromLatin1(row.name));
+    label->setFont(WindowFont(13));
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label->setAutoFillBackground(false);
+    label->move(row.pos);
+    label->adjustSize();
+  }
+
+  Button1 = NewButton(Client, "Button1", "転送", {624, 352, 105, 33});
+  Button2 = NewButton(Client, "Button2", "実行", {624, 400, 105, 33});
+
+  // Diagnostic controls, right of the client area.
+  Memo1 = new QPlainTextEdit(QStringLiteral("Memo1"), Client);
+  Memo1->setObjectName(QStringLiteral("Memo1"));
+  Memo1->setGeometry(744, 16, 185, 361);
+  Button3 = NewButton(Client, "Button3", "クラス呼び出し", {760, 432, 105, 25});
+  Label13 = new QLabel(QStringLiteral("Label13"), Client);
+  Label13->setObjectName(QStringLiteral("Label13"));
+  Label13->move(776, 464);
+  Label13->adjustSize();
+
+  CreateMenus();
+  // The window keeps the client size; it is not resizable by dragging.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void TForm1::CreateMenus() {
+  MainMenu1 = menuBar();
+  MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+  auto menu = [this](const char* name, const char* caption) {
+    QMenu* m = MainMenu1->addMenu(QString::fromUtf8(caption));
+    m->setObjectName(QString::fromLatin1(name));
+    m->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
+    return m;
+  };
+  auto item = [this](QMenu* m, const char* name, const char* caption, const char* shortcut) {
+    QAction* a = m->addAction(QString::fromUtf8(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
+    // The window holds the action too, so its shortcut works with the menu closed.
+    addAction(a);
+    return a;
+  };
+  File1 = menu("File1", "ファイル");
+  N1 = item(File1, "N1", "読込", "Ctrl+O");
+  Save1 = item(File1, "Save1", "保存", "Ctrl+S");
+  Exit1 = item(File1, "Exit1", "終了", "Ctrl+Q");
+  Edit1 = menu("Edit1", "Edit");
+  N2 = item(Edit1, "N2", "デモ", "Ctrl+D");
+  N3 = item(Edit1, "N3", "クリア", "Ctrl+C");
+  N4 = menu("N4", "制御");
+  N5 = item(N4, "N5", "転送", "Ctrl+T");
+  N6 = item(N4, "N6", "実行", "Ctrl+R");
+  N7 = menu("N7", "設定");
+  N8 = item(N7, "N8", "RS-232Cポートの設定", nullptr);
+  Help1 = menu("Help1", "ヘルプ");
+  N9 = item(Help1, "N9", "ヘルプの表示", "F1");
+}
+
+}  // namespace vk47

@@ -1,0 +1,98 @@
+#include "ui/progresbar.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <algorithm>
+#include <cmath>
+
+#include "ui/Controls.h"
+
+namespace vk47 {
+
+TForm2* Form2 = nullptr;
+
+namespace {
+
+// Counter's right edge: the label grows to the left as the number widens.
+constexpr int kCounterRight = 231;
+
+QLabel* GreenLabel(QWidget* parent, const char* name, const QString& text, QRect rect) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  QFont font = WindowFont(16);
+  font.setBold(true);
+  label->setFont(font);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, kDarkGreen);
+  label->setPalette(palette);
+  label->setAutoFillBackground(false);
+  label->setGeometry(rect);
+  return label;
+}
+
+}  // namespace
+
+TForm2::TForm2(QWidget* main_window)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), main_window_(main_window) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(QStringLiteral("転送"));
+  setAttribute(Qt::WA_QuitOnClose, false);
+  setFont(WindowFont(12));
+  setFixedSize(368, 67);
+  SetBackground(this, palette().color(QPalette::Button));
+
+  Label1 = GreenLabel(this, "Label1", QStringLiteral("プログラム転送中"), {67, 8, 128, 16});
+  Label2 = GreenLabel(this, "Label2", QStringLiteral("1"), {222, 8, 9, 16});
+  Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
+  Label3 = GreenLabel(this, "Label3", QStringLiteral("/ 16"), {240, 8, 33, 16});
+
+  ProgressBar1 = new QProgressBar(this);
+  ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+  ProgressBar1->setGeometry(0, 32, 369, 33);
+  ProgressBar1->setRange(0, 100);
+  ProgressBar1->setValue(50);
+  ProgressBar1->setTextVisible(false);
+  Form2 = this;
+}
+
+TForm2::~TForm2() {
+  if (Form2 == this) Form2 = nullptr;
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+  FormShow();
+  QWidget::showEvent(event);
+}
+
+void TForm2::FormShow() {
+  if (main_window_) move(main_window_->pos() + QPoint(200, 270));
+}
+
+void TForm2::ShowProgress() {
+  // Shown again when already visible, it is also placed again.
+  if (isVisible()) FormShow();
+  show();
+  raise();
+}
+
+void TForm2::CloseProgress() { close(); }
+
+void TForm2::SetTitle(const QString& title) {
+  // Sized to its text; the left edge stays.
+  Label1->setText(title);
+  Label1->resize(Label1->sizeHint().width(), 16);
+}
+
+void TForm2::SetPosition(int position) { ProgressBar1->setValue(position); }
+
+void TForm2::SetCounter(int counter) {
+  Label2->setText(QString::number(counter));
+  const int width = std::max(Label2->sizeHint().width(), 1);
+  Label2->setGeometry(kCounterRight - width, 8, width, 16);
+}
+
+int TForm2::ProgressForStep(int slot) {
+  return static_cast<int>(std::nearbyint(slot * 6.25));
+}
+
+}  // namespace vk47
