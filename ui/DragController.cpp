@@ -1,6 +1,9 @@
 #include "ui/DragController.h"
 
-#include <QCoreApplication>
+#include <QBitmap>
+#include <QGuiApplication>
+#include <QRegion>
+#include <QWindow>
 #include <QDrag>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -166,6 +169,19 @@ QPixmap DragCursorPixmap(Qt::CursorShape shape) {
 
 namespace {
 
+// Qt draws the drag picture in a window of its own. On an X11 display
+// without a compositing manager that window cannot be translucent and Qt
+// 6.4 leaves it unshaped, so the transparent pixels show as a white box.
+// Shaping it with the picture's mask cuts them out; with a compositor the
+// shape changes nothing.
+void ShapeDragPictureWindow(const QPixmap& picture) {
+  const QBitmap mask = picture.mask();
+  if (mask.isNull()) return;
+  for (QWindow* window : QGuiApplication::topLevelWindows()) {
+    if (window->inherits("QShapedPixmapWindow")) window->setMask(QRegion(mask));
+  }
+}
+
 // Queries the drag object's cursor on every pointer movement of a running
 // drag, with the acceptance of the target under the pointer at that moment.
 // Qt's drag installs its own application event filter when exec starts and
@@ -177,7 +193,10 @@ class DragMoveRelay : public QObject {
   DragMoveRelay(QDrag* drag, TDragObj& obj) : QObject(drag), obj_(obj) {
     QObject::connect(drag, &QDrag::actionChanged, this,
                      [this](Qt::DropAction action) { accepted_ = action != Qt::IgnoreAction; });
-    QTimer::singleShot(0, this, [this] { qApp->installEventFilter(this); });
+    QTimer::singleShot(0, this, [this, drag] {
+      ShapeDragPictureWindow(drag->pixmap());
+      qApp->installEventFilter(this);
+    });
   }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
