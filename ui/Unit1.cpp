@@ -60,6 +60,7 @@ void TForm1::ConnectHandlers() {
   }
   connect(TrackBar1, &QSlider::valueChanged, this, [this] { RunGuarded(this, [this] { TrackBar1Change(); }); });
   Slots.OnValueLabelClick = [this](QLabel* label) { RunCommand([&] { StepValueLabelClick(label); }); };
+  ConnectDragHandlers();
 }
 
 void TForm1::RunCommand(const std::function<void()>& body) {

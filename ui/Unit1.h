@@ -16,9 +16,11 @@
 #include <memory>
 
 #include "serial/rs232c.h"
+#include "ui/DragController.h"
 #include "ui/StepSlots.h"
 
 class QAction;
+class QMimeData;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -71,6 +73,7 @@ class TForm1 : public QMainWindow {
   QAction* N8 = nullptr;
   QAction* N9 = nullptr;
   Trs232c rs232c;
+  TDragController DragController1;  // picture and drag object of a palette drag
 
   // --- Fields ---------------------------------------------------------------
   QPoint PressPoint;                    // palette drag: where the button went down
@@ -100,6 +103,21 @@ class TForm1 : public QMainWindow {
   void StepValueLabelClick(QLabel* label);
   void rs232cOpen();   // DTR then RTS on once the port is open
   void rs232cClose();  // DTR then RTS off as it closes
+
+  // Palette drag-and-drop (Unit1_drag.cpp). The fifteen palette pictures
+  // share the Image1 handlers, the sixteen slots the Image8 handlers; the
+  // sender is the picture. Positions are in the picture's coordinates.
+  void Image1MouseDown(QWidget* sender, Qt::MouseButton button, int x, int y);
+  void Image1MouseMove(QWidget* sender, int x, int y);
+  void Image1MouseUp(QWidget* sender, Qt::MouseButton button, int x, int y);
+  TDragObj* Image1StartDrag(QWidget* sender);  // nullptr: the drag cannot start
+  void Image1EndDrag(QWidget* sender);
+  bool Image8DragOver(QWidget* sender, const QMimeData* source);  // accepts?
+  void Image8DragDrop(QWidget* sender, const QMimeData* source);
+
+  // The data of a palette drag: the command number text under this type.
+  static constexpr char kCommandMimeType[] = "application/x-vk47-command";
+  static QMimeData* NewCommandMimeData(const QString& number);
 
   // --- Command guard --------------------------------------------------------
   // Runs a command: ignored while commands are held back, otherwise run
@@ -139,6 +157,8 @@ class TForm1 : public QMainWindow {
   // Replaces the program by `codes` (a checked file or the demo), slot by
   // slot, calling `step_done` after each; see Unit1_program.cpp.
   void ApplyProgram(const ProgramCodes& codes, const std::function<void(int)>& step_done);
+  void ConnectDragHandlers();
+  void BeginPaletteDrag(QWidget* icon);
 
   int hold_count_ = 0;
   bool centred_ = false;
