@@ -1,0 +1,243 @@
+// The window's program commands with answered dialogs and a fake serial
+// line: load and demo (progress, all-or-nothing), save, transfer, execute,
+// and the hold-back of commands while a timed operation runs.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTimer>
+
+#include "model/demo_program.h"
+#include "model/program_file.h"
+#include "ui/FileDialogs.h"
+#include "ui/TImage.h"
+#include "ui/Unit1.h"
+#include "ui/progresbar.h"
+#include "ui_test_support.h"
+
+namespace vk47 {
+namespace {
+
+const ProgramCodes kDemo = {36, 4, 84, 4, 36, 4, 84, 4, 20, 4, 68, 4, 52, 4, 100, 4};
+
+class ProgramCommands : public ::testing::Test {
+ protected:
+  ProgramCommands() {
+    sandbox.WriteAllIcons();
+    form1 = std::make_unique<TForm1>(sandbox.Factory());
+    form2 = std::make_unique<TForm2>(form1.get());
+    // Each progress change is recorded with the counter shown at that moment.
+    QObject::connect(form2->ProgressBar1, &QProgressBar::valueChanged, [this](int value) {
+      progress.emplace_back(value, form2->Label2->text());
+    });
+  }
+  ~ProgramCommands() override { SetFileDialogFunction({}); }
+
+  // The next dialogs choose these files in turn; an empty name cancels.
+  void AnswerDialogs(std::vector<QString> names) {
+    SetFileDialogFunction([names, i = std::size_t{0}](QWidget*, TFileDialog& d) mutable {
+      const QString name = i < names.size() ? names[i++] : QString();
+      d.FileName = name;
+      return !name.isEmpty();
+    });
+  }
+  QString WriteFile(const QString& name, const QByteArray& bytes) {
+    const QString path = sandbox.ImgFolder() + "/../" + name;
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+  }
+  std::vector<std::uint8_t> Written() const {
+    std::vector<std::uint8_t> bytes;
+    for (const auto& call : sandbox.line->CallsOf("Write")) bytes.insert(bytes.end(), call.bytes.begin(), call.bytes.end());
+    return bytes;
+  }
+  ProgramCodes Codes() const { return form1->Slots.Program().Codes(); }
+  int LabelCount() const { return form1->findChildren<QLabel*>(QRegularExpression("^(Drop|ASCII)_Label")).size(); }
+
+  testing::UiSandbox sandbox;
+  std::unique_ptr<TForm1> form1;
+  std::unique_ptr<TForm2> form2;
+  std::vector<std::pair<int, QString>> progress;
+};
+
+TEST_F(ProgramCommands, DemoFillsEverySlotWithProgressAfterEachStep) {
+  form2->SetCounter(7);  // left over from an earlier use
+  form1->N2Click();
+  EXPECT_EQ(Codes(), kDemo);
+  EXPECT_EQ(LabelCount(), 32);
+  EXPECT_EQ(form1->Slots.DropLabels[0]->text(), QStringLiteral("1秒"));
+  EXPECT_EQ(form1->Slots.AsciiLabels[14]->text(), QStringLiteral("100"));
+  EXPECT_EQ(form2->Label1->text(), QStringLiteral("読み込み中"));
+  // The bar starts at 0 with the counter of the earlier use; the position
+  // after slot i is set while the counter still shows i.
+  std::vector<std::pair<int, QString>> expected = {{0, QStringLiteral("7")}};
+  for (int i = 1; i < 16; ++i) expected.emplace_back(TForm2::ProgressForStep(i), QString::number(i));
+  EXPECT_EQ(progress, expected);
+  EXPECT_EQ(form2->Label2->text(), QStringLiteral("16"));
+  EXPECT_FALSE(form2->isVisible());
+}
+
+TEST_F(ProgramCommands, DemoTwiceReleasesTheFirstLabelsOnce) {
+  form1->N2Click();
+  const QPointer<QLabel> first = form1->Slots.DropLabels[3];
+  form1->N2Click();
+  EXPECT_TRUE(first.isNull());
+  EXPECT_EQ(LabelCount(), 32);
+  EXPECT_EQ(Codes(), kDemo);
+}
+
+TEST_F(ProgramCommands, LoadReplacesTheProgramAndTreatsMinusZeroOneAsEmpty) {
+  form1->N2Click();
+  QByteArray text = "-01\n0\n208\n";
+  for (int i = 3; i < 16; ++i) text += "-1\n";
+  AnswerDialogs({WriteFile("lf.pt3", text)});
+  form1->N1Click();
+  ProgramCodes expected = EmptyProgram();
+  expected[1] = 0;
+  expected[2] = 208;
+  EXPECT_EQ(Codes(), expected);
+  EXPECT_TRUE(form1->Slots.DropLabels[0].isNull());
+  EXPECT_EQ(form1->Slots.DropLabels[1]->text(), QStringLiteral("0秒"));
+  EXPECT_EQ(form1->Slots.DropLabels[2]->text(), QString());
+  EXPECT_EQ(LabelCount(), 4);
+  EXPECT_TRUE(sandbox.boxes.empty());
+}
+
+struct BadLoad {
+  const char* name;
+  QByteArray text;
+  int missing_icon;       // icon removed before loading, 0 for none
+  const char* message;    // start of the error box text
+};
+
+class BadLoads : public ProgramCommands, public ::testing::WithParamInterface<BadLoad> {};
+
+TEST_P(BadLoads, ShowTheMessageAndChangeNothing) {
+  form1->N2Click();
+  const QPointer<QLabel> label = form1->Slots.DropLabels[15];
+  if (GetParam().missing_icon) sandbox.RemoveIcon(GetParam().missing_icon);
+  AnswerDialogs({WriteFile("bad.pt3", GetParam().text)});
+  progress.clear();
+  form1->RunCommand([this] { form1->N1Click(); });
+  ASSERT_EQ(sandbox.boxes.size(), 1u);
+  EXPECT_EQ(sandbox.boxes[0].icon, QMessageBox::Critical);
+  EXPECT_TRUE(sandbox.boxes[0].text.startsWith(QString::fromUtf8(GetParam().message)))
+      << sandbox.boxes[0].text.toStdString();
+  EXPECT_EQ(Codes(), kDemo);
+  EXPECT_FALSE(label.isNull()) << "labels are kept";
+  EXPECT_EQ(LabelCount(), 32);
+  EXPECT_FALSE(form2->isVisible());
+}
+
+QByteArray Lines(int count, const char* line = "4") {
+  QByteArray text;
+  for (int i = 0; i < count; ++i) text += QByteArray(line) + "\r\n";
+  return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadLoads,
+    ::testing::Values(
+        BadLoad{"Fifteen", Lines(15), 0, "リストのインデックスが範囲を超えています (15)"},
+        BadLoad{"Empty", QByteArray(), 0, "リストのインデックスが範囲を超えています (0)"},
+        BadLoad{"NotInteger", "4\r\nfour\r\n" + Lines(14), 0, "'four' は整数ではありません"},
+        BadLoad{"NoStepCode", Lines(15) + "300\r\n", 0, "16 行目の値 300 はロボットの命令ではありません"},
+        BadLoad{"Binary", QByteArray("\x01\x02\xff\xfe", 4), 0, "'"},
+        BadLoad{"MissingIcon", "84\r\n" + Lines(15), 6, "ファイル "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ProgramCommands, CancelledLoadLeavesEveryCodePictureAndLabel) {
+  form1->N2Click();
+  const QPointer<QLabel> label = form1->Slots.DropLabels[0];
+  const QImage picture = form1->Slots.SlotPicture(0)->Picture().toImage();
+  AnswerDialogs({});
+  form1->N1Click();
+  EXPECT_EQ(Codes(), kDemo);
+  EXPECT_FALSE(label.isNull());
+  EXPECT_EQ(form1->Slots.SlotPicture(0)->Picture().toImage(), picture);
+  EXPECT_FALSE(form2->isVisible());
+}
+
+TEST_F(ProgramCommands, SaveWritesSixteenCrLfLinesAndLoadsBack) {
+  form1->N2Click();
+  const QString path = sandbox.ImgFolder() + "/../demo.pt3";
+  AnswerDialogs({path});
+  form1->Save1Click();
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll().toStdString(), ProgramFileText(kDemo));
+
+  form1->N3Click();
+  AnswerDialogs({path});
+  form1->N1Click();
+  EXPECT_EQ(Codes(), kDemo);
+
+  AnswerDialogs({sandbox.ImgFolder() + "/no-such-folder/x.pt3"});
+  form1->RunCommand([this] { form1->Save1Click(); });
+  ASSERT_EQ(sandbox.boxes.size(), 1u);
+  EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("を作成できません")));
+}
+
+TEST_F(ProgramCommands, TransferSendsTheFrameLogsAndShowsProgress) {
+  form1->N2Click();
+  progress.clear();
+  sandbox.line->ClearCalls();
+  const int memo_lines = form1->Memo1->document()->blockCount();
+  form1->Button1Click();
+  std::vector<std::uint8_t> expected = {0x74};
+  expected.insert(expected.end(), kDemo.begin(), kDemo.end());
+  EXPECT_EQ(Written(), expected);
+  EXPECT_EQ(form1->Memo1->document()->blockCount(), memo_lines + 16);
+  EXPECT_EQ(form1->Memo1->document()->lastBlock().text(), QStringLiteral("4"));
+  EXPECT_EQ(form2->Label1->text(), QStringLiteral("プログラム転送中"));
+  EXPECT_EQ(form2->ProgressBar1->value(), 94);
+  EXPECT_EQ(form2->Label2->text(), QStringLiteral("16"));
+  EXPECT_FALSE(form2->isVisible());
+  EXPECT_TRUE(sandbox.boxes.empty());
+
+  sandbox.line->ClearCalls();
+  form1->Button2Click();
+  EXPECT_EQ(Written(), std::vector<std::uint8_t>{0x78});
+}
+
+TEST_F(ProgramCommands, TransferToAPortThatCannotOpenSaysSoAndSendsNothing) {
+  form1->rs232c.close();
+  sandbox.line->open_error = {CommErrorKind::kNotFound, 2, "No such file or directory", "/dev/ttyUSB0"};
+  sandbox.line->ClearCalls();
+  form1->RunCommand([this] { form1->N5Click(); });
+  form1->RunCommand([this] { form1->N6Click(); });
+  ASSERT_EQ(sandbox.boxes.size(), 2u);
+  EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("com1")));
+  EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("見つかりません")));
+  EXPECT_TRUE(Written().empty());
+  EXPECT_FALSE(form2->isVisible());
+}
+
+TEST_F(ProgramCommands, CommandsAreHeldBackWhileATransferRuns) {
+  form1->N2Click();
+  sandbox.line->ClearCalls();
+  // Mid-transfer: a clear (Ctrl+C), a second transfer and a demo arrive.
+  QTimer::singleShot(350, form1.get(), [this] {
+    form1->N3->trigger();
+    form1->N5->trigger();
+    form1->Button2->click();
+  });
+  form1->N5Click();
+  EXPECT_EQ(Codes(), kDemo);
+  EXPECT_EQ(Written().size(), 17u) << "no interleaved bytes";
+  // Afterwards commands work again.
+  form1->N3->trigger();
+  EXPECT_EQ(Codes(), EmptyProgram());
+}
+
+}  // namespace
+}  // namespace vk47
