@@ -59,6 +59,7 @@ void TForm1::Save1Click() {
   const ProgramCodes codes = Slots.Program().Codes();
   TFileDialog dialog;
   dialog.kind = TFileDialog::Kind::kSave;
+  dialog.Title = QStringLiteral("名前を付けて保存");
   if (!dialog.Execute(this)) return;
   const std::string error = WriteProgramFile(dialog.FileName.toStdString(), codes);
   if (!error.empty()) throw std::runtime_error(error);
@@ -69,6 +70,7 @@ void TForm1::N1Click() {
   LoadProgress progress;
   TFileDialog dialog;
   dialog.kind = TFileDialog::Kind::kOpen;
+  dialog.Title = QStringLiteral("ファイルを開く");
   if (!dialog.Execute(this)) return;
   const ProgramParse parsed = ReadProgramFile(dialog.FileName.toStdString());
   if (!parsed.ok()) throw std::runtime_error(parsed.error);

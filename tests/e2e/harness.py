@@ -58,8 +58,9 @@ class Session:
                  what="Xvfb")
         if with_robot:
             self.start_robot()
+        self.app_log = open(os.path.join(self.home, "vk47.log"), "w")
         self.app = subprocess.Popen([os.path.join(self.bin_dir, "vk47")], env=self.env,
-                                    stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+                                    stdout=self.app_log, stderr=subprocess.STDOUT)
         self.window = wait_for(self._find_main_window, timeout=20, what="main window")
         return self
 
@@ -67,7 +68,7 @@ class Session:
         self.robot = subprocess.Popen(
             [os.path.join(self.bin_dir, "vk47-robot"), "--link-as", "com1", "--ini", self.ini,
              "--json", self.robot_json],
-            env=self.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.robot_device = self.robot.stdout.readline().strip()
         assert self.robot_device.startswith("/dev/"), self.robot_device
 
@@ -79,6 +80,10 @@ class Session:
                     proc.wait(timeout=5)
                 except subprocess.TimeoutExpired:
                     proc.kill()
+        if self.robot and self.robot.stdout:
+            self.robot.stdout.close()
+        if getattr(self, "app_log", None):
+            self.app_log.close()
         if self.xvfb:
             self.xvfb.terminate()
             self.xvfb.wait()

@@ -1,0 +1,155 @@
+"""End-to-end tests of the real vk47 window under Xvfb, driven with xdotool,
+sending to the virtual robot on a pseudo-terminal."""
+
+import os
+import sys
+import time
+import unittest
+
+from harness import Session, wait_for
+
+BIN = os.environ["VK47_BIN"]
+DEMO = [36, 4, 84, 4, 36, 4, 84, 4, 20, 4, 68, 4, 52, 4, 100, 4]
+_display = [int(os.environ.get("VK47_E2E_DISPLAY", "140"))]
+
+# Client coordinates of the main window's controls (the layout tables).
+PALETTE = {2: (3 + 71, 5 + 24), 31: (536 + 16, 344 + 18)}
+
+
+def slot_point(k):
+    """Centre of step slot k's picture, in client coordinates."""
+    left = (8, 139, 269, 400)[k // 4]
+    top = (24, 99, 173, 248)[k % 4]
+    return 208 + left + 25, 5 + top + 36
+
+
+def track_point(position):
+    """Centre of the track bar's handle at a position."""
+    return 11 + 7 + round(position * (713 - 14) / 15), 448 + 22 + 16
+
+
+def palette_point(number):
+    x, y = PALETTE[number]
+    return x + 25, y + 30
+
+
+class WindowTest(unittest.TestCase):
+    def setUp(self):
+        _display[0] += 1
+        self.s = Session(BIN, ":%d" % _display[0]).start()
+        self.addCleanup(self.s.stop)
+        self.s.focus_main()
+
+    # --- steps ---------------------------------------------------------------
+    def menu(self, index, down=0):
+        """Opens the index-th menu of the menu bar with the keyboard and picks
+        its item number `down`."""
+        self.s.focus_main()
+        self.s.key("alt")
+        time.sleep(0.2)
+        if index:
+            self.s.key(*["Right"] * index)
+        self.s.key("Down")
+        time.sleep(0.2)
+        if down:
+            self.s.key(*["Down"] * down)
+        self.s.key("Return")
+
+    def set_track(self, position):
+        x0, y = track_point(0)
+        self.s.drag_client((x0, y), track_point(position), steps=4)
+
+    def file_dialog(self, title, path):
+        dialog = self.s.find_window(title)
+        time.sleep(0.3)
+        self.s.key("ctrl+a")
+        self.s.type_text(path)
+        self.s.key("Return")
+        self.s.window_gone(dialog)
+
+    def save(self, path):
+        self.s.focus_main()
+        self.s.key("ctrl+s")
+        self.file_dialog("名前を付けて保存", path)
+        wait_for(lambda: os.path.exists(path), what="saved file")
+        time.sleep(0.2)
+        with open(path, "rb") as f:
+            return f.read()
+
+    def saved_codes(self, name):
+        data = self.save(os.path.join(self.s.home, name))
+        self.assertTrue(data.endswith(b"\r\n"))
+        lines = data.split(b"\r\n")[:-1]
+        self.assertEqual(len(lines), 16, data)
+        return [int(line) for line in lines]
+
+    def dismiss_box(self, caption="vk47"):
+        box = self.s.find_window(caption)
+        self.s.key("Return")
+        self.s.window_gone(box)
+
+    # --- tests ---------------------------------------------------------------
+    def test_a_drag_commands_onto_slots(self):
+        self.set_track(8)
+        self.s.drag_client(palette_point(2), slot_point(3))
+        codes = self.saved_codes("a1.pt3")
+        self.assertEqual(codes, [-1, -1, -1, 40] + [-1] * 12)
+
+        # A second command replaces the first; releasing over a group box or
+        # the track bar changes nothing.
+        self.s.drag_client(palette_point(31), slot_point(3))
+        self.s.drag_client(palette_point(2), (100, 300))
+        self.s.drag_client(palette_point(2), track_point(12))
+        self.s.screenshot(os.path.join(self.s.home, "after.png"))
+        codes = self.saved_codes("a2.pt3")
+        self.assertEqual(codes, [-1, -1, -1, 208] + [-1] * 12)
+
+    def test_b_demo_transfer_and_execute(self):
+        self.s.key("ctrl+d")
+        time.sleep(0.5)
+        self.s.key("ctrl+t")
+        frames = self.s.robot_frames(1, timeout=10)
+        self.assertEqual(frames[0]["kind"], "transfer")
+        self.assertEqual(frames[0]["values"], [0x74] + DEMO)
+        gaps = frames[0]["gaps_ms"][1:]
+        self.assertGreaterEqual(min(gaps), 90.0, gaps)  # read-time jitter of single bytes
+        self.assertGreaterEqual(sum(gaps), 1595.0, gaps)
+        time.sleep(0.5)
+        self.s.focus_main()
+        self.s.key("ctrl+r")
+        frames = self.s.robot_frames(2)
+        self.assertEqual(frames[1]["kind"], "execute")
+        self.assertEqual(frames[1]["values"], [0x78])
+        self.assertEqual(self.saved_codes("b.pt3"), DEMO)
+
+    def test_c_save_then_refuse_a_short_file(self):
+        self.s.key("ctrl+d")
+        time.sleep(0.5)
+        data = self.save(os.path.join(self.s.home, "demo.pt3"))
+        self.assertEqual(data, b"".join(b"%d\r\n" % c for c in DEMO))
+
+        short = os.path.join(self.s.home, "short.pt3")
+        with open(short, "wb") as f:
+            f.write(b"".join(b"36\r\n" for _ in range(15)))
+        self.s.focus_main()
+        self.s.key("ctrl+o")
+        self.file_dialog("ファイルを開く", short)
+        self.dismiss_box()
+        self.assertEqual(self.saved_codes("c.pt3"), DEMO)
+
+    def test_d_port_dialog_writes_the_index(self):
+        self.menu(3)  # 設定 > RS-232Cポートの設定
+        dialog = self.s.find_window("RS-232Cポートの設定")
+        x, y, _, _ = self.s.geometry(dialog)
+        self.s.xdo("mousemove", "--sync", str(x + 187), str(y + 69), "click", "1")
+        time.sleep(0.2)
+        self.s.xdo("mousemove", "--sync", str(x + 109), str(y + 196), "click", "1")
+        self.s.window_gone(dialog)
+        with open(self.s.ini, "rb") as f:
+            text = f.read()
+        self.assertIn(b"[comport]\r\nname=2\r\n", text)
+        self.assertIn(b"[devices]", text)  # the robot's mapping is kept
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
