@@ -4,13 +4,19 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <stdexcept>
+#include <string>
 
 namespace vk47 {
 namespace {
 
+// A call's failure travels back as its message: an exception object made on
+// one thread and released on another is invisible to the thread checker's
+// view of the C++ runtime, so the worker throws a fresh one of its own.
 struct Request {
   const std::function<void()>* call = nullptr;
-  std::exception_ptr error;
+  bool failed = false;
+  std::string error;
   bool done = false;
 };
 
@@ -55,7 +61,7 @@ void RunOnUiThread(const std::function<void()>& call) {
   if (wake) wake();
   std::unique_lock lock(s.mutex);
   s.changed.wait(lock, [&] { return request.done; });
-  if (request.error) std::rethrow_exception(request.error);
+  if (request.failed) throw std::runtime_error(request.error);
 }
 
 int RunPendingCalls() {
@@ -69,17 +75,23 @@ int RunPendingCalls() {
       request = s.queue.front();
       s.queue.pop_front();
     }
-    std::exception_ptr error;
+    bool failed = false;
+    std::string error;
     ++serving_depth;
     try {
       (*request->call)();
+    } catch (const std::exception& e) {
+      failed = true;
+      error = e.what();
     } catch (...) {
-      error = std::current_exception();
+      failed = true;
+      error = "unknown exception";
     }
     --serving_depth;
     {
       std::lock_guard lock(s.mutex);
-      request->error = std::move(error);  // the worker becomes its only owner
+      request->failed = failed;
+      request->error = std::move(error);
       request->done = true;
     }
     s.changed.notify_all();
