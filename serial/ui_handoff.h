@@ -6,7 +6,8 @@
 //  - A worker thread calls RunOnUiThread(call). The call is queued, the wake
 //    callback runs (on the worker thread), and the worker blocks until the UI
 //    thread has run the call. An exception thrown by the call comes back to
-//    the worker as a std::runtime_error with the same message. Called on a thread that is itself running a queued call (a
+//    the worker as a std::runtime_error with the same message. Called on a
+//    thread that is itself running a queued call (a
 //    nested hand-off), the call runs at once, so that it cannot deadlock.
 //  - The UI side installs a wake callback once (SetWakeCallback). It must be
 //    callable from any thread and only arrange for RunPendingCalls to run soon
