@@ -1,5 +1,8 @@
 #include "ui/StepSlots.h"
 
+#include <QFontMetrics>
+#include <algorithm>
+
 #include <QLocale>
 #include <QMouseEvent>
 
@@ -57,6 +60,22 @@ void TStepSlots::ResetLabelArrays() {
   AsciiLabels.fill(nullptr);
 }
 
+namespace {
+
+// The labels keep their small fixed rectangles; a text wider than its label
+// (such as "3.75秒" or "100" in a font wider than the one the rectangles were
+// made for) is drawn narrower instead of losing its first characters.
+void FitTextToWidth(QLabel* label) {
+  QFont font = label->font();
+  font.setStretch(QFont::Unstretched);
+  const int advance = QFontMetrics(font).horizontalAdvance(label->text());
+  const int room = label->width() - 1;
+  if (advance > room && advance > 0) font.setStretch(std::max(50, 100 * room / advance));
+  label->setFont(font);
+}
+
+}  // namespace
+
 QLabel* TStepSlots::NewLabel(bool value_label, int slot) {
   QLabel* label = value_label ? new TClickLabel(group_box_) : new QLabel(group_box_);
   (value_label ? DropLabels : AsciiLabels).at(slot) = label;
@@ -80,6 +99,7 @@ void TStepSlots::CreateStepLabels(int code, int slot, const QString& number) {
     if (OnValueLabelClick) OnValueLabelClick(value);
   });
   value->setGeometry(ValueLabelRect(slot));
+  FitTextToWidth(value);
   value->show();
 
   QLabel* code_label = NewLabel(false, slot);
@@ -88,6 +108,7 @@ void TStepSlots::CreateStepLabels(int code, int slot, const QString& number) {
   code_label->setFont(font);
   code_label->setAlignment(Qt::AlignRight | Qt::AlignTop);
   code_label->setGeometry(CodeLabelRect(slot));
+  FitTextToWidth(code_label);
   code_label->show();
 }
 
@@ -117,10 +138,12 @@ void TStepSlots::StepValueLabelClick(QLabel* label) {
   const int code = step.code;
   label->setText(ValueText(code, QString::fromStdString(step.command_number)));
   label->setGeometry(QRect(value_pos, QSize(53, 19)));
+  FitTextToWidth(label);
   SetCode(slot, code);
   if (code_label) {
     code_label->setText(QString::number(code));
     code_label->setGeometry(QRect(code_pos, QSize(24, 16)));
+    FitTextToWidth(code_label);
   }
 }
 

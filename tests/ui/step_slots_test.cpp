@@ -1,6 +1,7 @@
 // The step slots' labels: creation, click, release, and clearing.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QSlider>
@@ -180,6 +181,31 @@ TEST_F(StepSlotsTest, ReleasingAllLabelsTwiceReleasesEachOnce) {
   // A new label for the slot may take the same names again.
   form->Slots.CreateStepLabels(36, 1, QStringLiteral("2"));
   EXPECT_EQ(CountLabels(), 2);
+}
+
+}  // namespace
+}  // namespace vk47
+
+namespace vk47 {
+namespace {
+
+// The widest texts fit their fixed rectangles whole, also after a click.
+TEST_F(StepSlotsTest, WideTextsAreDrawnWholeInTheirRectangles) {
+  auto fits = [](QLabel* label) {
+    return QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width();
+  };
+  Place(0, 111);  // 3.75秒, 111
+  Place(1, 207);  // 15へ, 207
+  EXPECT_TRUE(fits(form->Slots.DropLabels[0])) << form->Slots.DropLabels[0]->text().toStdString();
+  EXPECT_TRUE(fits(form->Slots.AsciiLabels[0]));
+  EXPECT_TRUE(fits(form->Slots.AsciiLabels[1]));
+  EXPECT_EQ(form->Slots.DropLabels[0]->font().pointSize(), 14);
+  EXPECT_EQ(form->Slots.AsciiLabels[0]->font().pointSize(), 12);
+  form->TrackBar1->setValue(1);
+  ClickValueLabel(0);
+  EXPECT_EQ(form->Slots.DropLabels[0]->text(), QStringLiteral("0.25秒"));
+  EXPECT_TRUE(fits(form->Slots.DropLabels[0]));
+  EXPECT_TRUE(fits(form->Slots.AsciiLabels[0]));
 }
 
 }  // namespace
