@@ -31,16 +31,16 @@ def wait_for(predicate, timeout=10.0, step=0.05, what="condition"):
 
 
 class Session:
-    def __init__(self, bin_dir, display):
+    def __init__(self, bin_dir):
         self.bin_dir = bin_dir
-        self.display = display
+        self.display = None  # chosen by Xvfb among the free ones
         self.home = tempfile.mkdtemp(prefix="vk47-e2e-")
         self.documents = os.path.join(self.home, "Documents")
         self.settings_dir = os.path.join(self.documents, "PT-36Temp")
         os.makedirs(self.settings_dir)
         self.ini = os.path.join(self.settings_dir, "set.ini")
         self.robot_json = os.path.join(self.home, "robot.json")
-        self.env = dict(os.environ, HOME=self.home, DISPLAY=display,
+        self.env = dict(os.environ, HOME=self.home,
                         XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
                         XDG_DOCUMENTS_DIR=self.documents, LANG="C.UTF-8")
         self.env.pop("QT_QPA_PLATFORM", None)
@@ -51,9 +51,19 @@ class Session:
 
     # --- processes -------------------------------------------------------
     def start(self, with_robot=True):
+        # Xvfb picks a free display and writes its number to the pipe, so
+        # parallel runs never share a display.
+        read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", self.display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
+             "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_fd,))
+        os.close(write_fd)
+        with os.fdopen(read_fd) as pipe:
+            number = pipe.readline().strip()
+        assert number, "Xvfb did not start"
+        self.display = ":" + number
+        self.env["DISPLAY"] = self.display
         wait_for(lambda: run("xdpyinfo", "-display", self.display, check=False).returncode == 0,
                  what="Xvfb")
         if with_robot:
@@ -61,8 +71,18 @@ class Session:
         self.app_log = open(os.path.join(self.home, "vk47.log"), "w")
         self.app = subprocess.Popen([os.path.join(self.bin_dir, "vk47")], env=self.env,
                                     stdout=self.app_log, stderr=subprocess.STDOUT)
-        self.window = wait_for(self._find_main_window, timeout=20, what="main window")
+        try:
+            self.window = wait_for(self._find_main_window, timeout=60, what="main window")
+        except AssertionError:
+            raise AssertionError("main window did not appear; vk47 printed: " + self.app_output())
         return self
+
+    def app_output(self):
+        path = os.path.join(self.home, "vk47.log")
+        if not os.path.exists(path):
+            return "(nothing)"
+        with open(path, errors="replace") as f:
+            return f.read()[-2000:] or "(nothing)"
 
     def start_robot(self):
         self.robot = subprocess.Popen(
