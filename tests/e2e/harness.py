@@ -51,6 +51,17 @@ class Session:
 
     # --- processes -------------------------------------------------------
     def start(self, with_robot=True):
+        self.start_x()
+        if with_robot:
+            self.start_robot()
+        self.start_app()
+        try:
+            self.window = wait_for(self._find_main_window, timeout=60, what="main window")
+        except AssertionError:
+            raise AssertionError("main window did not appear; vk47 printed: " + self.app_output())
+        return self
+
+    def start_x(self):
         # Xvfb picks a free display and writes its number to the pipe, so
         # parallel runs never share a display.
         read_fd, write_fd = os.pipe()
@@ -66,16 +77,11 @@ class Session:
         self.env["DISPLAY"] = self.display
         wait_for(lambda: run("xdpyinfo", "-display", self.display, check=False).returncode == 0,
                  what="Xvfb")
-        if with_robot:
-            self.start_robot()
+
+    def start_app(self):
         self.app_log = open(os.path.join(self.home, "vk47.log"), "w")
         self.app = subprocess.Popen([os.path.join(self.bin_dir, "vk47")], env=self.env,
                                     stdout=self.app_log, stderr=subprocess.STDOUT)
-        try:
-            self.window = wait_for(self._find_main_window, timeout=60, what="main window")
-        except AssertionError:
-            raise AssertionError("main window did not appear; vk47 printed: " + self.app_output())
-        return self
 
     def app_output(self):
         path = os.path.join(self.home, "vk47.log")
