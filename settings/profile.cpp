@@ -204,7 +204,9 @@ std::string SetProfileValue(std::string_view text, std::string_view section,
     if (line.has_value) {
       result.replace(line.value_begin, line.value_end - line.value_begin, value);
     } else {
-      result.insert(line.value_end, "=" + std::string(value));
+      std::string assignment(1, '=');
+      assignment += value;
+      result.insert(line.value_end, assignment);
     }
     return result;
   }
@@ -220,8 +222,12 @@ std::string SetProfileValue(std::string_view text, std::string_view section,
     append_after(view.line(place.last_filled), key_line + std::string(kCrLf));
     return result;
   }
-  const std::string added =
-      "[" + std::string(Trim(section)) + "]" + std::string(kCrLf) + key_line + std::string(kCrLf);
+  std::string added(1, '[');
+  added += Trim(section);
+  added += ']';
+  added += kCrLf;
+  added += key_line;
+  added += kCrLf;
   if (!view.Empty() && view.Last().end > view.Last().begin) {
     append_after(view.Last(), added);
   } else {
