@@ -246,12 +246,17 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
   return text;
 }
 
+bool IsWritableProfileEntry(std::string_view section, std::string_view key,
+                            std::string_view value) {
+  // A key line that starts with "[" and holds a "]" would read as a section
+  // header, losing the value and splitting the section.
+  return ValidName(section, "\r\n]") && ValidName(key, "\r\n=") && !Trim(key).starts_with('[') &&
+         value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path) {
-  if (!ValidName(section, "\r\n]") || !ValidName(key, "\r\n=") ||
-      value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
-    return false;
-  }
+  if (!IsWritableProfileEntry(section, key, value)) return false;
   const FileBytes file = ReadProfileFile(path);
   if (file.status == FileBytes::Status::kUnreadable || !file.complete) return false;
   return WriteFileAtomically(path, SetProfileValue(file.bytes, section, key, value));
