@@ -220,8 +220,10 @@ std::string SetProfileValue(std::string_view text, std::string_view section,
     append_after(view.line(place.last_filled), key_line + std::string(kCrLf));
     return result;
   }
-  const std::string added =
-      "[" + std::string(Trim(section)) + "]" + std::string(kCrLf) + key_line + std::string(kCrLf);
+  // Built by appending: GCC 12 at -O2 warns (-Wrestrict, a false alarm) on
+  // "[" + std::string(...).
+  std::string added = "[";
+  added.append(Trim(section)).append("]").append(kCrLf).append(key_line).append(kCrLf);
   if (!view.Empty() && view.Last().end > view.Last().begin) {
     append_after(view.Last(), added);
   } else {

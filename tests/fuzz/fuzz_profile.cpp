@@ -41,7 +41,8 @@ std::string Folded(std::string_view s) {
 // names than the file really has do no harm, they must read the same too.
 void CollectNames(std::string_view text, std::set<std::string>& sections, std::set<std::string>& keys) {
   std::size_t pos = 0;
-  while (pos <= text.size() && sections.size() < 12 && keys.size() < 24) {
+  // Bounded: each pair costs two parses of the file.
+  while (pos <= text.size() && sections.size() < 6 && keys.size() < 10) {
     std::size_t end = text.find_first_of("\r\n", pos);
     if (end == std::string_view::npos) end = text.size();
     const std::string_view line = text.substr(pos, end - pos);
