@@ -12,6 +12,16 @@ function(vk47_warnings target)
     list(JOIN VK47_SANITIZE "," sanitizers)
     target_compile_options(${target} PRIVATE -fsanitize=${sanitizers} -fno-omit-frame-pointer)
     target_link_options(${target} PUBLIC -fsanitize=${sanitizers})
+    if("undefined" IN_LIST VK47_SANITIZE)
+      # A finding must fail the test, not scroll past in its output.
+      target_compile_options(${target} PRIVATE -fno-sanitize-recover=all)
+    endif()
+  endif()
+  if(VK47_FUZZ)
+    # Coverage feedback for libFuzzer in every library the targets reach.
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined
+                                             -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
   endif()
 endfunction()
 

@@ -222,12 +222,10 @@ std::string SetProfileValue(std::string_view text, std::string_view section,
     append_after(view.line(place.last_filled), key_line + std::string(kCrLf));
     return result;
   }
-  std::string added(1, '[');
-  added += Trim(section);
-  added += ']';
-  added += kCrLf;
-  added += key_line;
-  added += kCrLf;
+  // Built by appending: GCC 12 at -O2 warns (-Wrestrict, a false alarm) on
+  // "[" + std::string(...).
+  std::string added = "[";
+  added.append(Trim(section)).append("]").append(kCrLf).append(key_line).append(kCrLf);
   if (!view.Empty() && view.Last().end > view.Last().begin) {
     append_after(view.Last(), added);
   } else {
@@ -252,12 +250,17 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
   return text;
 }
 
+bool IsWritableProfileEntry(std::string_view section, std::string_view key,
+                            std::string_view value) {
+  // A key line that starts with "[" and holds a "]" would read as a section
+  // header, losing the value and splitting the section.
+  return ValidName(section, "\r\n]") && ValidName(key, "\r\n=") && !Trim(key).starts_with('[') &&
+         value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path) {
-  if (!ValidName(section, "\r\n]") || !ValidName(key, "\r\n=") ||
-      value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
-    return false;
-  }
+  if (!IsWritableProfileEntry(section, key, value)) return false;
   const FileBytes file = ReadProfileFile(path);
   if (file.status == FileBytes::Status::kUnreadable || !file.complete) return false;
   return WriteFileAtomically(path, SetProfileValue(file.bytes, section, key, value));

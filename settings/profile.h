@@ -50,9 +50,13 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 // kept. The file is replaced atomically (temporary file and rename). Returns
 // false, leaving the file as it was, when it cannot be read or written, is
 // larger than kMaxProfileFileBytes, or when a name or the value holds a line
-// break or NUL (or the key a "=", the section a "]").
+// break or NUL (or the key a "=" or a leading "[", the section a "]").
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path);
+
+// Whether WritePrivateProfileString accepts these names and value (see above).
+bool IsWritableProfileEntry(std::string_view section, std::string_view key,
+                            std::string_view value);
 
 // The two operations on file contents in memory.
 // The raw value text (trimmed, quotes kept), or nothing when missing.

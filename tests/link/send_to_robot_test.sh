@@ -31,11 +31,11 @@ assert kinds == ["transfer", "execute"], kinds
 values = frames[0]["values"]
 assert values == [0x74, 36, 4, 84, 4, 36, 4, 84, 4, 20, 4, 68, 4, 52, 4, 100, 4], values
 gaps = frames[0]["gaps_ms"][1:]
-# The robot stamps each byte when its read() returns, so a late wake-up on a
-# busy machine shifts one byte and shortens the next gap by as much; the sum
-# of the gaps is shifted only by the first byte's lateness.
-assert min(gaps) >= 90.0, gaps
-assert sum(gaps) >= 1600.0 - 5.0, gaps
+# The robot's clock starts at read(), a hair after write(). A read that the
+# scheduler delays lengthens one gap and shortens the next by as much, so a
+# short gap passes only when the one before makes up for it.
+for i, gap in enumerate(gaps):
+    assert gap >= 99.5 or (i > 0 and gaps[i - 1] + gap >= 199.5), gaps
 assert frames[1]["values"] == [0x78]
 print("demo frame ok; gaps %.1f..%.1f ms" % (min(gaps), max(gaps)))
 PY

@@ -217,12 +217,14 @@ TEST_F(Rs232cTest, FailedConfigurationPurgesAndReleases) {
       {"settings", &FakeCommLine::fail_set_state, "SetState"},
       {"time-outs", &FakeCommLine::fail_set_timeouts, "SetTimeouts"},
   };
+  // Outlives the loop: the handler still runs at the last open below.
+  int opens = 0;
+  rs.OnOpen = [&](void*) { ++opens; };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     line->ClearCalls();
     (*line).*row.failure = true;
-    int opens = 0;
-    rs.OnOpen = [&](void*) { ++opens; };
+    opens = 0;
     EXPECT_FALSE(rs.open());
     (*line).*row.failure = false;
     std::vector<std::string> ops = line->Ops();
@@ -238,6 +240,7 @@ TEST_F(Rs232cTest, FailedConfigurationPurgesAndReleases) {
     EXPECT_FALSE(rs.close());
   }
   EXPECT_TRUE(rs.open());  // the port was not left taken
+  EXPECT_EQ(opens, 1);
 }
 
 TEST_F(Rs232cTest, MissingDeviceAcquiresNothing) {

@@ -126,6 +126,9 @@ TEST(Profile, WriteRefusesNamesAndValuesThatWouldBreakTheFile) {
   EXPECT_FALSE(WritePrivateProfileString("comport", "na=me", "2", ini));
   EXPECT_FALSE(WritePrivateProfileString("com]port", "name", "2", ini));
   EXPECT_FALSE(WritePrivateProfileString("comport", " ", "2", ini));
+  // "[a]b=2" would read as the header of a section "a".
+  EXPECT_FALSE(WritePrivateProfileString("comport", " [a]b", "2", ini));
+  EXPECT_FALSE(WritePrivateProfileString("comport", "[a", "]", ini));
   EXPECT_FALSE(std::filesystem::exists(ini));
   EXPECT_TRUE(WritePrivateProfileString("comport", "name", "2", ini));
   EXPECT_EQ(ReadBytes(ini), "[comport]\r\nname=2\r\n");

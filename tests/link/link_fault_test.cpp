@@ -1,0 +1,209 @@
+// TransferProgram and ExecuteProgram over the real POSIX backend on
+// pseudo-terminals when the device misbehaves: it vanishes mid-transfer, it
+// stops taking bytes, another holder has it, or the user may not open it.
+// Each must end quickly with a message that says why and how far it came;
+// none may hang or report success.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/robot_link.h"
+#include "model/demo_program.h"
+#include "tests/serial/pty_pair.h"
+
+namespace vk47 {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::PtyPair;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint32_t kShortGapMs = 5;  // the real 100 ms adds nothing here
+
+ProgramCodes Demo() { return *DemoProgram().codes; }
+
+// Everything the master holds right now, without waiting.
+std::vector<std::uint8_t> Drain(int master) {
+  std::vector<std::uint8_t> bytes;
+  ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+  std::uint8_t buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(master, buffer, sizeof buffer);
+    if (n <= 0) break;
+    bytes.insert(bytes.end(), buffer, buffer + n);
+  }
+  return bytes;
+}
+
+// Writes through `fd` until the pty takes no more. The kernel moves bytes on
+// to the master's side in the background, so a refused write is tried again
+// after a pause, byte by byte, until the queue has stayed full for a while.
+void FillUntilFull(int fd) {
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+  const std::vector<std::uint8_t> block(4096, 0x55);
+  std::size_t size = block.size();
+  int refusals = 0;
+  while (refusals < 5) {
+    if (::write(fd, block.data(), size) > 0) {
+      refusals = 0;
+      continue;
+    }
+    ASSERT_EQ(errno, EAGAIN);
+    size = 1;
+    ++refusals;
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+double MsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct LinkFault : ::testing::Test {
+  PtyPair pty;
+  Trs232c port;
+  int writes_seen = 0;  // writes that have completed, counted by the waits
+  LinkFault() { port.portname = pty.slave_path(); }
+};
+
+TEST_F(LinkFault, DeviceVanishingMidTransferStopsWithTheStepsSent) {
+  std::vector<std::uint8_t> received;
+  TransferObserver observer;
+  observer.wait = [&](std::uint32_t) {
+    // The adapter is pulled during the gap after the command byte and two steps.
+    if (++writes_seen == 3) {
+      received = Drain(pty.master());
+      pty.CloseMaster();
+      pty.CloseSlave();
+    }
+  };
+  const auto start = Clock::now();
+  const LinkOutcome outcome = TransferProgram(port, Demo(), observer);
+  EXPECT_LT(MsSince(start), 1000.0);
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_EQ(outcome.steps_sent, 2);
+  const ProgramCodes demo = Demo();
+  EXPECT_EQ(received, (std::vector<std::uint8_t>{0x74, static_cast<std::uint8_t>(demo[0]),
+                                                 static_cast<std::uint8_t>(demo[1])}));
+  EXPECT_TRUE(Contains(outcome.message, "16 ステップのうち 2 ステップを送信しました")) << outcome.message;
+  EXPECT_TRUE(Contains(outcome.message, "入出力エラー")) << outcome.message;
+  EXPECT_EQ(port.lasterror().kind, CommErrorKind::kIoError);
+}
+
+TEST_F(LinkFault, DeviceThatStopsReadingTimesTheWriteOut) {
+  port.txtimeout = 300;
+  TransferObserver observer;
+  Clock::time_point stalled;
+  observer.wait = [&](std::uint32_t) {
+    if (++writes_seen != 4) return;
+    // The far end stops reading: fill the pty's queue through a second
+    // descriptor, since a pty takes bytes at any speed until it is full.
+    FillUntilFull(pty.slave());
+    stalled = Clock::now();
+  };
+  const LinkOutcome outcome = TransferProgram(port, Demo(), observer);
+  const double waited = MsSince(stalled);
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_EQ(outcome.steps_sent, 3);
+  EXPECT_GE(waited, 295.0);
+  EXPECT_LT(waited, 1000.0);
+  EXPECT_EQ(port.lasterror().kind, CommErrorKind::kTimedOut);
+  EXPECT_TRUE(Contains(outcome.message, "16 ステップのうち 3 ステップを送信しました")) << outcome.message;
+  EXPECT_TRUE(Contains(outcome.message, "時間内に終わりませんでした")) << outcome.message;
+  // The component stays open and usable once the far end reads again.
+  EXPECT_TRUE(port.opened());
+  Drain(pty.master());
+  EXPECT_TRUE(ExecuteProgram(port).ok);
+}
+
+// Who holds the device while vk47 tries to use it.
+enum class Holder { kSecondComponent, kOtherProcess };
+
+class LinkHeldPort : public LinkFault, public ::testing::WithParamInterface<Holder> {};
+
+TEST_P(LinkHeldPort, PortInUseSendsNothingAndSaysSo) {
+  Trs232c other;
+  pid_t child = -1;
+  int ready[2] = {-1, -1};
+  int release[2] = {-1, -1};
+  if (GetParam() == Holder::kSecondComponent) {
+    other.portname = pty.slave_path();
+    ASSERT_TRUE(other.open());
+  } else {
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // Holds the device the way another serial program would, until the
+      // parent closes its end of `release`.
+      ::close(release[1]);
+      const int fd = ::open(pty.slave_path().c_str(), O_RDWR | O_NOCTTY);
+      const char ok = (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) ? 1 : 0;
+      [[maybe_unused]] ssize_t w = ::write(ready[1], &ok, 1);
+      char byte;
+      [[maybe_unused]] ssize_t r = ::read(release[0], &byte, 1);
+      ::_exit(0);
+    }
+    ::close(release[0]);
+    char ok = 0;
+    ASSERT_EQ(::read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, 1);
+  }
+
+  TransferObserver observer;
+  observer.wait = [](std::uint32_t) {};
+  const LinkOutcome transfer = TransferProgram(port, Demo(), observer);
+  const LinkOutcome execute = ExecuteProgram(port);
+
+  if (child > 0) {
+    ::close(release[1]);
+    ::waitpid(child, nullptr, 0);
+    for (int fd : {ready[0], ready[1]}) ::close(fd);
+  }
+  for (const LinkOutcome& outcome : {transfer, execute}) {
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.steps_sent, 0);
+    EXPECT_TRUE(Contains(outcome.message, "使用中")) << outcome.message;
+  }
+  EXPECT_FALSE(port.opened());
+  EXPECT_TRUE(Drain(pty.master()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Holders, LinkHeldPort,
+                         ::testing::Values(Holder::kSecondComponent, Holder::kOtherProcess));
+
+TEST_F(LinkFault, NoPermissionSendsNothingAndNamesDialout) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root opens a device whatever its mode";
+  ASSERT_EQ(::chmod(pty.slave_path().c_str(), 0), 0);
+  TransferObserver observer;
+  observer.wait = [](std::uint32_t) {};
+  const LinkOutcome transfer = TransferProgram(port, Demo(), observer);
+  const LinkOutcome execute = ExecuteProgram(port);
+  ::chmod(pty.slave_path().c_str(), 0620);
+  for (const LinkOutcome& outcome : {transfer, execute}) {
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_EQ(outcome.steps_sent, 0);
+    EXPECT_TRUE(Contains(outcome.message, "dialout")) << outcome.message;
+  }
+  EXPECT_EQ(port.lasterror().kind, CommErrorKind::kPermissionDenied);
+  EXPECT_TRUE(Drain(pty.master()).empty());
+}
+
+}  // namespace
+}  // namespace vk47
