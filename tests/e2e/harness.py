@@ -51,15 +51,40 @@ class Session:
 
     # --- processes -------------------------------------------------------
     def start(self, with_robot=True):
-        self.start_x()
-        if with_robot:
-            self.start_robot()
-        self.start_app()
+        """Starts Xvfb, the robot and the app, and waits for the main window.
+        An app that cannot reach a freshly started display gets one more
+        display; whatever fails, nothing started is left running."""
         try:
-            self.window = wait_for(self._find_main_window, timeout=60, what="main window")
-        except AssertionError:
-            raise AssertionError("main window did not appear; vk47 printed: " + self.app_output())
-        return self
+            for attempt in range(3):
+                self.start_x()
+                if with_robot and self.robot is None:
+                    self.start_robot()
+                self.start_app()
+                self.window = wait_for(lambda: self._find_main_window() or self.app.poll() is not None,
+                                       timeout=60, what="main window")
+                if self.app.poll() is None:
+                    return self
+                output = self.app_output()
+                self._stop_app_and_x()
+                if "could not connect to display" not in output or attempt == 2:
+                    raise AssertionError("vk47 ended before its window appeared: " + output)
+            raise AssertionError("no display")
+        except BaseException:
+            self.stop()
+            raise
+
+    def _stop_app_and_x(self):
+        if self.app and self.app.poll() is None:
+            self.app.kill()
+        if self.app:
+            self.app.wait()
+        if getattr(self, "app_log", None):
+            self.app_log.close()
+            self.app_log = None
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait()
+            self.xvfb = None
 
     def start_x(self):
         # Xvfb picks a free display and writes its number to the pipe, so
