@@ -74,6 +74,30 @@ std::vector<ProgramLine> SplitProgramLines(std::string_view content, std::size_t
   return splitter.Finish();
 }
 
+namespace {
+
+// A line as it is quoted in a message: control bytes shown as "?" so a
+// binary file cannot drive a terminal, and a long line cut (on a character
+// boundary) with "…" so the message stays readable.
+std::string QuotedLine(const ProgramLine& line) {
+  constexpr std::size_t kShownBytes = 64;
+  std::string text = line.text;
+  bool cut = line.truncated;
+  if (text.size() > kShownBytes) {
+    std::size_t end = kShownBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+    cut = true;
+  }
+  for (char& c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) c = '?';
+  }
+  return cut ? text + "…" : text;
+}
+
+}  // namespace
+
 ProgramParse ParseProgramLines(const std::vector<ProgramLine>& lines) {
   ProgramCodes codes = EmptyProgram();
   for (int i = 0; i < kSlotCount; ++i) {
@@ -84,7 +108,7 @@ ProgramParse ParseProgramLines(const std::vector<ProgramLine>& lines) {
     const std::optional<std::int32_t> value =
         line.truncated ? std::nullopt : TextToInt(line.text);
     if (!value) {
-      return {std::nullopt, "'" + line.text + (line.truncated ? "…" : "") + "' は整数ではありません"};
+      return {std::nullopt, "'" + QuotedLine(line) + "' は整数ではありません"};
     }
     if (*value != kEmptyCode && !StepCommandNumber(*value)) {
       return {std::nullopt, std::to_string(i + 1) + " 行目の値 " + std::to_string(*value) +

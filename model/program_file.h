@@ -58,7 +58,8 @@ struct ProgramParse {
 
 // Checks and converts the first sixteen lines. Messages:
 //  fewer lines:   "リストのインデックスが範囲を超えています (15)" (first missing index)
-//  non-integer:   "'abc' は整数ではありません"
+//  non-integer:   "'abc' は整数ではありません" (control bytes shown as "?",
+//                 a line over 64 bytes cut with "…")
 //  no step code:  "16 行目の値 300 はロボットの命令ではありません"
 // A line whose value is -1 ("-1", "-01") is an empty slot.
 ProgramParse ParseProgramLines(const std::vector<ProgramLine>& lines);

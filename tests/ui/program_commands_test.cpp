@@ -152,7 +152,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadLoad{"NotInteger", "4\r\nfour\r\n" + Lines(14), 0, "'four' は整数ではありません"},
         BadLoad{"NoStepCode", Lines(15) + "300\r\n", 0, "16 行目の値 300 はロボットの命令ではありません"},
         BadLoad{"Binary", QByteArray("\x01\x02\xff\xfe", 4), 0, "'"},
-        BadLoad{"MissingIcon", "84\r\n" + Lines(15), 6, "ファイル "}),
+        BadLoad{"MissingIcon", "84\r\n" + Lines(15), 6, "ファイル "},
+        BadLoad{"NulEndsTheText", Lines(10) + QByteArray(1, '\0') + Lines(10), 0,
+                "リストのインデックスが範囲を超えています (10)"},
+        BadLoad{"VeryLongLine", QByteArray(100000, '7') + "\r\n" + Lines(15), 0, "'7777"},
+        BadLoad{"NegativeCode", "-2\r\n" + Lines(15), 0, "1 行目の値 -2 はロボットの命令ではありません"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProgramCommands, CancelledLoadLeavesEveryCodePictureAndLabel) {

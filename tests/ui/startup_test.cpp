@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QLabel>
 #include <QPointer>
 
@@ -102,6 +103,54 @@ INSTANTIATE_TEST_SUITE_P(Settings, StartupPortName,
                          ::testing::Values(PortNameCase{std::nullopt, "com1"}, PortNameCase{0, "com1"},
                                            PortNameCase{2, "com3"}, PortNameCase{3, "com4"},
                                            PortNameCase{4, "COM1"}, PortNameCase{-1, "COM1"}));
+
+}  // namespace
+}  // namespace vk47
+
+namespace vk47 {
+namespace {
+
+struct BadSettings {
+  const char* name;
+  QByteArray bytes;
+  const char* portname;
+};
+
+class StartupBadSettings : public ::testing::TestWithParam<BadSettings> {};
+
+// Whatever set.ini holds, start-up reads a port from it and writes nothing.
+TEST_P(StartupBadSettings, ReadsAPortAndLeavesTheFileAlone) {
+  testing::UiSandbox sandbox;
+  sandbox.WriteAllIcons();
+  sandbox.WritePortSetting(0);  // creates the folder and the file
+  {
+    QFile file(sandbox.SettingsFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(GetParam().bytes);
+  }
+  TForm1 form(sandbox.Factory());
+  EXPECT_EQ(form.rs232c.portname, GetParam().portname);
+  EXPECT_TRUE(sandbox.boxes.empty());
+  QFile file(sandbox.SettingsFile());
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), GetParam().bytes);
+}
+
+QByteArray Binary() {
+  QByteArray bytes;
+  for (int i = 0; i < 4096; ++i) bytes += static_cast<char>((i * 131 + 7) & 0xFF);
+  return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StartupBadSettings,
+    ::testing::Values(
+        BadSettings{"Binary", Binary(), "com1"},
+        BadSettings{"Huge", "[comport]\r\nname=3\r\n" + QByteArray(3 << 20, 'x'), "com4"},
+        BadSettings{"DuplicateSections", "[comport]\r\nname=2\r\n[COMPORT]\r\nname=3\r\n", "com3"},
+        BadSettings{"NulInValue", QByteArray("[comport]\r\nname=1\0 9\r\n", 22), "com2"},
+        BadSettings{"OutOfRange", "[comport]\r\nname=99999999999\r\n", "com1"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vk47
