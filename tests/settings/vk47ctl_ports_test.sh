@@ -3,16 +3,7 @@
 # which port it marks, what set.ini's [devices] entries do; it creates nothing.
 set -u
 ctl=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-export HOME=$dir
-unset XDG_CONFIG_HOME
-fail=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [[ "$2" != "$3" ]]; then
-    echo "FAIL: $1"; echo "  expected: $(printf '%q' "$2")"; echo "  actual:   $(printf '%q' "$3")"; fail=1
-  fi
-}
+source "$(dirname "$0")/../cli_test_lib.sh"
 
 out=$("$ctl" ports); check "exit without settings" 0 $?
 check "file line" "settings file: $dir/PT-36Temp/set.ini (missing)" "$(sed -n 1p <<<"$out")"

@@ -2,14 +2,7 @@
 # vk47ctl show/demo as a user runs them: listing, file bytes, errors, exit codes.
 set -u
 ctl=$1
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fail=0
-check() {  # check NAME EXPECTED ACTUAL
-  if [[ "$2" != "$3" ]]; then
-    echo "FAIL: $1"; echo "  expected: $(printf '%q' "$2")"; echo "  actual:   $(printf '%q' "$3")"; fail=1
-  fi
-}
+source "$(dirname "$0")/../cli_test_lib.sh"
 
 "$ctl" demo "$dir/demo.pt3"; check "demo writes" 0 $?
 check "demo bytes" "$(printf '%s\r\n' 36 4 84 4 36 4 84 4 20 4 68 4 52 4 100 4 | od -An -tx1)" \
