@@ -112,6 +112,8 @@ class PosixCommDevice final : public CommDevice {
       ::close(fd);
       return Fail(CommErrorKind::kNotFound, ENOTTY, "not a serial device");
     }
+    // Put back at close, so a terminal named by the user is not left raw.
+    const termios original = tio;
     // flock keeps out every other open, root's included (root passes TIOCEXCL).
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       int err = errno;
@@ -130,6 +132,7 @@ class PosixCommDevice final : public CommDevice {
       return FailErrno(err);
     }
     fd_ = fd;
+    original_ = original;
     mask_ = 0;
     hung_up_ = false;
     tx_pending_ = false;
@@ -396,6 +399,9 @@ class PosixCommDevice final : public CommDevice {
     if (fd_ < 0) return NotOpen();
     ++generation_;
     Wake();
+    // The caller has lowered DTR and RTS; the line settings go back to what
+    // the device had before Open (a vanished device refuses, which is fine).
+    ::tcsetattr(fd_, TCSANOW, &original_);
     ::ioctl(fd_, TIOCNXCL);
     int rc = ::close(fd_);
     int err = errno;
@@ -529,6 +535,7 @@ class PosixCommDevice final : public CommDevice {
   int fd_ = -1;
   int wake_[2] = {-1, -1};
   std::string device_;
+  termios original_{};  // the device's settings before Open, restored at Close
   CommControl stored_;  // fields that termios does not hold
   CommTimeouts timeouts_;
   std::atomic<std::uint32_t> mask_{0};
