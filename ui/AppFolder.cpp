@@ -1,6 +1,7 @@
 #include "ui/AppFolder.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace vk47 {
 namespace {
@@ -19,7 +20,11 @@ QString WithSlash(QString folder) {
 
 QString ApplicationFolder() {
   if (!FolderOverride().isEmpty()) return FolderOverride();
-  return WithSlash(QCoreApplication::applicationDirPath());
+  // The folder of the executable itself: an installed vk47 is started
+  // through the link bin/vk47, while Img/ and Help/ sit beside the real file.
+  const QString executable = QCoreApplication::applicationFilePath();
+  const QString resolved = QFileInfo(executable).canonicalFilePath();
+  return WithSlash(QFileInfo(resolved.isEmpty() ? executable : resolved).path());
 }
 
 void SetApplicationFolder(const QString& folder) {

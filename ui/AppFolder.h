@@ -1,6 +1,6 @@
 #pragma once
 // The application folder: the running executable's folder with a trailing
-// "/". The icons ("Img/") and the help page ("Help/index.html") are found
+// "/", with symbolic links resolved (bin/vk47 is a link to lib/vk47/vk47). The icons ("Img/") and the help page ("Help/index.html") are found
 // from it. Tests point it at a temporary folder. UI thread only.
 
 #include <QString>

@@ -1,23 +1,58 @@
 // vk47-icongen: draws the fifteen command icons ("1.bmp" .. "31.bmp") into a
-// folder, normally the build's bin/Img beside the application.
+// folder, normally the build's bin/Img beside the application; with
+// --app-icon, the application icon "vk47" as an icon theme tree
+// (hicolor/NxN/apps/vk47.png and hicolor/scalable/apps/vk47.svg).
 
 #include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <cstdio>
 
 #include "model/command_set.h"
+#include "tools/icongen/app_icon.h"
 #include "tools/icongen/icon_canvas.h"
 #include "tools/icongen/pictograms.h"
 
+namespace {
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+  QSaveFile file(path);
+  return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) &&
+         file.write(bytes) == bytes.size() && file.commit();
+}
+
+// The application icon in every size of the theme, below folder/hicolor.
+int WriteAppIcon(const QString& folder) {
+  const QDir theme(QDir(folder).filePath(QStringLiteral("hicolor")));
+  for (const int size : vk47::icongen::kAppIconSizes) {
+    const QString path = theme.filePath(QStringLiteral("%1x%1/apps/vk47.png").arg(size));
+    if (!QDir().mkpath(QFileInfo(path).path()) || !vk47::icongen::RenderAppIcon(size).save(path, "PNG")) {
+      std::fprintf(stderr, "vk47-icongen: cannot write %s\n", qPrintable(path));
+      return 1;
+    }
+  }
+  const QString svg = theme.filePath(QStringLiteral("scalable/apps/vk47.svg"));
+  if (!WriteFile(svg, vk47::icongen::AppIconSvg().toUtf8())) {
+    std::fprintf(stderr, "vk47-icongen: cannot write %s\n", qPrintable(svg));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: vk47-icongen OUTPUT_FOLDER\n");
+  const bool app_icon = argc == 3 && qstrcmp(argv[1], "--app-icon") == 0;
+  if (argc != 2 && !app_icon) {
+    std::fprintf(stderr, "usage: vk47-icongen OUTPUT_FOLDER\n       vk47-icongen --app-icon OUTPUT_FOLDER\n");
     return 2;
   }
   // Fonts need a platform plugin; offscreen needs no display, as on a build server.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
+  if (app_icon) return WriteAppIcon(QString::fromLocal8Bit(argv[2]));
 
   const QString folder = QString::fromLocal8Bit(argv[1]);
   if (!QDir().mkpath(folder)) {

@@ -23,6 +23,7 @@
 #include "settings/port_setting.h"
 #include "settings/profile.h"
 #include "tools/vk47-robot/robot_json.h"
+#include "vk47_version.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ struct Options {
 int Usage(int status) {
   std::fprintf(status == 0 ? stdout : stderr,
                "usage: vk47-robot [--link-as comN [--ini SET.INI]] [--json FILE] [--frames N]\n"
+               "       vk47-robot --version\n"
                "  Opens a pseudo-terminal, prints its device path on the first line,\n"
                "  then prints every transfer and execute command it receives.\n"
                "  --link-as comN  map comN to this device in set.ini (section devices)\n"
@@ -77,6 +79,10 @@ double NowMs() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("vk47-robot %s\n", VK47_VERSION);
+    return 0;
+  }
   const std::optional<Options> options = ParseOptions(argc, argv);
   if (!options) return Usage(2);
 

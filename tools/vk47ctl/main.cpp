@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "tools/vk47ctl/commands.h"
+#include "vk47_version.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ constexpr Subcommand kSubcommands[] = {
 int Usage(std::ostream& out, int status) {
   out << "usage: vk47ctl COMMAND [ARGS]\n";
   for (const Subcommand& s : kSubcommands) out << "  vk47ctl " << s.usage << '\n';
+  out << "  vk47ctl --version       print the version\n";
   return status;
 }
 
@@ -34,6 +36,10 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage(std::cerr, 2);
   const std::string_view name = argv[1];
   if (name == "-h" || name == "--help" || name == "help") return Usage(std::cout, 0);
+  if (name == "--version") {
+    std::cout << "vk47ctl " VK47_VERSION "\n";
+    return 0;
+  }
   for (const Subcommand& s : kSubcommands) {
     if (s.name == name) return s.run(vk47::ctl::Args(argv + 2, argv + argc));
   }
