@@ -9,7 +9,6 @@
 // exception is shown in the error box and the program carries on.
 
 #include <QApplication>
-#include <QStandardPaths>
 #include <memory>
 
 #include "serial/port_resolver.h"
@@ -19,6 +18,7 @@
 #include "ui/ErrorBox.h"
 #include "ui/UiHandoff.h"
 #include "ui/Setup.h"
+#include "ui/Translation.h"
 #include "ui/Unit1.h"
 #include "ui/progresbar.h"
 
@@ -28,10 +28,11 @@ int main(int argc, char* argv[]) {
   // The program ends when the main window closes, even while the progress
   // window is still shown.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Qt's dialogs and buttons in Japanese, like every text of the program.
+  vk47::InstallQtJapanese(app);
   vk47::SetMessageBoxFunction({});
-  vk47::SetDocumentsFolderProvider([] {
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
-  });
+  // The documents folder comes from settings/'s own rule (no provider), the
+  // one vk47ctl and vk47-robot use, so all read and write the same set.ini.
   // "com1".."com4" open the device that set.ini or the usual device names give.
   vk47::SetPortResolver([](const std::string& portname) {
     return vk47::ResolvePortDevice(portname, vk47::SettingsFilePath());

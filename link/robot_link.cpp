@@ -19,9 +19,24 @@ class EndGuard {
   const std::function<void()>& end_;
 };
 
-std::string StoppedMessage(const Trs232c& port, int steps_sent) {
+constexpr const char* kReopenNote = "ポートを閉じました。次の操作でポートを開き直します。";
+
+// A write failed: the device is released, so that the next command opens the
+// port afresh through the resolver and finds a re-plugged adapter or a newly
+// linked robot. The failure text is taken before close can change it.
+std::string ReleaseAfterFailure(Trs232c& port) {
+  std::string text = PortFailureText(port);
+  try {
+    port.close();
+  } catch (...) {
+    // A close handler's error cannot make the failure any worse to report.
+  }
+  return text + "\r\n" + kReopenNote;
+}
+
+std::string StoppedMessage(Trs232c& port, int steps_sent) {
   return "転送を中断しました。16 ステップのうち " + std::to_string(steps_sent) +
-         " ステップを送信しました。\r\n" + PortFailureText(port);
+         " ステップを送信しました。\r\n" + ReleaseAfterFailure(port);
 }
 
 }  // namespace
@@ -88,7 +103,7 @@ LinkOutcome ExecuteProgram(Trs232c& port) {
     return outcome;
   }
   if (!port.writebyte(kExecuteCommand)) {
-    outcome.message = "実行命令を送れませんでした。\r\n" + PortFailureText(port);
+    outcome.message = "実行命令を送れませんでした。\r\n" + ReleaseAfterFailure(port);
     return outcome;
   }
   outcome.ok = true;

@@ -8,7 +8,9 @@
 // each followed by a 100 ms wait that starts once its write has completed.
 // Nothing is reported as sent that was not: a port that cannot be opened, or
 // a write that fails or times out, ends the command with a message saying why
-// and how far it came. UI thread only (or the one thread of a tool).
+// and how far it came. After a failed write the port is closed, so the next
+// command opens it afresh (a re-plugged adapter or a newly linked robot then
+// works without a restart). UI thread only (or the one thread of a tool).
 
 #include <cstdint>
 #include <functional>

@@ -28,6 +28,8 @@ enum class CommErrorKind {
   kTimedOut,            // a write did not complete in time and was cancelled
   kShortWrite,          // a write completed with fewer bytes than asked
   kNotOpen,             // the port is not open
+  kBadPortName,         // the name is none of com1..com4 and no absolute path
+  kRobotGone,           // the virtual robot the name was linked to has ended
   kOther,
 };
 

@@ -104,7 +104,12 @@ class PosixCommDevice final : public CommDevice {
 
   bool Open(const std::string& portname) override {
     if (fd_ >= 0) return Fail(CommErrorKind::kInUse, EBUSY, "already open");
-    device_ = ResolvePortName(portname);
+    const ResolvedPort resolved = ResolvePort(portname);
+    if (resolved.refused()) {
+      device_ = resolved.detail;
+      return Fail(resolved.refusal, 0, "");
+    }
+    device_ = resolved.device;
     int fd = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return FailErrno(errno);
     termios tio{};
@@ -565,9 +570,5 @@ class PosixCommDevice final : public CommDevice {
 }  // namespace
 
 std::unique_ptr<CommDevice> MakePlatformCommDevice() { return std::make_unique<PosixCommDevice>(); }
-
-std::string DefaultPortName(const std::string& portname) {
-  return PosixPortName(portname, [](const std::string& path) { return ::access(path.c_str(), F_OK) == 0; });
-}
 
 }  // namespace vk47

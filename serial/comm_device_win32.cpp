@@ -97,7 +97,14 @@ class Win32CommDevice final : public CommDevice {
 
   bool Open(const std::string& portname) override {
     if (handle_ != INVALID_HANDLE_VALUE) return FailCode(ERROR_BUSY);
-    device_ = ResolvePortName(portname);
+    const ResolvedPort resolved = ResolvePort(portname);
+    if (resolved.refused()) {
+      std::lock_guard lock(error_mutex_);
+      device_ = resolved.detail;
+      last_error_ = CommError{resolved.refusal, 0, "", device_};
+      return false;
+    }
+    device_ = resolved.device;
     HANDLE handle = CreateFileA(device_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return FailCode(GetLastError());
@@ -289,10 +296,14 @@ class Win32CommDevice final : public CommDevice {
 std::unique_ptr<CommDevice> MakePlatformCommDevice() { return std::make_unique<Win32CommDevice>(); }
 
 // "comN" becomes "\\.\COMN", the form that also reaches COM10 and above.
-std::string DefaultPortName(const std::string& portname) {
-  int number = ComPortNumber(portname);
-  if (number < 1) return portname;
-  return "\\\\.\\COM" + std::to_string(number);
+ResolvedPort DefaultResolvePort(const std::string& portname) {
+  const std::optional<PortName> name = ParsePortName(portname);
+  if (!name) return RefusedPort(CommErrorKind::kBadPortName, portname);
+  if (name->com == 0) return PortDevice(name->path);
+  return PortDevice("\\\\.\\COM" + std::to_string(name->com));
 }
+
+// The system opens the port by name; whether it is there shows when it opens.
+PortPresence ProbePortDevice(const std::string&, const SerialIoctl&) { return PortPresence::kPresent; }
 
 }  // namespace vk47

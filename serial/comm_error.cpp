@@ -1,6 +1,20 @@
 #include "serial/comm_device.h"
 
+#include "serial/port_resolver.h"
+
 namespace vk47 {
+namespace {
+
+// "com1" for "COM1"; a device path stays as it is.
+std::string LowerComName(const std::string& portname) {
+  std::string name = portname;
+  if (ParsePortName(name).value_or(PortName{}).com != 0) {
+    for (char& c : name) c = static_cast<char>(c | 0x20);
+  }
+  return name;
+}
+
+}  // namespace
 
 const char* CommErrorKindName(CommErrorKind kind) {
   switch (kind) {
@@ -13,6 +27,8 @@ const char* CommErrorKindName(CommErrorKind kind) {
     case CommErrorKind::kTimedOut: return "timed-out";
     case CommErrorKind::kShortWrite: return "short-write";
     case CommErrorKind::kNotOpen: return "not-open";
+    case CommErrorKind::kBadPortName: return "bad-port-name";
+    case CommErrorKind::kRobotGone: return "robot-gone";
     case CommErrorKind::kOther: return "other";
   }
   return "other";
@@ -39,7 +55,7 @@ std::string DescribeCommError(const CommError& error, const std::string& portnam
       text = "シリアルポート " + port + " はこの通信設定に対応していません。";
       break;
     case CommErrorKind::kIoError:
-      text = "シリアルポート " + port + " で入出力エラーが起きました。アダプタが外れていないか確かめてください。";
+      text = "シリアルポート " + port + " との接続が切れました。ロボットの電源とケーブル、アダプタを確かめてください。";
       break;
     case CommErrorKind::kTimedOut:
       text = "シリアルポート " + port + " への送信が時間内に終わりませんでした。";
@@ -50,6 +66,11 @@ std::string DescribeCommError(const CommError& error, const std::string& portnam
     case CommErrorKind::kNotOpen:
       text = "シリアルポート " + port + " が開かれていません。";
       break;
+    case CommErrorKind::kBadPortName:
+      return "ポート名 \"" + portname + "\" は使えません。" + kPortNameRule + " で指定してください。";
+    case CommErrorKind::kRobotGone:
+      return "シリアルポート " + port + " につながっていた仮想ロボットはもう動いていません。" +
+             "vk47-robot --link-as " + LowerComName(portname) + " で起動し直してから、もう一度送ってください。";
     case CommErrorKind::kOther:
       text = "シリアルポート " + port + " を使えません。";
       break;

@@ -1,5 +1,8 @@
 #include "serial/comthd.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "serial/comm_device.h"
 #include "serial/rs232c.h"
 #include "serial/ui_handoff.h"
@@ -37,12 +40,35 @@ void tcommthread::WaitFor() {
   thread_.join();
 }
 
+// A wait that fails again and again is retried after a pause that doubles up
+// to this, so that a lasting failure does not keep a core busy.
+constexpr int kMaxRetryPauseMs = 100;
+
+// Pauses for ms, ending early when termination is requested.
+void tcommthread::PauseUnlessTerminated(int ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!terminated_.load() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, 5)));
+  }
+}
+
 void tcommthread::Execute() {
   try {
+    int pause_ms = 0;
     while (!terminated_.load()) {
       std::uint32_t events = 0;
-      // A failed wait is simply repeated; only the terminate request ends the loop.
-      if (!device->WaitEvent(events)) continue;
+      if (!device->WaitEvent(events)) {
+        // A device that has vanished reports nothing more: the thread ends.
+        // Any other failure is retried, backing off.
+        const CommErrorKind kind = device->LastError().kind;
+        if (kind == CommErrorKind::kIoError || kind == CommErrorKind::kNotFound ||
+            kind == CommErrorKind::kNotOpen)
+          break;
+        pause_ms = std::min(kMaxRetryPauseMs, std::max(1, pause_ms * 2));
+        PauseUnlessTerminated(pause_ms);
+        continue;
+      }
+      pause_ms = 0;
       // A wait ended by a new mask reports nothing, and doevents would raise nothing.
       if (events == 0) continue;
       eventmask = events;

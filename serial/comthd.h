@@ -2,7 +2,9 @@
 // tcommthread: the worker that a Trs232c starts at open when line-event
 // handlers are assigned. It blocks in the device's WaitEvent and hands each
 // report to the UI thread (ui_handoff.h), where doevents raises the owner's
-// handlers with the thread object as sender.
+// handlers with the thread object as sender. A wait that keeps failing is
+// retried with a growing pause (up to 100 ms); a device that has vanished
+// (an I/O error, not found, not open) ends the thread.
 //
 // Threads: the constructor, Start, Terminate, WaitFor and the destructor are
 // for the UI thread; doevents runs there through the hand-off. The worker
@@ -44,6 +46,7 @@ class tcommthread {
 
  private:
   void Execute();
+  void PauseUnlessTerminated(int ms);
 
   std::atomic<bool> terminated_{false};
   std::atomic<bool> finished_{false};

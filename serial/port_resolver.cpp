@@ -15,47 +15,63 @@ PortResolver& InstalledResolver() {
   return resolver;
 }
 
+bool IsAbsolutePath(std::string_view text) {
+  if (text.starts_with('/')) return true;
+#if defined(_WIN32)
+  // "\\.\COM7", "\\?\..." and "C:\..." on Windows.
+  if (text.starts_with("\\\\")) return true;
+  if (text.size() > 2 && text[1] == ':' && (text[2] == '\\' || text[2] == '/')) return true;
+#endif
+  return false;
+}
+
 }  // namespace
+
+std::optional<PortName> ParsePortName(std::string_view text) {
+  if (IsAbsolutePath(text)) {
+    // A NUL would cut the path the system sees short of the one shown.
+    if (text.find('\0') != std::string_view::npos) return std::nullopt;
+    return PortName{0, std::string(text)};
+  }
+  if (text.size() != 4) return std::nullopt;
+  for (int i = 0; i < 3; ++i) {
+    if ((text[i] | 0x20) != "com"[i]) return std::nullopt;
+  }
+  if (text[3] < '1' || text[3] > '0' + kComPortCount) return std::nullopt;
+  return PortName{text[3] - '0', {}};
+}
 
 void SetPortResolver(PortResolver resolver) {
   std::lock_guard lock(ResolverMutex());
   InstalledResolver() = std::move(resolver);
 }
 
-std::string ResolvePortName(const std::string& portname) {
+ResolvedPort ResolvePort(const std::string& portname) {
   PortResolver resolver;
   {
     std::lock_guard lock(ResolverMutex());
     resolver = InstalledResolver();
   }
   // Called outside the lock so that a resolver may itself consult the default.
-  return resolver ? resolver(portname) : DefaultPortName(portname);
+  return resolver ? resolver(portname) : DefaultResolvePort(portname);
 }
 
-int ComPortNumber(const std::string& portname) {
-  if (portname.size() < 4 || portname.size() > 9) return 0;
-  auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-  if (lower(portname[0]) != 'c' || lower(portname[1]) != 'o' || lower(portname[2]) != 'm') return 0;
-  int number = 0;
-  for (std::size_t i = 3; i < portname.size(); ++i) {
-    char c = portname[i];
-    if (c < '0' || c > '9') return 0;
-    number = number * 10 + (c - '0');
-  }
-  return number;
+std::vector<PortCandidate> BuiltInPortCandidates(int com, const PortProbe& probe) {
+  const std::string index = std::to_string(com - 1);
+  std::vector<PortCandidate> candidates = {
+      {"/dev/ttyUSB" + index, PortPresence::kMissing, "USB serial adapter"},
+      {"/dev/ttyACM" + index, PortPresence::kMissing, "USB CDC-ACM device"},
+      {"/dev/ttyS" + index, PortPresence::kMissing, "built-in serial port"},
+  };
+  for (PortCandidate& candidate : candidates) candidate.presence = probe(candidate.device);
+  return candidates;
 }
 
-std::string PosixPortName(const std::string& portname,
-                          const std::function<bool(const std::string& path)>& exists) {
-  if (!portname.empty() && portname[0] == '/') return portname;
-  int number = ComPortNumber(portname);
-  if (number < 1) return portname;
-  std::string index = std::to_string(number - 1);
-  for (const char* stem : {"/dev/ttyUSB", "/dev/ttyACM", "/dev/ttyS"}) {
-    std::string path = stem + index;
-    if (exists(path)) return path;
+PortCandidate ChoosePortCandidate(const std::vector<PortCandidate>& candidates) {
+  for (const PortCandidate& candidate : candidates) {
+    if (candidate.exists()) return candidate;
   }
-  return "/dev/ttyUSB" + index;
+  return candidates.empty() ? PortCandidate{} : candidates.front();
 }
 
 }  // namespace vk47

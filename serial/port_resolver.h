@@ -1,33 +1,99 @@
 #pragma once
-// Maps the port names that the component keeps ("COM1", "com1".."com4") to the
-// device that the platform opens. The application installs a resolver once at
-// start-up (from the settings file); the comm backend calls ResolvePortName
-// each time it opens a device. Any thread; the hook is guarded by a mutex.
+// Port names and the devices they open.
+//
+// A port name is "com1".."com4" in any letter case, or an absolute device path
+// ("/dev/pts/3", "\\.\COM7"). ParsePortName is the one parser of that rule for
+// the window, the tools and the resolvers; anything else (com0, com01, com5, a
+// relative path, an empty name) is refused and never opened, so a typing slip
+// cannot create or open a file in the working folder.
+//
+// The application installs a resolver once at start-up (from the settings
+// file); the comm backend calls ResolvePort each time it opens a device. A
+// resolver may refuse a name with a reason (a malformed name, a virtual robot
+// that is no longer running), and then nothing is opened. Any thread; the
+// hook is guarded by a mutex.
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
+
+#include "serial/comm_device.h"
 
 namespace vk47 {
 
-using PortResolver = std::function<std::string(const std::string& portname)>;
+inline constexpr int kComPortCount = 4;
+
+struct PortName {
+  int com = 0;       // 1..4 for "comN", 0 for a device path
+  std::string path;  // the absolute device path when com == 0
+};
+
+// "com1".."com4" (any letter case) or an absolute path; nothing otherwise.
+std::optional<PortName> ParsePortName(std::string_view text);
+
+// How the accepted names are written, for usage and error texts.
+inline constexpr const char* kPortNameRule = "com1〜com4 か、/ で始まるデバイスのパス";
+
+// Where a port name leads, or why it leads nowhere.
+struct ResolvedPort {
+  std::string device;  // the device to open; empty when refused
+  CommErrorKind refusal = CommErrorKind::kNone;
+  std::string detail;  // what the refusal concerns, for the message
+  bool refused() const { return refusal != CommErrorKind::kNone; }
+};
+
+inline ResolvedPort PortDevice(std::string device) {
+  return {std::move(device), CommErrorKind::kNone, {}};
+}
+inline ResolvedPort RefusedPort(CommErrorKind why, std::string detail) {
+  return {{}, why, std::move(detail)};
+}
+
+using PortResolver = std::function<ResolvedPort(const std::string& portname)>;
 
 // Installs the resolver; an empty function restores the default rule.
 void SetPortResolver(PortResolver resolver);
 
 // The device for portname, through the installed resolver or the default.
-std::string ResolvePortName(const std::string& portname);
+ResolvedPort ResolvePort(const std::string& portname);
 
 // The platform's default rule. POSIX: an absolute path stays as it is; "comN"
-// (any letter case, N >= 1) becomes the first existing of /dev/ttyUSB{N-1},
-// /dev/ttyACM{N-1}, /dev/ttyS{N-1}, else /dev/ttyUSB{N-1}; anything else stays.
-// Windows: "comN" becomes "\\.\COMN"; anything else stays.
-std::string DefaultPortName(const std::string& portname);
+// becomes the first present of BuiltInPortCandidates, else /dev/ttyUSB{N-1}.
+// Windows: "comN" becomes "\\.\COMN". A malformed name is refused.
+ResolvedPort DefaultResolvePort(const std::string& portname);
 
-// The POSIX rule with the existence test supplied (for tests and settings/).
-std::string PosixPortName(const std::string& portname,
-                          const std::function<bool(const std::string& path)>& exists);
+// Whether a device is there to be opened.
+enum class PortPresence {
+  kMissing,  // no such device file
+  kPresent,
+  kNoUart,   // a built-in port's device file with no UART behind it
+};
 
-// N of "comN" (letter case ignored, N a decimal number >= 1), else 0.
-int ComPortNumber(const std::string& portname);
+using PortProbe = std::function<PortPresence(const std::string& device)>;
+
+struct PortCandidate {
+  std::string device;
+  PortPresence presence = PortPresence::kMissing;
+  std::string source;  // why this device is considered, in words for the user
+  bool exists() const { return presence == PortPresence::kPresent; }
+};
+
+// The devices that stand for COMn on a POSIX system, in the order they are
+// tried: /dev/ttyUSB{n-1}, /dev/ttyACM{n-1}, /dev/ttyS{n-1}.
+std::vector<PortCandidate> BuiltInPortCandidates(int com, const PortProbe& probe);
+
+// The candidate that is used: the first present one, else the first one.
+PortCandidate ChoosePortCandidate(const std::vector<PortCandidate>& candidates);
+
+// The platform's probe: a device file that exists, and for /dev/ttyS* one
+// whose UART type (TIOCGSERIAL) is known. `ioctl` is injected by tests.
+using SerialIoctl = std::function<int(int fd, unsigned long request, void* argument)>;
+PortPresence ProbePortDevice(const std::string& device, const SerialIoctl& ioctl = {});
+// The UART check alone, on any device path: kNoUart when TIOCGSERIAL reports
+// an unknown UART type, else kPresent (a device that cannot be opened or
+// asked counts as present, so that opening it reports the real reason).
+PortPresence ProbeUart(const std::string& device, const SerialIoctl& ioctl = {});
 
 }  // namespace vk47

@@ -6,7 +6,11 @@
 //
 // Threads: every member is for the user-interface thread only, handlers
 // included (line-event handlers are handed over to it, see ui_handoff.h).
-// Nothing throws; operations return false on failure and lasterror() says why.
+// The component's own operations do not throw: they return false on failure
+// and lasterror() says why. An exception thrown by a handler is passed on to
+// the caller, never swallowed: open passes on OnOpen's (the port is open by
+// then), close passes on OnClose's after the device has been released, and
+// the destructor, which cannot pass it on, drops it.
 // Do not destroy the component from one of its own line-event handlers.
 
 #include <cstdint>

@@ -1,5 +1,7 @@
-// Default documents folder on POSIX systems: the XDG documents folder, else
-// ~/Documents, else the home folder.
+// The documents folder on POSIX systems, by the rule the desktop's toolkit
+// follows: XDG_DOCUMENTS_DIR from user-dirs.dirs, else ~/Documents. Neither has
+// to exist: the window and the tools must name the same folder whatever the
+// home holds, or a robot's mapping lands in a set.ini the window never reads.
 
 #include <pwd.h>
 #include <unistd.h>
@@ -35,7 +37,8 @@ std::string Join(const std::string& folder, std::string_view name) {
 }
 
 // XDG_DOCUMENTS_DIR from user-dirs.dirs: a quoted path that is absolute or
-// starts with "$HOME/". Returns "" when the file or the line is missing.
+// starts with "$HOME" (alone or before "/"). Returns "" when the file or the
+// line is missing or names something else.
 std::string XdgDocumentsFolder(const std::string& home) {
   std::string config = EnvOrEmpty("XDG_CONFIG_HOME");
   if (config.empty() || config.front() != '/') config = Join(home, ".config");
@@ -48,10 +51,10 @@ std::string XdgDocumentsFolder(const std::string& home) {
     const std::size_t begin = start + kKey.size();
     const std::size_t end = line.find('"', begin);
     if (end == std::string::npos) return "";
-    const std::string value = line.substr(begin, end - begin);
-    if (value.starts_with("$HOME/")) return Join(home, value.substr(6));
-    if (value.starts_with('/')) return value;
-    return "";
+    std::string value = line.substr(begin, end - begin);
+    if (value == "$HOME" || value.starts_with("$HOME/")) value = home + value.substr(5);
+    while (value.size() > 1 && value.back() == '/') value.pop_back();
+    return value.starts_with('/') ? value : "";
   }
   return "";
 }
@@ -61,13 +64,8 @@ std::string XdgDocumentsFolder(const std::string& home) {
 std::string DefaultDocumentsFolder() {
   const std::string home = HomeFolder();
   if (home.empty()) return ".";
-  if (const std::string xdg = XdgDocumentsFolder(home); !xdg.empty() && FolderExists(xdg)) {
-    return xdg;
-  }
-  if (const std::string documents = Join(home, "Documents"); FolderExists(documents)) {
-    return documents;
-  }
-  return home;
+  if (std::string xdg = XdgDocumentsFolder(home); !xdg.empty()) return xdg;
+  return Join(home, "Documents");
 }
 
 }  // namespace vk47

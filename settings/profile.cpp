@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/program_file.h"
+#include "settings/profile_lock.h"
 
 namespace vk47 {
 namespace {
@@ -159,7 +160,8 @@ FileBytes ReadProfileFile(const std::string& path) {
   const std::filesystem::file_status status = std::filesystem::status(path, ec);
   if (status.type() == std::filesystem::file_type::not_found) return file;
   file.status = FileBytes::Status::kUnreadable;
-  if (ec || std::filesystem::is_directory(status)) return file;
+  // A FIFO or device would block the reader or never end: regular files only.
+  if (ec || !std::filesystem::is_regular_file(status)) return file;
 
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (f == nullptr) return file;
@@ -258,12 +260,60 @@ bool IsWritableProfileEntry(std::string_view section, std::string_view key,
          value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
+std::string RemoveProfileValue(std::string_view text, std::string_view section,
+                               std::string_view key) {
+  const ProfileView view(text);
+  const ProfileView::Place place = view.Find(section, key);
+  std::string result(text);
+  if (place.key) {
+    const Line& line = view.line(*place.key);
+    result.erase(line.begin, line.next - line.begin);
+  }
+  return result;
+}
+
+bool HasProfileSection(std::string_view text, std::string_view section) {
+  return ProfileView(text).Find(section, "").section.has_value();
+}
+
+std::string RemoveEmptyProfileSection(std::string_view text, std::string_view section) {
+  const ProfileView view(text);
+  const ProfileView::Place place = view.Find(section, "");
+  std::string result(text);
+  if (place.section && place.last_filled == *place.section) {
+    const Line& line = view.line(*place.section);
+    result.erase(line.begin, line.next - line.begin);
+  }
+  return result;
+}
+
+bool UpdateProfileFile(const std::string& path, const ProfileChange& change) {
+  const ProfileLock lock(path);
+  if (!lock.held()) return false;
+  const FileBytes file = ReadProfileFile(path);
+  if (file.status == FileBytes::Status::kUnreadable || !file.complete) return false;
+  std::optional<std::string> current;
+  if (file.status == FileBytes::Status::kRead) current = file.bytes;
+  const ProfileUpdate update = change(current);
+  switch (update.action) {
+    case ProfileUpdate::Action::kKeep: return true;
+    case ProfileUpdate::Action::kWrite: return WriteFileAtomically(path, update.text);
+    case ProfileUpdate::Action::kRemove: {
+      std::error_code ec;
+      std::filesystem::remove(path, ec);
+      return !ec;
+    }
+  }
+  return false;
+}
+
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path) {
   if (!IsWritableProfileEntry(section, key, value)) return false;
-  const FileBytes file = ReadProfileFile(path);
-  if (file.status == FileBytes::Status::kUnreadable || !file.complete) return false;
-  return WriteFileAtomically(path, SetProfileValue(file.bytes, section, key, value));
+  return UpdateProfileFile(path, [&](const std::optional<std::string>& current) {
+    return ProfileUpdate{ProfileUpdate::Action::kWrite,
+                         SetProfileValue(current.value_or(""), section, key, value)};
+  });
 }
 
 }  // namespace vk47

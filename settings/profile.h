@@ -13,13 +13,15 @@
 //    only the first; a key line without "=" reads as missing;
 //  - lines end in CR LF, LF or a lone CR; the last line may lack one; a UTF-8
 //    byte order mark at the start is skipped.
-// No call keeps the file open. Any thread, as long as no two write one file.
+// No call keeps the file open. Any thread and any process: writers of one
+// file take its lock (profile_lock.h).
 //
 // On Windows, <windows.h> defines GetPrivateProfileString and
 // WritePrivateProfileString as macros: files of this module do not include
 // it, and callers that do must #undef both before including this header.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,12 +49,27 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 // "[section]\r\nkey=value\r\n"; a missing section is appended at the end; a
 // missing key is added after the last non-blank line of its section; an
 // existing value is replaced where it stands. Every other byte of the file is
-// kept. The file is replaced atomically (temporary file and rename). Returns
+// kept. The file is replaced atomically (temporary file and rename) under
+// the file's ProfileLock. Returns
 // false, leaving the file as it was, when it cannot be read or written, is
 // larger than kMaxProfileFileBytes, or when a name or the value holds a line
 // break or NUL (or the key a "=" or a leading "[", the section a "]").
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& path);
+
+// A change of a whole settings file: keep it, write new contents, or remove it.
+struct ProfileUpdate {
+  enum class Action { kKeep, kWrite, kRemove } action = Action::kKeep;
+  std::string text;
+};
+// Given the current contents (nothing when the file is missing), what to do.
+using ProfileChange = std::function<ProfileUpdate(const std::optional<std::string>& current)>;
+
+// Reads the file, asks `change` and carries out its answer (an atomic write or
+// a removal), all under the file's ProfileLock. False, with the file as it
+// was, when the lock cannot be had, the file cannot be read whole (see
+// WritePrivateProfileString) or the new contents cannot be written.
+bool UpdateProfileFile(const std::string& path, const ProfileChange& change);
 
 // Whether WritePrivateProfileString accepts these names and value (see above).
 bool IsWritableProfileEntry(std::string_view section, std::string_view key,
@@ -65,5 +82,13 @@ std::optional<std::string> FindProfileValue(std::string_view text, std::string_v
 // The contents after storing `value`; names and value must be valid as above.
 std::string SetProfileValue(std::string_view text, std::string_view section,
                             std::string_view key, std::string_view value);
+// The contents without the line of `key` in `section` (unchanged when missing).
+std::string RemoveProfileValue(std::string_view text, std::string_view section,
+                               std::string_view key);
+// Whether the contents hold a header of `section`.
+bool HasProfileSection(std::string_view text, std::string_view section);
+// The contents without the header of `section` when the section holds no
+// line but blank ones (unchanged otherwise).
+std::string RemoveEmptyProfileSection(std::string_view text, std::string_view section);
 
 }  // namespace vk47

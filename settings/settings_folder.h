@@ -27,12 +27,10 @@ using DocumentsProvider = std::function<std::string()>;
 // restores the default.
 void SetDocumentsFolderProvider(DocumentsProvider provider);
 
-// The platform's own guess at the documents folder, never empty.
-// POSIX: the XDG documents folder (XDG_DOCUMENTS_DIR in user-dirs.dirs, as the
-// desktop and the window toolkit use it, so a localised name such as
-// ~/ドキュメント is found) when it names an existing folder, else
-// $HOME/Documents when it exists, else $HOME (the password entry's home when
-// HOME is unset), else ".".
+// The documents folder, never empty; the window and the tools both use it.
+// POSIX: XDG_DOCUMENTS_DIR in user-dirs.dirs ("$HOME" expanded, so a localised
+// name such as ~/ドキュメント is found), else $HOME/Documents, whether or not
+// it exists yet ($HOME from the password entry when unset; "." without one).
 // Windows: the shell's personal folder, else %USERPROFILE%\Documents, else ".".
 std::string DefaultDocumentsFolder();
 

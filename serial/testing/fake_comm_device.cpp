@@ -104,7 +104,10 @@ class FakeCommDevice final : public CommDevice {
     if (line_->generation != generation) return true;
     FakeCommLine::Event event = line_->events.front();
     line_->events.pop_front();
-    if (event.fail) return false;
+    if (event.fail) {
+      lock.unlock();
+      return Fail({event.fail_kind, 0, "wait failed", ""});
+    }
     line_->in_queue = event.in_queue;
     events = event.events & line_->mask;
     return true;
@@ -121,12 +124,16 @@ class FakeCommDevice final : public CommDevice {
     Release();
     return true;
   }
-  CommError LastError() const override { return error_; }
+  CommError LastError() const override {
+    std::lock_guard lock(error_mutex_);
+    return error_;
+  }
 
  private:
   void Record(FakeCall call) { line_->Record(std::move(call)); }
   bool Fail(CommError error) {
     if (error.device.empty()) error.device = "/dev/fake";
+    std::lock_guard lock(error_mutex_);
     error_ = std::move(error);
     return false;
   }
@@ -142,6 +149,7 @@ class FakeCommDevice final : public CommDevice {
 
   std::shared_ptr<FakeCommLine> line_;
   bool open_ = false;
+  mutable std::mutex error_mutex_;  // the event thread fails waits while the UI thread asks
   CommError error_;
 };
 
@@ -160,10 +168,10 @@ void FakeCommLine::PushEvent(std::uint32_t event_bits, std::uint32_t in_queue_co
   changed.notify_all();
 }
 
-void FakeCommLine::PushWaitFailure() {
+void FakeCommLine::PushWaitFailure(CommErrorKind kind) {
   {
     std::lock_guard lock(mutex);
-    events.push_back({0, 0, true});
+    events.push_back({0, 0, true, kind});
   }
   changed.notify_all();
 }

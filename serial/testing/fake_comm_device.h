@@ -49,7 +49,8 @@ class FakeCommLine : public std::enable_shared_from_this<FakeCommLine> {
   // --- events (any thread) ---
   // The next wait reports events (filtered by the mask) and sets in_queue.
   void PushEvent(std::uint32_t events, std::uint32_t in_queue_count);
-  void PushWaitFailure();
+  // The next wait fails with `kind` (kIoError: the device has vanished).
+  void PushWaitFailure(CommErrorKind kind = CommErrorKind::kOther);
 
   // --- observation ---
   std::vector<FakeCall> Calls() const;
@@ -64,6 +65,7 @@ class FakeCommLine : public std::enable_shared_from_this<FakeCommLine> {
     std::uint32_t events;
     std::uint32_t in_queue;
     bool fail;
+    CommErrorKind fail_kind = CommErrorKind::kOther;
   };
   void Record(FakeCall call);
   mutable std::mutex mutex;

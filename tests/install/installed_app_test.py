@@ -31,6 +31,7 @@ from harness import Session, run, wait_for  # noqa: E402
 parser = argparse.ArgumentParser()
 parser.add_argument("prefix")
 parser.add_argument("--screenshot", help="keep the screenshot in this file")
+parser.add_argument("--desktop-entry", help="the menu entry (default: the one in PREFIX/share/applications)")
 ARGS, rest = parser.parse_known_args()
 sys.argv[1:] = rest
 PREFIX = os.path.abspath(ARGS.prefix)
@@ -79,7 +80,8 @@ def as_ppm(source, folder):
 
 def desktop_exec(prefix):
     """The program that the menu entry starts, and its arguments."""
-    entries = glob.glob(os.path.join(prefix, "share", "applications", "*.desktop"))
+    entries = [ARGS.desktop_entry] if ARGS.desktop_entry else \
+        glob.glob(os.path.join(prefix, "share", "applications", "*.desktop"))
     assert len(entries) == 1, entries
     entry = configparser.ConfigParser(interpolation=None)
     entry.optionxform = str

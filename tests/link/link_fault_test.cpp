@@ -20,12 +20,14 @@
 
 #include "link/robot_link.h"
 #include "model/demo_program.h"
+#include "serial/port_resolver.h"
 #include "tests/serial/pty_pair.h"
 
 namespace vk47 {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::MasterReader;
 using testing::PtyPair;
 using Clock = std::chrono::steady_clock;
 
@@ -101,8 +103,38 @@ TEST_F(LinkFault, DeviceVanishingMidTransferStopsWithTheStepsSent) {
   EXPECT_EQ(received, (std::vector<std::uint8_t>{0x74, static_cast<std::uint8_t>(demo[0]),
                                                  static_cast<std::uint8_t>(demo[1])}));
   EXPECT_TRUE(Contains(outcome.message, "16 ステップのうち 2 ステップを送信しました")) << outcome.message;
-  EXPECT_TRUE(Contains(outcome.message, "入出力エラー")) << outcome.message;
+  EXPECT_TRUE(Contains(outcome.message, "接続が切れました")) << outcome.message;
+  EXPECT_TRUE(Contains(outcome.message, "次の操作でポートを開き直します")) << outcome.message;
   EXPECT_EQ(port.lasterror().kind, CommErrorKind::kIoError);
+  EXPECT_FALSE(port.opened()) << "the dead device is released";
+}
+
+// After the device vanished, the same component reaches a new device behind
+// the same port name: the adapter plugged in again, or a new robot linked.
+TEST(LinkRecovery, TheNextTransferOpensThePortAfresh) {
+  auto first = std::make_unique<PtyPair>();
+  std::string device = first->slave_path();
+  SetPortResolver([&](const std::string&) { return PortDevice(device); });
+  Trs232c port;
+  port.portname = "COM1";
+  ASSERT_TRUE(port.open());
+  first.reset();  // the robot ends: its pty goes away
+  TransferObserver observer;
+  observer.wait = [](std::uint32_t) {};
+  const LinkOutcome lost = TransferProgram(port, Demo(), observer);
+  EXPECT_FALSE(lost.ok);
+  EXPECT_EQ(lost.steps_sent, 0);
+
+  PtyPair second;
+  device = second.slave_path();
+  MasterReader reader(second.master());
+  const LinkOutcome again = TransferProgram(port, Demo(), observer);
+  SetPortResolver(nullptr);
+  ASSERT_TRUE(again.ok) << again.message;
+  const std::vector<std::uint8_t> bytes = reader.Values(17, 2000ms);
+  std::vector<std::uint8_t> expected = {0x74};
+  for (int code : Demo()) expected.push_back(static_cast<std::uint8_t>(code == kEmptyCode ? 0 : code));
+  EXPECT_EQ(bytes, expected);
 }
 
 TEST_F(LinkFault, DeviceThatStopsReadingTimesTheWriteOut) {
@@ -125,8 +157,8 @@ TEST_F(LinkFault, DeviceThatStopsReadingTimesTheWriteOut) {
   EXPECT_EQ(port.lasterror().kind, CommErrorKind::kTimedOut);
   EXPECT_TRUE(Contains(outcome.message, "16 ステップのうち 3 ステップを送信しました")) << outcome.message;
   EXPECT_TRUE(Contains(outcome.message, "時間内に終わりませんでした")) << outcome.message;
-  // The component stays open and usable once the far end reads again.
-  EXPECT_TRUE(port.opened());
+  // The port is released, and opens again once the far end reads again.
+  EXPECT_FALSE(port.opened());
   Drain(pty.master());
   EXPECT_TRUE(ExecuteProgram(port).ok);
 }

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "serial/rs232c.h"
@@ -134,6 +135,30 @@ TEST_F(CommThreadTest, FailedWaitIsRepeated) {
   line->PushWaitFailure();
   line->PushEvent(EV_CTS, 0);
   ASSERT_TRUE(ServeCalls(1));
+}
+
+// A lasting failure must not spin: the pauses between retries grow, and a
+// vanished device ends the thread instead of being asked forever.
+TEST_F(CommThreadTest, RepeatedFailuresBackOffAndAVanishedDeviceEndsTheThread) {
+  rs.OnCTS = Recorder("CTS");
+  ASSERT_TRUE(rs.open());
+  for (int i = 0; i < 50; ++i) line->PushWaitFailure();
+  std::this_thread::sleep_for(150ms);
+  const int waits = line->waits_started();
+  EXPECT_GE(waits, 3);
+  EXPECT_LE(waits, 10) << "without a pause all 50 failures are taken at once";
+
+  auto other = FakeCommLine::Make();
+  Trs232c gone{other->Factory()};
+  gone.OnCTS = Recorder("CTS");
+  ASSERT_TRUE(gone.open());
+  other->PushWaitFailure(CommErrorKind::kIoError);
+  other->PushEvent(EV_CTS, 0);
+  ASSERT_TRUE(ServeUntil([&] { return other->waits_started() >= 1; }, 1000ms));
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(other->waits_started(), 1) << "no wait after the device vanished";
+  EXPECT_TRUE(gone.close());
+  EXPECT_TRUE(seen.empty());
 }
 
 TEST_F(CommThreadTest, NoHandlersNoThread) {

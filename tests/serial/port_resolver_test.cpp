@@ -1,32 +1,88 @@
 #include "serial/port_resolver.h"
 
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+
 #include <gtest/gtest.h>
 
-#include <set>
+#include <map>
+
+#include "tests/serial/pty_pair.h"
 
 namespace vk47 {
 namespace {
 
-TEST(PortResolverTest, PosixRule) {
-  const std::set<std::string> present = {"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS1", "/dev/ttyUSB2"};
-  auto exists = [&](const std::string& path) { return present.count(path) > 0; };
+// Every tool and the window accept exactly these; a refused name is never
+// opened, so "com5" cannot create a file named com5 in the working folder.
+TEST(PortNameTest, AcceptsComOneToFourAndAbsolutePathsOnly) {
   const struct {
-    const char* name;
-    const char* device;
+    const char* text;
+    int com;  // -1: refused
   } rows[] = {
-      {"COM1", "/dev/ttyACM0"},  {"com2", "/dev/ttyS1"},     {"cOm3", "/dev/ttyUSB2"},
-      {"COM4", "/dev/ttyUSB3"},  {"COM12", "/dev/ttyUSB11"}, {"/dev/pts/7", "/dev/pts/7"},
-      {"COM0", "COM0"},          {"COM", "COM"},             {"COM1x", "COM1x"},
-      {"ttyS0", "ttyS0"},
+      {"com1", 1}, {"COM2", 2}, {"cOm3", 3}, {"Com4", 4},  {"/dev/pts/7", 0}, {"/x", 0},
+      {"com0", -1}, {"com01", -1}, {"com5", -1}, {"com9", -1}, {"com12", -1}, {"com", -1},
+      {"", -1},   {"com1 ", -1}, {" com1", -1}, {"com1x", -1}, {"ttyS0", -1}, {"./com1", -1},
+      {"dev/ttyUSB0", -1}, {"c0m1", -1}, {"COM\xEF\xBC\x91", -1},
   };
-  for (const auto& row : rows) EXPECT_EQ(PosixPortName(row.name, exists), row.device) << row.name;
+  for (const auto& row : rows) {
+    const std::optional<PortName> name = ParsePortName(row.text);
+    if (row.com < 0) {
+      EXPECT_FALSE(name) << '"' << row.text << '"';
+      EXPECT_EQ(DefaultResolvePort(row.text).refusal, CommErrorKind::kBadPortName) << row.text;
+      continue;
+    }
+    ASSERT_TRUE(name) << row.text;
+    EXPECT_EQ(name->com, row.com) << row.text;
+    if (row.com == 0) {
+      EXPECT_EQ(name->path, row.text);
+    }
+  }
+  EXPECT_FALSE(ParsePortName(std::string_view("/dev/tty\0S0", 11))) << "a NUL would cut the path";
+}
+
+TEST(PortNameTest, BuiltInCandidatesSkipPortsWithoutUart) {
+  const std::map<std::string, PortPresence> devices = {
+      {"/dev/ttyS1", PortPresence::kNoUart}, {"/dev/ttyS2", PortPresence::kPresent},
+      {"/dev/ttyACM2", PortPresence::kPresent}};
+  auto probe = [&](const std::string& d) {
+    auto it = devices.find(d);
+    return it == devices.end() ? PortPresence::kMissing : it->second;
+  };
+  EXPECT_EQ(ChoosePortCandidate(BuiltInPortCandidates(2, probe)).device, "/dev/ttyUSB1")
+      << "a phantom ttyS1 counts as absent; the error names the likely adapter";
+  EXPECT_EQ(ChoosePortCandidate(BuiltInPortCandidates(3, probe)).device, "/dev/ttyACM2");
+  const auto candidates = BuiltInPortCandidates(3, probe);
+  ASSERT_EQ(candidates.size(), 3u);
+  EXPECT_EQ(candidates[2].presence, PortPresence::kPresent) << "ttyS2 has a UART";
+}
+
+// TIOCGSERIAL through an injected ioctl, on a real device node (a pty slave).
+TEST(PortNameTest, UartProbeReadsTheSerialType) {
+  testing::PtyPair pty;
+  auto answering = [](int type, int rc) {
+    return [type, rc](int, unsigned long request, void* argument) {
+      EXPECT_EQ(request, static_cast<unsigned long>(TIOCGSERIAL));
+      static_cast<serial_struct*>(argument)->type = type;
+      return rc;
+    };
+  };
+  EXPECT_EQ(ProbeUart(pty.slave_path(), answering(PORT_UNKNOWN, 0)), PortPresence::kNoUart);
+  EXPECT_EQ(ProbeUart(pty.slave_path(), answering(PORT_16550A, 0)), PortPresence::kPresent);
+  EXPECT_EQ(ProbeUart(pty.slave_path(), answering(PORT_UNKNOWN, -1)), PortPresence::kPresent)
+      << "a driver that cannot say is given the benefit of the doubt";
+  EXPECT_EQ(ProbeUart(pty.slave_path()), PortPresence::kPresent) << "a pty refuses TIOCGSERIAL";
+  // Only /dev/ttyS* is asked: any other existing path is present as named.
+  EXPECT_EQ(ProbePortDevice(pty.slave_path(), answering(PORT_UNKNOWN, 0)), PortPresence::kPresent);
+  EXPECT_EQ(ProbePortDevice("/nonexistent/ttyS0"), PortPresence::kMissing);
 }
 
 TEST(PortResolverTest, InstalledResolverWinsUntilRemoved) {
-  SetPortResolver([](const std::string& name) { return "/dev/custom-" + name; });
-  EXPECT_EQ(ResolvePortName("com1"), "/dev/custom-com1");
+  SetPortResolver([](const std::string& name) { return PortDevice("/dev/custom-" + name); });
+  EXPECT_EQ(ResolvePort("com1").device, "/dev/custom-com1");
   SetPortResolver(nullptr);
-  EXPECT_EQ(ResolvePortName("/dev/pts/3"), "/dev/pts/3");
+  EXPECT_EQ(ResolvePort("/dev/pts/3").device, "/dev/pts/3");
+  EXPECT_TRUE(ResolvePort("com5").refused());
 }
 
 }  // namespace

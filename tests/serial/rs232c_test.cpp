@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "serial/testing/fake_comm_device.h"
 
 namespace vk47 {
@@ -355,6 +357,18 @@ TEST_F(Rs232cTest, SettingsChangedWhileOpenWaitForTheNextOpen) {
   ASSERT_TRUE(rs.open());
   EXPECT_EQ(line->CallsOf("Open").back().text, "COM3");
   EXPECT_EQ(Applied().BaudRate, 19200u);
+}
+
+// A handler's exception reaches the caller, but never at the price of the
+// device: close has released it and counts as closed before passing it on.
+TEST_F(Fixture, AnOnCloseErrorReachesTheCallerAfterTheDeviceIsReleased) {
+  rs.OnClose = [](void*) { throw std::runtime_error("handler failed"); };
+  ASSERT_TRUE(rs.open());
+  EXPECT_THROW(rs.close(), std::runtime_error);
+  EXPECT_FALSE(rs.opened());
+  EXPECT_FALSE(line->held());
+  EXPECT_TRUE(rs.open()) << "the port opens again";
+  rs.OnClose = nullptr;
 }
 
 }  // namespace

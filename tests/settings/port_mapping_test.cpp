@@ -1,64 +1,72 @@
 #include "settings/port_mapping.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <set>
 
+#include "settings/profile.h"
+#include "settings/robot_mapping.h"
 #include "tests/settings/temp_folder.h"
 
 namespace vk47 {
 namespace {
 
+using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
 
-struct Row {
-  const char* name;
-  std::string portname;
-  std::string ini;                  // contents of set.ini, "" for none
-  std::set<std::string> existing;   // devices that exist
-  std::string device;
-};
+PortProbe Present(std::set<std::string> devices) {
+  return [devices](const std::string& d) {
+    return devices.contains(d) ? PortPresence::kPresent : PortPresence::kMissing;
+  };
+}
 
 TEST(PortMapping, ResolvesNamesToDevices) {
   const std::string devices = "[comport]\r\nname=2\r\n[Devices]\r\nCOM3=/dev/serial/by-id/robot\r\n"
                               "com2=ttyUSB9\r\ncom4=\r\n";
-  const Row rows[] = {
+  const struct {
+    const char* name;
+    std::string portname;
+    std::string ini;                 // contents of set.ini, "" for none
+    std::set<std::string> existing;  // devices that exist
+    std::string device;              // "" when refused
+  } rows[] = {
       {"set.ini entry", "com3", devices, {}, "/dev/serial/by-id/robot"},
-      {"set.ini entry, upper-case name", "COM3", devices, {"/dev/ttyUSB2"},
-       "/dev/serial/by-id/robot"},
+      {"set.ini entry, upper-case name", "COM3", devices, {"/dev/ttyUSB2"}, "/dev/serial/by-id/robot"},
       {"set.ini entry without folder", "Com2", devices, {}, "/dev/ttyUSB9"},
       {"empty entry falls back", "com4", devices, {"/dev/ttyS3"}, "/dev/ttyS3"},
-      {"USB adapter first", "com1", "", {"/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyS0"},
-       "/dev/ttyUSB0"},
+      {"USB adapter first", "com1", "", {"/dev/ttyUSB0", "/dev/ttyACM0", "/dev/ttyS0"}, "/dev/ttyUSB0"},
       {"then CDC-ACM", "com1", "", {"/dev/ttyACM0", "/dev/ttyS0"}, "/dev/ttyACM0"},
       {"then built-in", "COM1", "", {"/dev/ttyS0"}, "/dev/ttyS0"},
       {"nothing exists", "com2", "", {}, "/dev/ttyUSB1"},
-      {"two digits", "com12", "", {"/dev/ttyS11"}, "/dev/ttyS11"},
       {"absolute path", "/dev/pts/7", devices, {}, "/dev/pts/7"},
-      {"com0 unchanged", "com0", "", {"/dev/ttyS0"}, "com0"},
-      {"leading zero unchanged", "com01", "", {}, "com01"},
-      {"other name unchanged", "modem", "", {}, "modem"},
+      {"com0 refused", "com0", "", {"/dev/ttyS0"}, ""},
+      {"com5 refused, even when set.ini names it", "com5", "[devices]\ncom5=/dev/ttyS4\n", {}, ""},
+      {"leading zero refused", "com01", "", {}, ""},
+      {"relative name refused", "modem", "", {}, ""},
   };
   TempFolder dir;
   const std::string ini = dir / "set.ini";
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     if (row.ini.empty()) std::filesystem::remove(ini);
     else WriteBytes(ini, row.ini);
-    const DeviceExists exists = [&](const std::string& d) { return row.existing.contains(d); };
-    EXPECT_EQ(ResolvePortDevice(row.portname, ini, exists), row.device) << row.name;
+    const ResolvedPort resolved = ResolvePortDevice(row.portname, ini, Present(row.existing));
+    EXPECT_EQ(resolved.device, row.device) << row.name;
+    EXPECT_EQ(resolved.refused(), row.device.empty()) << row.name;
   }
 }
 
 TEST(PortMapping, ListsWhatWasConsideredAndWhy) {
   TempFolder dir;
-  const DeviceExists only_acm = [](const std::string& d) { return d == "/dev/ttyACM1"; };
+  const PortProbe only_acm = Present({"/dev/ttyACM1"});
   const std::vector<PortCandidate> fallback = PortCandidates("com2", dir / "set.ini", only_acm);
   ASSERT_EQ(fallback.size(), 3u);
   EXPECT_EQ(fallback[0].device, "/dev/ttyUSB1");
-  EXPECT_FALSE(fallback[0].exists);
+  EXPECT_FALSE(fallback[0].exists());
   EXPECT_EQ(fallback[1].device, "/dev/ttyACM1");
-  EXPECT_TRUE(fallback[1].exists);
   EXPECT_EQ(fallback[2].device, "/dev/ttyS1");
   EXPECT_EQ(ChoosePortCandidate(fallback).device, "/dev/ttyACM1");
 
@@ -66,16 +74,103 @@ TEST(PortMapping, ListsWhatWasConsideredAndWhy) {
   const std::vector<PortCandidate> configured = PortCandidates("com2", dir / "set.ini", only_acm);
   ASSERT_EQ(configured.size(), 1u) << "a configured device is the only choice";
   EXPECT_EQ(configured[0].device, "/dev/robot");
-  EXPECT_FALSE(configured[0].exists);
+  EXPECT_FALSE(configured[0].exists());
   EXPECT_EQ(configured[0].source, "set.ini [devices] com2");
 }
 
-TEST(PortMapping, ChecksTheRealFileSystemByDefault) {
-  TempFolder dir;
-  WriteBytes(dir / "tty", "");
-  EXPECT_TRUE(DeviceExistsOnDisk(dir / "tty"));
-  EXPECT_FALSE(DeviceExistsOnDisk(dir / "none"));
-  EXPECT_EQ(ResolvePortDevice(dir / "tty", dir / "set.ini"), dir / "tty");
+// The robot's mapping, on real files and with real processes holding the
+// record: a child process plays the robot and ends without cleaning up, as
+// SIGKILL would leave it.
+class RobotMapping : public ::testing::Test {
+ protected:
+  void SetUp() override { setenv("XDG_RUNTIME_DIR", dir_.path().c_str(), 1); }
+  void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
+
+  // Forks a robot that links `key` to `device` and dies at once, leaving its lines.
+  void LinkAndDie(const std::string& key, const std::string& device) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::string error;
+      auto link = RobotLink::Create(ini_, key, device, error);
+      _exit(link ? 0 : 1);  // no destructor runs: the lines stay, the lock goes
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+
+  TempFolder dir_;
+  std::string ini_ = dir_ / "set.ini";
+};
+
+TEST_F(RobotMapping, RemovalPutsBackEveryByte) {
+  const std::string before = "[comport]\r\nname=0\r\n[devices]\r\ncom1=/dev/ttyUSB5\r\ncom2=/dev/x\r\n";
+  const struct {
+    const char* name;
+    std::optional<std::string> file;
+  } rows[] = {{"no file", std::nullopt},
+              {"no devices section", std::string("[comport]\r\nname=3")},
+              {"com1 configured by a person", before}};
+  for (const auto& row : rows) {
+    std::filesystem::remove(ini_);
+    if (row.file) WriteBytes(ini_, *row.file);
+    std::string error;
+    auto link = RobotLink::Create(ini_, "com1", "/dev/pts/99", error);
+    ASSERT_TRUE(link) << error;
+    EXPECT_EQ(ResolvePortDevice("com1", ini_).device, "/dev/pts/99") << row.name;
+    EXPECT_EQ(RobotLinkStateOf(ini_, "com1", "/dev/pts/99"), RobotLinkState::kRunning);
+    ASSERT_TRUE(link->Remove());
+    EXPECT_EQ(std::filesystem::exists(ini_), row.file.has_value()) << row.name;
+    if (row.file) {
+      EXPECT_EQ(ReadBytes(ini_), *row.file) << row.name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(link->record_path())) << row.name;
+  }
+}
+
+TEST_F(RobotMapping, RemovalKeepsWhatOthersWroteMeanwhile) {
+  WriteBytes(ini_, "[devices]\r\ncom1=/dev/ttyUSB0\r\n");
+  std::string error;
+  auto first = RobotLink::Create(ini_, "com1", "/dev/pts/98", error);
+  auto second = RobotLink::Create(ini_, "com2", "/dev/pts/97", error);
+  ASSERT_TRUE(first && second) << error;
+  ASSERT_TRUE(WritePrivateProfileString("comport", "name", "1", ini_));
+  ASSERT_TRUE(first->Remove());
+  EXPECT_EQ(ReadBytes(ini_),
+            "[devices]\r\ncom1=/dev/ttyUSB0\r\ncom2=/dev/pts/97\r\n[robots]\r\ncom2=" +
+                second->record_path() + "\r\n[comport]\r\nname=1\r\n");
+  ASSERT_TRUE(second->Remove());
+  EXPECT_EQ(ReadBytes(ini_), "[devices]\r\ncom1=/dev/ttyUSB0\r\n[comport]\r\nname=1\r\n");
+}
+
+TEST_F(RobotMapping, ADeadRobotsPseudoTerminalIsNeverOpened) {
+  LinkAndDie("com1", "/dev/pts/96");
+  EXPECT_EQ(RobotLinkStateOf(ini_, "com1", "/dev/pts/96"), RobotLinkState::kGone);
+  const ResolvedPort resolved = ResolvePortDevice("COM1", ini_);
+  EXPECT_EQ(resolved.refusal, CommErrorKind::kRobotGone);
+  EXPECT_EQ(resolved.device, "");
+  EXPECT_EQ(resolved.detail, "/dev/pts/96");
+
+  // A person who points com1 elsewhere gets that device, as named.
+  ASSERT_TRUE(WritePrivateProfileString("devices", "com1", "/dev/ttyUSB3", ini_));
+  EXPECT_EQ(ResolvePortDevice("com1", ini_).device, "/dev/ttyUSB3");
+
+  // A new robot on com1 does not put the dead one's line back when it ends.
+  LinkAndDie("com2", "/dev/pts/95");
+  std::string error;
+  auto robot = RobotLink::Create(ini_, "com2", "/dev/pts/94", error);
+  ASSERT_TRUE(robot) << error;
+  ASSERT_TRUE(robot->Remove());
+  EXPECT_EQ(GetPrivateProfileString("devices", "com2", "none", ini_), "none");
+  EXPECT_EQ(GetPrivateProfileString("robots", "com2", "none", ini_), "none");
+}
+
+TEST_F(RobotMapping, ARecordThatIsMissingVouchesForNoPseudoTerminal) {
+  WriteBytes(ini_, "[devices]\ncom1=/dev/pts/93\ncom2=/dev/ttyUSB1\n[robots]\ncom1=" + dir_ / "gone.lock" +
+                       "\ncom2=" + dir_ / "gone.lock" + "\n");
+  EXPECT_EQ(ResolvePortDevice("com1", ini_).refusal, CommErrorKind::kRobotGone);
+  EXPECT_EQ(ResolvePortDevice("com2", ini_).device, "/dev/ttyUSB1") << "not a robot's kind of device";
 }
 
 }  // namespace

@@ -113,18 +113,30 @@ class DefaultDocuments : public SettingsFolder {
   std::optional<std::string> home_, xdg_;
 };
 
-TEST_F(DefaultDocuments, PrefersXdgThenDocumentsThenHome) {
-  EXPECT_EQ(DefaultDocumentsFolder(), dir_.path()) << "no Documents folder";
-  fs::create_directory(dir_ / "Documents");
-  EXPECT_EQ(DefaultDocumentsFolder(), dir_ / "Documents");
+// The rule must not depend on what exists: the window and the tools ask at
+// different moments, and one of them may be the first to create the folder.
+TEST_F(DefaultDocuments, FollowsUserDirsWhetherOrNotTheFolderExists) {
+  EXPECT_EQ(DefaultDocumentsFolder(), dir_ / "Documents") << "fresh home, nothing created";
+  EXPECT_FALSE(fs::exists(dir_ / "Documents")) << "asking creates nothing";
 
   fs::create_directory(dir_ / ".config");
-  WriteBytes(dir_ / ".config/user-dirs.dirs",
-             "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
-             "XDG_DOCUMENTS_DIR=\"$HOME/ドキュメント\"\n");
-  EXPECT_EQ(DefaultDocumentsFolder(), dir_ / "Documents") << "named folder missing";
-  fs::create_directory(dir_ / "ドキュメント");
-  EXPECT_EQ(DefaultDocumentsFolder(), dir_ / "ドキュメント");
+  const struct {
+    const char* line;
+    std::string expected;
+  } rows[] = {
+      {"XDG_DOCUMENTS_DIR=\"$HOME/ドキュメント\"", dir_ / "ドキュメント"},
+      {"  XDG_DOCUMENTS_DIR=\"$HOME\"", dir_.path()},
+      {"XDG_DOCUMENTS_DIR=\"$HOME/\"", dir_.path()},
+      {"XDG_DOCUMENTS_DIR=\"/srv/class/docs/\"", "/srv/class/docs"},
+      {"XDG_DOCUMENTS_DIR=\"relative/docs\"", dir_ / "Documents"},
+      {"XDG_DOCUMENTS_DIR=\"$HOMEWORK\"", dir_ / "Documents"},
+      {"XDG_DESKTOP_DIR=\"$HOME/Desktop\"", dir_ / "Documents"},
+  };
+  for (const auto& row : rows) {
+    WriteBytes(dir_ / ".config/user-dirs.dirs", std::string("# xdg-user-dirs\n") + row.line + "\n");
+    EXPECT_EQ(DefaultDocumentsFolder(), row.expected) << row.line;
+  }
+  WriteBytes(dir_ / ".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/ドキュメント\"\n");
   EXPECT_EQ(DocumentsFolderPath(), dir_ / "ドキュメント") << "used when no provider is set";
 }
 

@@ -6,7 +6,7 @@ ctl=$1
 source "$(dirname "$0")/../cli_test_lib.sh"
 
 out=$("$ctl" ports); check "exit without settings" 0 $?
-check "file line" "settings file: $dir/PT-36Temp/set.ini (missing)" "$(sed -n 1p <<<"$out")"
+check "file line" "settings file: $dir/Documents/PT-36Temp/set.ini (missing)" "$(sed -n 1p <<<"$out")"
 check "index line" "stored index:  0" "$(sed -n 2p <<<"$out")"
 check "COM1 marked" "* COM1" "$(grep -o '^\* COM[0-9]' <<<"$out")"
 check "four ports" 4 "$(grep -c ' COM[1-4]  /dev/' <<<"$out")"

@@ -18,7 +18,7 @@ UiSandbox::UiSandbox() {
   const std::string documents = documents_dir_.path().toStdString();
   SetDocumentsFolderProvider([documents] { return documents; });
   // A window made without the fake line must not reach a real port.
-  SetPortResolver([](const std::string&) { return std::string("/nonexistent/vk47-test-port"); });
+  SetPortResolver([](const std::string&) { return PortDevice("/nonexistent/vk47-test-port"); });
   SetMessageBoxFunction([this](QWidget*, const MessageBoxRequest& request) { boxes.push_back(request); });
 }
 

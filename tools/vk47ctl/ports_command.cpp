@@ -16,7 +16,14 @@
 namespace vk47::ctl {
 namespace {
 
-constexpr int kPortCount = 4;
+const char* PresenceText(PortPresence presence) {
+  switch (presence) {
+    case PortPresence::kPresent: return "exists";
+    case PortPresence::kNoUart: return "no-uart";
+    case PortPresence::kMissing: break;
+  }
+  return "missing";
+}
 
 // "ttyACM0, ttyS0": the other candidates that were looked for in vain.
 std::string OthersTried(const std::vector<PortCandidate>& candidates, const PortCandidate& chosen) {
@@ -49,15 +56,22 @@ int Ports(const Args& args) {
   if (!PortNameForIndex(index)) std::cout << " (no port of COM1..COM4, so COM1 is used)";
   std::cout << '\n';
 
-  for (int n = 1; n <= kPortCount; ++n) {
+  for (int n = 1; n <= kComPortCount; ++n) {
     const std::string name = "com" + std::to_string(n);
     const std::vector<PortCandidate> candidates = PortCandidates(name, ini);
     const PortCandidate chosen = ChoosePortCandidate(candidates);
+    const ResolvedPort resolved = ResolvePortDevice(name, ini);
     std::cout << (name == selected ? "* " : "  ") << "COM" << n << "  " << std::left
-              << std::setw(14) << chosen.device << ' ' 
-              << std::setw(8) << (chosen.exists ? "exists" : "missing") << '('  << chosen.source;
-    if (!chosen.exists && candidates.size() > 1) {
+              << std::setw(14) << chosen.device << ' ' << std::setw(8)
+              << PresenceText(chosen.presence) << '(' << chosen.source;
+    if (resolved.refusal == CommErrorKind::kRobotGone) {
+      std::cout << "; its virtual robot has ended, so it is not opened";
+    }
+    if (!chosen.exists() && candidates.size() > 1) {
       std::cout << "; also looked for " << OthersTried(candidates, chosen);
+    }
+    for (const PortCandidate& c : candidates) {
+      if (c.presence == PortPresence::kNoUart) std::cout << "; " << c.device << " has no UART";
     }
     std::cout << ")\n";
   }

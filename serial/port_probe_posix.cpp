@@ -1,0 +1,67 @@
+// Which device stands for a port name on a POSIX system, and whether it is
+// really there. A PC's built-in serial ports (/dev/ttyS0..) have device files
+// whether or not a UART sits behind them; a write to such a phantom port
+// "succeeds" into nothing, so a port whose UART type is unknown counts as
+// absent, as the serial-port enumeration of common toolkits does.
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#if defined(__linux__)
+#include <linux/serial.h>
+#endif
+
+#include <cstring>
+
+#include "serial/port_resolver.h"
+
+namespace vk47 {
+namespace {
+
+// "/dev/ttyS12" and the like: the ports whose device file proves nothing.
+bool IsBuiltInPortDevice(const std::string& device) {
+  constexpr std::string_view kStem = "/dev/ttyS";
+  if (!std::string_view(device).starts_with(kStem) || device.size() == kStem.size()) return false;
+  for (std::size_t i = kStem.size(); i < device.size(); ++i) {
+    if (device[i] < '0' || device[i] > '9') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+PortPresence ProbeUart(const std::string& device, const SerialIoctl& ioctl) {
+#if defined(__linux__) && defined(TIOCGSERIAL)
+  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return PortPresence::kPresent;
+  serial_struct serial;
+  std::memset(&serial, 0, sizeof serial);
+  const int rc = ioctl ? ioctl(fd, TIOCGSERIAL, &serial) : ::ioctl(fd, TIOCGSERIAL, &serial);
+  ::close(fd);
+  if (rc == 0 && serial.type == PORT_UNKNOWN) return PortPresence::kNoUart;
+#else
+  (void)device;
+  (void)ioctl;
+#endif
+  return PortPresence::kPresent;
+}
+
+PortPresence ProbePortDevice(const std::string& device, const SerialIoctl& ioctl) {
+  struct stat info {};
+  if (::stat(device.c_str(), &info) != 0) return PortPresence::kMissing;
+  // Only a built-in port's device file proves nothing: adapters' files come
+  // and go with the hardware, and a named path is used as named.
+  return IsBuiltInPortDevice(device) ? ProbeUart(device, ioctl) : PortPresence::kPresent;
+}
+
+ResolvedPort DefaultResolvePort(const std::string& portname) {
+  const std::optional<PortName> name = ParsePortName(portname);
+  if (!name) return RefusedPort(CommErrorKind::kBadPortName, portname);
+  if (name->com == 0) return PortDevice(name->path);
+  const std::vector<PortCandidate> candidates =
+      BuiltInPortCandidates(name->com, [](const std::string& device) { return ProbePortDevice(device); });
+  return PortDevice(ChoosePortCandidate(candidates).device);
+}
+
+}  // namespace vk47

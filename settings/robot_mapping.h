@@ -1,0 +1,75 @@
+#pragma once
+// A virtual robot's link from a port name to its pseudo-terminal, written into
+// set.ini as
+//   [devices] comN=/dev/pts/K     the device, read like any other mapping
+//   [robots]  comN=<record file>  the robot's record, which marks the line as a robot's
+// The record file names the device on its first line and is held under an
+// exclusive lock for as long as the robot runs; the operating system drops the
+// lock when the robot ends by any means, SIGKILL included. A pseudo-terminal's
+// number is handed out again once the robot is gone, so a mapping whose robot
+// no longer holds its record must never be opened: it could be anyone's
+// terminal. A [devices] line without a matching record (one a person wrote)
+// is used as named.
+//
+// POSIX only (virtual robots live on pseudo-terminals). Any thread.
+
+#include <optional>
+#include <string>
+
+namespace vk47 {
+
+inline constexpr const char* kRobotsSection = "robots";
+
+enum class RobotLinkState {
+  kNotARobot,  // no record, or one for another device: a mapping a person wrote
+  kRunning,    // the robot holds its record
+  kGone,       // the robot has ended: the device must not be opened
+};
+
+// The state of the mapping of `key` ("com1".."com4") to `device` in the
+// settings file `ini_path`.
+RobotLinkState RobotLinkStateOf(const std::string& ini_path, const std::string& key,
+                                const std::string& device);
+
+// The robot's side: links `key` to `device` while it lives.
+class RobotLink {
+ public:
+  // Creates and locks the record, then writes both lines under the settings
+  // lock, remembering the values they replace. Nothing when that fails;
+  // `error` then says why.
+  static std::optional<RobotLink> Create(const std::string& ini_path, const std::string& key,
+                                         const std::string& device, std::string& error);
+  RobotLink(RobotLink&& other) noexcept;
+  RobotLink& operator=(RobotLink&&) = delete;
+  ~RobotLink();  // Remove()
+
+  // Takes back exactly what Create wrote: each line that still holds this
+  // robot's value gets back the value it had before (a previous robot's line
+  // only while that robot still runs), or goes when there was none; a
+  // [devices] section this robot added goes when it is empty, as does an
+  // empty [robots]; every other byte stays. The file
+  // is put back byte for byte when nothing else changed it meanwhile. Then
+  // the record is released and deleted. Safe to call more than once; false
+  // when set.ini could not be written.
+  bool Remove();
+
+  const std::string& record_path() const { return record_path_; }
+
+ private:
+  RobotLink() = default;
+  std::string ini_path_;
+  std::string key_;
+  std::string device_;
+  std::string record_path_;
+  int record_fd_ = -1;
+  std::optional<std::string> file_before_;   // the whole file before Create
+  std::string file_written_;                 // the whole file Create wrote
+  std::optional<std::string> device_before_; // [devices] key before
+  std::optional<std::string> record_before_; // [robots] key before
+  bool devices_section_added_ = false;
+};
+
+// Where records are kept: $XDG_RUNTIME_DIR when it names a folder, else /tmp.
+std::string RobotRecordFolder();
+
+}  // namespace vk47

@@ -1,0 +1,172 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "settings/port_mapping.h"
+#include "settings/profile.h"
+#include "settings/robot_mapping.h"
+
+namespace vk47 {
+namespace {
+
+// The device a record names, or nothing when it cannot be read as a record.
+std::optional<std::string> RecordDevice(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  char buffer[4096];
+  const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
+  if (n <= 0) return std::nullopt;
+  std::string text(buffer, static_cast<std::size_t>(n));
+  const std::size_t end = text.find('\n');
+  if (end == std::string::npos) return std::nullopt;
+  text.resize(end);
+  return text;
+}
+
+// Robots only ever live on pseudo-terminals.
+bool IsPseudoTerminal(const std::string& device) { return device.starts_with("/dev/pts/"); }
+
+RobotLinkState StateOfRecord(const std::string& record_path, const std::string& device) {
+  const int fd = ::open(record_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    // A record that is gone cannot vouch for the device: if it is a
+    // pseudo-terminal, it may be anyone's now.
+    return IsPseudoTerminal(device) ? RobotLinkState::kGone : RobotLinkState::kNotARobot;
+  }
+  RobotLinkState state = RobotLinkState::kNotARobot;
+  const std::optional<std::string> named = RecordDevice(fd);
+  if (!named) {
+    state = IsPseudoTerminal(device) ? RobotLinkState::kGone : RobotLinkState::kNotARobot;
+  } else if (*named == device) {
+    // A shared lock that can be had means the robot no longer holds its own.
+    if (::flock(fd, LOCK_SH | LOCK_NB) == 0) {
+      state = RobotLinkState::kGone;
+    } else {
+      state = errno == EWOULDBLOCK ? RobotLinkState::kRunning : RobotLinkState::kGone;
+    }
+  }
+  ::close(fd);
+  return state;
+}
+
+ProfileUpdate Write(std::string text) { return {ProfileUpdate::Action::kWrite, std::move(text)}; }
+
+}  // namespace
+
+std::string RobotRecordFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/') {
+    struct stat info {};
+    if (::stat(runtime, &info) == 0 && S_ISDIR(info.st_mode)) return runtime;
+  }
+  return "/tmp";
+}
+
+RobotLinkState RobotLinkStateOf(const std::string& ini_path, const std::string& key,
+                                const std::string& device) {
+  const std::string record = GetPrivateProfileString(kRobotsSection, key, "", ini_path);
+  if (record.empty()) return RobotLinkState::kNotARobot;
+  return StateOfRecord(record, device);
+}
+
+std::optional<RobotLink> RobotLink::Create(const std::string& ini_path, const std::string& key,
+                                           const std::string& device, std::string& error) {
+  RobotLink link;
+  link.ini_path_ = ini_path;
+  link.key_ = key;
+  link.device_ = device;
+  link.record_path_ =
+      RobotRecordFolder() + "/vk47-robot-" + std::to_string(::getpid()) + "-" + key + ".lock";
+  link.record_fd_ = ::open(link.record_path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (link.record_fd_ < 0) {
+    error = link.record_path_ + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
+  const std::string line = device + "\n";
+  if (::flock(link.record_fd_, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(link.record_fd_, 0) != 0 ||
+      ::pwrite(link.record_fd_, line.data(), line.size(), 0) != static_cast<ssize_t>(line.size())) {
+    error = link.record_path_ + ": " + std::strerror(errno);
+    ::unlink(link.record_path_.c_str());
+    return std::nullopt;  // the destructor closes the record
+  }
+
+  const bool written = UpdateProfileFile(ini_path, [&](const std::optional<std::string>& current) {
+    link.file_before_ = current;
+    std::string text = current.value_or("");
+    link.devices_section_added_ = !HasProfileSection(text, kDevicesSection);
+    link.device_before_ = FindProfileValue(text, kDevicesSection, key);
+    link.record_before_ = FindProfileValue(text, kRobotsSection, key);
+    // A previous robot that has ended leaves nothing worth putting back.
+    if (link.record_before_ &&
+        StateOfRecord(*link.record_before_, link.device_before_.value_or("")) == RobotLinkState::kGone) {
+      link.device_before_.reset();
+      link.record_before_.reset();
+      text = RemoveProfileValue(RemoveProfileValue(text, kDevicesSection, key), kRobotsSection, key);
+      link.file_before_ = text;
+    }
+    text = SetProfileValue(text, kDevicesSection, key, device);
+    text = SetProfileValue(text, kRobotsSection, key, link.record_path_);
+    link.file_written_ = text;
+    return Write(std::move(text));
+  });
+  if (!written) {
+    error = ini_path + " に書き込めません";
+    link.file_written_.clear();
+    ::unlink(link.record_path_.c_str());
+    return std::nullopt;
+  }
+  return link;
+}
+
+RobotLink::RobotLink(RobotLink&& other) noexcept
+    : ini_path_(std::move(other.ini_path_)),
+      key_(std::move(other.key_)),
+      device_(std::move(other.device_)),
+      record_path_(std::move(other.record_path_)),
+      record_fd_(other.record_fd_),
+      file_before_(std::move(other.file_before_)),
+      file_written_(std::move(other.file_written_)),
+      device_before_(std::move(other.device_before_)),
+      record_before_(std::move(other.record_before_)),
+      devices_section_added_(other.devices_section_added_) {
+  other.record_fd_ = -1;
+}
+
+RobotLink::~RobotLink() {
+  if (record_fd_ >= 0 && !file_written_.empty()) Remove();
+  if (record_fd_ >= 0) ::close(record_fd_);
+}
+
+bool RobotLink::Remove() {
+  if (record_fd_ < 0) return true;
+  const bool restored = UpdateProfileFile(ini_path_, [&](const std::optional<std::string>& current) {
+    if (!current) return ProfileUpdate{};  // someone removed the file: nothing of ours is left
+    if (*current == file_written_) {
+      if (!file_before_) return ProfileUpdate{ProfileUpdate::Action::kRemove, {}};
+      return Write(*file_before_);
+    }
+    // Others changed the file meanwhile: take back only our own lines.
+    std::string text = *current;
+    auto restore = [&](const char* section, const std::string& ours, const std::optional<std::string>& before) {
+      if (FindProfileValue(text, section, key_) != ours) return;
+      text = before ? SetProfileValue(text, section, key_, *before) : RemoveProfileValue(text, section, key_);
+    };
+    restore(kDevicesSection, device_, device_before_);
+    restore(kRobotsSection, record_path_, record_before_);
+    if (devices_section_added_) text = RemoveEmptyProfileSection(text, kDevicesSection);
+    // [robots] holds nothing but robots' records, so an empty one is nobody's.
+    text = RemoveEmptyProfileSection(text, kRobotsSection);
+    return text == *current ? ProfileUpdate{} : Write(std::move(text));
+  });
+  ::unlink(record_path_.c_str());
+  ::close(record_fd_);  // releases the lock last, so nobody sees a live record unlinked
+  record_fd_ = -1;
+  return restored;
+}
+
+}  // namespace vk47
