@@ -31,7 +31,9 @@
 #include <thread>
 
 #include "serial/comm_device.h"
+#include "serial/comm_device_posix.h"
 #include "serial/port_resolver.h"
+#include "serial/termios_translation.h"
 
 namespace vk47 {
 namespace {
@@ -39,37 +41,11 @@ namespace {
 constexpr int kPollTickMs = 10;
 constexpr std::uint32_t kModemEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING | EV_BREAK | EV_ERR;
 
-struct SpeedRow {
-  std::uint32_t baud;
-  speed_t speed;
-};
-constexpr SpeedRow kSpeeds[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},
-    {150, B150},       {200, B200},       {300, B300},       {600, B600},
-    {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
-    {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
-    {115200, B115200}, {230400, B230400},
-#ifdef B460800
-    {460800, B460800}, {500000, B500000}, {576000, B576000}, {921600, B921600},
-    {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
-#endif
-};
-
-bool BaudToSpeed(std::uint32_t baud, speed_t& speed) {
-  for (const SpeedRow& row : kSpeeds) {
-    if (row.baud == baud) {
-      speed = row.speed;
-      return true;
-    }
-  }
-  return false;
-}
-
-std::uint32_t SpeedToBaud(speed_t speed) {
-  for (const SpeedRow& row : kSpeeds) {
-    if (row.speed == speed) return row.baud;
-  }
-  return 0;
+// The driver's count of bytes still to send.
+std::optional<int> DriverOutputQueue(int fd) {
+  int queued = 0;
+  if (::ioctl(fd, TIOCOUTQ, &queued) != 0) return std::nullopt;
+  return queued;
 }
 
 // The one place where errno becomes a portable kind.
@@ -98,6 +74,8 @@ CommErrorKind MapErrno(int err) {
 
 class PosixCommDevice final : public CommDevice {
  public:
+  explicit PosixCommDevice(OutputQueueProbe output_queue = DriverOutputQueue)
+      : output_queue_(std::move(output_queue)) {}
   ~PosixCommDevice() override {
     if (fd_ >= 0) Close();
   }
@@ -156,93 +134,22 @@ class PosixCommDevice final : public CommDevice {
     if (fd_ < 0) return NotOpen();
     termios tio{};
     if (::tcgetattr(fd_, &tio) != 0) return FailErrno(errno);
-    state = stored_;
-    state.BaudRate = SpeedToBaud(::cfgetospeed(&tio));
-    switch (tio.c_cflag & CSIZE) {
-      case CS5: state.ByteSize = 5; break;
-      case CS6: state.ByteSize = 6; break;
-      case CS7: state.ByteSize = 7; break;
-      default: state.ByteSize = 8; break;
-    }
-    if (!(tio.c_cflag & PARENB)) {
-      state.Parity = 0;
-    } else if (tio.c_cflag & CMSPAR) {
-      state.Parity = (tio.c_cflag & PARODD) ? 3 : 4;
-    } else {
-      state.Parity = (tio.c_cflag & PARODD) ? 1 : 2;
-    }
-    state.StopBits = (tio.c_cflag & CSTOPB) ? 2 : 0;
-    using namespace comm_flags;
-    std::uint32_t flags = stored_.Flags & ~(kBinary | kParity | kOutxCtsFlow | kOutX | kInX);
-    flags |= kBinary;
-    if (tio.c_iflag & INPCK) flags |= kParity;
-    if (tio.c_cflag & CRTSCTS) {
-      flags = (flags & ~(3u << kRtsShift)) | kOutxCtsFlow | (2u << kRtsShift);
-    }
-    if (tio.c_iflag & IXON) flags |= kOutX;
-    if (tio.c_iflag & IXOFF) flags |= kInX;
     int lines = 0;
-    if (::ioctl(fd_, TIOCMGET, &lines) == 0) {
-      if (DtrMode(flags) < 2) flags = (flags & ~(3u << kDtrShift)) | ((lines & TIOCM_DTR ? 1u : 0u) << kDtrShift);
-      if (RtsMode(flags) < 2) flags = (flags & ~(3u << kRtsShift)) | ((lines & TIOCM_RTS ? 1u : 0u) << kRtsShift);
-    }
-    state.Flags = flags;
-    state.XonChar = tio.c_cc[VSTART];
-    state.XoffChar = tio.c_cc[VSTOP];
+    const bool has_lines = ::ioctl(fd_, TIOCMGET, &lines) == 0;  // a pty has none
+    state = TermiosToControl(tio, stored_, has_lines ? std::optional<int>(lines) : std::nullopt);
     return true;
   }
 
   bool SetState(const CommControl& state) override {
     if (fd_ < 0) return NotOpen();
     using namespace comm_flags;
-    speed_t speed{};
-    if (!BaudToSpeed(state.BaudRate, speed))
-      return Unsupported("bit rate " + std::to_string(state.BaudRate) + " is not supported");
-    if (state.ByteSize < 5 || state.ByteSize > 8)
-      return Unsupported("data bits " + std::to_string(state.ByteSize) + " are not supported");
-    if (state.Parity > 4) return Unsupported("parity " + std::to_string(state.Parity) + " is not supported");
-    if (state.StopBits > 2) return Unsupported("stop bits " + std::to_string(state.StopBits) + " are not supported");
-    // termios has no DSR handshake, DSR sensitivity, DTR handshake or RTS toggle.
-    if (state.Flags & kOutxDsrFlow) return Unsupported("DSR output flow control is not supported");
-    if (state.Flags & kDsrSensitivity) return Unsupported("DSR sensitivity is not supported");
-    if (DtrMode(state.Flags) >= 2) return Unsupported("DTR handshake is not supported");
-    if (RtsMode(state.Flags) == 3) return Unsupported("RTS toggle mode is not supported");
-    if (state.XonChar == state.XoffChar)
-      return Unsupported("XON and XOFF characters must differ");
-
     termios tio{};
     if (::tcgetattr(fd_, &tio) != 0) return FailErrno(errno);
-    ::cfsetispeed(&tio, speed);
-    ::cfsetospeed(&tio, speed);
-    static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
-    tio.c_cflag = (tio.c_cflag & ~CSIZE) | kSizes[state.ByteSize - 5];
-    tio.c_cflag &= ~(PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-    switch (state.Parity) {
-      case 1: tio.c_cflag |= PARENB | PARODD; break;
-      case 2: tio.c_cflag |= PARENB; break;
-      case 3: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
-      case 4: tio.c_cflag |= PARENB | CMSPAR; break;
-      default: break;
-    }
-    if (state.StopBits != 0) tio.c_cflag |= CSTOPB;  // one and a half is taken as two
-    if ((state.Flags & kOutxCtsFlow) || RtsMode(state.Flags) == 2) tio.c_cflag |= CRTSCTS;
-    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
-    if (state.Flags & kOutX) tio.c_iflag |= IXON;
-    if (state.Flags & kInX) tio.c_iflag |= IXOFF;
-    if (state.Flags & kParity) tio.c_iflag |= INPCK;
-    tio.c_cc[VSTART] = state.XonChar;
-    tio.c_cc[VSTOP] = state.XoffChar;
+    if (std::string refusal = ControlToTermios(state, tio); !refusal.empty()) return Unsupported(std::move(refusal));
     if (::tcsetattr(fd_, TCSANOW, &tio) != 0) return FailErrno(errno);
-
-    // tcsetattr succeeds when any part was taken; read back what the driver kept.
     termios now{};
     if (::tcgetattr(fd_, &now) != 0) return FailErrno(errno);
-    constexpr tcflag_t kLine = CSIZE | PARENB | CSTOPB | CRTSCTS;
-    bool same = ::cfgetospeed(&now) == speed && (now.c_cflag & kLine) == (tio.c_cflag & kLine) &&
-                (now.c_iflag & (IXON | IXOFF)) == (tio.c_iflag & (IXON | IXOFF));
-    if (same && (tio.c_cflag & PARENB))
-      same = (now.c_cflag & (PARODD | CMSPAR)) == (tio.c_cflag & (PARODD | CMSPAR));
-    if (!same) return Unsupported("the device did not accept these line settings");
+    if (!LineSettingsKept(tio, now)) return Unsupported("the device did not accept these line settings");
 
     // Modes 0 and 1 switch the line; a pseudo-terminal has no modem lines.
     if (DtrMode(state.Flags) < 2) SetLine(TIOCM_DTR, DtrMode(state.Flags) == 1);
@@ -321,8 +228,7 @@ class PosixCommDevice final : public CommDevice {
       ::poll(&pfd, 1, left);
     }
     // Complete means sent on the line: wait for the driver's output queue.
-    int queued = 0;
-    while (::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0) {
+    for (std::optional<int> queued = output_queue_(fd_); queued && *queued > 0; queued = output_queue_(fd_)) {
       waited = true;
       if (remaining_ms() == 0) return Cancel(result, sent);
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -338,16 +244,9 @@ class PosixCommDevice final : public CommDevice {
 
   bool Escape(std::uint32_t function) override {
     if (fd_ < 0) return NotOpen();
-    int bit = 0;
-    bool on = false;
-    switch (function) {
-      case SETRTS: bit = TIOCM_RTS; on = true; break;
-      case CLRRTS: bit = TIOCM_RTS; break;
-      case SETDTR: bit = TIOCM_DTR; on = true; break;
-      case CLRDTR: bit = TIOCM_DTR; break;
-      default: return Unsupported("escape function " + std::to_string(function) + " is not supported");
-    }
-    return SetLine(bit, on) || FailErrno(errno);
+    const std::optional<ModemLineChange> change = EscapeToModemLine(function);
+    if (!change) return Unsupported("escape function " + std::to_string(function) + " is not supported");
+    return SetLine(change->bit, change->on) || FailErrno(errno);
   }
 
   bool WaitEvent(std::uint32_t& events) override {
@@ -364,8 +263,8 @@ class PosixCommDevice final : public CommDevice {
       if (reading) found |= ReadInput(queue_full);
       if (mask & kModemEvents) found |= CheckLineCounters();
       if ((mask & EV_TXEMPTY) && tx_pending_.load()) {
-        int queued = 0;
-        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued == 0) {
+        const std::optional<int> queued = output_queue_(fd_);
+        if (!queued || *queued == 0) {
           tx_pending_ = false;
           found |= EV_TXEMPTY;
         }
@@ -537,6 +436,7 @@ class PosixCommDevice final : public CommDevice {
     return found;
   }
 
+  const OutputQueueProbe output_queue_;
   int fd_ = -1;
   int wake_[2] = {-1, -1};
   std::string device_;
@@ -570,5 +470,9 @@ class PosixCommDevice final : public CommDevice {
 }  // namespace
 
 std::unique_ptr<CommDevice> MakePlatformCommDevice() { return std::make_unique<PosixCommDevice>(); }
+
+std::unique_ptr<CommDevice> MakePosixCommDeviceForTesting(OutputQueueProbe probe) {
+  return std::make_unique<PosixCommDevice>(std::move(probe));
+}
 
 }  // namespace vk47

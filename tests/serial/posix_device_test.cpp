@@ -1,0 +1,123 @@
+// The POSIX comm device on a pseudo-terminal where the pty cannot show what
+// a UART does: a write waits for the driver's output queue (a probe stands in
+// for TIOCOUTQ, which a pty never holds up), and purges empty only the queue
+// they name.
+
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "serial/comm_device_posix.h"
+#include "serial/rs232c.h"
+#include "tests/serial/pty_pair.h"
+
+namespace vk47 {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::MasterReader;
+using testing::PtyPair;
+using Clock = std::chrono::steady_clock;
+
+// Bytes the pty holds for the slave to read.
+int SlaveInput(const PtyPair& pty) {
+  int waiting = 0;
+  return ::ioctl(pty.slave(), FIONREAD, &waiting) == 0 ? waiting : -1;
+}
+
+// Waits until the slave has `n` bytes to read (the pty passes them on a
+// moment after the master's write).
+bool WaitForSlaveInput(const PtyPair& pty, int n) {
+  const auto until = Clock::now() + 2s;
+  while (SlaveInput(pty) < n) {
+    if (Clock::now() > until) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+struct OutputQueueTest : ::testing::Test {
+  PtyPair pty;
+  MasterReader reader{pty.master()};
+  std::atomic<int> probes{0};
+};
+
+TEST_F(OutputQueueTest, WriteCompletesOnlyOnceTheQueueIsEmpty) {
+  // The driver reports bytes queued for the first 20 looks, then none.
+  auto device = MakePosixCommDeviceForTesting([this](int) -> std::optional<int> {
+    return ++probes <= 20 ? 3 : 0;
+  });
+  ASSERT_TRUE(device->Open(pty.slave_path())) << device->LastError().os_message;
+  const std::uint8_t bytes[] = {0x74, 0x01, 0x02};
+  const WriteResult result = device->Write(bytes, 3, 1000);
+  EXPECT_EQ(result.outcome, WriteOutcome::kPendingThenDone);
+  EXPECT_EQ(result.transferred_count, 3u);
+  EXPECT_EQ(probes.load(), 21) << "asked again until the queue was empty, and no further";
+  EXPECT_EQ(reader.Values(3, 1000ms), (std::vector<std::uint8_t>{0x74, 0x01, 0x02}));
+
+  // An empty queue at once: done without waiting.
+  const WriteResult at_once = device->Write(bytes, 1, 1000);
+  EXPECT_EQ(at_once.outcome, WriteOutcome::kDoneAtOnce);
+  EXPECT_TRUE(device->Close());
+}
+
+TEST_F(OutputQueueTest, WriteTimesOutWhenTheQueueNeverDrains) {
+  auto device = MakePosixCommDeviceForTesting([this](int) -> std::optional<int> {
+    ++probes;
+    return 1;
+  });
+  ASSERT_TRUE(device->Open(pty.slave_path()));
+  const std::uint8_t byte = 0x78;
+  const auto start = Clock::now();
+  const WriteResult result = device->Write(&byte, 1, 100);
+  const auto took = Clock::now() - start;
+  EXPECT_EQ(result.outcome, WriteOutcome::kTimedOut);
+  EXPECT_EQ(device->LastError().kind, CommErrorKind::kTimedOut);
+  EXPECT_GE(took, 100ms);
+  EXPECT_LT(took, 1000ms);
+  EXPECT_GT(probes.load(), 1);
+
+  // Through the port component, the write reports the time-out.
+  Trs232c rs([] {
+    return MakePosixCommDeviceForTesting([](int) -> std::optional<int> { return 1; });
+  });
+  device->Close();
+  rs.portname = pty.slave_path();
+  rs.txtimeout = 50;
+  ASSERT_TRUE(rs.open());
+  EXPECT_FALSE(rs.writebyte(0x78));
+  EXPECT_EQ(rs.lasterror().kind, CommErrorKind::kTimedOut);
+}
+
+TEST(PosixPurge, BytesThatArrivedBeforeOpenAreGoneAfterIt) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.WriteToMaster({0x55, 0xAA, 0x55}));
+  ASSERT_TRUE(WaitForSlaveInput(pty, 3));
+  Trs232c rs;
+  rs.portname = pty.slave_path();
+  ASSERT_TRUE(rs.open()) << rs.lasterror().os_message;
+  EXPECT_EQ(SlaveInput(pty), 0);
+}
+
+TEST(PosixPurge, EachClearEmptiesOnlyItsOwnQueue) {
+  PtyPair pty;
+  auto device = MakePlatformCommDevice();
+  ASSERT_TRUE(device->Open(pty.slave_path()));
+  ASSERT_TRUE(pty.WriteToMaster({1, 2, 3}));
+  ASSERT_TRUE(WaitForSlaveInput(pty, 3));
+
+  std::uint32_t in_queue = 0;
+  ASSERT_TRUE(device->Purge(PURGE_TXABORT | PURGE_TXCLEAR));
+  ASSERT_TRUE(device->ClearErrors(in_queue));
+  EXPECT_EQ(in_queue, 3u) << "clearing the send queue keeps what was received";
+
+  ASSERT_TRUE(device->Purge(PURGE_RXABORT | PURGE_RXCLEAR));
+  ASSERT_TRUE(device->ClearErrors(in_queue));
+  EXPECT_EQ(in_queue, 0u);
+}
+
+}  // namespace
+}  // namespace vk47
