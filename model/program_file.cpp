@@ -1,5 +1,8 @@
 #include "model/program_file.h"
 
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 
@@ -75,6 +78,15 @@ std::vector<ProgramLine> SplitProgramLines(std::string_view content, std::size_t
 }
 
 namespace {
+
+#if !defined(_WIN32)
+// Tells the temporary files of concurrent saves in one process apart.
+unsigned long NextTempNumber() {
+  static std::atomic<unsigned long> next{
+      static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count())};
+  return next++;
+}
+#endif
 
 // A line as it is quoted in a message: control bytes shown as "?" so a
 // binary file cannot drive a terminal, and a long line cut (on a character
@@ -152,13 +164,19 @@ bool WriteFileAtomically(const std::string& path, std::string_view content) {
   }
   return true;
 #else
-  std::string temp = path + ".XXXXXX";
-  const int fd = mkstemp(temp.data());
+  // The temporary file is created with 0666 so the umask decides a new
+  // file's mode, as for any file the user creates; a replaced file keeps its
+  // own mode. (mkstemp would fix 0600 and hide the umask.)
+  std::string temp;
+  int fd = -1;
+  for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(NextTempNumber());
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
   if (fd < 0) return false;
-  // mkstemp creates 0600; keep the mode of the file being replaced, or make
-  // a new file readable by others like any file the user saves.
   struct stat existing {};
-  fchmod(fd, ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
+  if (::stat(path.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);
   std::size_t done = 0;
   bool ok = true;
   while (ok && done < content.size()) {

@@ -6,6 +6,10 @@
 #include <fstream>
 #include <sstream>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
 #include "model/demo_program.h"
 #include "model/listing.h"
 
@@ -110,6 +114,26 @@ TEST(ProgramFile, MinusZeroOneIsAnEmptySlotAndLongLinesAreCut) {
   EXPECT_NE(refused.error.find("は整数ではありません"), std::string::npos);
 }
 
+TEST(ProgramFile, LineCapKeepsExactlyTheLimitWhole) {
+  for (std::size_t length : {kMaxLineBytes - 1, kMaxLineBytes, kMaxLineBytes + 1, kMaxLineBytes + 2}) {
+    SCOPED_TRACE(length);
+    const bool cut = length > kMaxLineBytes;
+    // Leading zeros make a line of any length an integer while it is whole.
+    const std::string line = std::string(length - 1, '0') + "7";
+    const auto lines = SplitProgramLines(line + "\r\n4\r\n");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].truncated, cut);
+    EXPECT_EQ(lines[0].text, line.substr(0, kMaxLineBytes));
+    EXPECT_EQ(lines[1].text, "4") << "the cut line's rest is no line of its own";
+
+    const ProgramParse parsed = ParseProgramText(line + "\r\n" + Repeat("4\r\n", 15));
+    EXPECT_EQ(parsed.ok(), !cut) << parsed.error;
+    if (!cut) {
+      EXPECT_EQ((*parsed.codes)[0], 7);
+    }
+  }
+}
+
 class ProgramFileOnDisk : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -159,6 +183,50 @@ TEST_F(ProgramFileOnDisk, FailuresNameThePathAndKeepTheOldFile) {
   EXPECT_EQ(WriteProgramFile(path, EmptyProgram()), "ファイル " + path + " を作成できません");
   EXPECT_EQ(Slurp(path), ProgramFileText(kDemo));
 }
+
+#if !defined(_WIN32)
+// The permission bits of a file, or -1 when it cannot be examined.
+int ModeOf(const fs::path& p) {
+  struct stat st {};
+  return ::stat(p.c_str(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
+}
+
+// Sets the process's umask for one scope.
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+  ~ScopedUmask() { ::umask(old_); }
+  ScopedUmask(const ScopedUmask&) = delete;
+  ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+ private:
+  mode_t old_;
+};
+
+TEST_F(ProgramFileOnDisk, SaveKeepsAnExistingFilesModeAndANewFileFollowsTheUmask) {
+  // A replaced file keeps its mode whatever the umask says.
+  const fs::path kept = dir_ / "kept.pt3";
+  for (int mode : {0600, 0640, 0604, 0666}) {
+    ASSERT_EQ(WriteProgramFile(kept.string(), EmptyProgram()), "");
+    ASSERT_EQ(::chmod(kept.c_str(), static_cast<mode_t>(mode)), 0);
+    const ScopedUmask mask(077);
+    ASSERT_EQ(WriteProgramFile(kept.string(), kDemo), "");
+    EXPECT_EQ(ModeOf(kept), mode) << std::oct << mode;
+    EXPECT_EQ(Slurp(kept), ProgramFileText(kDemo));
+  }
+  // A new file gets what the umask leaves of rw-rw-rw-.
+  struct Row {
+    mode_t umask;
+    int mode;
+  };
+  for (const Row row : {Row{022, 0644}, Row{077, 0600}, Row{002, 0664}, Row{027, 0640}}) {
+    const fs::path fresh = dir_ / ("new-" + std::to_string(row.umask) + ".pt3");
+    const ScopedUmask mask(row.umask);
+    ASSERT_EQ(WriteProgramFile(fresh.string(), kDemo), "");
+    EXPECT_EQ(ModeOf(fresh), row.mode) << "umask " << std::oct << row.umask;
+  }
+}
+#endif
 
 TEST_F(ProgramFileOnDisk, HugeFileWithValidStartLoadsWithoutReadingItAll) {
   const fs::path path = dir_ / "big.pt3";
