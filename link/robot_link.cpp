@@ -47,6 +47,7 @@ void rs232cOpen(Trs232c& port) {
 }
 
 void rs232cClose(Trs232c& port) {
+  // Changes nothing here: close has marked the port closed before this runs, and lowers DTR and RTS itself.
   port.setdtr(false);
   port.setrts(false);
 }

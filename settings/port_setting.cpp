@@ -12,6 +12,7 @@ std::string SettingsFilePath() { return SettingsFolderPath() + kSettingsFileName
 std::int32_t ReadPortIndex(const std::string& ini_path) {
   std::string text = GetPrivateProfileString(kPortSection, kPortKey, "", ini_path);
   // "0x1F" is spelled "$1F" for the conversion; a bare "0x" stays malformed.
+  // Changes no result here, as TextToInt reads "0x" itself; kept as the file format's own step.
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     text.replace(0, 2, "$");
   }
