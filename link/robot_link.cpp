@@ -81,7 +81,15 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
     outcome.message = StoppedMessage(port, 0);
     return outcome;
   }
+  auto stop_here = [&](int steps_sent) {
+    if (!observer.stop_requested || !observer.stop_requested()) return false;
+    outcome.stopped = true;
+    outcome.message = "転送を中断しました。16 ステップのうち " + std::to_string(steps_sent) +
+                      " ステップを送信しました。";
+    return true;
+  };
   observer.wait(kStepGapMs);
+  if (stop_here(0)) return outcome;
   for (int k = 0; k < kSlotCount; ++k) {
     const int value = codes[k] == kEmptyCode ? 0 : codes[k];
     if (observer.log) observer.log(value);
@@ -92,6 +100,7 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
     outcome.steps_sent = k + 1;
     observer.wait(kStepGapMs);
     if (observer.progress) observer.progress(StepProgressPosition(k), k + 1);
+    if (k + 1 < kSlotCount && stop_here(k + 1)) return outcome;
   }
   outcome.ok = true;
   return outcome;

@@ -28,10 +28,13 @@ struct TransferObserver {
   std::function<void(int value)> log;                      // one line per step, full value
   std::function<void(int position, int counter)> progress; // after each step's wait
   std::function<void()> end;                               // close progress, however it ends
+  // Asked after each wait; true stops the transfer there (a tool's Ctrl+C).
+  std::function<bool()> stop_requested;
 };
 
 struct LinkOutcome {
   bool ok = false;
+  bool stopped = false; // ended by stop_requested, with the port still open
   int steps_sent = 0;   // step codes written by a transfer (the 0x74 not counted)
   std::string message;  // what to tell the user when !ok (Japanese)
 };

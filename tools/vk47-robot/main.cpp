@@ -21,7 +21,8 @@
 #include "link/frame_decoder.h"
 #include "model/program_file.h"
 #include "settings/port_setting.h"
-#include "settings/profile.h"
+#include "serial/port_resolver.h"
+#include "settings/robot_mapping.h"
 #include "tools/vk47-robot/robot_json.h"
 #include "vk47_version.h"
 
@@ -63,10 +64,12 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     else return std::nullopt;
   }
   if (o.link_as) {
-    const std::string& n = *o.link_as;
-    const bool ok = n.size() == 4 && (n.compare(0, 3, "com") == 0 || n.compare(0, 3, "COM") == 0) &&
-                    n[3] >= '1' && n[3] <= '9';
-    if (!ok) return std::nullopt;
+    const std::optional<vk47::PortName> name = vk47::ParsePortName(*o.link_as);
+    if (!name || name->com == 0) {
+      std::fprintf(stderr, "vk47-robot: --link-as には com1〜com4 を指定してください: %s\n", o.link_as->c_str());
+      return std::nullopt;
+    }
+    o.link_as = "com" + std::to_string(name->com);
   }
   return o;
 }
@@ -103,22 +106,26 @@ int main(int argc, char** argv) {
   tcsetattr(slave, TCSANOW, &tio);
 
   const std::string device = name;
-  if (options->link_as) {
-    const std::string ini = options->ini.value_or(vk47::SettingsFilePath());
-    std::string key = *options->link_as;
-    key[0] = 'c', key[1] = 'o', key[2] = 'm';
-    if (!vk47::WritePrivateProfileString("devices", key, device, ini)) {
-      std::fprintf(stderr, "vk47-robot: cannot write %s\n", ini.c_str());
-      return 1;
-    }
+  // Caught before the mapping exists, so that no signal can end the robot
+  // between writing the mapping and being ready to take it back.
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &sa, nullptr);
+
+  // The mapping lives as long as the robot: taken back on every end it sees,
+  // and ignored by every reader once the robot is gone (SIGKILL included).
+  std::string link_error;
+  std::optional<vk47::RobotLink> link =
+      options->link_as ? vk47::RobotLink::Create(options->ini.value_or(vk47::SettingsFilePath()),
+                                                 *options->link_as, device, link_error)
+                       : std::nullopt;
+  if (options->link_as && !link) {
+    std::fprintf(stderr, "vk47-robot: %s\n", link_error.c_str());
+    return 1;
   }
   std::printf("%s\n", device.c_str());
   std::fflush(stdout);
-
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
 
   vk47::FrameDecoder decoder;
   vk47::RobotRecord record;
@@ -163,5 +170,9 @@ int main(int argc, char** argv) {
   }
   close(slave);
   close(master);
+  if (link && !link->Remove()) {
+    std::fprintf(stderr, "vk47-robot: set.ini から %s の行を戻せませんでした\n", options->link_as->c_str());
+    return 1;
+  }
   return 0;
 }

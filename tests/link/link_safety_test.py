@@ -1,0 +1,213 @@
+#!/usr/bin/env python3
+"""The robot link as a classroom meets it, through vk47ctl and vk47-robot
+themselves, each case from a fresh HOME with nothing created beforehand:
+
+- a robot ended by SIGINT, SIGTERM, SIGHUP or --frames takes back exactly its
+  set.ini lines, every other byte kept;
+- a robot killed by SIGKILL whose pseudo-terminal number is then reused by
+  another program: send and run put no byte on that terminal and fail;
+- a terminal named with --port gets its own settings back (ICANON, ECHO);
+- SIGINT in the middle of a send says how many steps went out, exits 130;
+- port names other than com1..com4 or an absolute path are refused (exit 2)
+  and nothing is created in the working folder.
+
+usage: link_safety_test.py VK47CTL VK47_ROBOT
+"""
+import os
+import pty
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import termios
+import time
+import unittest
+
+CTL, ROBOT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+
+
+class FreshHome(unittest.TestCase):
+    def setUp(self):
+        self.home = tempfile.mkdtemp(prefix="vk47-link-")
+        self.env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
+        self.env["HOME"] = self.home
+        # Records of running robots go here, as on a desktop session.
+        self.env["XDG_RUNTIME_DIR"] = os.path.join(self.home, "run")
+        os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
+        self.ini = os.path.join(self.home, "Documents", "PT-36Temp", "set.ini")
+        self.procs = []
+        self.demo = os.path.join(self.home, "demo.pt3")
+        subprocess.run([CTL, "demo", self.demo], env=self.env, check=True)
+
+    def tearDown(self):
+        for p in self.procs:
+            if p.poll() is None:
+                p.kill()
+                p.wait()
+            for stream in (p.stdout, p.stderr):
+                if stream:
+                    stream.close()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    def start_robot(self, *args):
+        p = subprocess.Popen([ROBOT, *args], env=self.env, stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True)
+        self.procs.append(p)
+        device = p.stdout.readline().strip()
+        self.assertTrue(device.startswith("/dev/"), f"robot printed {device!r}")
+        return p, device
+
+    def ctl(self, *args, timeout=20):
+        return subprocess.run([CTL, *args], env=self.env, capture_output=True, text=True,
+                              timeout=timeout, cwd=self.home)
+
+    def read_ini(self):
+        with open(self.ini, "rb") as f:
+            return f.read()
+
+
+class RobotCleanup(FreshHome):
+    def test_every_end_puts_back_the_old_line(self):
+        os.makedirs(os.path.dirname(self.ini))
+        before = b"[comport]\r\nname=0\r\n[devices]\r\ncom1=/dev/ttyUSB7\r\ncom3=/dev/x\r\n\r\n; note\r\n"
+        with open(self.ini, "wb") as f:
+            f.write(before)
+        for end in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, "frames"):
+            with self.subTest(end=str(end)):
+                args = ["--link-as", "COM1"] + (["--frames", "1"] if end == "frames" else [])
+                robot, device = self.start_robot(*args)
+                self.assertIn(f"com1={device}".encode(), self.read_ini())
+                if end == "frames":
+                    self.assertEqual(self.ctl("run").returncode, 0)
+                else:
+                    robot.send_signal(end)
+                self.assertEqual(robot.wait(timeout=5), 0, robot.stderr.read())
+                self.assertEqual(self.read_ini(), before)
+
+    def test_a_robot_in_a_fresh_home_leaves_no_file_behind(self):
+        robot, device = self.start_robot("--link-as", "com2")
+        self.assertTrue(os.path.isfile(self.ini), "the window's own set.ini, under ~/Documents")
+        out = self.ctl("ports").stdout
+        self.assertIn(device, out)
+        robot.send_signal(signal.SIGTERM)
+        self.assertEqual(robot.wait(timeout=5), 0)
+        self.assertFalse(os.path.exists(self.ini))
+        self.assertEqual(os.listdir(self.env["XDG_RUNTIME_DIR"]), [], "the robot's record is gone")
+
+    def test_robots_started_together_keep_each_others_lines(self):
+        robots = [self.start_robot("--link-as", f"com{n}") for n in (1, 2, 3, 4)]
+        text = self.read_ini().decode()
+        for n, (_, device) in enumerate(robots, 1):
+            self.assertIn(f"com{n}={device}", text)
+        for robot, _ in robots:
+            robot.send_signal(signal.SIGTERM)
+        for robot, _ in robots:
+            self.assertEqual(robot.wait(timeout=5), 0)
+        # Whoever ends last finds the others' changes; what stays is at most
+        # the empty section header that the first robot added.
+        left = self.read_ini() if os.path.exists(self.ini) else b""
+        self.assertIn(left, (b"", b"[devices]\r\n"))
+
+
+class StaleMapping(FreshHome):
+    def reclaim(self, device):
+        """Opens pseudo-terminals until one gets the dead robot's number."""
+        held = []
+        for _ in range(64):
+            master, slave = pty.openpty()
+            if os.ttyname(slave) == device:
+                for m, s in held:
+                    os.close(m)
+                    os.close(s)
+                return master, slave
+            held.append((master, slave))
+        self.skipTest(f"{device} was not handed out again")
+
+    def test_a_killed_robots_terminal_is_never_written(self):
+        robot, device = self.start_robot("--link-as", "com1")
+        robot.kill()
+        robot.wait()
+        master, slave = self.reclaim(device)
+        try:
+            attrs = termios.tcgetattr(slave)
+            for command in (["send", self.demo], ["run"]):
+                with self.subTest(command=command[0]):
+                    result = self.ctl(*command)
+                    self.assertNotEqual(result.returncode, 0)
+                    self.assertIn("仮想ロボットはもう動いていません", result.stderr)
+                    self.assertIn("vk47-robot --link-as com1", result.stderr)
+                    self.assertNotIn("送信しました", result.stdout)
+            self.assertEqual(select.select([master], [], [], 0.3)[0], [], "a byte reached the terminal")
+            self.assertEqual(termios.tcgetattr(slave), attrs, "the terminal's settings were touched")
+            # A new robot on com1 takes over, and the transfer reaches it.
+            robot2, device2 = self.start_robot("--link-as", "com1", "--frames", "1")
+            self.assertEqual(self.ctl("send", self.demo).returncode, 0)
+            self.assertEqual(robot2.wait(timeout=5), 0)
+            listing = robot2.stdout.read()
+            self.assertIn("transfer received", listing)
+            self.assertIn("15\t", listing, "all sixteen steps arrived")
+        finally:
+            os.close(master)
+            os.close(slave)
+
+
+class TerminalSettings(FreshHome):
+    def test_a_terminal_named_with_port_is_put_back(self):
+        master, slave = pty.openpty()
+        try:
+            cooked = termios.tcgetattr(slave)
+            self.assertTrue(cooked[3] & termios.ICANON and cooked[3] & termios.ECHO)
+            result = self.ctl("run", "--port", os.ttyname(slave))
+            self.assertEqual(result.returncode, 0, result.stderr)
+            self.assertEqual(os.read(master, 16), b"\x78")
+            after = termios.tcgetattr(slave)
+            self.assertTrue(after[3] & termios.ICANON, "ICANON back")
+            self.assertTrue(after[3] & termios.ECHO, "ECHO back")
+            self.assertEqual(after, cooked)
+        finally:
+            os.close(master)
+            os.close(slave)
+
+
+class StopSignals(FreshHome):
+    def test_sigint_mid_send_says_how_far_it_came(self):
+        robot, device = self.start_robot("--json", os.path.join(self.home, "robot.json"))
+        send = subprocess.Popen([CTL, "send", self.demo, "--port", device], env=self.env,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        self.procs.append(send)
+        time.sleep(0.55)
+        send.send_signal(signal.SIGINT)
+        out, err = send.communicate(timeout=5)
+        self.assertEqual(send.returncode, 130, err)
+        self.assertEqual(out, "")
+        line = [l for l in err.splitlines() if "ステップを送信しました" in l]
+        self.assertEqual(len(line), 1, err)
+        steps = int(line[0].split("16 ステップのうち ")[1].split(" ")[0])
+        self.assertTrue(1 <= steps <= 8, line[0])
+        time.sleep(0.2)
+        robot.send_signal(signal.SIGTERM)
+        robot.wait(timeout=5)
+        import json
+        with open(os.path.join(self.home, "robot.json")) as f:
+            received = json.load(f)["bytes"]
+        self.assertEqual(len(received), 1 + steps, "exactly the bytes reported went out")
+
+
+class PortNames(FreshHome):
+    def test_only_com1_to_com4_and_absolute_paths(self):
+        for name in ("com0", "com01", "com5", "COM9", "ttyS0", "dev/ttyS0", "./x", ""):
+            for command in (["send", self.demo], ["run"]):
+                with self.subTest(name=name, command=command[0]):
+                    result = self.ctl(*command, "--port", name)
+                    self.assertEqual(result.returncode, 2, result.stderr)
+                    self.assertIn("com1〜com4", result.stderr)
+        self.assertEqual(sorted(os.listdir(self.home)), ["demo.pt3", "run"], "nothing created")
+        robot = subprocess.run([ROBOT, "--link-as", "com5"], env=self.env, capture_output=True,
+                               timeout=5)
+        self.assertEqual(robot.returncode, 2)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=2)
