@@ -1,5 +1,6 @@
 #include "ui/DragController.h"
 
+#include <QApplication>
 #include <QBitmap>
 #include <QGuiApplication>
 #include <QRegion>
@@ -167,6 +168,21 @@ QPixmap DragCursorPixmap(Qt::CursorShape shape) {
   return pixmap;
 }
 
+QWindow* DragPictureWindow() {
+  for (QWindow* window : QGuiApplication::topLevelWindows()) {
+    if (window->inherits(kDragPictureWindowClass)) return window;
+  }
+  return nullptr;
+}
+
+bool ShowsDragImage(const QWidget* widget) {
+  for (; widget; widget = widget->parentWidget()) {
+    const QVariant mark = widget->property("displayDragImage");
+    if (mark.isValid()) return mark.toBool();
+  }
+  return false;
+}
+
 namespace {
 
 // Qt draws the drag picture in a window of its own. On an X11 display
@@ -177,9 +193,7 @@ namespace {
 void ShapeDragPictureWindow(const QPixmap& picture) {
   const QBitmap mask = picture.mask();
   if (mask.isNull()) return;
-  for (QWindow* window : QGuiApplication::topLevelWindows()) {
-    if (window->inherits("QShapedPixmapWindow")) window->setMask(QRegion(mask));
-  }
+  if (QWindow* window = DragPictureWindow()) window->setMask(QRegion(mask));
 }
 
 // Queries the drag object's cursor on every pointer movement of a running
@@ -188,6 +202,10 @@ void ShapeDragPictureWindow(const QPixmap& picture) {
 // swallows the moves, so this filter goes in once the drag's loop runs
 // (filters installed later see events first), and the query is queued so
 // that it runs after Qt has asked the target and updated the action.
+//
+// It also hides the picture over the controls that do not show it (the track
+// bar and its scale labels) and shows it again elsewhere; outside the
+// program's windows it stays shown.
 class DragMoveRelay : public QObject {
  public:
   DragMoveRelay(QDrag* drag, TDragObj& obj) : QObject(drag), obj_(obj) {
@@ -202,6 +220,7 @@ class DragMoveRelay : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::MouseMove && watched->isWindowType()) {
       const QPoint pos = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+      FollowPointer(pos);
       QMetaObject::invokeMethod(
           this, [this, pos] { obj_.CursorFor(accepted_, pos.x(), pos.y()); },
           Qt::QueuedConnection);
@@ -210,8 +229,22 @@ class DragMoveRelay : public QObject {
   }
 
  private:
+  void FollowPointer(QPoint pos) {
+    const QWidget* under = QApplication::widgetAt(pos);
+    const bool show = !under || ShowsDragImage(under);
+    if (show == shown_) return;
+    shown_ = show;
+    if (show) {
+      obj_.ShowImage();
+    } else {
+      obj_.HideImage();
+    }
+    if (QWindow* window = DragPictureWindow()) window->setVisible(show);
+  }
+
   TDragObj& obj_;
   bool accepted_ = false;
+  bool shown_ = true;
 };
 
 }  // namespace

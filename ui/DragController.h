@@ -26,6 +26,7 @@
 class QDrag;
 class QMimeData;
 class QWidget;
+class QWindow;
 
 namespace vk47 {
 
@@ -139,11 +140,26 @@ class TDragController : public QObject {
 // that QDrag, which centres pixmap cursors, puts the tip at the pointer.
 QPixmap DragCursorPixmap(Qt::CursorShape shape);
 
+// Qt draws the picture of a QDrag in a private window class of its own
+// (X11, Wayland); the relay of NewControlDrag shapes it and hides it where
+// the picture is not shown. Its class name is the one reliance on Qt
+// internals here: a test checks that a real drag still creates it.
+inline constexpr char kDragPictureWindowClass[] = "QShapedPixmapWindow";
+// That window while a drag runs; nullptr when there is none (no drag, or a
+// platform that draws the picture otherwise, such as offscreen).
+QWindow* DragPictureWindow();
+
+// Whether the drag picture is shown while the pointer is over `widget`: the
+// "displayDragImage" mark of the widget or of its nearest marked ancestor,
+// so a control's inner parts (a text box's viewport) follow the control.
+bool ShowsDragImage(const QWidget* widget);
+
 // Builds the QDrag of a control drag: the drag picture and hot spot of
 // ImageListInUse (none when the list is empty), the control's drag cursor over
 // accepting targets, `mime` as its data (taken over). While the drag runs,
 // every pointer movement queries obj.CursorFor with the acceptance of the
-// moment. The caller runs exec(Qt::MoveAction) and deletes the QDrag.
+// moment, and the picture is hidden over controls that do not show it
+// (ShowsDragImage). The caller runs exec(Qt::MoveAction) and deletes the QDrag.
 QDrag* NewControlDrag(TDragObj& obj, QMimeData* mime);
 
 }  // namespace vk47

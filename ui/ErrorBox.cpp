@@ -1,6 +1,7 @@
 #include "ui/ErrorBox.h"
 
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QWidget>
 #include <exception>
 
@@ -17,7 +18,31 @@ void ShowRealBox(QWidget* parent, const MessageBoxRequest& request) {
   box.exec();
 }
 
+SaveQuestionFunction& QuestionFunction() {
+  static SaveQuestionFunction function;
+  return function;
+}
+
+SaveAnswer AskWithRealBox(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Question, ApplicationTitle(), text, QMessageBox::NoButton, parent);
+  QPushButton* save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton(QStringLiteral("保存しない"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == save) return SaveAnswer::kSave;
+  if (box.clickedButton() == discard) return SaveAnswer::kDiscard;
+  return SaveAnswer::kCancel;
+}
+
 }  // namespace
+
+void SetSaveQuestionFunction(SaveQuestionFunction function) { QuestionFunction() = std::move(function); }
+
+SaveAnswer AskToSave(QWidget* parent, const QString& text) {
+  return QuestionFunction() ? QuestionFunction()(parent, text) : AskWithRealBox(parent, text);
+}
 
 void SetMessageBoxFunction(MessageBoxFunction function) { BoxFunction() = std::move(function); }
 

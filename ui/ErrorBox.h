@@ -48,6 +48,14 @@ void ShowErrorBox(QWidget* parent, const QString& message);
 void ShowFailureWarning(QWidget* parent);
 QString FailureWarningText();
 
+// The question before closing over unsaved changes: 保存 (save first),
+// 保存しない (discard the changes), キャンセル (keep the window; also Escape
+// and the box's close button). It goes through a replaceable function too.
+enum class SaveAnswer { kSave, kDiscard, kCancel };
+using SaveQuestionFunction = std::function<SaveAnswer(QWidget* parent, const QString& text)>;
+void SetSaveQuestionFunction(SaveQuestionFunction function);
+SaveAnswer AskToSave(QWidget* parent, const QString& text);
+
 // Runs `body`; an exception it throws is shown in the error box and goes no
 // further. Returns false when the body threw.
 bool RunGuarded(QWidget* parent, const std::function<void()>& body);

@@ -1,6 +1,7 @@
 #include "ui/TImage.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace vk47 {
 
@@ -31,14 +32,31 @@ void TImage::LoadFromFile(const QString& path) {
 }
 
 void TImage::paintEvent(QPaintEvent*) {
-  if (picture_.isNull()) return;
   QPainter painter(this);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  if (Stretch) {
-    painter.drawPixmap(rect(), picture_);
-  } else {
-    painter.drawPixmap(0, 0, picture_);
+  if (!picture_.isNull()) {
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (Stretch) {
+      painter.drawPixmap(rect(), picture_);
+    } else {
+      painter.drawPixmap(0, 0, picture_);
+    }
   }
+  if (!Badge.isEmpty()) PaintBadge(painter);
+}
+
+void TImage::PaintBadge(QPainter& painter) const {
+  QFont small = font();
+  small.setPixelSize(10);
+  small.setBold(true);
+  painter.setFont(small);
+  const QFontMetrics metrics(small);
+  const QRect box(0, 0, std::max(12, metrics.horizontalAdvance(Badge) + 4), metrics.height());
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(0, 0, 128));
+  painter.drawRoundedRect(box, 3, 3);
+  painter.setPen(Qt::white);
+  painter.drawText(box, Qt::AlignCenter, Badge);
 }
 
 }  // namespace vk47

@@ -3,13 +3,16 @@
 // disk at every load (nothing is cached). Drawn stretched to the control (or
 // at its own size when Stretch is off), with the colour of the bitmap's
 // bottom-left pixel left transparent so the group box shows through. With
-// AutoSize on, the control takes the bitmap's size at each load.
+// AutoSize on, the control takes the bitmap's size at each load. A badge
+// text, when set, is drawn small over the picture's top-left corner.
 // UI thread only.
 
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <stdexcept>
+
+class QPainter;
 
 namespace vk47 {
 
@@ -36,11 +39,15 @@ class TImage : public QLabel {
   bool Stretch = true;
   bool AutoSize = false;
   bool Transparent = true;
+  // A short text drawn small in the top-left corner over the picture (the
+  // step number of a slot); empty draws nothing.
+  QString Badge;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  void PaintBadge(QPainter& painter) const;
   QPixmap picture_;
 };
 

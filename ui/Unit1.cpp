@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -10,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <QUndoStack>
 #include <QUrl>
 
 #include "settings/port_setting.h"
@@ -33,9 +36,14 @@ TForm1::TForm1(CommDeviceFactory device_factory)
   CreateComponents();
   ConnectHandlers();
   FormCreate();
+  UpdatePortStatus();
 }
 
 TForm1::~TForm1() {
+  // The stack's clean-up signals must not reach a window being destroyed.
+  if (UndoStack) UndoStack->disconnect();
+  delete UndoStack;
+  UndoStack = nullptr;
   FormDestroy();
   if (Form1 == this) Form1 = nullptr;
 }
@@ -47,20 +55,30 @@ TImage* TForm1::Picture(int n) const {
 void TForm1::ConnectHandlers() {
   const std::pair<QAction*, void (TForm1::*)()> actions[] = {
       {N1, &TForm1::N1Click}, {Save1, &TForm1::Save1Click}, {Exit1, &TForm1::Exit1Click},
-      {N2, &TForm1::N2Click}, {N3, &TForm1::N3Click},       {N5, &TForm1::N5Click},
-      {N6, &TForm1::N6Click}, {N8, &TForm1::N8Click},       {N9, &TForm1::N9Click},
+      {N2, &TForm1::N2Click}, {N3, &TForm1::N3Click},       {N8, &TForm1::N8Click},
+      {N9, &TForm1::N9Click},
   };
   for (const auto& [action, handler] : actions) {
     connect(action, &QAction::triggered, this, [this, handler = handler] { RunCommand([&] { (this->*handler)(); }); });
   }
-  const std::pair<QPushButton*, void (TForm1::*)()> buttons[] = {
-      {Button1, &TForm1::Button1Click}, {Button2, &TForm1::Button2Click}, {Button3, &TForm1::Button3Click}};
-  for (const auto& [button, handler] : buttons) {
-    connect(button, &QPushButton::clicked, this, [this, handler = handler] { RunCommand([&] { (this->*handler)(); }); });
-  }
+  // The robot commands report what went where in the status bar.
+  const auto sent = [this] {
+    return QStringLiteral("%1 ステップを %2 に送信しました")
+        .arg(kSlotCount)
+        .arg(QString::fromStdString(rs232c.portname).toUpper());
+  };
+  const auto started = [this] {
+    return QStringLiteral("実行命令を %1 に送信しました").arg(QString::fromStdString(rs232c.portname).toUpper());
+  };
+  connect(N5, &QAction::triggered, this, [=, this] { RunLinkCommand(&TForm1::N5Click, sent); });
+  connect(Button1, &QPushButton::clicked, this, [=, this] { RunLinkCommand(&TForm1::Button1Click, sent); });
+  connect(N6, &QAction::triggered, this, [=, this] { RunLinkCommand(&TForm1::N6Click, started); });
+  connect(Button2, &QPushButton::clicked, this, [=, this] { RunLinkCommand(&TForm1::Button2Click, started); });
+  connect(Button3, &QPushButton::clicked, this, [this] { RunCommand([this] { Button3Click(); }); });
   connect(TrackBar1, &QSlider::valueChanged, this, [this] { RunGuarded(this, [this] { TrackBar1Change(); }); });
   Slots.OnValueLabelClick = [this](QLabel* label) { RunCommand([&] { StepValueLabelClick(label); }); };
   ConnectDragHandlers();
+  ConnectEditHandlers();
 }
 
 void TForm1::RunCommand(const std::function<void()>& body) {
@@ -104,6 +122,12 @@ void TForm1::MarkDragImageTargets() {
       child->setProperty("displayDragImage", true);
     }
   }
+  // The track bar and its scale labels hide it. Marked false rather than left
+  // unmarked: a widget without the mark takes its parent's (see
+  // ShowsDragImage), and their group box shows the image.
+  for (QWidget* child : GroupBox9->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    child->setProperty("displayDragImage", false);
+  }
 }
 
 void TForm1::FormDestroy() {
@@ -123,21 +147,24 @@ void TForm1::showEvent(QShowEvent* event) {
   }
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-  QMainWindow::closeEvent(event);
-  if (event->isAccepted()) emit Closed();
-}
-
 void TForm1::Exit1Click() { close(); }
 
-void TForm1::N3Click() { Slots.Clear(); }
+void TForm1::N3Click() {
+  RecordChange(QStringLiteral("クリア"), [this] { Slots.Clear(); });
+}
 
 void TForm1::N8Click() {
   if (Form3) Form3->exec();
 }
 
+// A page that is missing or that no viewer can show is reported with its
+// path, so a teacher knows what to open by hand.
 void TForm1::N9Click() {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(ApplicationFolder() + QStringLiteral("Help/index.html")));
+  const QString page = ApplicationFolder() + QStringLiteral("Help/index.html");
+  if (QFileInfo::exists(page) && QDesktopServices::openUrl(QUrl::fromLocalFile(page))) return;
+  ShowMessageBox(this, {QMessageBox::Information, ApplicationTitle(),
+                        QStringLiteral("ヘルプのページを開けませんでした。\r\nブラウザで次のファイルを開いてください:\r\n") +
+                            QDir::toNativeSeparators(page)});
 }
 
 void TForm1::Button3Click() {
@@ -153,6 +180,8 @@ void TForm1::TrackBar1Change() {
   if (active && active != this) activateWindow();
 }
 
-void TForm1::StepValueLabelClick(QLabel* label) { Slots.StepValueLabelClick(label); }
+void TForm1::StepValueLabelClick(QLabel* label) {
+  RecordChange(QStringLiteral("値の変更"), [&] { Slots.StepValueLabelClick(label); });
+}
 
 }  // namespace vk47

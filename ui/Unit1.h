@@ -8,6 +8,40 @@
 // Every command handler runs through RunCommand: its body's exceptions end in
 // the application's error box, and while a timed operation holds the commands
 // back (HoldCommands) the command is ignored. UI thread only.
+//
+// Every change of the program (a drop, a value-label click, clear, a load,
+// the demo) is one step on UndoStack; undo and redo restore the codes,
+// pictures and labels through the same checked path as a load. The window
+// remembers the program as it was last saved, loaded or started with, shows
+// the file and an unsaved-change mark in its title and status bar, and asks
+// before closing over unsaved changes (unless set.ini says confirmexit=0).
+//
+// Key to the fixed names, which follow the window designer's names:
+//   N1        ファイル > 読込: load a program file (Ctrl+O)
+//   Save1     ファイル > 保存: save the program to a file (Ctrl+S)
+//   Exit1     ファイル > 終了: close the window and end the program (Ctrl+Q)
+//   N2        Edit > デモ: put the built-in demonstration program in the slots (Ctrl+D)
+//   N3        Edit > クリア: empty all sixteen slots (Ctrl+C)
+//   Undo1     Edit > 元に戻す: undo the last change of the program (Ctrl+Z)
+//   Redo1     Edit > やり直し: redo what was undone (Ctrl+Y, Ctrl+Shift+Z)
+//   N4        the 制御 (control) menu; N5 転送 sends the program (Ctrl+T),
+//             N6 実行 tells the robot to run it (Ctrl+R)
+//   N7        the 設定 (settings) menu; N8 opens the port dialog
+//   N9        ヘルプ > ヘルプの表示: open the help page (F1)
+//   Button1   the 転送 button, the same as N5; Button2 the 実行 button, as N6
+//   Button3   a hidden diagnostic button right of the visible area; sets Label13
+//   Image1..Image7, Image24..Image31
+//             the palette icons, named by command number; the Image1...
+//             handlers (MouseDown, MouseMove, MouseUp, StartDrag, EndDrag)
+//             serve all fifteen and start a drag
+//   Image8..Image23
+//             the sixteen step slots (slot k is Image(k + 8)); the Image8...
+//             handlers (DragOver, DragDrop) serve all sixteen and take a drop
+//   TrackBar1 the slider 0..15 that gives a dropped or clicked step its
+//             time, count or jump target
+//   Form2     the progress window (progresbar.h) of a load, the demo, a transfer
+//   Form3     the port dialog (Setup.h) that chooses COM1..COM4
+//   Memo1     a log of the bytes sent, right of the visible area
 
 #include <QMainWindow>
 #include <QPixmap>
@@ -28,6 +62,8 @@ class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
 class QSlider;
+class QStatusBar;
+class QUndoStack;
 
 namespace vk47 {
 
@@ -72,6 +108,12 @@ class TForm1 : public QMainWindow {
   QAction* N6 = nullptr;
   QAction* N8 = nullptr;
   QAction* N9 = nullptr;
+  QAction* Undo1 = nullptr;  // Edit > 元に戻す, after N2 and N3
+  QAction* Redo1 = nullptr;  // Edit > やり直し
+  QStatusBar* StatusBar1 = nullptr;  // below the client area
+  QLabel* PortStatus = nullptr;      // the port, its device and whether it is there
+  QLabel* FileStatus = nullptr;      // the file name, "*" while changes are unsaved
+  QUndoStack* UndoStack = nullptr;   // one step per change of the program
   Trs232c rs232c;
   TDragController DragController1;  // picture and drag object of a palette drag
 
@@ -80,6 +122,9 @@ class TForm1 : public QMainWindow {
   bool Pressed = false;                 // palette drag: button down on an icon
   std::unique_ptr<QPixmap> DragBitmap;  // created by start-up, freed by shutdown
   TStepSlots Slots;                     // codes, pictures' tags, DropLabels/AsciiLabels
+
+  // The status bar's fixed height in pixels, below the 732 x 524 client area.
+  static constexpr int kStatusBarHeight = 22;
 
   // The picture "Image" + n (palette 1..7 and 24..31, slots 8..23).
   TImage* Picture(int n) const;
@@ -96,6 +141,8 @@ class TForm1 : public QMainWindow {
   void N6Click();      // execute
   void N8Click();      // port settings dialog
   void N9Click();      // help page
+  void Undo1Click();
+  void Redo1Click();
   void Button1Click();
   void Button2Click();
   void Button3Click();
@@ -118,6 +165,29 @@ class TForm1 : public QMainWindow {
   // The data of a palette drag: the command number text under this type.
   static constexpr char kCommandMimeType[] = "application/x-vk47-command";
   static QMimeData* NewCommandMimeData(const QString& number);
+
+  // --- Program state -------------------------------------------------------
+  // Saves the program through the save dialog; true once the file is written,
+  // false when the dialog was cancelled. Throws when the file cannot be written.
+  bool SaveProgram();
+  // Runs `change` (which may throw) and, when the codes differ afterwards, adds
+  // one undo step named `what` that goes back to the codes before it.
+  void RecordChange(const QString& what, const std::function<void()>& change);
+  // Shows `codes` in the slots: every icon is checked first, so a missing one
+  // throws FileOpenError with no slot changed.
+  void RestoreProgram(const ProgramCodes& codes);
+  // Whether the program differs from the one last saved, loaded or started with.
+  bool Modified() const;
+  // The program file last saved or loaded; empty before the first.
+  const QString& FileName() const { return file_name_; }
+  // Updates title and status bar after a change of the program or its file.
+  void UpdateProgramState();
+  // Shows the outcome of a command in the status bar, with the time of day.
+  void ShowOutcome(const QString& text);
+  // Refreshes the port part of the status bar (also every two seconds).
+  void UpdatePortStatus();
+  // Whether closing may go on: asks about unsaved changes (see closeEvent).
+  bool ConfirmClose();
 
   // --- Command guard --------------------------------------------------------
   // Runs a command: ignored while commands are held back, otherwise run
@@ -159,10 +229,20 @@ class TForm1 : public QMainWindow {
   void ApplyProgram(const ProgramCodes& codes, const std::function<void(int)>& step_done);
   void ConnectDragHandlers();
   void BeginPaletteDrag(QWidget* icon);
+  void CreateStatusBar();
+  void ConnectEditHandlers();
+  // Runs a robot command and reports its outcome in the status bar.
+  void RunLinkCommand(void (TForm1::*handler)(), const std::function<QString()>& success);
+  void MarkSaved(const QString& file, const ProgramCodes& codes);
 
   int hold_count_ = 0;
+  QString file_name_;
+  ProgramCodes saved_codes_ = EmptyProgram();
   bool centred_ = false;
 };
+
+// Throws FileOpenError for the first icon of `codes` that cannot be read.
+void CheckProgramIcons(const ProgramCodes& codes);
 
 // The program's main window, set while it exists.
 extern TForm1* Form1;

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
 
 #include "model/command_set.h"
 #include "ui/Controls.h"
@@ -124,6 +125,8 @@ void TForm1::CreateComponents() {
     image->AutoSize = true;
     image->setProperty("tag", kEmptyCode);
     SetHint(image, QStringLiteral("ステップ") + FullWidthNumber(slot));
+    // The step number in the corner shows the run order: down the columns.
+    image->Badge = QString::number(slot);
   }
   Slots.SetLabelParent(GroupBox3);
 
@@ -136,7 +139,8 @@ void TForm1::CreateComponents() {
   TrackBar1->setSingleStep(1);
   TrackBar1->setTickInterval(1);
   TrackBar1->setTickPosition(QSlider::TicksBothSides);
-  TrackBar1->setFocusPolicy(Qt::NoFocus);
+  // A click gives it the focus so the arrow keys move it; still no tab stop.
+  TrackBar1->setFocusPolicy(Qt::ClickFocus);
   SetHint(TrackBar1, QStringLiteral("実行する時間、飛び先、回数の設定"));
 
   for (const ScaleLabelRow& row : kScaleLabels) {
@@ -163,6 +167,7 @@ void TForm1::CreateComponents() {
   Label13->adjustSize();
 
   CreateMenus();
+  CreateStatusBar();
   // The window keeps the client size; it is not resizable by dragging.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -191,6 +196,9 @@ void TForm1::CreateMenus() {
   Edit1 = menu("Edit1", "Edit");
   N2 = item(Edit1, "N2", "デモ", "Ctrl+D");
   N3 = item(Edit1, "N3", "クリア", "Ctrl+C");
+  Undo1 = item(Edit1, "Undo1", "元に戻す", "Ctrl+Z");
+  Redo1 = item(Edit1, "Redo1", "やり直し", "Ctrl+Y");
+  Redo1->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
   N4 = menu("N4", "制御");
   N5 = item(N4, "N5", "転送", "Ctrl+T");
   N6 = item(N4, "N6", "実行", "Ctrl+R");
@@ -198,6 +206,21 @@ void TForm1::CreateMenus() {
   N8 = item(N7, "N8", "RS-232Cポートの設定", nullptr);
   Help1 = menu("Help1", "ヘルプ");
   N9 = item(Help1, "N9", "ヘルプの表示", "F1");
+}
+
+// Below the client area, so no control of the window moves: the outcome of
+// the last command on the left, the file and the port on the right.
+void TForm1::CreateStatusBar() {
+  StatusBar1 = statusBar();
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1->setSizeGripEnabled(false);
+  StatusBar1->setFixedHeight(kStatusBarHeight);
+  FileStatus = new QLabel(StatusBar1);
+  FileStatus->setObjectName(QStringLiteral("FileStatus"));
+  PortStatus = new QLabel(StatusBar1);
+  PortStatus->setObjectName(QStringLiteral("PortStatus"));
+  StatusBar1->addPermanentWidget(FileStatus);
+  StatusBar1->addPermanentWidget(PortStatus);
 }
 
 }  // namespace vk47

@@ -217,12 +217,14 @@ void TForm1::Image8DragDrop(QWidget* sender, const QMimeData* source) {
     const int slot = NumberAfterPrefix(sender->objectName(), kNamePrefixLength) - kFirstSlotPicture;
     auto* picture = qobject_cast<TImage*>(sender);
     if (!picture || slot < 0 || slot >= kSlotCount) return;
-    // The icon first: if it cannot be read, the slot keeps everything it had.
-    picture->LoadFromFile(IconPath(number + QStringLiteral(".bmp")));
-    Slots.FreeSlotLabels(slot);
-    const int code = EncodeStep(number.toStdString(), TrackBar1->value());
-    Slots.SetCode(slot, code);
-    Slots.CreateStepLabels(code, slot, number);
+    RecordChange(QStringLiteral("ステップ %1 に置く").arg(slot), [&] {
+      // The icon first: if it cannot be read, the slot keeps everything it had.
+      picture->LoadFromFile(IconPath(number + QStringLiteral(".bmp")));
+      Slots.FreeSlotLabels(slot);
+      const int code = EncodeStep(number.toStdString(), TrackBar1->value());
+      Slots.SetCode(slot, code);
+      Slots.CreateStepLabels(code, slot, number);
+    });
   } catch (...) {
     ShowFailureWarning(this);
   }

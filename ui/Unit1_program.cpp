@@ -4,6 +4,7 @@
 // until then no slot, picture or label changes.
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QString>
 #include <stdexcept>
@@ -44,25 +45,33 @@ class LoadProgress {
 
 QString IconFileOf(int code) { return QString::fromStdString(StepIconFile(code).value_or("")); }
 
+}  // namespace
+
 // Every icon that the program will show must be readable before any slot
 // changes, so a missing icon cannot leave a half-loaded program.
-void CheckIcons(const ProgramCodes& codes) {
+void CheckProgramIcons(const ProgramCodes& codes) {
   for (int code : codes) {
     const QString path = IconPath(IconFileOf(code));
     if (!QImageReader(path).canRead()) throw FileOpenError(path);
   }
 }
 
-}  // namespace
+void TForm1::Save1Click() { SaveProgram(); }
 
-void TForm1::Save1Click() {
+bool TForm1::SaveProgram() {
   const ProgramCodes codes = Slots.Program().Codes();
   TFileDialog dialog;
   dialog.kind = TFileDialog::Kind::kSave;
   dialog.Title = QStringLiteral("名前を付けて保存");
-  if (!dialog.Execute(this)) return;
+  if (!dialog.Execute(this)) return false;
   const std::string error = WriteProgramFile(dialog.FileName.toStdString(), codes);
-  if (!error.empty()) throw std::runtime_error(error);
+  if (!error.empty()) {
+    ShowOutcome(QStringLiteral("保存できませんでした"));
+    throw std::runtime_error(error);
+  }
+  MarkSaved(dialog.FileName, codes);
+  ShowOutcome(QStringLiteral("%1 に保存しました").arg(QFileInfo(dialog.FileName).fileName()));
+  return true;
 }
 
 void TForm1::N1Click() {
@@ -74,17 +83,28 @@ void TForm1::N1Click() {
   if (!dialog.Execute(this)) return;
   const ProgramParse parsed = ReadProgramFile(dialog.FileName.toStdString());
   if (!parsed.ok()) throw std::runtime_error(parsed.error);
-  ApplyProgram(*parsed.codes, [&progress](int slot) { progress.Step(slot); });
+  const QString name = QFileInfo(dialog.FileName).fileName();
+  RecordChange(QStringLiteral("読込 %1").arg(name), [&] {
+    ApplyProgram(*parsed.codes, [&progress](int slot) { progress.Step(slot); });
+  });
+  MarkSaved(dialog.FileName, *parsed.codes);
+  ShowOutcome(QStringLiteral("%1 を読み込みました").arg(name));
 }
 
 void TForm1::N2Click() {
   const CommandHold hold = HoldCommands();
   LoadProgress progress;
-  ApplyProgram(*DemoProgram().codes, [&progress](int slot) { progress.Step(slot); });
+  RecordChange(QStringLiteral("デモ"), [&] {
+    ApplyProgram(*DemoProgram().codes, [&progress](int slot) { progress.Step(slot); });
+  });
 }
 
+void TForm1::RestoreProgram(const ProgramCodes& codes) { ApplyProgram(codes, {}); }
+
+// A load and the demo pass `step_done` and pause 2 ms after each slot so the
+// windows repaint; undo and redo pass none and change the slots at once.
 void TForm1::ApplyProgram(const ProgramCodes& codes, const std::function<void(int)>& step_done) {
-  CheckIcons(codes);
+  CheckProgramIcons(codes);
   Slots.FreeStepLabels();
   for (int i = 0; i < kSlotCount; ++i) {
     const int value = codes[i];
@@ -93,8 +113,10 @@ void TForm1::ApplyProgram(const ProgramCodes& codes, const std::function<void(in
       Slots.CreateStepLabels(value, i, QString::fromStdString(StepCommandNumber(value).value_or("")));
     }
     Slots.SetCode(i, value);
-    step_done(i);
-    WaitWithMessages(2);  // lets the windows repaint between slots
+    if (step_done) {
+      step_done(i);
+      WaitWithMessages(2);  // lets the windows repaint between slots
+    }
   }
 }
 

@@ -13,6 +13,7 @@ import tempfile
 import time
 
 CLIENT_W, CLIENT_H = 732, 524
+STATUS_H = 22  # the status bar below the client area (TForm1::kStatusBarHeight)
 TITLE = "VK-47ロボット制御３"
 
 
@@ -34,15 +35,17 @@ class Session:
     def __init__(self, bin_dir):
         self.bin_dir = bin_dir
         self.display = None  # chosen by Xvfb among the free ones
+        # A fresh HOME with nothing created in it: the robot and the window
+        # must find the same set.ini by themselves, as on a new pupil account.
         self.home = tempfile.mkdtemp(prefix="vk47-e2e-")
         self.documents = os.path.join(self.home, "Documents")
         self.settings_dir = os.path.join(self.documents, "PT-36Temp")
-        os.makedirs(self.settings_dir)
         self.ini = os.path.join(self.settings_dir, "set.ini")
         self.robot_json = os.path.join(self.home, "robot.json")
-        self.env = dict(os.environ, HOME=self.home,
-                        XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
-                        XDG_DOCUMENTS_DIR=self.documents, LANG="C.UTF-8")
+        self.env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
+        self.env.update(HOME=self.home, LANG="C.UTF-8",
+                        XDG_RUNTIME_DIR=os.path.join(self.home, "run"))
+        os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
         self.env.pop("QT_QPA_PLATFORM", None)
         self.xvfb = None
         self.robot = None
@@ -115,9 +118,13 @@ class Session:
         with open(path, errors="replace") as f:
             return f.read()[-2000:] or "(nothing)"
 
-    def start_robot(self):
+    def start_robot(self, json_path=None):
+        """Starts a robot linked as com1 (replacing any earlier one)."""
+        if self.robot and self.robot.stdout:
+            self.robot.stdout.close()
+        self.robot_json = json_path or self.robot_json
         self.robot = subprocess.Popen(
-            [os.path.join(self.bin_dir, "vk47-robot"), "--link-as", "com1", "--ini", self.ini,
+            [os.path.join(self.bin_dir, "vk47-robot"), "--link-as", "com1",
              "--json", self.robot_json],
             env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.robot_device = self.robot.stdout.readline().strip()
@@ -173,9 +180,10 @@ class Session:
         return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
 
     def client_origin(self):
-        """Screen position of the main window's client area (below the menu bar)."""
+        """Screen position of the main window's client area (below the menu
+        bar, above the status bar)."""
         x, y, w, h = self.geometry(self.window)
-        return x + (w - CLIENT_W), y + (h - CLIENT_H)
+        return x + (w - CLIENT_W), y + (h - CLIENT_H - STATUS_H)
 
     def screen_point(self, cx, cy):
         ox, oy = self.client_origin()

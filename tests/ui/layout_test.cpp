@@ -122,7 +122,7 @@ TEST_F(LayoutTest, TrackBarAndScaleLabels) {
   EXPECT_EQ(bar->value(), 0);
   EXPECT_EQ(bar->pageStep(), 1);
   EXPECT_EQ(bar->tickPosition(), QSlider::TicksBothSides);
-  EXPECT_EQ(bar->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(bar->focusPolicy(), Qt::ClickFocus);  // a click focuses it; no tab stop
   EXPECT_EQ(Hint(bar), QStringLiteral("実行する時間、飛び先、回数の設定"));
 
   struct Row { const char* name; const char* text; QPoint pos; };
@@ -167,7 +167,8 @@ TEST_F(LayoutTest, MenusInOrderWithShortcuts) {
   struct Menu { const char* name; const char* caption; std::vector<Item> items; };
   const Menu menus[] = {
       {"File1", "ファイル", {{"N1", "読込", "Ctrl+O"}, {"Save1", "保存", "Ctrl+S"}, {"Exit1", "終了", "Ctrl+Q"}}},
-      {"Edit1", "Edit", {{"N2", "デモ", "Ctrl+D"}, {"N3", "クリア", "Ctrl+C"}}},
+      {"Edit1", "Edit", {{"N2", "デモ", "Ctrl+D"}, {"N3", "クリア", "Ctrl+C"},
+                         {"Undo1", "元に戻す", "Ctrl+Z"}, {"Redo1", "やり直し", "Ctrl+Y"}}},
       {"N4", "制御", {{"N5", "転送", "Ctrl+T"}, {"N6", "実行", "Ctrl+R"}}},
       {"N7", "設定", {{"N8", "RS-232Cポートの設定", ""}}},
       {"Help1", "ヘルプ", {{"N9", "ヘルプの表示", "F1"}}},

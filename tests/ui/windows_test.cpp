@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QElapsedTimer>
@@ -31,6 +32,9 @@ class WindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     sandbox.WriteAllIcons();
+    // The help page exists; F1 then only asks the desktop to open it.
+    QDir(ApplicationFolder()).mkpath(QStringLiteral("Help"));
+    QFile(ApplicationFolder() + QStringLiteral("Help/index.html")).open(QIODevice::WriteOnly);
     form1 = std::make_unique<TForm1>(sandbox.Factory());
     form2 = std::make_unique<TForm2>(form1.get());
     form3 = std::make_unique<TForm3>(form1.get());

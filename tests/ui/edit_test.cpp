@@ -1,0 +1,392 @@
+// The window's editing safety and legibility: undo and redo of every change of
+// the program, the question before closing over unsaved changes, the title and
+// status bar, the step numbers, Qt's Japanese texts, the track bar's focus,
+// help without a viewer, and where the drag picture is shown.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QUndoStack>
+
+#include "model/demo_program.h"
+#include "model/program_file.h"
+#include "ui/DragController.h"
+#include "ui/FileDialogs.h"
+#include "ui/TImage.h"
+#include "ui/Translation.h"
+#include "ui/Unit1.h"
+#include "ui/progresbar.h"
+#include "ui_test_support.h"
+
+namespace vk47 {
+namespace {
+
+const QString kCaption = QStringLiteral("VK-47ロボット制御３");
+
+class EditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sandbox.WriteAllIcons();
+    form = std::make_unique<TForm1>(sandbox.Factory());
+    form2 = std::make_unique<TForm2>(form.get());
+    form->show();
+    SetSaveQuestionFunction([this](QWidget*, const QString& text) {
+      questions.push_back(text);
+      return answer;
+    });
+  }
+  void TearDown() override {
+    SetSaveQuestionFunction({});
+    SetFileDialogFunction({});
+    form2.reset();
+    form.reset();
+  }
+
+  // The next dialogs choose these files in turn; an empty name cancels.
+  void AnswerDialogs(std::vector<QString> names) {
+    SetFileDialogFunction([names, i = std::size_t{0}](QWidget*, TFileDialog& d) mutable {
+      const QString name = i < names.size() ? names[i++] : QString();
+      d.FileName = name;
+      return !name.isEmpty();
+    });
+  }
+  QString PathOf(const QString& name) const { return sandbox.ImgFolder() + QStringLiteral("../") + name; }
+
+  void Drop(int number, int slot) {
+    const std::unique_ptr<QMimeData> data(TForm1::NewCommandMimeData(QString::number(number)));
+    form->Image8DragDrop(form->Picture(slot + 8), data.get());
+  }
+  void ClickValueLabel(int slot) {
+    QTest::mouseClick(form->Slots.DropLabels[slot], Qt::LeftButton, {}, QPoint(5, 5));
+  }
+  ProgramCodes Codes() const { return form->Slots.Program().Codes(); }
+  // What the pupil sees of the program: pictures, labels, step numbers.
+  QImage Grab() const { return form->GroupBox3->grab().toImage(); }
+  QString Status() const { return form->StatusBar1->currentMessage(); }
+
+  testing::UiSandbox sandbox;
+  std::unique_ptr<TForm1> form;
+  std::unique_ptr<TForm2> form2;
+  std::vector<QString> questions;
+  SaveAnswer answer = SaveAnswer::kCancel;
+};
+
+// --- undo and redo -------------------------------------------------------------
+
+TEST_F(EditTest, EveryKindOfChangeUndoesAndRedoesToIdenticalPictures) {
+  QByteArray file;
+  for (int i = 0; i < 16; ++i) file += i % 3 ? "-1\r\n" : "52\r\n";
+  QFile out(PathOf(QStringLiteral("p.pt3")));
+  ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+  out.write(file);
+  out.close();
+
+  const std::pair<const char*, std::function<void()>> changes[] = {
+      {"drop", [&] { form->TrackBar1->setValue(8); Drop(2, 3); }},
+      {"drop onto a filled slot", [&] { form->TrackBar1->setValue(2); Drop(24, 3); }},
+      {"value label", [&] { form->TrackBar1->setValue(11); ClickValueLabel(3); }},
+      {"demo", [&] { form->N2->trigger(); }},
+      {"clear (Ctrl+C)", [&] { form->N3->trigger(); }},
+      {"load", [&] { AnswerDialogs({out.fileName()}); form->N1->trigger(); }},
+  };
+  for (const auto& [name, change] : changes) {
+    SCOPED_TRACE(name);
+    const ProgramCodes before = Codes();
+    const QImage before_grab = Grab();
+    change();
+    ASSERT_NE(Codes(), before);
+    const ProgramCodes after = Codes();
+    const QImage after_grab = Grab();
+    ASSERT_NE(after_grab, before_grab);
+
+    form->Undo1->trigger();
+    EXPECT_EQ(Codes(), before);
+    EXPECT_EQ(Grab(), before_grab);
+    form->Redo1->trigger();
+    EXPECT_EQ(Codes(), after);
+    EXPECT_EQ(Grab(), after_grab);
+  }
+  EXPECT_EQ(form->UndoStack->count(), 6);
+  EXPECT_TRUE(sandbox.boxes.empty());
+}
+
+TEST_F(EditTest, AHundredStepsBackAndForthEndWhereTheyBegan) {
+  form->N2->trigger();
+  const ProgramCodes start = Codes();
+  const QImage start_grab = Grab();
+  // A hundred changes after the demo (an operation that changes nothing adds
+  // no step, so count the steps rather than the operations).
+  for (int i = 0; form->UndoStack->count() < 101; ++i) {
+    form->TrackBar1->setValue((i * 7) % 16);
+    if (i % 2) {
+      Drop(i % 3 ? 2 : 25, i % 16);
+    } else {
+      ClickValueLabel(i % 16);
+    }
+  }
+  const ProgramCodes end = Codes();
+  const QImage end_grab = Grab();
+  for (int i = 0; i < 100; ++i) form->Undo1->trigger();
+  EXPECT_EQ(Codes(), start);
+  EXPECT_EQ(Grab(), start_grab);
+  for (int i = 0; i < 100; ++i) form->Redo1->trigger();
+  EXPECT_EQ(Codes(), end);
+  EXPECT_EQ(Grab(), end_grab);
+}
+
+TEST_F(EditTest, UnchangedProgramsAndCancelledLoadsAddNoStep) {
+  form->N3->trigger();  // clearing an empty program
+  AnswerDialogs({});
+  form->N1->trigger();  // cancelled
+  EXPECT_EQ(form->UndoStack->count(), 0);
+  EXPECT_FALSE(form->Undo1->isEnabled());
+  form->N2->trigger();
+  form->N2->trigger();  // the same program again
+  EXPECT_EQ(form->UndoStack->count(), 1);
+  EXPECT_TRUE(form->Undo1->isEnabled());
+  EXPECT_FALSE(form->Redo1->isEnabled());
+}
+
+TEST_F(EditTest, ShortcutsOfUndoAndRedo) {
+  EXPECT_EQ(form->Undo1->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+  EXPECT_EQ(form->Redo1->shortcuts(),
+            (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
+}
+
+TEST_F(EditTest, UndoWithAMissingIconSaysSoAndMovesNothing) {
+  form->N2->trigger();
+  form->N3->trigger();
+  sandbox.RemoveIcon(2);  // the demo's forward steps need it back
+  form->Undo1->trigger();
+  ASSERT_EQ(sandbox.boxes.size(), 1u);
+  EXPECT_TRUE(sandbox.boxes[0].text.startsWith(QStringLiteral("ファイル "))) << sandbox.boxes[0].text.toStdString();
+  EXPECT_EQ(Codes(), EmptyProgram());
+  EXPECT_EQ(form->UndoStack->index(), 2);
+}
+
+TEST_F(EditTest, UndoAndRedoAreHeldBackDuringALoadTheDemoOrATransfer) {
+  form->N2->trigger();
+  const ProgramCodes demo = Codes();
+  {
+    const TForm1::CommandHold hold = form->HoldCommands();
+    form->Undo1->trigger();
+    EXPECT_EQ(Codes(), demo);
+  }
+  form->N3->trigger();
+  form->Undo1->trigger();
+  // Undo (Ctrl+Z) and redo arrive while the demo is being loaded.
+  QTimer::singleShot(10, form.get(), [this] {
+    form->Undo1->trigger();
+    form->Redo1->trigger();
+  });
+  form->N3->trigger();
+  form->N2->trigger();
+  EXPECT_EQ(Codes(), demo);
+  EXPECT_EQ(form->UndoStack->count(), 3);
+  EXPECT_EQ(form->UndoStack->index(), 3);
+}
+
+// --- title, status bar, step numbers ---------------------------------------------
+
+TEST_F(EditTest, TitleShowsTheFileAndUnsavedChanges) {
+  EXPECT_EQ(form->windowTitle(), kCaption);
+  Drop(2, 0);
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("無題* - ") + kCaption);
+  EXPECT_EQ(form->FileStatus->text(), QStringLiteral("無題*"));
+  form->Undo1->trigger();
+  EXPECT_EQ(form->windowTitle(), kCaption) << "back to the program started with";
+
+  form->N2->trigger();
+  AnswerDialogs({PathOf(QStringLiteral("demo.pt3"))});
+  form->Save1->trigger();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("demo.pt3 - ") + kCaption);
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("demo.pt3 に保存しました"))) << Status().toStdString();
+  form->N3->trigger();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("demo.pt3* - ") + kCaption);
+  form->Undo1->trigger();
+  EXPECT_FALSE(form->Modified());
+  EXPECT_EQ(form->FileStatus->text(), QStringLiteral("demo.pt3"));
+
+  form->N3->trigger();
+  AnswerDialogs({PathOf(QStringLiteral("demo.pt3"))});
+  form->N1->trigger();
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("demo.pt3 - ") + kCaption);
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("demo.pt3 を読み込みました")));
+}
+
+TEST_F(EditTest, StatusBarSaysWhatWasSentAndWhatFailed) {
+  EXPECT_EQ(form->Client->size(), QSize(732, 524));
+  EXPECT_GE(form->StatusBar1->y(), form->Client->geometry().bottom());
+  EXPECT_EQ(form->PortStatus->text(), QStringLiteral("COM1 接続中"));
+
+  form->N2->trigger();
+  form->N5->trigger();
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("16 ステップを COM1 に送信しました"))) << Status().toStdString();
+  form->Button2->click();
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("実行命令を COM1 に送信しました")));
+
+  form->rs232c.close();
+  sandbox.line->open_error = {CommErrorKind::kNotFound, 2, "No such file or directory", "/dev/ttyUSB0"};
+  form->Button1->click();
+  ASSERT_EQ(sandbox.boxes.size(), 1u);
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("送信できませんでした: シリアルポート"))) << Status().toStdString() << sandbox.boxes[0].text.toStdString();
+  EXPECT_TRUE(Status().contains(QStringLiteral("見つかりません")));
+  EXPECT_EQ(form->PortStatus->text(), QStringLiteral("COM1: 見つかりません"));
+}
+
+TEST_F(EditTest, EachSlotShowsItsStepNumber) {
+  for (int k = 0; k < 16; ++k) EXPECT_EQ(form->Picture(k + 8)->Badge, QString::number(k)) << k;
+  for (int n : {1, 24, 31}) EXPECT_TRUE(form->Picture(n)->Badge.isEmpty()) << n;
+  // The number is drawn over the picture, which itself stays the icon.
+  TImage* slot = form->Picture(8);
+  EXPECT_EQ(slot->grab().toImage().pixelColor(1, 6), QColor(0, 0, 128));
+  EXPECT_EQ(slot->Picture().toImage().pixel(1, 6), slot->Picture().toImage().pixel(45, 6));
+}
+
+// --- closing -----------------------------------------------------------------------
+
+TEST_F(EditTest, ClosingAnUntouchedOrSavedProgramAsksNothing) {
+  EXPECT_TRUE(form->close());
+  EXPECT_TRUE(questions.empty());
+
+  form->show();
+  form->N2->trigger();
+  AnswerDialogs({PathOf(QStringLiteral("x.pt3"))});
+  form->Save1->trigger();
+  EXPECT_TRUE(form->close());
+  EXPECT_TRUE(questions.empty());
+}
+
+TEST_F(EditTest, ClosingOverUnsavedChangesAsks) {
+  int closed = 0;
+  QObject::connect(form.get(), &TForm1::Closed, [&closed] { ++closed; });
+  form->N2->trigger();
+
+  answer = SaveAnswer::kCancel;
+  form->Exit1->trigger();
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_EQ(questions[0], QStringLiteral("プログラムが保存されていません。保存しますか？"));
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(closed, 0);
+  EXPECT_EQ(Codes(), *DemoProgram().codes);
+
+  // 保存 with the dialog cancelled, then with a file that cannot be written:
+  // the window stays.
+  answer = SaveAnswer::kSave;
+  AnswerDialogs({});
+  EXPECT_FALSE(form->close());
+  AnswerDialogs({PathOf(QStringLiteral("no-such-folder/x.pt3"))});
+  EXPECT_FALSE(form->close());
+  ASSERT_EQ(sandbox.boxes.size(), 1u);
+  EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("を作成できません")));
+  EXPECT_EQ(closed, 0);
+
+  // 保存 that writes the file closes.
+  const QString path = PathOf(QStringLiteral("kept.pt3"));
+  AnswerDialogs({path});
+  EXPECT_TRUE(form->close());
+  EXPECT_EQ(closed, 1);
+  const ProgramParse kept = ReadProgramFile(path.toStdString());
+  ASSERT_TRUE(kept.ok());
+  EXPECT_EQ(*kept.codes, *DemoProgram().codes);
+
+  // 保存しない closes without writing.
+  form->show();
+  form->N3->trigger();
+  answer = SaveAnswer::kDiscard;
+  EXPECT_TRUE(form->close());
+  EXPECT_EQ(closed, 2);
+  EXPECT_EQ(questions.size(), 5u);
+}
+
+TEST_F(EditTest, ATeacherCanSwitchTheQuestionOff) {
+  QDir().mkpath(QFileInfo(sandbox.SettingsFile()).path());
+  QFile ini(sandbox.SettingsFile());
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[comport]\r\nname=0\r\n[Editor]\r\nConfirmExit=0\r\n");
+  ini.close();
+  form->N2->trigger();
+  EXPECT_TRUE(form->close());
+  EXPECT_TRUE(questions.empty());
+}
+
+// --- Japanese texts, focus, help, drag picture -------------------------------------
+
+TEST(QtJapanese, DialogButtonsSpeakJapaneseOnceTheCatalogueIsLoaded) {
+  ASSERT_TRUE(InstallQtJapanese(*QCoreApplication::instance()))
+      << "qtbase_ja.qm missing: install qt6-translations-l10n";
+  QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Open)->text().left(2), QStringLiteral("開く"));
+  EXPECT_EQ(buttons.button(QDialogButtonBox::Save)->text().left(2), QStringLiteral("保存"));
+
+  QFileDialog dialog(nullptr, QStringLiteral("ファイルを開く"));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  QStringList texts;
+  for (const QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
+  for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) texts << button->text();
+  EXPECT_FALSE(texts.contains(QStringLiteral("Look in:"))) << texts.join(u'|').toStdString();
+  EXPECT_FALSE(texts.contains(QStringLiteral("Cancel"))) << texts.join(u'|').toStdString();
+  EXPECT_TRUE(texts.contains(QStringLiteral("キャンセル"))) << texts.join(u'|').toStdString();
+}
+
+TEST_F(EditTest, TrackBarTakesFocusOnClickAndMovesWithTheArrowKeys) {
+  QApplication::setActiveWindow(form.get());
+  EXPECT_EQ(form->TrackBar1->focusPolicy(), Qt::ClickFocus) << "a click, but no tab stop";
+  QTest::mouseClick(form->TrackBar1, Qt::LeftButton, {}, QPoint(2, 16));
+  EXPECT_TRUE(form->TrackBar1->hasFocus());
+  QTest::keyClick(form->TrackBar1, Qt::Key_Right);
+  QTest::keyClick(form->TrackBar1, Qt::Key_Right);
+  EXPECT_EQ(form->TrackBar1->value(), 2);
+}
+
+TEST_F(EditTest, HelpWithoutAPageOrViewerSaysWhereItIs) {
+  form->N9->trigger();
+  ASSERT_EQ(sandbox.boxes.size(), 1u);
+  EXPECT_TRUE(sandbox.boxes[0].text.startsWith(QStringLiteral("ヘルプのページを開けませんでした")));
+  EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("Help/index.html")));
+
+  // With the page and a viewer, it opens and nothing is said.
+  QDir(sandbox.ImgFolder() + QStringLiteral("..")).mkpath(QStringLiteral("Help"));
+  QFile page(sandbox.ImgFolder() + QStringLiteral("../Help/index.html"));
+  ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+  page.close();
+  testing::UrlRecorder viewer;
+  QDesktopServices::setUrlHandler(QStringLiteral("file"), &viewer, "Open");
+  form->N9->trigger();
+  QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+  EXPECT_EQ(viewer.urls.size(), 1);
+  EXPECT_EQ(sandbox.boxes.size(), 1u);
+}
+
+TEST_F(EditTest, DragPictureHiddenOnlyOverTheTrackBarAndItsScale) {
+  form->N2->trigger();
+  const QWidget* shown[] = {form.get(), form->Client, form->GroupBox9, form->Picture(2), form->Picture(8),
+                            form->Slots.DropLabels[0], form->Slots.AsciiLabels[0], form->Button1,
+                            form->Memo1->viewport(), form->menuBar(), form->StatusBar1};
+  for (const QWidget* widget : shown) EXPECT_TRUE(ShowsDragImage(widget)) << widget->objectName().toStdString();
+  EXPECT_FALSE(ShowsDragImage(form->TrackBar1));
+  for (const char* name : {"Label1", "Label8", "Label9", "Label12"}) {
+    EXPECT_FALSE(ShowsDragImage(form->findChild<QWidget*>(QString::fromLatin1(name)))) << name;
+  }
+  EXPECT_FALSE(ShowsDragImage(form2.get())) << "another window of the program";
+}
+
+}  // namespace
+}  // namespace vk47
