@@ -148,6 +148,27 @@ class WindowTest(unittest.TestCase):
         self.assertIn(b"[comport]\r\nname=2\r\n", text)
         self.assertIn(b"[devices]", text)  # the robot's mapping is kept
 
+    def test_e_a_vanished_robot_is_replaced_without_a_restart(self):
+        self.s.key("ctrl+d")
+        time.sleep(0.5)
+        self.s.key("ctrl+t")
+        self.assertEqual(self.s.robot_frames(1)[0]["values"], [0x74] + DEMO)
+        # The robot goes away for good (its pseudo-terminal closes): the next
+        # transfer fails, says so, and releases the dead device.
+        self.s.robot.kill()
+        self.s.robot.wait()
+        time.sleep(0.3)
+        self.s.focus_main()
+        self.s.key("ctrl+t")
+        self.dismiss_box()
+        # A new robot is linked as com1; the next Ctrl+T reaches it whole.
+        self.s.start_robot(os.path.join(self.s.home, "robot2.json"))
+        self.s.focus_main()
+        self.s.key("ctrl+t")
+        frames = self.s.robot_frames(1)
+        self.assertEqual(frames[0]["kind"], "transfer")
+        self.assertEqual(frames[0]["values"], [0x74] + DEMO)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
