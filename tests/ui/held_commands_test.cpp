@@ -61,7 +61,7 @@ class HeldCommands : public ::testing::TestWithParam<Case> {
         QObject::connect(form2->ProgressBar1, &QProgressBar::valueChanged, form1.get(), [&](int value) {
           if (!armed || value < TForm2::ProgressForStep(7)) return;
           armed = false;
-          QTimer::singleShot(0, form1.get(), [&] {
+          QTimer::singleShot(0, form1.get(), [this, command] {
             fired = true;
             Deliver(command);
           });
