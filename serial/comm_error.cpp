@@ -75,7 +75,9 @@ std::string DescribeCommError(const CommError& error, const std::string& portnam
       text = "シリアルポート " + port + " を使えません。";
       break;
   }
-  if (!error.os_message.empty()) text += " (" + error.os_message + ")";
+  // A kind named above gives its reason in Japanese; the system's own text
+  // (English on most systems) is added only for a failure of no known kind.
+  if (error.kind == CommErrorKind::kOther && !error.os_message.empty()) text += " (" + error.os_message + ")";
   return text;
 }
 

@@ -246,6 +246,7 @@ TEST_F(EditTest, StatusBarSaysWhatWasSentAndWhatFailed) {
   ASSERT_EQ(sandbox.boxes.size(), 1u);
   EXPECT_TRUE(Status().startsWith(QStringLiteral("送信できませんでした: シリアルポート"))) << Status().toStdString() << sandbox.boxes[0].text.toStdString();
   EXPECT_TRUE(Status().contains(QStringLiteral("見つかりません")));
+  EXPECT_FALSE(sandbox.boxes[0].text.contains(QStringLiteral("No such file"))) << "the reason is given in Japanese";
   EXPECT_EQ(form->PortStatus->text(), QStringLiteral("COM1: 見つかりません"));
 }
 
