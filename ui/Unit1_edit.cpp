@@ -12,6 +12,7 @@
 #include <QUndoStack>
 
 #include "model/int_text.h"
+#include "serial/port_resolver.h"
 #include "settings/port_setting.h"
 #include "settings/profile.h"
 #include "ui/ErrorBox.h"
@@ -148,10 +149,22 @@ void TForm1::ShowOutcome(const QString& text) {
   StatusBar1->showMessage(text + QStringLiteral(" ") + QTime::currentTime().toString(QStringLiteral("HH:mm")));
 }
 
+// "COM1 → /dev/ttyUSB0" while the port is open or its device is there,
+// "COM1: 見つかりません" when nothing is behind it (the device it would use
+// in the tool tip), "COM1: 使えません" for a name that leads nowhere.
 void TForm1::UpdatePortStatus() {
   if (!PortStatus) return;
   const QString port = PortCaption(rs232c.portname);
-  PortStatus->setText(rs232c.opened() ? port + QStringLiteral(" 接続中") : port + QStringLiteral(": 見つかりません"));
+  const ResolvedPort resolved = ResolvePort(rs232c.portname);
+  const QString device = QString::fromStdString(resolved.device);
+  if (resolved.refused()) {
+    PortStatus->setText(port + QStringLiteral(": 使えません"));
+  } else if (rs232c.opened() || ProbePortDevice(resolved.device) == PortPresence::kPresent) {
+    PortStatus->setText(port + QStringLiteral(" → ") + device);
+  } else {
+    PortStatus->setText(port + QStringLiteral(": 見つかりません"));
+  }
+  PortStatus->setToolTip(device);
 }
 
 void TForm1::RunLinkCommand(void (TForm1::*handler)(), const std::function<QString()>& success) {
