@@ -11,21 +11,21 @@ constexpr std::string_view kTimes = "回";
 constexpr std::string_view kTo = "へ";
 
 const std::array<Command, 15> kCommands = {{
-    {"1", kBasic, "左車輪を前進させる命令", 0x10, true, kSeconds},
-    {"2", kBasic, "前進させる命令", 0x20, true, kSeconds},
-    {"3", kBasic, "右車輪を前進させる命令", 0x30, true, kSeconds},
-    {"4", kBasic, "", 0x00, true, kSeconds},
-    {"5", kBasic, "左車輪を後退させる命令", 0x40, true, kSeconds},
-    {"6", kBasic, "後退させる命令", 0x50, true, kSeconds},
-    {"7", kBasic, "右車輪を後退させる命令", 0x60, true, kSeconds},
-    {"24", "繰り返し", "繰返し回数の設定", 0xB0, true, kTimes},
-    {"25", "繰り返し", "繰り返す最初の番地の設定", 0xC0, true, kTo},
-    {"26", "拡張命令", "前進中入力があると左に方向転換", 0x72, false, ""},
-    {"27", "拡張命令", "前進中入力があると停止", 0x73, false, ""},
-    {"28", "拡張命令", "前進中入力があると右に方向転換", 0x71, false, ""},
-    {"29", "入力", "マイクロスイッチが入るまで待つ", 0x80, false, ""},
-    {"30", "飛べ", "無条件に指定番地へ飛ぶ", 0xA0, true, kTo},
-    {"31", "終了", "プログラムを途中で終了", 0xD0, false, ""},
+    {"1", kBasic, "左車輪を前進させる命令", 0x10, true, kSeconds, "左前"},
+    {"2", kBasic, "前進させる命令", 0x20, true, kSeconds, "前進"},
+    {"3", kBasic, "右車輪を前進させる命令", 0x30, true, kSeconds, "右前"},
+    {"4", kBasic, "", 0x00, true, kSeconds, "待つ"},
+    {"5", kBasic, "左車輪を後退させる命令", 0x40, true, kSeconds, "左後"},
+    {"6", kBasic, "後退させる命令", 0x50, true, kSeconds, "後退"},
+    {"7", kBasic, "右車輪を後退させる命令", 0x60, true, kSeconds, "右後"},
+    {"24", "繰り返し", "繰返し回数の設定", 0xB0, true, kTimes, "回数"},
+    {"25", "繰り返し", "繰り返す最初の番地の設定", 0xC0, true, kTo, "ここから"},
+    {"26", "拡張命令", "前進中入力があると左に方向転換", 0x72, false, "", "左折"},
+    {"27", "拡張命令", "前進中入力があると停止", 0x73, false, "", "停止"},
+    {"28", "拡張命令", "前進中入力があると右に方向転換", 0x71, false, "", "右折"},
+    {"29", "入力", "マイクロスイッチが入るまで待つ", 0x80, false, "", "入力"},
+    {"30", "飛べ", "無条件に指定番地へ飛ぶ", 0xA0, true, kTo, "飛ぶ"},
+    {"31", "終了", "プログラムを途中で終了", 0xD0, false, "", "終了"},
 }};
 
 // Decoding rows in the order they are tested; the first match decides.

@@ -17,6 +17,7 @@ struct Command {
   int base_code;            // step code at parameter 0
   bool takes_parameter;     // the track bar position is added to the base code
   std::string_view unit;    // appended to the value text ("秒", "回", "へ", "")
+  std::string_view name;    // the caption under its palette picture ("前進")
 };
 
 // The fifteen commands in palette order (basic, repeat, extended, input, jump, end).

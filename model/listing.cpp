@@ -1,13 +1,17 @@
 #include "model/listing.h"
 
+#include "model/command_set.h"
+
 namespace vk47 {
 
 std::string ListingLine(int slot, int code) {
   const StepView view = DescribeStep(code);
   const bool named = code != kEmptyCode && view.command_number.has_value();
+  const Command* command = named ? FindCommand(*view.command_number) : nullptr;
   return std::to_string(slot) + '\t' + view.code_text + '\t' +
          (named ? *view.command_number : std::string("-")) + '\t' +
-         (named ? view.value_text : std::string());
+         (named ? view.value_text : std::string()) + '\t' +
+         (command ? std::string(command->name) : std::string());
 }
 
 std::string ProgramListing(const ProgramCodes& codes) {

@@ -28,7 +28,7 @@ def readme_messages():
     table = text.split("### Troubleshooting", 1)[1].split("\n## ", 1)[0]
     rows = [line.split("|")[1].strip() for line in table.splitlines()
             if line.startswith("| ") and not line.startswith("| Message")]
-    return [m for row in rows if not row.startswith("usage") for m in row.split(" / ")]
+    return [m for row in rows if not row.startswith("使い方") for m in row.split(" / ")]
 
 
 def help_messages():

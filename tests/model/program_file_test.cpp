@@ -248,13 +248,33 @@ TEST(DemoProgram, MatchesTheTableAndItsListing) {
   EXPECT_EQ(*demo.codes, kDemo);
   const char* numbers[] = {"2", "4", "6", "4", "2", "4", "6", "4",
                            "1", "4", "5", "4", "3", "4", "7", "4"};
+  const char* names[] = {"前進", "待つ", "後退", "待つ", "前進", "待つ", "後退", "待つ",
+                         "左前", "待つ", "左後", "待つ", "右前", "待つ", "右後", "待つ"};
   std::string expected;
   for (int k = 0; k < 16; ++k) {
-    expected += std::to_string(k) + "\t" + std::to_string(kDemo[k]) + "\t" + numbers[k] + "\t1秒\n";
+    expected += std::to_string(k) + "\t" + std::to_string(kDemo[k]) + "\t" + numbers[k] + "\t1秒\t" +
+                names[k] + "\n";
   }
   EXPECT_EQ(ProgramListing(*demo.codes), expected);
-  EXPECT_EQ(ListingLine(3, -1), "3\t-1\t-\t");
-  EXPECT_EQ(ListingLine(4, 300), "4\t300\t-\t");
+}
+
+// Scripts cut the listing at its fourth tab: those columns must read as they
+// always have, for every kind of slot; the name only ever follows them.
+TEST(Listing, TheFirstFourColumnsNeverChange) {
+  const struct {
+    int code;
+    const char* first_four;
+    const char* name;
+  } rows[] = {
+      {-1, "3\t-1\t-\t", ""},           {300, "3\t300\t-\t", ""},     {112, "3\t112\t-\t", ""},
+      {0, "3\t0\t4\t0秒", "待つ"},      {31, "3\t31\t1\t3.75秒", "左前"}, {0xB3, "3\t179\t24\t3回", "回数"},
+      {0xCF, "3\t207\t25\t15へ", "ここから"}, {0x72, "3\t114\t26\t", "左折"}, {0x73, "3\t115\t27\t", "停止"},
+      {0x71, "3\t113\t28\t", "右折"},   {0x80, "3\t128\t29\t", "入力"}, {0xA5, "3\t165\t30\t5へ", "飛ぶ"},
+      {0xD0, "3\t208\t31\t", "終了"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(ListingLine(3, row.code), std::string(row.first_four) + "\t" + row.name) << row.code;
+  }
 }
 
 }  // namespace

@@ -9,8 +9,8 @@ check "demo bytes" "$(printf '%s\r\n' 36 4 84 4 36 4 84 4 20 4 68 4 52 4 100 4 |
   "$(od -An -tx1 < "$dir/demo.pt3")"
 
 out=$("$ctl" show "$dir/demo.pt3"); check "show exit" 0 $?
-check "show line 0" $'0\t36\t2\t1秒' "$(sed -n 1p <<<"$out")"
-check "show line 14" $'14\t100\t7\t1秒' "$(sed -n 15p <<<"$out")"
+check "show line 0" $'0\t36\t2\t1秒\t前進' "$(sed -n 1p <<<"$out")"
+check "show line 14" $'14\t100\t7\t1秒\t右後' "$(sed -n 15p <<<"$out")"
 check "show lines" 16 "$(wc -l <<<"$out")"
 check "demo listing = show of saved demo" "$out" "$("$ctl" demo)"
 

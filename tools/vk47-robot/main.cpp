@@ -8,7 +8,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -35,19 +37,23 @@ struct Options {
   std::optional<std::string> link_as;  // "com1".."com4"
   std::optional<std::string> ini;      // set.ini to write the mapping into
   std::optional<std::string> json;
-  long frames = -1;                    // stop after this many frames
+  long frames = -1;                    // stop after this many frames (per robot)
+  long count = 1;                      // robots, one pseudo-terminal each
 };
+
+constexpr long kMaxRobots = 64;
 
 int Usage(int status) {
   std::fprintf(status == 0 ? stdout : stderr,
-               "usage: vk47-robot [--link-as comN [--ini SET.INI]] [--json FILE] [--frames N]\n"
-               "       vk47-robot --version\n"
-               "  Opens a pseudo-terminal, prints its device path on the first line,\n"
-               "  then prints every transfer and execute command it receives.\n"
-               "  --link-as comN  map comN to this device in set.ini (section devices)\n"
-               "  --ini FILE      the set.ini to write (default: the one vk47 reads)\n"
-               "  --json FILE     keep a JSON record of every byte and frame in FILE\n"
-               "  --frames N      stop after N transfer/execute frames\n");
+               "使い方: vk47-robot [--link-as comN [--ini SET.INI]] [--json FILE] [--frames N] [--count N]\n"
+               "        vk47-robot --version\n"
+               "  疑似端末を開いてそのデバイスのパスを 1 行目に表示し、受け取った転送命令と\n"
+               "  実行命令を表示する仮想ロボットです。\n"
+               "  --link-as comN  set.ini の [devices] で comN をこのデバイスにする (終了時に戻す)\n"
+               "  --ini FILE      書き込む set.ini (省略時は vk47 が読むもの)\n"
+               "  --json FILE     受け取ったすべてのバイトと命令を JSON で FILE に記録する\n"
+               "  --frames N      各ロボットが N 個の命令を受け取ったら終わる\n"
+               "  --count N       N 台 (1〜64) のロボットを同時に起動し、デバイスを 1 行ずつ表示する\n");
   return status;
 }
 
@@ -61,7 +67,13 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     else if (arg == "--ini" && (v = value())) o.ini = v;
     else if (arg == "--json" && (v = value())) o.json = v;
     else if (arg == "--frames" && (v = value())) o.frames = std::strtol(v, nullptr, 10);
+    else if (arg == "--count" && (v = value())) o.count = std::strtol(v, nullptr, 10);
     else return std::nullopt;
+  }
+  if (o.count < 1 || o.count > kMaxRobots) return std::nullopt;
+  if (o.link_as && o.count != 1) {
+    std::fprintf(stderr, "vk47-robot: --link-as は 1 台のときだけ使えます\n");
+    return std::nullopt;
   }
   if (o.link_as) {
     const std::optional<vk47::PortName> name = vk47::ParsePortName(*o.link_as);
@@ -79,6 +91,76 @@ double NowMs() {
   return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
+// One virtual robot: a pseudo-terminal and what arrived on it.
+struct Robot {
+  int master = -1;
+  int slave = -1;
+  vk47::FrameDecoder decoder;
+  vk47::RobotRecord record;
+  long frames_done = 0;
+  ~Robot() {
+    if (slave >= 0) close(slave);
+    if (master >= 0) close(master);
+  }
+};
+
+std::unique_ptr<Robot> OpenRobot() {
+  auto robot = std::make_unique<Robot>();
+  char name[256] = {};
+  if (openpty(&robot->master, &robot->slave, name, nullptr, nullptr) != 0) {
+    std::fprintf(stderr, "vk47-robot: 疑似端末を開けません: %s\n", std::strerror(errno));
+    return nullptr;
+  }
+  // Raw on our side too, so nothing is echoed back or translated before the
+  // sender has configured the line. Keeping the slave open lets senders come
+  // and go without the master seeing a hang-up.
+  termios tio{};
+  tcgetattr(robot->slave, &tio);
+  cfmakeraw(&tio);
+  cfsetspeed(&tio, B9600);
+  tcsetattr(robot->slave, TCSANOW, &tio);
+  robot->record.device = name;
+  return robot;
+}
+
+// One robot's record as an object (the form scripts know); several as an array.
+void WriteRecords(const std::string& path, const std::vector<std::unique_ptr<Robot>>& robots) {
+  for (const auto& robot : robots) robot->record.bytes = robot->decoder.Received();
+  if (robots.size() == 1) {
+    vk47::WriteRobotRecord(path, robots.front()->record);
+    return;
+  }
+  std::string text = "[\n";
+  for (std::size_t r = 0; r < robots.size(); ++r) {
+    text += (r ? ",\n" : "") + vk47::RobotRecordJson(robots[r]->record);
+  }
+  vk47::WriteFileAtomically(path, text + "]\n");
+}
+
+// The combined summary of many robots: what each received, and the gaps
+// before its steps (median and worst), one tab-separated line each.
+void PrintSummary(const std::vector<std::unique_ptr<Robot>>& robots) {
+  std::printf("summary\tdevice\ttransfers\texecutes\tincomplete\tgap median ms\tgap worst ms\n");
+  for (const auto& robot : robots) {
+    int transfers = 0, executes = 0, incomplete = 0;
+    std::vector<double> gaps;
+    for (const vk47::RobotFrame& f : robot->record.frames) {
+      if (f.kind == vk47::RobotFrame::Kind::kTransfer) {
+        ++transfers;
+        for (std::size_t b = 1; b < f.bytes.size(); ++b) gaps.push_back(f.bytes[b].gap_ms);
+      }
+      if (f.kind == vk47::RobotFrame::Kind::kExecute) ++executes;
+      if (f.kind == vk47::RobotFrame::Kind::kIncomplete) ++incomplete;
+    }
+    std::sort(gaps.begin(), gaps.end());
+    const double median = gaps.empty() ? 0 : gaps[gaps.size() / 2];
+    const double worst = gaps.empty() ? 0 : gaps.back();
+    std::printf("summary\t%s\t%d\t%d\t%d\t%.1f\t%.1f\n", robot->record.device.c_str(), transfers, executes,
+                incomplete, median, worst);
+  }
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,23 +171,14 @@ int main(int argc, char** argv) {
   const std::optional<Options> options = ParseOptions(argc, argv);
   if (!options) return Usage(2);
 
-  int master = -1;
-  int slave = -1;
-  char name[256] = {};
-  if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
-    std::fprintf(stderr, "vk47-robot: cannot open a pseudo-terminal: %s\n", std::strerror(errno));
-    return 1;
+  std::vector<std::unique_ptr<Robot>> robots;
+  for (long r = 0; r < options->count; ++r) {
+    auto robot = OpenRobot();
+    if (!robot) return 1;
+    robots.push_back(std::move(robot));
   }
-  // Raw on our side too, so nothing is echoed back or translated before the
-  // sender has configured the line. Keeping the slave open lets senders come
-  // and go without the master seeing a hang-up.
-  termios tio{};
-  tcgetattr(slave, &tio);
-  cfmakeraw(&tio);
-  cfsetspeed(&tio, B9600);
-  tcsetattr(slave, TCSANOW, &tio);
+  const std::string& device = robots.front()->record.device;
 
-  const std::string device = name;
   // Caught before the mapping exists, so that no signal can end the robot
   // between writing the mapping and being ready to take it back.
   struct sigaction sa {};
@@ -124,52 +197,49 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vk47-robot: %s\n", link_error.c_str());
     return 1;
   }
-  std::printf("%s\n", device.c_str());
+  for (const auto& robot : robots) std::printf("%s\n", robot->record.device.c_str());
   std::fflush(stdout);
 
-  vk47::FrameDecoder decoder;
-  vk47::RobotRecord record;
-  record.device = device;
-  long frames_done = 0;
-  auto take = [&](const std::vector<vk47::RobotFrame>& frames) {
+  const bool many = robots.size() > 1;
+  auto take = [&](Robot& robot, const std::vector<vk47::RobotFrame>& frames) {
     for (const vk47::RobotFrame& f : frames) {
+      if (many) std::printf("%s: ", robot.record.device.c_str());
       std::fputs(vk47::DescribeFrame(f).c_str(), stdout);
-      record.frames.push_back(f);
+      robot.record.frames.push_back(f);
       if (f.kind == vk47::RobotFrame::Kind::kTransfer || f.kind == vk47::RobotFrame::Kind::kExecute) {
-        ++frames_done;
+        ++robot.frames_done;
       }
     }
     std::fflush(stdout);
-    if (!frames.empty() && options->json) {
-      record.bytes = decoder.Received();
-      vk47::WriteRobotRecord(*options->json, record);
+    if (!frames.empty() && options->json) WriteRecords(*options->json, robots);
+  };
+  auto finished = [&] {
+    if (options->frames < 0) return false;
+    for (const auto& robot : robots) {
+      if (robot->frames_done < options->frames) return false;
     }
+    return true;
   };
 
-  while (!g_stop && (options->frames < 0 || frames_done < options->frames)) {
-    pollfd pfd{master, POLLIN, 0};
-    const int ready = poll(&pfd, 1, 100);
+  std::vector<pollfd> pfds(robots.size());
+  while (!g_stop && !finished()) {
+    for (std::size_t r = 0; r < robots.size(); ++r) pfds[r] = {robots[r]->master, POLLIN, 0};
+    const int ready = poll(pfds.data(), pfds.size(), 100);
     if (ready < 0 && errno != EINTR) break;
     if (ready <= 0) continue;
-    std::uint8_t buffer[256];
-    const ssize_t n = read(master, buffer, sizeof buffer);
-    const double now = NowMs();
-    if (n <= 0) {
-      if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-      break;
-    }
-    for (ssize_t i = 0; i < n; ++i) {
-      const auto frames = decoder.Feed(buffer[i], now);
-      take(frames);
+    for (std::size_t r = 0; r < robots.size(); ++r) {
+      if (!(pfds[r].revents & POLLIN)) continue;
+      Robot& robot = *robots[r];
+      std::uint8_t buffer[256];
+      const ssize_t n = read(robot.master, buffer, sizeof buffer);
+      const double now = NowMs();
+      for (ssize_t i = 0; i < n; ++i) take(robot, robot.decoder.Feed(buffer[i], now));
     }
   }
-  take(decoder.Finish());
-  if (options->json) {
-    record.bytes = decoder.Received();
-    vk47::WriteRobotRecord(*options->json, record);
-  }
-  close(slave);
-  close(master);
+  for (const auto& robot : robots) take(*robot, robot->decoder.Finish());
+  if (options->json) WriteRecords(*options->json, robots);
+  if (many) PrintSummary(robots);
+  robots.clear();  // closes every pseudo-terminal
   if (link && !link->Remove()) {
     std::fprintf(stderr, "vk47-robot: set.ini から %s の行を戻せませんでした\n", options->link_as->c_str());
     return 1;

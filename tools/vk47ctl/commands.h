@@ -14,5 +14,6 @@ int Demo(const Args& args);
 int Send(const Args& args);
 int Run(const Args& args);
 int Ports(const Args& args);
+int Port(const Args& args);
 
 }  // namespace vk47::ctl

@@ -1,21 +1,28 @@
 // vk47ctl send / run: the same transfer and execute as the window, paced by a
-// sleeping wait and shown with a progress bar on the terminal.
+// sleeping wait and shown with progress on the terminal. With --port given
+// more than once, every device is served at the same time on a thread of its
+// own, so a class set of robots takes as long as one robot, and a device that
+// is missing, busy or fails never delays or stops the others.
+
+#include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <thread>
-
-#include <unistd.h>
+#include <vector>
 
 #include "link/robot_link.h"
 #include "model/program_file.h"
 #include "serial/port_resolver.h"
 #include "settings/port_mapping.h"
 #include "settings/port_setting.h"
+#include "settings/settings_folder.h"
 #include "tools/vk47ctl/commands.h"
 
 namespace vk47::ctl {
@@ -40,66 +47,146 @@ bool StopRequested() { return g_stop_signal != 0; }
 // Waits at least `ms` on the monotonic clock, sleeping, never returning early
 // unless a stop signal came.
 void SleepAtLeast(std::uint32_t ms) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (!StopRequested() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_until(std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(10)));
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+  while (!StopRequested() && Clock::now() < deadline) {
+    std::this_thread::sleep_until(std::min(deadline, Clock::now() + std::chrono::milliseconds(10)));
   }
 }
 
 // The exit status of a command ended by a signal, as a shell reports it.
 int StopStatus() { return 128 + g_stop_signal; }
 
-// Redraws the bar in place on a terminal; a log or pipe gets no bar at all.
-void DrawBar(int counter) {
-  if (!isatty(fileno(stderr))) return;
-  std::string bar(16, '.');
-  for (int i = 0; i < counter; ++i) bar[i] = '#';
-  std::fprintf(stderr, "\r転送中 [%s] %2d / 16", bar.c_str(), counter);
-  std::fflush(stderr);
-}
+bool Terminal() { return isatty(fileno(stderr)) != 0; }
 
-// Splits "--port NAME" off the arguments; the rest stays in `rest`. A name
-// that is none of com1..com4 and no absolute path is refused here, before
-// anything is opened.
-bool TakePortOption(const Args& args, std::optional<std::string>& port, Args& rest) {
+// Splits every "--port NAME" off the arguments; the rest stays in `rest`. A
+// name that is none of com1..com4 and no absolute path is refused here,
+// before anything is opened: `refused` tells so.
+bool TakePortOptions(const Args& args, std::vector<std::string>& ports, Args& rest, bool& refused) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--port") {
       if (i + 1 >= args.size()) return false;
-      port = args[++i];
+      ports.push_back(args[++i]);
     } else if (args[i].rfind("--port=", 0) == 0) {
-      port = args[i].substr(7);
+      ports.push_back(args[i].substr(7));
     } else {
       rest.push_back(args[i]);
     }
   }
-  if (port && !ParsePortName(*port)) {
-    std::cerr << DescribeCommError({CommErrorKind::kBadPortName, 0, "", *port}, *port) << '\n';
-    return false;
+  for (const std::string& port : ports) {
+    if (ParsePortName(port)) continue;
+    std::cerr << DescribeCommError({CommErrorKind::kBadPortName, 0, "", port}, port) << '\n';
+    refused = true;
   }
-  return true;
+  return !refused;
 }
 
-// The port as the window would open it: --port, else the one set.ini selects.
-void PreparePort(Trs232c& port, const std::optional<std::string>& name) {
+// One device being served.
+struct Job {
+  Trs232c port;
+  LinkOutcome outcome;
+  std::string reason;  // why it failed, one line
+  std::atomic<int> steps{0};
+  std::atomic<bool> done{false};
+};
+
+// The ports as the window would open them: each --port, else the one set.ini selects.
+std::vector<std::unique_ptr<Job>> PrepareJobs(const std::vector<std::string>& names) {
   const std::string ini = SettingsFilePath();
   SetPortResolver([ini](const std::string& portname) { return ResolvePortDevice(portname, ini); });
   CatchStopSignals();
-  if (name) {
-    port.portname = *name;
-  } else if (auto selected = PortNameForIndex(ReadPortIndex(ini))) {
-    port.portname = *selected;
+  std::vector<std::string> chosen = names;
+  if (chosen.empty()) chosen.push_back(PortNameForIndex(ReadPortIndex(ini)).value_or("COM1"));
+  std::vector<std::unique_ptr<Job>> jobs;
+  for (const std::string& name : chosen) {
+    auto job = std::make_unique<Job>();
+    job->port.portname = name;
+    BindControlLines(job->port);
+    jobs.push_back(std::move(job));
   }
-  BindControlLines(port);
+  return jobs;
+}
+
+// Redraws one line per device in place while the jobs run.
+class ProgressLines {
+ public:
+  explicit ProgressLines(const std::vector<std::unique_ptr<Job>>& jobs) : jobs_(jobs) {}
+  void Draw(bool first) {
+    if (!Terminal()) return;
+    if (!first) std::fprintf(stderr, "\033[%zuA", jobs_.size());
+    for (const auto& job : jobs_) {
+      const int steps = job->steps.load();
+      std::string bar(16, '.');
+      for (int i = 0; i < steps; ++i) bar[i] = '#';
+      const char* state = !job->done.load() ? "転送中" : job->outcome.ok ? "完了" : "失敗";
+      std::fprintf(stderr, "\r\033[K%-14s %s [%s] %2d / 16\n", job->port.portname.c_str(), state,
+                   bar.c_str(), steps);
+    }
+    std::fflush(stderr);
+  }
+
+ private:
+  const std::vector<std::unique_ptr<Job>>& jobs_;
+};
+
+// Runs `work` for every job at once and waits for all, showing progress.
+template <typename Work>
+void RunAll(std::vector<std::unique_ptr<Job>>& jobs, bool show_progress, Work work) {
+  std::vector<std::thread> threads;
+  for (auto& job : jobs) {
+    threads.emplace_back([&job, &work] {
+      work(*job);
+      try {
+        job->port.close();  // lowers DTR and RTS, puts the line settings back
+      } catch (...) {
+      }
+      job->done = true;
+    });
+  }
+  ProgressLines lines(jobs);
+  if (show_progress) {
+    lines.Draw(true);
+    while (!std::all_of(jobs.begin(), jobs.end(), [](const auto& j) { return j->done.load(); })) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      lines.Draw(false);
+    }
+  }
+  for (std::thread& thread : threads) thread.join();
+  if (show_progress) lines.Draw(false);
+}
+
+// device, result and steps of every job, one tab-separated line each.
+void PrintSummary(const std::vector<std::unique_ptr<Job>>& jobs, bool with_steps) {
+  std::cout << "デバイス\t結果" << (with_steps ? "\t送信ステップ" : "") << '\n';
+  for (const auto& job : jobs) {
+    std::cout << job->port.portname << '\t' << (job->outcome.ok ? std::string("OK") : job->reason);
+    if (with_steps) std::cout << '\t' << job->outcome.steps_sent << "/16";
+    std::cout << '\n';
+  }
+}
+
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return text;
+}
+
+// Why a job failed, on one line: the port's own reason, or the stop.
+std::string ReasonOf(const Job& job) {
+  if (job.outcome.stopped) return "中断しました";
+  const std::string port = PortFailureText(job.port);
+  return OneLine(port.empty() ? job.outcome.message : port);
 }
 
 }  // namespace
 
 int Send(const Args& args) {
-  std::optional<std::string> port_name;
+  std::vector<std::string> names;
   Args rest;
-  if (!TakePortOption(args, port_name, rest) || rest.size() != 1) {
-    if (port_name && !ParsePortName(*port_name)) return 2;
-    std::cerr << "usage: vk47ctl send FILE.pt3 [--port com1..com4|DEVICE]\n";
+  bool refused = false;
+  if (!TakePortOptions(args, names, rest, refused) || rest.size() != 1) {
+    if (!refused) std::cerr << "使い方: vk47ctl send FILE.pt3 [--port com1〜com4|デバイス]...\n";
     return 2;
   }
   const ProgramParse program = ReadProgramFile(rest[0]);
@@ -107,52 +194,79 @@ int Send(const Args& args) {
     std::cerr << program.error << '\n';
     return 1;
   }
-  Trs232c port;
-  PreparePort(port, port_name);
+  std::vector<std::unique_ptr<Job>> jobs = PrepareJobs(names);
+  const ProgramCodes codes = *program.codes;
+  RunAll(jobs, Terminal(), [&codes](Job& job) {
+    TransferObserver observer;
+    observer.wait = SleepAtLeast;
+    observer.progress = [&job](int, int counter) { job.steps = counter; };
+    observer.stop_requested = StopRequested;
+    job.outcome = TransferProgram(job.port, codes, observer);
+    if (!job.outcome.ok) job.reason = ReasonOf(job);
+  });
 
-  TransferObserver observer;
-  observer.begin = [] { DrawBar(0); };
-  observer.wait = SleepAtLeast;
-  observer.progress = [](int, int counter) { DrawBar(counter); };
-  observer.end = [] {
-    if (isatty(fileno(stderr))) std::fputc('\n', stderr);
-  };
-  observer.stop_requested = StopRequested;
-  const LinkOutcome outcome = TransferProgram(port, *program.codes, observer);
-  port.close();
-  if (outcome.stopped) {
-    std::cerr << outcome.message << '\n';
-    return StopStatus();
+  const bool all_ok = std::all_of(jobs.begin(), jobs.end(), [](const auto& j) { return j->outcome.ok; });
+  if (jobs.size() > 1) {
+    PrintSummary(jobs, true);
+  } else if (!jobs[0]->outcome.ok) {
+    std::cerr << jobs[0]->outcome.message << '\n';
+  } else {
+    std::cout << "16 ステップを " << jobs[0]->port.portname << " に送信しました\n";
   }
-  if (!outcome.ok) {
-    std::cerr << outcome.message << '\n';
-    return 1;
-  }
-  std::cout << "16 ステップを " << port.portname << " に送信しました\n";
-  return 0;
+  if (StopRequested() && !all_ok) return StopStatus();
+  return all_ok ? 0 : 1;
 }
 
 int Run(const Args& args) {
-  std::optional<std::string> port_name;
+  std::vector<std::string> names;
   Args rest;
-  if (!TakePortOption(args, port_name, rest) || !rest.empty()) {
-    if (port_name && !ParsePortName(*port_name)) return 2;
-    std::cerr << "usage: vk47ctl run [--port com1..com4|DEVICE]\n";
+  bool refused = false;
+  if (!TakePortOptions(args, names, rest, refused) || !rest.empty()) {
+    if (!refused) std::cerr << "使い方: vk47ctl run [--port com1〜com4|デバイス]...\n";
     return 2;
   }
-  Trs232c port;
-  PreparePort(port, port_name);
-  const LinkOutcome outcome = ExecuteProgram(port);
-  port.close();
-  if (StopRequested()) {
-    std::cerr << (outcome.ok ? "実行命令を送信してから中断しました。" : outcome.message) << '\n';
-    return StopStatus();
+  std::vector<std::unique_ptr<Job>> jobs = PrepareJobs(names);
+  RunAll(jobs, false, [](Job& job) {
+    job.outcome = ExecuteProgram(job.port);
+    if (!job.outcome.ok) job.reason = ReasonOf(job);
+  });
+
+  const bool all_ok = std::all_of(jobs.begin(), jobs.end(), [](const auto& j) { return j->outcome.ok; });
+  if (jobs.size() > 1) {
+    PrintSummary(jobs, false);
+  } else if (!jobs[0]->outcome.ok) {
+    std::cerr << jobs[0]->outcome.message << '\n';
+  } else {
+    std::cout << "実行命令を " << jobs[0]->port.portname << " に送信しました\n";
   }
-  if (!outcome.ok) {
-    std::cerr << outcome.message << '\n';
+  if (StopRequested()) return StopStatus();
+  return all_ok ? 0 : 1;
+}
+
+int Port(const Args& args) {
+  if (args.size() > 1) {
+    std::cerr << "使い方: vk47ctl port [com1〜com4]\n";
+    return 2;
+  }
+  if (args.empty()) {
+    // Looking leaves no trace: the folder is not created just to read.
+    const std::string ini = SettingsFolderPathFor(DocumentsFolderPath()) + kSettingsFileName;
+    std::cout << PortNameForIndex(ReadPortIndex(ini)).value_or("com1") << '\n';
+    return 0;
+  }
+  const std::optional<PortName> name = ParsePortName(args[0]);
+  if (!name || name->com == 0) {
+    std::cerr << "vk47ctl: 選べるポートは com1〜com4 です: " << args[0] << '\n';
+    return 2;
+  }
+  const std::string ini = SettingsFilePath();
+  try {
+    WritePortIndex(ini, name->com - 1);  // the value the port dialog writes, under the settings lock
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << '\n';
     return 1;
   }
-  std::cout << "実行命令を " << port.portname << " に送信しました\n";
+  std::cout << "com" << name->com << " を選びました (" << ini << ")。ウィンドウでは次の起動から使われます。\n";
   return 0;
 }
 

@@ -16,17 +16,20 @@ struct Subcommand {
 };
 
 constexpr Subcommand kSubcommands[] = {
-    {"show", vk47::ctl::Show, "show FILE.pt3        print the program, one slot per line"},
-    {"demo", vk47::ctl::Demo, "demo [FILE.pt3]      print the demo program, or save it to FILE"},
-    {"send", vk47::ctl::Send, "send FILE.pt3 [--port P]  send the program to the robot"},
-    {"run", vk47::ctl::Run, "run [--port P]       start the program held by the robot"},
-    {"ports", vk47::ctl::Ports, "ports                show the device of COM1..COM4 and the one set.ini selects"},
+    {"show", vk47::ctl::Show, "show FILE.pt3              プログラムを 1 ステップ 1 行で表示する"},
+    {"demo", vk47::ctl::Demo, "demo [FILE.pt3]            デモプログラムを表示する (FILE があれば保存する)"},
+    {"send", vk47::ctl::Send,
+     "send FILE.pt3 [--port P]...  プログラムをロボットに転送する (--port を重ねると全部に同時に)"},
+    {"run", vk47::ctl::Run, "run [--port P]...          ロボットのプログラムを実行させる"},
+    {"ports", vk47::ctl::Ports, "ports                      COM1〜COM4 のデバイスと選ばれているポートを表示する"},
+    {"port", vk47::ctl::Port, "port [com1〜com4]          選ばれているポートを表示する、または選ぶ"},
 };
 
 int Usage(std::ostream& out, int status) {
-  out << "usage: vk47ctl COMMAND [ARGS]\n";
+  out << "使い方: vk47ctl コマンド [引数]\n";
   for (const Subcommand& s : kSubcommands) out << "  vk47ctl " << s.usage << '\n';
-  out << "  vk47ctl --version       print the version\n";
+  out << "  vk47ctl --version          バージョンを表示する\n"
+         "  P は com1〜com4 か、/ で始まるデバイスのパス\n";
   return status;
 }
 
@@ -43,6 +46,6 @@ int main(int argc, char** argv) {
   for (const Subcommand& s : kSubcommands) {
     if (s.name == name) return s.run(vk47::ctl::Args(argv + 2, argv + argc));
   }
-  std::cerr << "vk47ctl: unknown command '" << name << "'\n";
+  std::cerr << "vk47ctl: そのようなコマンドはありません: " << name << '\n';
   return Usage(std::cerr, 2);
 }

@@ -39,7 +39,7 @@ std::string OthersTried(const std::vector<PortCandidate>& candidates, const Port
 
 int Ports(const Args& args) {
   if (!args.empty()) {
-    std::cerr << "usage: vk47ctl ports\n";
+    std::cerr << "使い方: vk47ctl ports\n";
     return 2;
   }
   // The same path the window reads, computed without creating the folder:

@@ -11,7 +11,7 @@ namespace vk47::ctl {
 
 int Show(const Args& args) {
   if (args.size() != 1) {
-    std::cerr << "usage: vk47ctl show FILE.pt3\n";
+    std::cerr << "使い方: vk47ctl show FILE.pt3\n";
     return 2;
   }
   const ProgramParse parsed = ReadProgramFile(args[0]);
@@ -25,7 +25,7 @@ int Show(const Args& args) {
 
 int Demo(const Args& args) {
   if (args.size() > 1) {
-    std::cerr << "usage: vk47ctl demo [FILE.pt3]\n";
+    std::cerr << "使い方: vk47ctl demo [FILE.pt3]\n";
     return 2;
   }
   const ProgramParse demo = DemoProgram();

@@ -1,0 +1,127 @@
+#!/usr/bin/env python3
+"""A class set of robots through vk47ctl and vk47-robot, from a fresh HOME:
+one send to eight robots at once gives each the exact frame with its gaps, a
+dead device among live ones is named and fails the command without harming
+the others, and `vk47ctl port` reads and writes the dialog's own value.
+
+usage: classroom_test.py VK47CTL VK47_ROBOT
+"""
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import unittest
+
+CTL, ROBOT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+DEMO = [36, 4, 84, 4, 36, 4, 84, 4, 20, 4, 68, 4, 52, 4, 100, 4]
+
+
+class Classroom(unittest.TestCase):
+    def setUp(self):
+        self.home = tempfile.mkdtemp(prefix="vk47-class-")
+        self.env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
+        self.env["HOME"] = self.home
+        self.demo = os.path.join(self.home, "demo.pt3")
+        subprocess.run([CTL, "demo", self.demo], env=self.env, check=True)
+        self.robots = None
+
+    def tearDown(self):
+        if self.robots and self.robots.poll() is None:
+            self.robots.kill()
+            self.robots.wait()
+        if self.robots:
+            self.robots.stdout.close()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+    def start_robots(self, count):
+        self.json = os.path.join(self.home, "robots.json")
+        self.robots = subprocess.Popen([ROBOT, "--count", str(count), "--frames", "1", "--json", self.json],
+                                       env=self.env, stdout=subprocess.PIPE, text=True)
+        devices = [self.robots.stdout.readline().strip() for _ in range(count)]
+        self.assertTrue(all(d.startswith("/dev/") for d in devices), devices)
+        self.assertEqual(len(set(devices)), count)
+        return devices
+
+    def ctl(self, *args):
+        return subprocess.run([CTL, *args], env=self.env, capture_output=True, text=True, timeout=30)
+
+    def finish_robots(self):
+        self.assertEqual(self.robots.wait(timeout=10), 0)
+        output = self.robots.stdout.read()
+        with open(self.json) as f:
+            return json.load(f), output
+
+    def assert_whole_frame(self, record):
+        frames = [f for f in record["frames"] if f["kind"] == "transfer"]
+        self.assertEqual(len(frames), 1, record["device"])
+        self.assertEqual(frames[0]["values"], [0x74] + DEMO, record["device"])
+        gaps = frames[0]["gaps_ms"][1:]
+        # The robot stamps a byte when it reads it, so a late read lengthens
+        # one gap and shortens the next by as much.
+        for i, gap in enumerate(gaps):
+            self.assertTrue(gap >= 99.5 or (i > 0 and gaps[i - 1] + gap >= 199.5), (record["device"], gaps))
+
+    def test_eight_robots_at_once_each_get_the_whole_program(self):
+        devices = self.start_robots(8)
+        args = ["send", self.demo]
+        for d in devices:
+            args += ["--port", d]
+        result = self.ctl(*args)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        rows = [line.split("\t") for line in result.stdout.splitlines()[1:]]
+        self.assertEqual(rows, [[d, "OK", "16/16"] for d in devices])
+        self.assertEqual(result.stderr, "", "no progress lines when not a terminal")
+        records, output = self.finish_robots()
+        self.assertEqual([r["device"] for r in records], devices)
+        for record in records:
+            self.assert_whole_frame(record)
+        summary = [line.split("\t") for line in output.splitlines() if line.startswith("summary\t/dev/")]
+        self.assertEqual([row[1:5] for row in summary], [[d, "1", "0", "0"] for d in devices])
+
+    def test_a_dead_device_among_live_ones(self):
+        devices = self.start_robots(3)
+        missing = os.path.join(self.home, "no-such-adapter")
+        result = self.ctl("send", self.demo, "--port", devices[0], "--port", missing,
+                          "--port", devices[1], "--port", devices[2])
+        self.assertEqual(result.returncode, 1)
+        rows = {line.split("\t")[0]: line.split("\t")[1:] for line in result.stdout.splitlines()[1:]}
+        self.assertEqual(rows[missing][1], "0/16")
+        self.assertIn("見つかりません", rows[missing][0])
+        for d in devices:
+            self.assertEqual(rows[d], ["OK", "16/16"])
+        records, _ = self.finish_robots()
+        for record in records:
+            self.assert_whole_frame(record)
+
+    def test_run_reaches_every_robot(self):
+        devices = self.start_robots(4)
+        args = ["run"]
+        for d in devices:
+            args += ["--port", d]
+        result = self.ctl(*args)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        records, _ = self.finish_robots()
+        for record in records:
+            self.assertEqual([f["values"] for f in record["frames"]], [[0x78]])
+
+    def test_port_reads_and_writes_the_dialogs_value(self):
+        self.assertEqual(self.ctl("port").stdout, "com1\n")
+        self.assertFalse(os.path.exists(os.path.join(self.home, "Documents")), "looking creates nothing")
+        result = self.ctl("port", "COM3")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        ini = os.path.join(self.home, "Documents", "PT-36Temp", "set.ini")
+        with open(ini, "rb") as f:
+            self.assertEqual(f.read(), b"[comport]\r\nname=2\r\n")
+        self.assertEqual(self.ctl("port").stdout, "com3\n")
+        self.assertIn("* COM3", self.ctl("ports").stdout)
+        for bad in ("com5", "/dev/ttyS0", "x"):
+            self.assertEqual(self.ctl("port", bad).returncode, 2, bad)
+        with open(ini, "rb") as f:
+            self.assertEqual(f.read(), b"[comport]\r\nname=2\r\n", "a refused name changes nothing")
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1], verbosity=2)
