@@ -135,6 +135,11 @@ class WindowTest(unittest.TestCase):
         self.dismiss_box()
         self.assertEqual(self.saved_codes("c.pt3"), DEMO)
 
+        # The program is the one just saved: Ctrl+Q closes at once.
+        self.s.focus_main()
+        self.s.key("ctrl+q")
+        wait_for(lambda: self.s.app.poll() is not None, what="the window to close")
+
     def test_d_port_dialog_writes_the_index(self):
         self.menu(3)  # 設定 > RS-232Cポートの設定
         dialog = self.s.find_window("RS-232Cポートの設定")
@@ -168,6 +173,43 @@ class WindowTest(unittest.TestCase):
         frames = self.s.robot_frames(1)
         self.assertEqual(frames[0]["kind"], "transfer")
         self.assertEqual(frames[0]["values"], [0x74] + DEMO)
+
+    def test_f_undo_a_clear_then_transfer(self):
+        self.set_track(8)
+        self.s.drag_client(palette_point(2), slot_point(3))
+        self.s.focus_main()
+        self.s.key("ctrl+c")  # クリア, pressed out of copy habit
+        time.sleep(0.3)
+        self.s.key("ctrl+z")  # 元に戻す
+        time.sleep(0.3)
+        self.s.key("ctrl+t")
+        frames = self.s.robot_frames(1, timeout=10)
+        self.assertEqual(frames[0]["values"], [0x74, 0, 0, 0, 40] + [0] * 12)
+        self.s.screenshot(os.path.join(self.s.home, "sent.png"))
+
+    def test_g_closing_over_changes_asks(self):
+        self.s.drag_client(palette_point(2), slot_point(0))
+        self.s.focus_main()
+        self.s.key("ctrl+q")
+        box = self.s.find_window("vk47")
+        self.s.key("Escape")  # キャンセル: the window and the program stay
+        self.s.window_gone(box)
+        time.sleep(0.3)
+        self.assertIsNone(self.s.app.poll())
+        self.assertEqual(self.saved_codes("kept.pt3")[0], 32)
+
+        self.s.drag_client(palette_point(31), slot_point(1))
+        self.s.focus_main()
+        self.s.key("ctrl+q")
+        self.s.find_window("vk47")
+        time.sleep(0.3)
+        self.s.key("Tab", "space")  # from 保存 to 保存しない
+        wait_for(lambda: self.s.app.poll() is not None, what="the window to close")
+        self.assertEqual(self.s.app.returncode, 0)
+
+    def test_h_closing_an_untouched_program_asks_nothing(self):
+        self.s.key("ctrl+q")
+        wait_for(lambda: self.s.app.poll() is not None, what="the window to close")
 
 
 if __name__ == "__main__":
