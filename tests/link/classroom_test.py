@@ -60,9 +60,14 @@ class Classroom(unittest.TestCase):
         self.assertEqual(frames[0]["values"], [0x74] + DEMO, record["device"])
         gaps = frames[0]["gaps_ms"][1:]
         # The robot stamps a byte when it reads it, so a late read lengthens
-        # one gap and shortens the next by as much.
-        for i, gap in enumerate(gaps):
-            self.assertTrue(gap >= 99.5 or (i > 0 and gaps[i - 1] + gap >= 199.5), (record["device"], gaps))
+        # one gap and shortens the next by as much. Nothing comes before the
+        # command byte to make up for its own late read: one robot process
+        # serving eight terminals may be a scheduling slice late there. (The
+        # exact pacing is checked with a fake clock in the link's unit tests.)
+        self.assertGreaterEqual(gaps[0], 84.5, (record["device"], gaps))
+        for i, gap in enumerate(gaps[1:], 1):
+            self.assertTrue(gap >= 99.5 or gaps[i - 1] + gap >= 199.5, (record["device"], gaps))
+        self.assertGreaterEqual(sum(gaps), 1600 - 15.5, (record["device"], gaps))
 
     def test_eight_robots_at_once_each_get_the_whole_program(self):
         devices = self.start_robots(8)
