@@ -101,66 +101,74 @@ std::string PathSvg(const SimRun& run, const SimParams& params) {
   }
   const double margin = params.track_cm + 5.0;
   const double extent = std::max(x1 - x0, y1 - y0) + 2 * margin;
-  const double minor = extent <= 150 ? 1.0 : 10.0;
-  const double major = minor * 10;
+  // About ten numbered lines along the longer side, at 10, 20, 50, 100 ... cm.
+  double major = 10;
+  for (double decade = 10; major * 10 < extent; decade *= 10) {
+    for (double f : {1.0, 2.0, 5.0, 10.0}) {
+      major = f * decade;
+      if (major * 10 >= extent) break;
+    }
+  }
+  const double minor = major / 10;
   x0 = std::floor((x0 - margin) / major) * major, x1 = std::ceil((x1 + margin) / major) * major;
   y0 = std::floor((y0 - margin) / major) * major, y1 = std::ceil((y1 + margin) / major) * major;
   const double w = x1 - x0, h = y1 - y0;
-  // Millimetres on paper per centimetre of floor: life size when it fits.
-  const double mm = std::min({10.0, 180.0 / w, 250.0 / h});
-  const double font = std::max(w, h) / 50.0;
+  // Millimetres on paper per centimetre of floor: life size when it fits;
+  // lines and letters keep their size on paper whatever the scale.
+  const double mm = std::min({10.0, 170.0 / w, 240.0 / h});
+  const double font = 3.2 / mm, pen = 0.1 / mm;
+  const double left = x0 - 3.2 * font, top = -y1 - 2.2 * font;
+  const double view_w = w + 4.2 * font, view_h = h + 3.8 * font;
 
   std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-  svg += Format("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.1fmm\" height=\"%.1fmm\" ", w * mm,
-                (h + 3 * font) * mm);
+  svg += Format("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%.1fmm\" height=\"%.1fmm\" ", view_w * mm,
+                view_h * mm);
   // SVG's y runs down the page: the floor's y is written negated.
-  svg += Format("viewBox=\"%.2f %.2f %.2f %.2f\">\n", x0, -y1 - 3 * font, w, h + 3 * font);
+  svg += Format("viewBox=\"%.3f %.3f %.3f %.3f\">\n", left, top, view_w, view_h);
   svg += "<title>ロボットの通り道</title>\n";
-  svg += "<rect x=\"" + Fixed2(x0) + "\" y=\"" + Fixed2(-y1) + "\" width=\"" + Fixed2(w) + "\" height=\"" +
-         Fixed2(h) + "\" fill=\"white\"/>\n";
+  svg += "<rect x=\"" + Fixed2(left) + "\" y=\"" + Fixed2(top) + "\" width=\"" + Fixed2(view_w) + "\" height=\"" +
+         Fixed2(view_h) + "\" fill=\"white\"/>\n";
   auto line = [&](double ax, double ay, double bx, double by, const char* colour, double width) {
     svg += "<line x1=\"" + Fixed2(ax) + "\" y1=\"" + Fixed2(-ay) + "\" x2=\"" + Fixed2(bx) + "\" y2=\"" +
-           Fixed2(-by) + "\" stroke=\"" + colour + "\" stroke-width=\"" + Format("%.2f", width) +
-           "\" vector-effect=\"non-scaling-stroke\"/>\n";
+           Fixed2(-by) + "\" stroke=\"" + colour + "\" stroke-width=\"" + Format("%.3f", width * pen) + "\"/>\n";
   };
   for (double x = x0; x <= x1 + 1e-9; x += minor) {
     const bool big = std::fmod(std::abs(x), major) < 1e-9;
-    line(x, y0, x, y1, big ? "#9ab" : "#dde4ea", big ? 1.0 : 0.4);
+    line(x, y0, x, y1, big ? "#9ab" : "#d4dde5", big ? 3 : 1);
   }
   for (double y = y0; y <= y1 + 1e-9; y += minor) {
     const bool big = std::fmod(std::abs(y), major) < 1e-9;
-    line(x0, y, x1, y, big ? "#9ab" : "#dde4ea", big ? 1.0 : 0.4);
+    line(x0, y, x1, y, big ? "#9ab" : "#d4dde5", big ? 3 : 1);
   }
-  line(x0, 0, x1, 0, "#567", 1.2);
-  line(0, y0, 0, y1, "#567", 1.2);
+  line(x0, 0, x1, 0, "#567", 4);
+  line(0, y0, 0, y1, "#567", 4);
   auto text = [&](double x, double y, const std::string& content, const char* anchor) {
-    svg += "<text x=\"" + Fixed2(x) + "\" y=\"" + Fixed2(-y) + "\" font-size=\"" + Fixed2(font) +
-           "\" font-family=\"sans-serif\" fill=\"#345\" text-anchor=\"" + anchor + "\">" + content + "</text>\n";
+    svg += "<text x=\"" + Format("%.3f", x) + "\" y=\"" + Format("%.3f", -y) + "\" font-size=\"" +
+           Format("%.3f", font) + "\" font-family=\"sans-serif\" fill=\"#345\" text-anchor=\"" + anchor + "\">" +
+           content + "</text>\n";
   };
-  for (double x = x0; x <= x1 + 1e-9; x += major) text(x, y0 + font * 0.3, Format("%g", x), "middle");
-  for (double y = y0 + major; y <= y1 + 1e-9; y += major) text(x0 + font * 0.3, y, Format("%g", y), "start");
-  text(x0, y1 + font * 1.2,
-       "ロボットの通り道 (1 目盛り = " + Format("%g", minor) + " cm、太い線 = " + Format("%g", major) +
-           " cm、● = スタート、▲ = 最後の向き)",
-       "start");
+  for (double x = x0; x <= x1 + 1e-9; x += major) text(x, y0 - 1.2 * font, Format("%g", x), "middle");
+  for (double y = y0; y <= y1 + 1e-9; y += major) text(x0 - 0.4 * font, y - 0.35 * font, Format("%g", y), "end");
+  text(x0, y1 + 0.8 * font,
+       "ロボットの通り道 (cm。1 目盛り = " + Format("%g", minor) + " cm、● = スタート、▲ = 最後の向き)", "start");
 
   std::string points;
   for (const Pose& p : run.path) points += Fixed2(p.x_cm) + "," + Fixed2(-p.y_cm) + " ";
   if (!points.empty()) points.pop_back();
   svg += "<polyline points=\"" + points +
-         "\" fill=\"none\" stroke=\"#0064e6\" stroke-width=\"2.5\" stroke-linejoin=\"round\" "
-         "vector-effect=\"non-scaling-stroke\"/>\n";
-  svg += Format("<circle cx=\"0\" cy=\"0\" r=\"%.2f\" fill=\"#1a9e3a\"/>\n", params.track_cm / 6.0);
+         "\" fill=\"none\" stroke=\"#0064e6\" stroke-width=\"" + Format("%.3f", 8 * pen) +
+         "\" stroke-linejoin=\"round\"/>\n";
+  svg += Format("<circle cx=\"0\" cy=\"0\" r=\"%.2f\" fill=\"#1a9e3a\"/>\n", params.track_cm / 10.0);
   // The end pose: a triangle pointing along the heading.
   const Pose& e = run.end.pose;
-  const double th = e.heading_deg * std::acos(-1.0) / 180.0, r = params.track_cm / 2.0;
+  const double th = e.heading_deg * std::acos(-1.0) / 180.0, r = params.track_cm / 3.0;
   auto corner = [&](double along, double side) {
     const double x = e.x_cm + along * std::cos(th) - side * std::sin(th);
     const double y = e.y_cm + along * std::sin(th) + side * std::cos(th);
     return Fixed2(x) + "," + Fixed2(-y);
   };
   svg += "<polygon points=\"" + corner(r, 0) + " " + corner(-r * 0.6, r * 0.6) + " " + corner(-r * 0.6, -r * 0.6) +
-         "\" fill=\"#e05a00\" fill-opacity=\"0.85\"/>\n";
+         "\" fill=\"#e05a00\" fill-opacity=\"0.6\"/>\n";
   svg += "</svg>\n";
   return svg;
 }

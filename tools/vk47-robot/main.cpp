@@ -10,10 +10,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <memory>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -25,6 +27,7 @@
 #include "settings/port_setting.h"
 #include "serial/port_resolver.h"
 #include "settings/robot_mapping.h"
+#include "sim/trace.h"
 #include "tools/vk47-robot/robot_json.h"
 #include "vk47_version.h"
 
@@ -39,13 +42,24 @@ struct Options {
   std::optional<std::string> json;
   long frames = -1;                    // stop after this many frames (per robot)
   long count = 1;                      // robots, one pseudo-terminal each
+  std::optional<std::string> simulate;  // a program file to run in the simulator
+  std::optional<std::string> svg;       // where --simulate draws the path
+  bool trace = false;                   // simulate each received transfer
+  std::vector<double> switch_at;        // switch presses, seconds from the start
+  vk47::SimParams sim;
 };
+
+// Exit statuses of --simulate besides 0 (the program ended).
+constexpr int kExitCapped = 3;      // stopped at the time cap, or an endless loop
+constexpr int kExitSwitchWait = 4;  // waiting for a switch press that never comes
 
 constexpr long kMaxRobots = 64;
 
 int Usage(int status) {
   std::fprintf(status == 0 ? stdout : stderr,
                "使い方: vk47-robot [--link-as comN [--ini SET.INI]] [--json FILE] [--frames N] [--count N]\n"
+               "                   [--trace [シミュレーションのオプション]]\n"
+               "        vk47-robot --simulate FILE.pt3 [--svg FILE] [シミュレーションのオプション]\n"
                "        vk47-robot --version\n"
                "  疑似端末を開いてそのデバイスのパスを 1 行目に表示し、受け取った転送命令と\n"
                "  実行命令を表示する仮想ロボットです。\n"
@@ -53,17 +67,60 @@ int Usage(int status) {
                "  --ini FILE      書き込む set.ini (省略時は vk47 が読むもの)\n"
                "  --json FILE     受け取ったすべてのバイトと命令を JSON で FILE に記録する\n"
                "  --frames N      各ロボットが N 個の命令を受け取ったら終わる\n"
-               "  --count N       N 台 (1〜64) のロボットを同時に起動し、デバイスを 1 行ずつ表示する\n");
+               "  --count N       N 台 (1〜64) のロボットを同時に起動し、デバイスを 1 行ずつ表示する\n"
+               "  --trace         転送されたプログラムをシミュレーションして、その記録も表示する\n"
+               "  --simulate FILE プログラムファイルをシミュレーションして記録を表示する (終了状態:\n"
+               "                  0 終わった、3 10 分で止めた、4 スイッチを待ったまま)\n"
+               "  --svg FILE      --simulate の通り道を SVG の絵にして FILE に書く\n"
+               "シミュレーションのオプション:\n"
+               "  --switch-at 秒  その時刻にマイクロスイッチを押す (何回でも指定できる)\n"
+               "  --speed CM_PER_S  車輪の速さ (省略時 10 cm/秒)\n"
+               "  --track CM      左右の車輪の間の長さ (省略時 10 cm)\n"
+               "  --turn DEGREES  スイッチで向きを変える角度 (省略時 90 度)\n");
   return status;
+}
+
+// A finite decimal number, the whole text; no result otherwise.
+std::optional<double> ParseNumber(const char* text) {
+  char* end = nullptr;
+  errno = 0;
+  const double value = std::strtod(text, &end);
+  if (end == text || *end != '\0' || errno == ERANGE || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+// A simulation option's number within (low, high], or low itself when `low_ok`.
+bool TakeNumber(const std::string& option, const char* text, double low, double high, bool low_ok, double& out) {
+  const std::optional<double> value = text ? ParseNumber(text) : std::nullopt;
+  if (!value || *value > high || *value < low || (*value == low && !low_ok)) {
+    std::fprintf(stderr, "vk47-robot: %s の値が正しくありません: %s\n", option.c_str(), text ? text : "(なし)");
+    return false;
+  }
+  out = *value;
+  return true;
 }
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
   Options o;
+  bool sim_option = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
     const char* v = nullptr;
-    if (arg == "--link-as" && (v = value())) o.link_as = v;
+    double number = 0;
+    if (arg == "--switch-at" || arg == "--speed" || arg == "--track" || arg == "--turn") {
+      sim_option = true;
+      v = value();
+      if (arg == "--switch-at" && TakeNumber(arg, v, 0, 1e9, true, number)) o.switch_at.push_back(number);
+      else if (arg == "--speed" && TakeNumber(arg, v, 0, 1e4, false, number)) o.sim.speed_cm_s = number;
+      else if (arg == "--track" && TakeNumber(arg, v, 0, 1e4, false, number)) o.sim.track_cm = number;
+      else if (arg == "--turn" && TakeNumber(arg, v, 0, 360, false, number)) o.sim.turn_deg = number;
+      else return std::nullopt;
+    }
+    else if (arg == "--simulate" && (v = value())) o.simulate = v;
+    else if (arg == "--svg" && (v = value())) o.svg = v;
+    else if (arg == "--trace") o.trace = true;
+    else if (arg == "--link-as" && (v = value())) o.link_as = v;
     else if (arg == "--ini" && (v = value())) o.ini = v;
     else if (arg == "--json" && (v = value())) o.json = v;
     else if (arg == "--frames" && (v = value())) o.frames = std::strtol(v, nullptr, 10);
@@ -71,6 +128,18 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     else return std::nullopt;
   }
   if (o.count < 1 || o.count > kMaxRobots) return std::nullopt;
+  if (o.simulate && (o.trace || o.link_as || o.ini || o.json || o.frames >= 0 || o.count != 1)) {
+    std::fprintf(stderr, "vk47-robot: --simulate はロボットを起動しません。ロボットのオプションとは使えません\n");
+    return std::nullopt;
+  }
+  if (o.svg && !o.simulate) {
+    std::fprintf(stderr, "vk47-robot: --svg は --simulate と使います\n");
+    return std::nullopt;
+  }
+  if (sim_option && !o.simulate && !o.trace) {
+    std::fprintf(stderr, "vk47-robot: シミュレーションのオプションは --simulate か --trace と使います\n");
+    return std::nullopt;
+  }
   if (o.link_as && o.count != 1) {
     std::fprintf(stderr, "vk47-robot: --link-as は 1 台のときだけ使えます\n");
     return std::nullopt;
@@ -161,6 +230,48 @@ void PrintSummary(const std::vector<std::unique_ptr<Robot>>& robots) {
   std::fflush(stdout);
 }
 
+// Runs a program in the simulator and prints its trace; the end, when it is
+// not the program's own, goes to standard error.
+vk47::SimRun PrintTrace(const vk47::ProgramCodes& codes, const Options& options, const char* prefix = "") {
+  const vk47::SimRun run = vk47::RunProgram(codes, options.sim, options.switch_at);
+  std::fputs(prefix, stdout);
+  std::fputs(vk47::TraceText(run).c_str(), stdout);
+  std::fflush(stdout);
+  const std::string outcome = vk47::OutcomeText(run, options.sim);
+  if (!outcome.empty()) std::fprintf(stderr, "vk47-robot: %s%s\n", prefix, outcome.c_str());
+  return run;
+}
+
+int Simulate(const Options& options) {
+  const vk47::ProgramParse program = vk47::ReadProgramFile(*options.simulate);
+  if (!program.ok()) {
+    std::fprintf(stderr, "vk47-robot: %s\n", program.error.c_str());
+    return 1;
+  }
+  const vk47::SimRun run = PrintTrace(*program.codes, options);
+  if (options.svg && !vk47::WriteFileAtomically(*options.svg, vk47::PathSvg(run, options.sim))) {
+    std::fprintf(stderr, "vk47-robot: ファイル %s を作成できません\n", options.svg->c_str());
+    return 1;
+  }
+  switch (run.outcome) {
+    case vk47::SimRun::Outcome::kEnded:
+      return 0;
+    case vk47::SimRun::Outcome::kCapped:
+    case vk47::SimRun::Outcome::kStuck:
+      return kExitCapped;
+    case vk47::SimRun::Outcome::kWaitingSwitch:
+      return kExitSwitchWait;
+  }
+  return 0;
+}
+
+// The step codes of a transfer frame: the sixteen bytes after 0x74.
+vk47::ProgramCodes FrameCodes(const vk47::RobotFrame& frame) {
+  vk47::ProgramCodes codes{};
+  for (std::size_t i = 0; i < codes.size() && i + 1 < frame.bytes.size(); ++i) codes[i] = frame.bytes[i + 1].value;
+  return codes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -170,6 +281,7 @@ int main(int argc, char** argv) {
   }
   const std::optional<Options> options = ParseOptions(argc, argv);
   if (!options) return Usage(2);
+  if (options->simulate) return Simulate(*options);
 
   std::vector<std::unique_ptr<Robot>> robots;
   for (long r = 0; r < options->count; ++r) {
@@ -205,6 +317,9 @@ int main(int argc, char** argv) {
     for (const vk47::RobotFrame& f : frames) {
       if (many) std::printf("%s: ", robot.record.device.c_str());
       std::fputs(vk47::DescribeFrame(f).c_str(), stdout);
+      if (options->trace && f.kind == vk47::RobotFrame::Kind::kTransfer) {
+        PrintTrace(FrameCodes(f), *options, many ? (robot.record.device + ": ").c_str() : "");
+      }
       robot.record.frames.push_back(f);
       if (f.kind == vk47::RobotFrame::Kind::kTransfer || f.kind == vk47::RobotFrame::Kind::kExecute) {
         ++robot.frames_done;
