@@ -56,7 +56,7 @@ void TForm1::ConnectHandlers() {
   const std::pair<QAction*, void (TForm1::*)()> actions[] = {
       {N1, &TForm1::N1Click}, {Save1, &TForm1::Save1Click}, {Exit1, &TForm1::Exit1Click},
       {N2, &TForm1::N2Click}, {N3, &TForm1::N3Click},       {N8, &TForm1::N8Click},
-      {N9, &TForm1::N9Click},
+      {N9, &TForm1::N9Click}, {Sim1, &TForm1::Sim1Click},
   };
   for (const auto& [action, handler] : actions) {
     connect(action, &QAction::triggered, this, [this, handler = handler] { RunCommand([&] { (this->*handler)(); }); });

@@ -25,7 +25,8 @@
 //   Undo1     Edit > 元に戻す: undo the last change of the program (Ctrl+Z)
 //   Redo1     Edit > やり直し: redo what was undone (Ctrl+Y, Ctrl+Shift+Z)
 //   N4        the 制御 (control) menu; N5 転送 sends the program (Ctrl+T),
-//             N6 実行 tells the robot to run it (Ctrl+R)
+//             N6 実行 tells the robot to run it (Ctrl+R), Sim1 シミュレーション
+//             opens the simulator window (SimWindow.h)
 //   N7        the 設定 (settings) menu; N8 opens the port dialog
 //   N9        ヘルプ > ヘルプの表示: open the help page (F1)
 //   Button1   the 転送 button, the same as N5; Button2 the 実行 button, as N6
@@ -106,6 +107,7 @@ class TForm1 : public QMainWindow {
   QAction* N3 = nullptr;
   QAction* N5 = nullptr;
   QAction* N6 = nullptr;
+  QAction* Sim1 = nullptr;  // 制御 > シミュレーション, after N6
   QAction* N8 = nullptr;
   QAction* N9 = nullptr;
   QAction* Undo1 = nullptr;  // Edit > 元に戻す, after N2 and N3
@@ -139,6 +141,7 @@ class TForm1 : public QMainWindow {
   void N3Click();      // clear
   void N5Click();      // transfer
   void N6Click();      // execute
+  void Sim1Click();    // the simulator window (SimWindow.cpp)
   void N8Click();      // port settings dialog
   void N9Click();      // help page
   void Undo1Click();

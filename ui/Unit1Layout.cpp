@@ -202,6 +202,7 @@ void TForm1::CreateMenus() {
   N4 = menu("N4", "制御");
   N5 = item(N4, "N5", "転送", "Ctrl+T");
   N6 = item(N4, "N6", "実行", "Ctrl+R");
+  Sim1 = item(N4, "Sim1", "シミュレーション", nullptr);
   N7 = menu("N7", "設定");
   N8 = item(N7, "N8", "RS-232Cポートの設定", nullptr);
   Help1 = menu("Help1", "ヘルプ");

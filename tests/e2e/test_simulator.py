@@ -1,0 +1,154 @@
+"""End-to-end test of the simulator window under Xvfb: the demo is loaded,
+制御 > シミュレーション opens the simulator beside the main window, it runs
+at x4, and a screenshot shows the path on the floor and the running step's
+slot framed in the main window.
+
+The screen is wider than the other tests' so that the two windows sit side
+by side. Set VK47_E2E_SHOT_DIR to keep the screenshot."""
+
+import os
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+
+from harness import Session, run, wait_for
+
+BIN = os.environ["VK47_BIN"]
+SCREEN = "1920x1080x24"
+
+# The slot frame's colour and the path's, as the simulator draws them.
+MARK = (255, 136, 0)
+
+
+def slot_rect(k):
+    """Slot k's picture in client coordinates: left, top, width, height."""
+    left = (8, 139, 269, 400)[k // 4]
+    top = (24, 99, 173, 248)[k % 4]
+    return 208 + left, 5 + top, 50, 72
+
+
+class WideSession(Session):
+    def start_x(self):
+        # As Session.start_x, on a screen with room for both windows.
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", SCREEN, "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_fd,))
+        os.close(write_fd)
+        with os.fdopen(read_fd) as pipe:
+            number = pipe.readline().strip()
+        assert number, "Xvfb did not start"
+        self.display = ":" + number
+        self.env["DISPLAY"] = self.display
+        wait_for(lambda: run("xdpyinfo", "-display", self.display, check=False).returncode == 0,
+                 what="Xvfb")
+
+
+class Screenshot:
+    """The root window as RGB rows, read through ImageMagick's PPM output."""
+
+    def __init__(self, path):
+        data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], check=True,
+                              capture_output=True).stdout
+        fields, rest = [], data
+        while len(fields) < 4:  # P6, width, height, maxval; comments not written
+            rest = rest.lstrip()
+            end = min(i for i in (rest.find(b" "), rest.find(b"\n")) if i >= 0)
+            fields.append(rest[:end])
+            rest = rest[end:]
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.pixels = rest[1:]
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.pixels[i:i + 3])
+
+    def count(self, rect, test):
+        x, y, w, h = rect
+        return sum(1 for yy in range(max(y, 0), min(y + h, self.height))
+                   for xx in range(max(x, 0), min(x + w, self.width)) if test(self.pixel(xx, yy)))
+
+
+def is_mark(p):
+    return p[0] >= 230 and 100 <= p[1] <= 170 and p[2] <= 60
+
+
+def is_path(p):
+    # The path's blue, also where it shows through the robot's body.
+    return p[2] >= 150 and p[2] - p[0] >= 45
+
+
+class SimulatorWindowTest(unittest.TestCase):
+    def setUp(self):
+        self.s = WideSession(BIN).start(with_robot=False)
+        self.addCleanup(self.s.stop)
+        self.s.focus_main()
+
+    def open_simulator(self):
+        """制御 (the third menu) > シミュレーション (its third item), by keys."""
+        self.s.focus_main()
+        self.s.key("alt")
+        time.sleep(0.2)
+        self.s.key("Right", "Right", "Down")
+        time.sleep(0.2)
+        self.s.key("Down", "Down", "Return")
+        return self.s.find_window("^シミュレーション$")
+
+    def marked_slots(self, shot):
+        """Per slot, the share of its surrounding 4-pixel ring in the mark's colour."""
+        shares = []
+        for k in range(16):
+            left, top, w, h = slot_rect(k)
+            x, y = self.s.screen_point(left, top)
+            ring = (x - 4, y - 4, w + 8, h + 8)
+            inside = shot.count((x, y, w, h), is_mark)
+            total = (w + 8) * (h + 8) - w * h
+            shares.append((shot.count(ring, is_mark) - inside) / total)
+        return shares
+
+    def test_demo_at_x4_draws_the_path_and_frames_the_running_step(self):
+        self.s.key("ctrl+d")
+        time.sleep(1.5)  # the demo loads step by step
+        sim = self.open_simulator()
+        sx, sy, sw, sh = self.s.geometry(sim)
+        mx, my, mw, mh = self.s.geometry(self.s.window)
+        self.assertTrue(sx >= mx + mw or sx + sw <= mx, "the simulator covers the main window")
+
+        self.s.xdo("windowfocus", "--sync", sim, check=False)
+        time.sleep(0.2)
+        self.s.key("4")  # x4
+        self.s.key("s")  # スタート
+        # The demo lasts 16 s, 4 s at x4: look while steps 6 to 9 run.
+        time.sleep(2.0)
+        path = os.path.join(self.s.home, "simulator.png")
+        self.s.screenshot(path)
+        keep = os.environ.get("VK47_E2E_SHOT_DIR")
+        if keep:
+            shutil.copy(path, os.path.join(keep, "simulator.png"))
+        shot = Screenshot(path)
+
+        # The path: the demo's 10 cm line and a pivot's arc, 3 pixels wide.
+        self.assertGreater(shot.count((sx, sy, sw, sh), is_path), 150)
+
+        # One slot, one of the steps that run at that moment, is framed.
+        shares = self.marked_slots(shot)
+        framed = [k for k, share in enumerate(shares) if share > 0.5]
+        self.assertEqual(len(framed), 1, shares)
+        self.assertIn(framed[0], range(5, 12), shares)
+        # A neighbour in the column shares the few pixels between the two slots.
+        self.assertTrue(all(share < 0.3 for k, share in enumerate(shares) if k != framed[0]), shares)
+
+        # At the end the frame goes; the path stays.
+        time.sleep(3.0)
+        self.s.screenshot(path)
+        if keep:
+            shutil.copy(path, os.path.join(keep, "simulator-end.png"))
+        shot = Screenshot(path)
+        self.assertTrue(all(share < 0.05 for share in self.marked_slots(shot)))
+        self.assertGreater(shot.count((sx, sy, sw, sh), is_path), 150)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=[sys.argv[0]], verbosity=2)

@@ -1,0 +1,534 @@
+#include "ui/SimWindow.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QUndoStack>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "model/command_set.h"
+#include "ui/Controls.h"
+#include "ui/TImage.h"
+#include "ui/Unit1.h"
+
+namespace vk47 {
+namespace {
+
+const QColor kPathColour(0, 100, 230);
+const QColor kMarkColour(255, 136, 0);
+const QColor kFloorColour(252, 252, 248);
+const QColor kMinorLine(226, 231, 236);
+const QColor kMajorLine(176, 190, 204);
+const QColor kAxisLine(120, 136, 152);
+
+constexpr double kStartScale = 8.0;       // pixels per centimetre at the start
+constexpr double kMaxFrameSeconds = 0.25;  // a stalled loop does not leap ahead
+constexpr qint64 kFrameNs = 1'000'000'000 / TSimWindow::kFramesPerSecond;
+
+const char kRules[] =
+    "・車輪は 1 秒に 10 cm 進みます。左右の車輪の間は 10 cm です。\n"
+    "・「前進」「後退」は両方の車輪が回ります。「左前」「右前」「左後」「右後」は片方の車輪だけが回り、"
+    "止まっている車輪を中心にまわります。「待つ」は止まったままです。\n"
+    "・何も置いていないステップは 0 秒の「待つ」です。\n"
+    "・「回数」で決めた回数だけ、「ここから」の数字のステップにもどってくり返します。"
+    "「飛ぶ」は数字のステップへ飛びます。\n"
+    "・「入力」はスイッチが押されるまで待ちます。「左折」「停止」「右折」を置くと、そのあとの「前進」の"
+    "とちゅうでスイッチを押したとき、その場で 90 度まがるか止まって、次のステップへ進みます。\n"
+    "・「終了」か、ステップ 15 が終わるとおしまいです。10 分たっても終わらないときは止めます。";
+
+// The frame around the running step's slot in the main window: drawn over
+// the slot, letting the mouse and drops through to it.
+class TSlotMark : public QWidget {
+ public:
+  explicit TSlotMark(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("SimSlotMark"));
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setPen(QPen(kMarkColour, 4));
+    painter.drawRect(QRectF(rect()).adjusted(2, 2, -2, -2));
+  }
+};
+
+bool SamePose(const Pose& a, const Pose& b) {
+  return a.x_cm == b.x_cm && a.y_cm == b.y_cm && a.heading_deg == b.heading_deg;
+}
+
+// A button that works with its key too while the window is active.
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& text, const QString& key) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setFocusPolicy(Qt::NoFocus);
+  button->setShortcut(QKeySequence(key));
+  button->setToolTip(QStringLiteral("キー: %1").arg(key == QStringLiteral("Space") ? QStringLiteral("スペース") : key));
+  return button;
+}
+
+}  // namespace
+
+// The floor seen from above. The grid and the path so far are kept in a
+// picture; a frame draws the new part of the path into it, then the picture
+// and the robot. The view zooms out when the robot would leave it.
+class TSimFloor : public QWidget {
+ public:
+  explicit TSimFloor(TSimWindow* window) : QWidget(window), window_(window) {
+    setObjectName(QStringLiteral("Floor"));
+    setMinimumSize(540, 360);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  }
+
+  void ResetView() {
+    scale_ = kStartScale;
+    centre_ = QPointF();
+    layer_ = QPixmap();
+    update();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    const Pose& pose = window_->state_.pose;
+    if (!Shows(pose)) FitView();
+    const std::vector<Pose>& path = window_->path_;
+    const qreal ratio = devicePixelRatioF();
+    if (layer_.isNull() || layer_.size() != size() * ratio || drawn_ > path.size()) {
+      RebuildLayer(ratio);
+    } else if (drawn_ < path.size()) {
+      QPainter layer(&layer_);
+      DrawPath(layer, drawn_ - 1);
+    }
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, layer_);
+    DrawRobot(painter, pose);
+    CountFrame();
+  }
+
+ private:
+  QPointF ToScreen(double x, double y) const {
+    return {width() / 2.0 + (x - centre_.x()) * scale_, height() / 2.0 - (y - centre_.y()) * scale_};
+  }
+
+  // Whether the whole robot is in view, with a little room.
+  bool Shows(const Pose& p) const {
+    const double reach = kParams().track_cm * 0.8 * scale_ + 8;
+    const QPointF at = ToScreen(p.x_cm, p.y_cm);
+    return at.x() - reach >= 0 && at.y() - reach >= 0 && at.x() + reach <= width() && at.y() + reach <= height();
+  }
+
+  static const SimParams& kParams() { return TSimWindow::kParams; }
+
+  // Centres the view on the path and the robot, zooming out as needed.
+  void FitView() {
+    double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    for (const Pose& p : window_->path_) {
+      x0 = std::min(x0, p.x_cm), x1 = std::max(x1, p.x_cm);
+      y0 = std::min(y0, p.y_cm), y1 = std::max(y1, p.y_cm);
+    }
+    const double margin = kParams().track_cm * 1.5;
+    const double w = x1 - x0 + 2 * margin, h = y1 - y0 + 2 * margin;
+    scale_ = std::min({scale_, width() / (w * 1.3), height() / (h * 1.3)});
+    centre_ = QPointF((x0 + x1) / 2, (y0 + y1) / 2);
+    layer_ = QPixmap();
+  }
+
+  void RebuildLayer(qreal ratio) {
+    layer_ = QPixmap(size() * ratio);
+    layer_.setDevicePixelRatio(ratio);
+    layer_.fill(kFloorColour);
+    QPainter painter(&layer_);
+    // Lines every 10, 20, 50, 100 ... cm at least 60 pixels apart, and a
+    // tenth of that between them while they are 6 pixels apart or more.
+    double major = 10;
+    for (double decade = 10; major * scale_ < 60; decade *= 10) {
+      for (double f : {1.0, 2.0, 5.0, 10.0}) {
+        major = f * decade;
+        if (major * scale_ >= 60) break;
+      }
+    }
+    const double minor = major / 10;
+    const bool minor_lines = minor * scale_ >= 6;
+    const double left = centre_.x() - width() / 2.0 / scale_, right = centre_.x() + width() / 2.0 / scale_;
+    const double bottom = centre_.y() - height() / 2.0 / scale_, top = centre_.y() + height() / 2.0 / scale_;
+    const double step = minor_lines ? minor : major;
+    auto colour = [&](double v) {
+      if (std::abs(v) < step / 2) return kAxisLine;
+      return std::abs(std::remainder(v, major)) < step / 2 ? kMajorLine : kMinorLine;
+    };
+    for (double x = std::ceil(left / step) * step; x <= right; x += step) {
+      painter.setPen(QPen(colour(x), 1));
+      painter.drawLine(ToScreen(x, bottom), ToScreen(x, top));
+    }
+    for (double y = std::ceil(bottom / step) * step; y <= top; y += step) {
+      painter.setPen(QPen(colour(y), 1));
+      painter.drawLine(ToScreen(left, y), ToScreen(right, y));
+    }
+    painter.setFont(WindowFont(11));
+    painter.setPen(kAxisLine);
+    for (double x = std::ceil(left / major) * major; x <= right; x += major) {
+      painter.drawText(ToScreen(x, bottom) + QPointF(3, -4), QString::number(x));
+    }
+    for (double y = std::ceil(bottom / major) * major; y <= top; y += major) {
+      if (std::abs(y - bottom) * scale_ > 20) painter.drawText(ToScreen(left, y) + QPointF(3, -3), QString::number(y));
+    }
+    const QString caption = QStringLiteral("1 マス = %1 cm").arg(step);
+    painter.drawText(QRectF(0, 4, width() - 6, height()), Qt::AlignRight | Qt::AlignTop, caption);
+    // The start: where the robot stood.
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(26, 158, 58));
+    painter.drawEllipse(ToScreen(0, 0), 4, 4);
+    DrawPath(painter, 0);
+  }
+
+  // The path from point `from` on, and remembers how far it is drawn.
+  void DrawPath(QPainter& painter, std::size_t from) {
+    const std::vector<Pose>& path = window_->path_;
+    if (path.size() >= 2 && from + 1 < path.size()) {
+      QPolygonF line;
+      for (std::size_t i = from; i < path.size(); ++i) line << ToScreen(path[i].x_cm, path[i].y_cm);
+      painter.setRenderHint(QPainter::Antialiasing);
+      painter.setPen(QPen(kPathColour, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawPolyline(line);
+    }
+    drawn_ = path.size();
+  }
+
+  // The robot from above, in centimetres: body, two wheels, heading arrow.
+  // The body lets the path under it show. Far out it keeps a size that can
+  // still be seen.
+  void DrawRobot(QPainter& painter, const Pose& pose) {
+    const double t = kParams().track_cm;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(ToScreen(pose.x_cm, pose.y_cm));
+    painter.rotate(-pose.heading_deg);  // the screen's y runs down
+    const double s = std::max(scale_, 24.0 / t);
+    painter.scale(s, s);
+    QPen outline(QColor(60, 60, 60), 1.5);
+    outline.setCosmetic(true);
+    painter.setPen(outline);
+    painter.setBrush(QColor(255, 214, 80, 80));  // the path shows through the body
+    painter.drawRoundedRect(QRectF(-0.55 * t, -0.45 * t, 1.1 * t, 0.9 * t), 0.15 * t, 0.15 * t);
+    painter.setBrush(QColor(40, 40, 40));
+    for (double side : {-1.0, 1.0}) {  // the left wheel is at -y on the screen
+      painter.drawRoundedRect(QRectF(-0.28 * t, side * t / 2 - 0.1 * t, 0.56 * t, 0.2 * t), 0.05 * t, 0.05 * t);
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(215, 40, 40));
+    painter.drawPolygon(QPolygonF({QPointF(0.52 * t, 0), QPointF(0.2 * t, -0.2 * t), QPointF(0.2 * t, 0.2 * t)}));
+    painter.restore();
+  }
+
+  // Frame figures while the simulation runs.
+  void CountFrame() {
+    TSimWindow& w = *window_;
+    if (!w.running_) return;
+    const qint64 now = w.clock_.nsecsElapsed();
+    if (w.frames_ > 0) w.worst_gap_ns_ = std::max(w.worst_gap_ns_, now - w.last_paint_ns_);
+    w.last_paint_ns_ = now;
+    ++w.frames_;
+  }
+
+  TSimWindow* window_;
+  QPixmap layer_;
+  std::size_t drawn_ = 0;  // path points already in layer_
+  double scale_ = kStartScale;
+  QPointF centre_;
+};
+
+TSimWindow::TSimWindow(TForm1* form) : QWidget(form, Qt::Window), form_(form) {
+  setObjectName(QStringLiteral("SimWindow"));
+  setWindowTitle(QStringLiteral("シミュレーション"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  setAttribute(Qt::WA_QuitOnClose, false);
+  setFont(WindowFont(12));
+  CreateControls();
+  frame_timer_ = new QTimer(this);
+  frame_timer_->setSingleShot(true);
+  frame_timer_->setTimerType(Qt::PreciseTimer);
+  connect(frame_timer_, &QTimer::timeout, this, [this] { Tick(); });
+  clock_.start();
+  // Every change of the program passes the undo stack; each frame checks too.
+  if (form->UndoStack) connect(form->UndoStack, &QUndoStack::indexChanged, this, [this] { CheckProgram(); });
+  Reset();
+}
+
+TSimWindow::~TSimWindow() {
+  if (running_) WriteFrameStats();
+  delete mark_;
+}
+
+TSimWindow* TSimWindow::Open(TForm1* form) {
+  TSimWindow* window = form->findChild<TSimWindow*>(QString(), Qt::FindDirectChildrenOnly);
+  if (!window) {
+    window = new TSimWindow(form);
+    window->adjustSize();
+    // Beside the main window where the screen has room, so that both show.
+    if (QScreen* screen = form->screen()) {
+      const QRect free = screen->availableGeometry(), main = form->frameGeometry();
+      const int width = window->width() + 8;
+      if (main.right() + width <= free.right()) window->move(main.right() + 8, main.top());
+      else if (main.left() - width >= free.left()) window->move(main.left() - width, main.top());
+    }
+  }
+  window->show();
+  window->raise();
+  window->activateWindow();
+  window->CheckProgram();
+  return window;
+}
+
+void TSimWindow::CreateControls() {
+  Floor = new TSimFloor(this);
+  TimeLabel = new QLabel(this);
+  TimeLabel->setObjectName(QStringLiteral("TimeLabel"));
+  QFont big = WindowFont(16);
+  big.setBold(true);
+  TimeLabel->setFont(big);
+  TimeLabel->setMinimumWidth(150);
+  StepLabel = new QLabel(this);
+  StepLabel->setObjectName(QStringLiteral("StepLabel"));
+  StepLabel->setFont(WindowFont(14));
+  StatusLabel = new QLabel(this);
+  StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
+  StatusLabel->setWordWrap(true);
+
+  StartButton = NewButton(this, "StartButton", QStringLiteral("スタート"), QStringLiteral("S"));
+  PauseButton = NewButton(this, "PauseButton", QStringLiteral("一時停止"), QStringLiteral("P"));
+  ResetButton = NewButton(this, "ResetButton", QStringLiteral("リセット"), QStringLiteral("R"));
+  SwitchButton = NewButton(this, "SwitchButton", QStringLiteral("スイッチ"), QStringLiteral("Space"));
+  connect(StartButton, &QPushButton::clicked, this, [this] { Start(); });
+  connect(PauseButton, &QPushButton::clicked, this, [this] { Pause(); });
+  connect(ResetButton, &QPushButton::clicked, this, [this] { Reset(); });
+  connect(SwitchButton, &QPushButton::clicked, this, [this] { PressSwitch(); });
+  auto* speeds = new QButtonGroup(this);
+  const int factors[] = {1, 2, 4};
+  for (int i = 0; i < 3; ++i) {
+    const QByteArray name = "Speed" + QByteArray::number(factors[i]);
+    SpeedButtons[i] = NewButton(this, name.constData(), QStringLiteral("×%1").arg(factors[i]), QString::number(factors[i]));
+    SpeedButtons[i]->setCheckable(true);
+    SpeedButtons[i]->setMinimumWidth(40);
+    speeds->addButton(SpeedButtons[i], factors[i]);
+  }
+  SpeedButtons[0]->setChecked(true);
+  connect(speeds, &QButtonGroup::idClicked, this, [this](int factor) { SetSpeed(factor); });
+
+  auto* rules_box = new QGroupBox(QStringLiteral("このシミュレーションのきまり (本物のロボットと少しちがうことがあります)"), this);
+  rules_box->setObjectName(QStringLiteral("RulesBox"));
+  RulesLabel = new QLabel(QString::fromUtf8(kRules), rules_box);
+  RulesLabel->setObjectName(QStringLiteral("RulesLabel"));
+  RulesLabel->setWordWrap(true);
+  RulesLabel->setFont(WindowFont(11));
+  (new QVBoxLayout(rules_box))->addWidget(RulesLabel);
+
+  auto* info = new QHBoxLayout;
+  info->addWidget(TimeLabel);
+  info->addWidget(StepLabel, 1);
+  auto* buttons = new QHBoxLayout;
+  for (QPushButton* b : {StartButton, PauseButton, ResetButton}) buttons->addWidget(b);
+  buttons->addSpacing(16);
+  buttons->addWidget(new QLabel(QStringLiteral("速さ"), this));
+  for (QPushButton* b : SpeedButtons) buttons->addWidget(b);
+  buttons->addSpacing(16);
+  buttons->addWidget(SwitchButton);
+  buttons->addStretch(1);
+  auto* column = new QVBoxLayout(this);
+  column->addWidget(Floor, 1);
+  column->addLayout(info);
+  column->addWidget(StatusLabel);
+  column->addLayout(buttons);
+  column->addWidget(rules_box);
+  setFixedWidth(Floor->minimumWidth() + 2 * column->contentsMargins().left());
+}
+
+void TSimWindow::Start() {
+  if (running_) return;
+  CheckProgram();
+  if (IsFinished(state_.phase)) Reset();
+  running_ = true;
+  const qint64 now = clock_.nsecsElapsed();
+  run_started_ns_ = last_tick_ns_ = next_frame_ns_ = now;
+  frames_ = 0;
+  worst_gap_ns_ = 0;
+  MarkSlot(state_.step);
+  UpdateTexts();
+  ScheduleFrame();
+}
+
+void TSimWindow::Pause() {
+  if (!running_) return;
+  Stop();
+  UpdateTexts();
+}
+
+void TSimWindow::Stop() {
+  if (running_) WriteFrameStats();
+  running_ = false;
+  frame_timer_->stop();
+}
+
+void TSimWindow::Reset() {
+  Stop();
+  if (form_) codes_ = form_->Slots.Program().Codes();
+  state_ = SimState{};
+  path_.assign(1, state_.pose);
+  press_pending_ = false;
+  static_cast<TSimFloor*>(Floor)->ResetView();
+  MarkSlot(-1);
+  UpdateTexts();
+}
+
+void TSimWindow::PressSwitch() {
+  if (running_) press_pending_ = true;
+}
+
+void TSimWindow::SetSpeed(int factor) {
+  speed_ = std::clamp(factor, 1, 4);
+  for (QPushButton* b : SpeedButtons) b->setChecked(b->text() == QStringLiteral("×%1").arg(speed_));
+  UpdateTexts();
+}
+
+void TSimWindow::ScheduleFrame() {
+  const qint64 now = clock_.nsecsElapsed();
+  while (next_frame_ns_ <= now) next_frame_ns_ += kFrameNs;
+  frame_timer_->start(static_cast<int>((next_frame_ns_ - now + 999'999) / 1'000'000));
+}
+
+void TSimWindow::Tick() {
+  const qint64 now = clock_.nsecsElapsed();
+  const double seconds = (now - last_tick_ns_) / 1e9;
+  last_tick_ns_ = now;
+  AdvanceFrame(seconds);
+  if (running_) ScheduleFrame();
+}
+
+void TSimWindow::AdvanceFrame(double real_seconds) {
+  if (CheckProgram()) return;
+  const double until = state_.time_s + std::clamp(real_seconds, 0.0, kMaxFrameSeconds) * speed_;
+  // Steps that take no time end one per call; an endless run of them is
+  // stopped by the simulator itself, well within this bound.
+  for (int i = 0; i <= 4 * kMaxInstantSteps && !IsFinished(state_.phase); ++i) {
+    const SimAdvance next = Advance(codes_, kParams, state_, until, press_pending_);
+    if (press_pending_ && next.press_taken) press_pending_ = false;
+    state_ = next.state;
+    if (!SamePose(state_.pose, path_.back())) path_.push_back(state_.pose);
+    if (state_.phase != SimPhase::kNextStep && state_.time_s >= until) break;
+  }
+  if (IsFinished(state_.phase)) {
+    Stop();
+    MarkSlot(-1);
+  } else {
+    MarkSlot(state_.step);
+  }
+  UpdateTexts();
+  Floor->update();
+}
+
+bool TSimWindow::CheckProgram() {
+  if (!form_ || form_->Slots.Program().Codes() == codes_) return false;
+  Reset();
+  return true;
+}
+
+int TSimWindow::MarkedSlot() const {
+  if (!mark_ || mark_->isHidden()) return -1;
+  return mark_->property("slot").toInt();
+}
+
+void TSimWindow::MarkSlot(int slot) {
+  if (slot < 0 || slot >= kSlotCount || !form_) {
+    if (mark_) mark_->hide();
+    return;
+  }
+  TImage* picture = form_->Slots.SlotPicture(slot);
+  if (!picture || !picture->parentWidget()) return;
+  if (!mark_) mark_ = new TSlotMark(picture->parentWidget());
+  if (mark_->property("slot").toInt() != slot || mark_->isHidden()) {
+    mark_->setProperty("slot", slot);
+    mark_->setGeometry(picture->geometry().adjusted(-4, -4, 4, 4));
+    mark_->raise();
+    mark_->show();
+  }
+}
+
+void TSimWindow::UpdateTexts() {
+  TimeLabel->setText(QStringLiteral("時間 %1 秒").arg(state_.time_s, 0, 'f', 2));
+  const int step = state_.step;
+  QString step_text;
+  if (step >= 0 && step < kSlotCount && !IsFinished(state_.phase)) {
+    const StepView view = DescribeStep(std::max(codes_[static_cast<std::size_t>(step)], 0));
+    const Command* command = view.command_number ? FindCommand(*view.command_number) : nullptr;
+    step_text = QStringLiteral("ステップ %1").arg(step);
+    if (command) {
+      step_text += QStringLiteral(": ") + QString::fromUtf8(command->name.data(), static_cast<int>(command->name.size())) +
+                   QStringLiteral(" ") + QString::fromStdString(view.value_text);
+    }
+    if (state_.counter > 0) step_text += QStringLiteral("  (回数の残り %1)").arg(state_.counter);
+  }
+  StepLabel->setText(step_text);
+
+  QString status;
+  const bool at_start = state_.time_s == 0 && state_.step == 0 && state_.phase == SimPhase::kNextStep;
+  switch (state_.phase) {
+    case SimPhase::kEnded:
+      status = state_.ended_by_command
+                   ? QStringLiteral("おわり: ステップ %1 の「終了」でおしまいです。").arg(state_.step)
+                   : QStringLiteral("おわり: ステップ 15 まで進みました。");
+      break;
+    case SimPhase::kCapped:
+      status = QStringLiteral("10 分たっても終わらないので止めました。");
+      break;
+    case SimPhase::kStuck:
+      status = QStringLiteral("時間の進まないくり返しがずっと続くので止めました。");
+      break;
+    case SimPhase::kWaitSwitch:
+      status = running_ ? QStringLiteral("スイッチが押されるのを待っています。「スイッチ」を押してください。")
+                        : QStringLiteral("一時停止中 (スイッチを待っています)");
+      break;
+    default:
+      if (running_) status = QStringLiteral("動いています (速さ ×%1)").arg(speed_);
+      else if (at_start) status = QStringLiteral("「スタート」を押すと、いまのプログラムで動きます。");
+      else status = QStringLiteral("一時停止中");
+  }
+  StatusLabel->setText(status);
+  StartButton->setEnabled(!running_);
+  PauseButton->setEnabled(running_);
+  SwitchButton->setEnabled(running_);
+}
+
+void TSimWindow::WriteFrameStats() const {
+  const QString path = qEnvironmentVariable("VK47_SIM_STATS");
+  if (path.isEmpty()) return;
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+  const double seconds = (last_paint_ns_ - run_started_ns_) / 1e9;
+  file.write(QStringLiteral("{\"frames\": %1, \"seconds\": %2, \"worst_gap_ms\": %3, \"speed\": %4}\n")
+                 .arg(frames_)
+                 .arg(seconds, 0, 'f', 3)
+                 .arg(worst_gap_ns_ / 1e6, 0, 'f', 2)
+                 .arg(speed_)
+                 .toUtf8());
+}
+
+void TSimWindow::closeEvent(QCloseEvent* event) {
+  Stop();
+  MarkSlot(-1);
+  QWidget::closeEvent(event);
+}
+
+void TForm1::Sim1Click() { TSimWindow::Open(this); }
+
+}  // namespace vk47

@@ -1,0 +1,113 @@
+#pragma once
+// TSimWindow: the simulator window, opened from 制御 > シミュレーション. It
+// runs the program that is on the main window's slots (sim/simulator.h) and
+// shows a top-down floor with a centimetre grid, the robot with its wheels
+// and heading, the path behind it and the time; the step that runs is
+// marked on its slot in the main window. Buttons: スタート, 一時停止,
+// リセット, the speed ×1 / ×2 / ×4 and スイッチ (a press of the micro
+// switch). The rules the simulator assumes are shown in the window.
+//
+// The simulator runs on the program as it was when スタート was pressed from
+// the start; any change of the program on the slots resets it. Frames come
+// from a precise timer at 60 per second while it runs and stop when it does;
+// the floor keeps the grid and the path drawn so far in a picture and adds
+// only the new part of the path at each frame.
+//
+// With the environment variable VK47_SIM_STATS naming a file, the window
+// writes its frame figures there (JSON) whenever a run stops, for the
+// benchmark. UI thread only; the main window owns it (one at a time).
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QWidget>
+#include <vector>
+
+#include "model/step_program.h"
+#include "sim/simulator.h"
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace vk47 {
+
+class TForm1;
+
+class TSimWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TSimWindow(TForm1* form);
+  ~TSimWindow() override;
+
+  // Shows the main window's simulator, creating it when there is none.
+  static TSimWindow* Open(TForm1* form);
+
+  QWidget* Floor = nullptr;
+  QPushButton* StartButton = nullptr;
+  QPushButton* PauseButton = nullptr;
+  QPushButton* ResetButton = nullptr;
+  QPushButton* SwitchButton = nullptr;
+  QPushButton* SpeedButtons[3] = {};  // ×1, ×2, ×4
+  QLabel* TimeLabel = nullptr;
+  QLabel* StepLabel = nullptr;
+  QLabel* StatusLabel = nullptr;
+  QLabel* RulesLabel = nullptr;  // the assumptions, for the pupil
+
+  void Start();  // from the start, or on after a pause; again after the end
+  void Pause();
+  void Reset();  // back to the start with the program now on the slots
+  void PressSwitch();
+  void SetSpeed(int factor);  // 1, 2 or 4
+  int Speed() const { return speed_; }
+
+  // Runs the simulation for `real_seconds` of the wall clock times the speed
+  // and repaints: one frame. The timer calls it; tests call it directly.
+  void AdvanceFrame(double real_seconds);
+
+  bool Running() const { return running_; }
+  const SimState& State() const { return state_; }
+  const ProgramCodes& Codes() const { return codes_; }
+  const std::vector<Pose>& Path() const { return path_; }
+  // The slot marked in the main window, or -1.
+  int MarkedSlot() const;
+
+  static constexpr SimParams kParams{};
+  static constexpr int kFramesPerSecond = 60;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();
+  void ScheduleFrame();
+  void Tick();
+  void Stop();  // no more frames: paused or finished
+  bool CheckProgram();  // resets (and says so) when the slots hold another program
+  void UpdateTexts();
+  void MarkSlot(int slot);  // -1 removes the mark
+  void WriteFrameStats() const;
+
+  QPointer<TForm1> form_;
+  QPointer<QWidget> mark_;  // the frame around the running step's slot
+  QTimer* frame_timer_ = nullptr;
+  QElapsedTimer clock_;
+  qint64 last_tick_ns_ = 0;
+  qint64 next_frame_ns_ = 0;
+
+  ProgramCodes codes_ = EmptyProgram();
+  SimState state_;
+  std::vector<Pose> path_;
+  bool running_ = false;
+  bool press_pending_ = false;
+  int speed_ = 1;
+
+  // Frame figures of the current run (VK47_SIM_STATS).
+  friend class TSimFloor;
+  qint64 run_started_ns_ = 0;
+  qint64 last_paint_ns_ = 0;
+  qint64 worst_gap_ns_ = 0;
+  long frames_ = 0;
+};
+
+}  // namespace vk47
