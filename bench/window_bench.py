@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Figures of the real window under Xvfb: the transfer on the wire (from the
 window to the virtual robot), the CPU the application spends while it waits,
-start-up time and peak memory. Each figure is the median of several runs.
+start-up time and peak memory; the simulator window's frame rate and CPU at
+x4. Each figure is the median of several runs.
 
 usage: window_bench.py BIN_DIR [RUNS]"""
 
+import json
 import os
 import statistics
 import subprocess
@@ -115,10 +117,67 @@ def window_figures(bin_dir, runs):
     ]
 
 
+SIM_SECONDS = 3.0  # of the demo's 4 s at x4
+
+
+def one_simulator_run(bin_dir):
+    """The simulator window on the demo at x4: frames per second and the
+    worst gap between frames (the window's own count, VK47_SIM_STATS), and
+    the application's CPU share while it runs."""
+    s = Session(bin_dir)
+    try:
+        stats = os.path.join(s.home, "sim-stats.json")
+        s.env["VK47_SIM_STATS"] = stats
+        s.start_x()
+        s.start_app()
+        s.window = wait_for(s._find_main_window, timeout=60, what="main window")
+        time.sleep(1.0)
+        s.focus_main()
+        s.key("ctrl+d")
+        time.sleep(1.0)  # the demo loads step by step
+        s.focus_main()
+        s.key("alt")
+        time.sleep(0.2)
+        s.key("Right", "Right", "Down")  # 制御
+        time.sleep(0.2)
+        s.key("Down", "Down", "Return")  # シミュレーション
+        sim = s.find_window("^シミュレーション$")
+        s.xdo("windowfocus", "--sync", sim, check=False)
+        time.sleep(0.5)
+        s.key("4")
+        cpu0, w0 = cpu_seconds(s.app.pid), time.monotonic()
+        s.key("s")
+        time.sleep(SIM_SECONDS)
+        share = 100.0 * (cpu_seconds(s.app.pid) - cpu0) / (time.monotonic() - w0)
+        s.key("p")  # the pause writes the frame figures
+        figures = json.loads(wait_for(lambda: os.path.exists(stats) and open(stats).read(),
+                                      what="frame figures"))
+        return {"fps": figures["frames"] / figures["seconds"], "worst_gap_ms": figures["worst_gap_ms"],
+                "cpu_share": share}
+    finally:
+        s.stop()
+
+
+def simulator_figures(bin_dir, runs):
+    """Rows (figure, measured, floor / goal, verdict) of the simulator window at x4."""
+    results = [one_simulator_run(bin_dir) for _ in range(runs)]
+    fps = statistics.median(r["fps"] for r in results)
+    worst = max(r["worst_gap_ms"] for r in results)
+    share = statistics.median(r["cpu_share"] for r in results)
+    verdict = lambda ok: "ok" if ok else "MISSED"
+    return [
+        ("simulator x4: frames per second", "%.1f (min %.1f)" % (fps, min(r["fps"] for r in results)),
+         "goal >= 60", verdict(fps >= 59.5)),
+        ("simulator x4: worst gap between frames", "%.1f ms" % worst, "for the record", ""),
+        ("simulator x4: window CPU / wall", "%.2f %% (max %.2f)" % (share, max(r["cpu_share"] for r in results)),
+         "goal < 10 % of a core", verdict(share < 10.0)),
+    ]
+
+
 def main():
     bin_dir = sys.argv[1]
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
-    for row in window_figures(bin_dir, runs):
+    for row in window_figures(bin_dir, runs) + simulator_figures(bin_dir, runs):
         print("  ".join(row))
 
 

@@ -95,7 +95,8 @@ class HelpPageTest(unittest.TestCase):
         for needed in ["Ctrl", "F1", "保存", "読込", "デモ", "クリア", "転送", "実行",
                        "RS-232Cポートの設定", "時間・飛び先・回数", ".pt3", "CR LF",
                        "dialout", "/dev/ttyUSB0", "set.ini", "PT-36Temp", "devices",
-                       "vk47ctl ports", "vk47-robot", "3.75秒"]:
+                       "vk47ctl ports", "vk47-robot", "3.75秒",
+                       "制御 → シミュレーション", "シミュレーションのきまり", "--simulate"]:
             with self.subTest(text=needed):
                 self.assertIn(needed, self.text)
         for key in "OSQDCTR":
