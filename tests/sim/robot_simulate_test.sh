@@ -28,6 +28,7 @@ table=(
   "switch_pressed|36 128 36 208|--switch-at 2.5|0|5|3.50	3	20.00	0.00	0.00"
   "switch_too_early|36 128 36 208|--switch-at 0.5|4|2|1.00	0	10.00	0.00	0.00"
   "switch_twice|128 128 208|--switch-at 2 --switch-at 1|0|4|2.00	2	0.00	0.00	0.00"
+  "switch_list|128 128 128 208|--switch-at 3 1 2|0|5|3.00	3	0.00	0.00	0.00"
   "turn_left|114 47 208|--switch-at 1 --turn 45|0|4|1.39	2	10.00	0.00	45.00"
   "turn_right|113 47 208|--switch-at 1|0|4|1.79	2	10.00	0.00	-90.00"
   "stop|115 47 208|--switch-at 1|0|4|1.00	2	10.00	0.00	0.00"
@@ -60,7 +61,8 @@ check "svg unwritable message" "vk47-robot: ファイル $dir/no/such/folder.svg
 # Refused input.
 err=$("$robot" --simulate "$dir/missing.pt3" 2>&1); check "missing file exit" 1 $?
 check "missing file message" "vk47-robot: ファイル $dir/missing.pt3 は開けません" "$err"
-for bad in "--speed 0" "--speed abc" "--track -1" "--turn 400" "--switch-at -1" "--switch-at 1e999" "--count 2"; do
+for bad in "--speed 0" "--speed abc" "--track -1" "--turn 400" "--switch-at -1" "--switch-at 1e999" \
+           "--switch-at 1 -2" "--count 2"; do
   # shellcheck disable=SC2086
   "$robot" --simulate "$dir/line.pt3" $bad >/dev/null 2>&1; check "refused: $bad" 2 $?
 done

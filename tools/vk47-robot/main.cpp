@@ -73,7 +73,7 @@ int Usage(int status) {
                "                  0 終わった、3 10 分で止めた、4 スイッチを待ったまま)\n"
                "  --svg FILE      --simulate の通り道を SVG の絵にして FILE に書く\n"
                "シミュレーションのオプション:\n"
-               "  --switch-at 秒  その時刻にマイクロスイッチを押す (何回でも指定できる)\n"
+               "  --switch-at 秒 ...  その時刻にマイクロスイッチを押す (いくつでも指定できる)\n"
                "  --speed CM_PER_S  車輪の速さ (省略時 10 cm/秒)\n"
                "  --track CM      左右の車輪の間の長さ (省略時 10 cm)\n"
                "  --turn DEGREES  スイッチで向きを変える角度 (省略時 90 度)\n");
@@ -111,7 +111,14 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     if (arg == "--switch-at" || arg == "--speed" || arg == "--track" || arg == "--turn") {
       sim_option = true;
       v = value();
-      if (arg == "--switch-at" && TakeNumber(arg, v, 0, 1e9, true, number)) o.switch_at.push_back(number);
+      if (arg == "--switch-at" && TakeNumber(arg, v, 0, 1e9, true, number)) {
+        // Several times may follow one --switch-at, or each have its own.
+        o.switch_at.push_back(number);
+        for (; i + 1 < argc && ParseNumber(argv[i + 1]); ++i) {
+          if (!TakeNumber(arg, argv[i + 1], 0, 1e9, true, number)) return std::nullopt;
+          o.switch_at.push_back(number);
+        }
+      }
       else if (arg == "--speed" && TakeNumber(arg, v, 0, 1e4, false, number)) o.sim.speed_cm_s = number;
       else if (arg == "--track" && TakeNumber(arg, v, 0, 1e4, false, number)) o.sim.track_cm = number;
       else if (arg == "--turn" && TakeNumber(arg, v, 0, 360, false, number)) o.sim.turn_deg = number;
