@@ -95,27 +95,27 @@ struct CommTimeouts {
 };
 
 // Line events (the event mask and the events a wait reports).
-inline constexpr std::uint32_t EV_RXCHAR = 0x0001;
-inline constexpr std::uint32_t EV_RXFLAG = 0x0002;
-inline constexpr std::uint32_t EV_TXEMPTY = 0x0004;
-inline constexpr std::uint32_t EV_CTS = 0x0008;
-inline constexpr std::uint32_t EV_DSR = 0x0010;
-inline constexpr std::uint32_t EV_RLSD = 0x0020;
-inline constexpr std::uint32_t EV_BREAK = 0x0040;
-inline constexpr std::uint32_t EV_ERR = 0x0080;
-inline constexpr std::uint32_t EV_RING = 0x0100;
+inline constexpr std::uint32_t kEvRxChar = 0x0001;
+inline constexpr std::uint32_t kEvRxFlag = 0x0002;
+inline constexpr std::uint32_t kEvTxEmpty = 0x0004;
+inline constexpr std::uint32_t kEvCts = 0x0008;
+inline constexpr std::uint32_t kEvDsr = 0x0010;
+inline constexpr std::uint32_t kEvRlsd = 0x0020;
+inline constexpr std::uint32_t kEvBreak = 0x0040;
+inline constexpr std::uint32_t kEvErr = 0x0080;
+inline constexpr std::uint32_t kEvRing = 0x0100;
 
 // Purge flags.
-inline constexpr std::uint32_t PURGE_TXABORT = 0x1;
-inline constexpr std::uint32_t PURGE_RXABORT = 0x2;
-inline constexpr std::uint32_t PURGE_TXCLEAR = 0x4;
-inline constexpr std::uint32_t PURGE_RXCLEAR = 0x8;
+inline constexpr std::uint32_t kPurgeTxAbort = 0x1;
+inline constexpr std::uint32_t kPurgeRxAbort = 0x2;
+inline constexpr std::uint32_t kPurgeTxClear = 0x4;
+inline constexpr std::uint32_t kPurgeRxClear = 0x8;
 
 // Escape function codes.
-inline constexpr std::uint32_t SETRTS = 3;
-inline constexpr std::uint32_t CLRRTS = 4;
-inline constexpr std::uint32_t SETDTR = 5;
-inline constexpr std::uint32_t CLRDTR = 6;
+inline constexpr std::uint32_t kSetRts = 3;
+inline constexpr std::uint32_t kClrRts = 4;
+inline constexpr std::uint32_t kSetDtr = 5;
+inline constexpr std::uint32_t kClrDtr = 6;
 
 // How a write with a bounded wait ended.
 enum class WriteOutcome {
@@ -151,7 +151,7 @@ class CommDevice {
   virtual WriteResult Write(const std::uint8_t* bytes, std::uint32_t count,
                             std::uint32_t timeout_ms) = 0;
   virtual bool Escape(std::uint32_t function) = 0;
-  // Blocks until a watched event occurs (events := the EV_ bits) or the mask
+  // Blocks until a watched event occurs (events := the kEv bits) or the mask
   // changes or the device closes (true, events := 0). A wait begun with an
   // empty mask returns at once.
   virtual bool WaitEvent(std::uint32_t& events) = 0;

@@ -4,8 +4,8 @@
 // Line events: the platform has no WaitCommEvent, so WaitEvent builds one from
 // poll(). Received bytes are moved from the kernel into a private input queue
 // (bounded by the size given to SetupQueues), which makes each arrival an edge
-// (EV_RXCHAR) and lets the bytes be scanned for the event character
-// (EV_RXFLAG); ClearErrors counts this queue plus what the kernel still holds.
+// (kEvRxChar) and lets the bytes be scanned for the event character
+// (kEvRxFlag); ClearErrors counts this queue plus what the kernel still holds.
 // CTS, DSR, RING, RLSD, breaks and line errors come from the driver's interrupt
 // counters (TIOCGICOUNT), or failing that from sampling the modem lines
 // (TIOCMGET), every kPollTickMs. TIOCMIWAIT is not used: it blocks in the
@@ -39,7 +39,7 @@ namespace vk47 {
 namespace {
 
 constexpr int kPollTickMs = 10;
-constexpr std::uint32_t kModemEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING | EV_BREAK | EV_ERR;
+constexpr std::uint32_t kModemEvents = kEvCts | kEvDsr | kEvRlsd | kEvRing | kEvBreak | kEvErr;
 
 // The driver's count of bytes still to send.
 std::optional<int> DriverOutputQueue(int fd) {
@@ -185,8 +185,8 @@ class PosixCommDevice final : public CommDevice {
   // the abort flags have nothing to stop; the clear flags empty the queues.
   bool Purge(std::uint32_t flags) override {
     if (fd_ < 0) return NotOpen();
-    if (flags & PURGE_TXCLEAR) ::tcflush(fd_, TCOFLUSH);
-    if (flags & PURGE_RXCLEAR) {
+    if (flags & kPurgeTxClear) ::tcflush(fd_, TCOFLUSH);
+    if (flags & kPurgeRxClear) {
       std::lock_guard lock(rx_mutex_);
       ::tcflush(fd_, TCIFLUSH);
       rx_queue_.clear();
@@ -233,7 +233,7 @@ class PosixCommDevice final : public CommDevice {
       if (remaining_ms() == 0) return Cancel(result, sent);
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    if (mask_.load() & EV_TXEMPTY) {
+    if (mask_.load() & kEvTxEmpty) {
       tx_pending_ = true;
       Wake();
     }
@@ -258,15 +258,15 @@ class PosixCommDevice final : public CommDevice {
     if (rebaseline_.exchange(false)) TakeBaselines();
     for (;;) {
       std::uint32_t found = 0;
-      bool reading = (mask & (EV_RXCHAR | EV_RXFLAG)) && !hung_up_;
+      bool reading = (mask & (kEvRxChar | kEvRxFlag)) && !hung_up_;
       bool queue_full = false;
       if (reading) found |= ReadInput(queue_full);
       if (mask & kModemEvents) found |= CheckLineCounters();
-      if ((mask & EV_TXEMPTY) && tx_pending_.load()) {
+      if ((mask & kEvTxEmpty) && tx_pending_.load()) {
         const std::optional<int> queued = output_queue_(fd_);
         if (!queued || *queued == 0) {
           tx_pending_ = false;
-          found |= EV_TXEMPTY;
+          found |= kEvTxEmpty;
         }
       }
       found &= mask;
@@ -279,7 +279,7 @@ class PosixCommDevice final : public CommDevice {
       pollfd pfds[2] = {{wake_[0], POLLIN, 0}, {fd_, POLLIN, 0}};
       nfds_t count = (reading && !queue_full) ? 2 : 1;
       bool tick = ((mask & kModemEvents) && (icount_ok_ || modem_ok_)) ||
-                  ((mask & EV_TXEMPTY) && tx_pending_.load()) || (reading && queue_full);
+                  ((mask & kEvTxEmpty) && tx_pending_.load()) || (reading && queue_full);
       int ready = ::poll(pfds, count, tick ? kPollTickMs : -1);
       if (ready < 0 && errno != EINTR) return FailErrno(errno);
       if (ready <= 0) continue;
@@ -359,8 +359,8 @@ class PosixCommDevice final : public CommDevice {
     }
   }
 
-  // Moves waiting bytes into the private queue; EV_RXCHAR when any arrived,
-  // EV_RXFLAG when the event character was among them.
+  // Moves waiting bytes into the private queue; kEvRxChar when any arrived,
+  // kEvRxFlag when the event character was among them.
   std::uint32_t ReadInput(bool& queue_full) {
     std::uint32_t found = 0;
     const std::uint8_t evt = evt_char_.load();
@@ -379,9 +379,9 @@ class PosixCommDevice final : public CommDevice {
         break;
       }
       if (n < 0) break;
-      found |= EV_RXCHAR;
+      found |= kEvRxChar;
       for (ssize_t i = 0; i < n; ++i) {
-        if (buffer[i] == evt) found |= EV_RXFLAG;
+        if (buffer[i] == evt) found |= kEvRxFlag;
         rx_queue_.push_back(buffer[i]);
       }
     }
@@ -389,7 +389,7 @@ class PosixCommDevice final : public CommDevice {
       // Bytes the queue cannot take stay in the kernel; their arrival still counts.
       int kernel = 0;
       if (::ioctl(fd_, FIONREAD, &kernel) == 0) {
-        if (kernel > kernel_backlog_) found |= EV_RXCHAR;
+        if (kernel > kernel_backlog_) found |= kEvRxChar;
         kernel_backlog_ = kernel;
       }
     } else {
@@ -411,14 +411,14 @@ class PosixCommDevice final : public CommDevice {
     if (icount_ok_) {
       serial_icounter_struct now{};
       if (::ioctl(fd_, TIOCGICOUNT, &now) != 0) return 0;
-      if (now.cts != icount_.cts) found |= EV_CTS;
-      if (now.dsr != icount_.dsr) found |= EV_DSR;
-      if (now.rng != icount_.rng) found |= EV_RING;
-      if (now.dcd != icount_.dcd) found |= EV_RLSD;
-      if (now.brk != icount_.brk) found |= EV_BREAK;
+      if (now.cts != icount_.cts) found |= kEvCts;
+      if (now.dsr != icount_.dsr) found |= kEvDsr;
+      if (now.rng != icount_.rng) found |= kEvRing;
+      if (now.dcd != icount_.dcd) found |= kEvRlsd;
+      if (now.brk != icount_.brk) found |= kEvBreak;
       if (now.frame != icount_.frame || now.overrun != icount_.overrun ||
           now.parity != icount_.parity || now.buf_overrun != icount_.buf_overrun)
-        found |= EV_ERR;
+        found |= kEvErr;
       icount_ = now;
       return found;
     }
@@ -427,10 +427,10 @@ class PosixCommDevice final : public CommDevice {
       int now = 0;
       if (::ioctl(fd_, TIOCMGET, &now) != 0) return 0;
       int changed = now ^ modem_;
-      if (changed & TIOCM_CTS) found |= EV_CTS;
-      if (changed & TIOCM_DSR) found |= EV_DSR;
-      if (changed & TIOCM_RNG) found |= EV_RING;
-      if (changed & TIOCM_CAR) found |= EV_RLSD;
+      if (changed & TIOCM_CTS) found |= kEvCts;
+      if (changed & TIOCM_DSR) found |= kEvDsr;
+      if (changed & TIOCM_RNG) found |= kEvRing;
+      if (changed & TIOCM_CAR) found |= kEvRlsd;
       modem_ = now;
     }
     return found;

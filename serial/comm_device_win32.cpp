@@ -25,6 +25,14 @@
 namespace vk47 {
 namespace {
 
+// The portable constants are passed to the system as they stand.
+static_assert(kEvRxChar == EV_RXCHAR && kEvRxFlag == EV_RXFLAG && kEvTxEmpty == EV_TXEMPTY &&
+              kEvCts == EV_CTS && kEvDsr == EV_DSR && kEvRlsd == EV_RLSD && kEvBreak == EV_BREAK &&
+              kEvErr == EV_ERR && kEvRing == EV_RING);
+static_assert(kPurgeTxAbort == PURGE_TXABORT && kPurgeRxAbort == PURGE_RXABORT &&
+              kPurgeTxClear == PURGE_TXCLEAR && kPurgeRxClear == PURGE_RXCLEAR);
+static_assert(kSetRts == SETRTS && kClrRts == CLRRTS && kSetDtr == SETDTR && kClrDtr == CLRDTR);
+
 // The DCB flag word is the DWORD that follows BaudRate.
 static_assert(sizeof(DCB) == 28, "unexpected DCB layout");
 constexpr std::size_t kFlagWordOffset = offsetof(DCB, BaudRate) + sizeof(DWORD);
@@ -56,6 +64,17 @@ std::string SystemMessage(DWORD code) {
   }
   if (buffer != nullptr) LocalFree(buffer);
   return text;
+}
+
+// A UTF-8 device name for the wide API (a path given in full may hold any
+// character; the ANSI call would read it in the system's code page).
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return {};
+  int count = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(count > 0 ? count : 0), L'\0');
+  if (count > 0)
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
+  return wide;
 }
 
 // The one place where GetLastError() becomes a portable kind.
@@ -105,7 +124,7 @@ class Win32CommDevice final : public CommDevice {
       return false;
     }
     device_ = resolved.device;
-    HANDLE handle = CreateFileA(device_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    HANDLE handle = CreateFileW(Widen(device_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return FailCode(GetLastError());
     HANDLE send_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -197,7 +216,7 @@ class Win32CommDevice final : public CommDevice {
       result.outcome = WriteOutcome::kDoneAtOnce;
       result.immediate_count = written;
       result.transferred_count = written;
-      return result;
+      return written < count ? DriverTimedOut(result) : result;
     }
     DWORD code = GetLastError();
     result.immediate_count = written;
@@ -225,7 +244,7 @@ class Win32CommDevice final : public CommDevice {
     }
     result.outcome = WriteOutcome::kPendingThenDone;
     result.transferred_count = transferred;
-    return result;
+    return transferred < count ? DriverTimedOut(result) : result;
   }
 
   bool Escape(std::uint32_t function) override {
@@ -281,6 +300,16 @@ class Win32CommDevice final : public CommDevice {
     std::lock_guard lock(error_mutex_);
     last_error_ = CommError{MapError(code), static_cast<int>(code), SystemMessage(code), device_};
     return false;
+  }
+
+  // A serial write that completes with fewer bytes than asked has run into
+  // the device's own write time-out (WriteTotalTimeoutConstant, which Trs232c
+  // sets to the same limit as the wait): the far end stopped taking bytes.
+  // That is the time-out the POSIX backend reports, not a short write.
+  WriteResult DriverTimedOut(WriteResult result) {
+    FailCode(ERROR_TIMEOUT);
+    result.outcome = WriteOutcome::kTimedOut;
+    return result;
   }
 
   HANDLE handle_ = INVALID_HANDLE_VALUE;

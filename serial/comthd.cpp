@@ -95,13 +95,13 @@ void tcommthread::doevents() {
     TNotifyEvent Trs232c::*handler;
   };
   static constexpr Row kBefore[] = {
-      {EV_BREAK, &Trs232c::OnBREAK}, {EV_CTS, &Trs232c::OnCTS}, {EV_DSR, &Trs232c::OnDSR},
-      {EV_ERR, &Trs232c::OnERR},     {EV_RING, &Trs232c::OnRING}, {EV_RLSD, &Trs232c::OnRLSD},
+      {kEvBreak, &Trs232c::OnBREAK}, {kEvCts, &Trs232c::OnCTS}, {kEvDsr, &Trs232c::OnDSR},
+      {kEvErr, &Trs232c::OnERR},     {kEvRing, &Trs232c::OnRING}, {kEvRlsd, &Trs232c::OnRLSD},
   };
   for (const Row& row : kBefore) {
     if (eventmask & row.flag) raise(o.*row.handler);
   }
-  if ((eventmask & EV_RXCHAR) && o.thread_.get() == this) {
+  if ((eventmask & kEvRxChar) && o.thread_.get() == this) {
     std::uint32_t in_queue = 0;
     device->ClearErrors(in_queue);
     rxcount = static_cast<std::int32_t>(in_queue);
@@ -111,8 +111,8 @@ void tcommthread::doevents() {
     }
     raise(o.OnRXCHAR);
   }
-  if (eventmask & EV_RXFLAG) raise(o.OnRXFLAG);
-  if (eventmask & EV_TXEMPTY) raise(o.OnTXEMPTY);
+  if (eventmask & kEvRxFlag) raise(o.OnRXFLAG);
+  if (eventmask & kEvTxEmpty) raise(o.OnTXEMPTY);
 }
 
 }  // namespace vk47

@@ -129,18 +129,18 @@ bool Trs232c::open() {
   if (!device_->SetTimeouts(timeouts_)) return failopen();
 
   eventmask_ = 0;
-  if (OnBREAK) eventmask_ |= EV_BREAK;
-  if (OnCTS) eventmask_ |= EV_CTS;
-  if (OnDSR) eventmask_ |= EV_DSR;
-  if (OnERR) eventmask_ |= EV_ERR;
-  if (OnRING) eventmask_ |= EV_RING;
-  if (OnRLSD) eventmask_ |= EV_RLSD;
-  if (OnRXCHAR || OnPACKET) eventmask_ |= EV_RXCHAR;
-  if (OnRXFLAG) eventmask_ |= EV_RXFLAG;
-  if (OnTXEMPTY) eventmask_ |= EV_TXEMPTY;
+  if (OnBREAK) eventmask_ |= kEvBreak;
+  if (OnCTS) eventmask_ |= kEvCts;
+  if (OnDSR) eventmask_ |= kEvDsr;
+  if (OnERR) eventmask_ |= kEvErr;
+  if (OnRING) eventmask_ |= kEvRing;
+  if (OnRLSD) eventmask_ |= kEvRlsd;
+  if (OnRXCHAR || OnPACKET) eventmask_ |= kEvRxChar;
+  if (OnRXFLAG) eventmask_ |= kEvRxFlag;
+  if (OnTXEMPTY) eventmask_ |= kEvTxEmpty;
   device_->SetEventMask(eventmask_);
 
-  device_->Purge(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+  device_->Purge(kPurgeTxAbort | kPurgeRxAbort | kPurgeTxClear | kPurgeRxClear);
 
   usethread_ = eventmask_ != 0;
   if (usethread_) {
@@ -160,7 +160,7 @@ bool Trs232c::open() {
 // so that the port is not left taken by a component that counts as closed.
 bool Trs232c::failopen() {
   lasterror_ = deviceerror();
-  device_->Purge(PURGE_TXABORT | PURGE_RXABORT);
+  device_->Purge(kPurgeTxAbort | kPurgeRxAbort);
   device_->Close();
   device_.reset();
   return false;
@@ -189,7 +189,7 @@ void Trs232c::endthread() {
 
 bool Trs232c::close() {
   if (!opened_) return false;
-  device_->Purge(PURGE_TXABORT | PURGE_RXABORT);
+  device_->Purge(kPurgeTxAbort | kPurgeRxAbort);
   if (thread_) endthread();
   opened_ = false;
   // The device stays ours until it is released below, whatever OnClose does.
@@ -200,8 +200,8 @@ bool Trs232c::close() {
   } catch (...) {
     handler_error = std::current_exception();
   }
-  device->Escape(CLRDTR);
-  device->Escape(CLRRTS);
+  device->Escape(kClrDtr);
+  device->Escape(kClrRts);
   bool released = device->Close();
   device.reset();
   reapretired();
@@ -245,12 +245,12 @@ bool Trs232c::writebyte(std::uint8_t byte) { return write(&byte, 1); }
 
 bool Trs232c::setrts(bool on) {
   if (!opened_) return false;
-  return device_->Escape(on ? SETRTS : CLRRTS);
+  return device_->Escape(on ? kSetRts : kClrRts);
 }
 
 bool Trs232c::setdtr(bool on) {
   if (!opened_) return false;
-  return device_->Escape(on ? SETDTR : CLRDTR);
+  return device_->Escape(on ? kSetDtr : kClrDtr);
 }
 
 }  // namespace vk47

@@ -140,10 +140,10 @@ bool LineSettingsKept(const termios& asked, const termios& now) {
 
 std::optional<ModemLineChange> EscapeToModemLine(std::uint32_t function) {
   switch (function) {
-    case SETRTS: return ModemLineChange{TIOCM_RTS, true};
-    case CLRRTS: return ModemLineChange{TIOCM_RTS, false};
-    case SETDTR: return ModemLineChange{TIOCM_DTR, true};
-    case CLRDTR: return ModemLineChange{TIOCM_DTR, false};
+    case kSetRts: return ModemLineChange{TIOCM_RTS, true};
+    case kClrRts: return ModemLineChange{TIOCM_RTS, false};
+    case kSetDtr: return ModemLineChange{TIOCM_DTR, true};
+    case kClrDtr: return ModemLineChange{TIOCM_DTR, false};
     default: return std::nullopt;
   }
 }

@@ -37,8 +37,8 @@ CommControl TermiosToControl(const termios& tio, const CommControl& stored,
 bool LineSettingsKept(const termios& asked, const termios& now);
 
 // An escape code as the modem line it switches (TIOCM_RTS or TIOCM_DTR) and
-// the line's new state; nothing for a code other than SETRTS, CLRRTS, SETDTR
-// and CLRDTR.
+// the line's new state; nothing for a code other than kSetRts, kClrRts, kSetDtr
+// and kClrDtr.
 struct ModemLineChange {
   int bit = 0;
   bool on = false;

@@ -107,8 +107,8 @@ TEST_F(RobotLink, AClosedPortIsOpenedOnceBeforeSending) {
   // DTR then RTS switched on when the port opened.
   const auto escapes = line->CallsOf("Escape");
   ASSERT_GE(escapes.size(), 2u);
-  EXPECT_EQ(escapes[0].a, 5u);  // SETDTR
-  EXPECT_EQ(escapes[1].a, 3u);  // SETRTS
+  EXPECT_EQ(escapes[0].a, 5u);  // kSetDtr
+  EXPECT_EQ(escapes[1].a, 3u);  // kSetRts
 }
 
 TEST_F(RobotLink, APortThatCannotOpenSendsNothingAndSaysWhy) {

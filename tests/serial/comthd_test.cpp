@@ -95,7 +95,7 @@ TEST_F(CommThreadTest, ReceivedByteGroup) {
     rs.packetsize = row.packetsize;
     ASSERT_TRUE(rs.open());
     line->ClearCalls();
-    line->PushEvent(EV_RXCHAR, row.in_queue);
+    line->PushEvent(kEvRxChar, row.in_queue);
     ASSERT_TRUE(ServeCalls(row.names.size()));
     EXPECT_EQ(Names(), row.names);
     EXPECT_EQ(seen.back().rxcount, row.rxchar_count);
@@ -108,9 +108,9 @@ TEST_F(CommThreadTest, PacketOnlyWatchesBytesWithoutRxcharHandler) {
   rs.OnPACKET = Recorder("PACKET");
   rs.packetsize = 4;
   ASSERT_TRUE(rs.open());
-  EXPECT_EQ(rs.eventmask(), EV_RXCHAR);
-  line->PushEvent(EV_RXCHAR, 3);
-  line->PushEvent(EV_RXCHAR, 4);
+  EXPECT_EQ(rs.eventmask(), kEvRxChar);
+  line->PushEvent(kEvRxChar, 3);
+  line->PushEvent(kEvRxChar, 4);
   ASSERT_TRUE(ServeCalls(1));
   EXPECT_EQ(Names(), std::vector<std::string>{"PACKET"});
   EXPECT_EQ(line->CallsOf("ClearErrors").size(), 2u);
@@ -122,8 +122,8 @@ TEST_F(CommThreadTest, HandlersCountFromOpenAndAreSkippedWhenRemoved) {
   ASSERT_TRUE(rs.open());
   rs.OnRING = Recorder("RING");  // not in the mask: never raised
   rs.OnDSR = nullptr;            // in the mask, but skipped
-  line->PushEvent(EV_CTS | EV_DSR | EV_RING, 0);
-  line->PushEvent(EV_CTS, 0);
+  line->PushEvent(kEvCts | kEvDsr | kEvRing, 0);
+  line->PushEvent(kEvCts, 0);
   ASSERT_TRUE(ServeCalls(2));
   EXPECT_EQ(Names(), (std::vector<std::string>{"CTS", "CTS"}));
 }
@@ -133,7 +133,7 @@ TEST_F(CommThreadTest, FailedWaitIsRepeated) {
   ASSERT_TRUE(rs.open());
   line->PushWaitFailure();
   line->PushWaitFailure();
-  line->PushEvent(EV_CTS, 0);
+  line->PushEvent(kEvCts, 0);
   ASSERT_TRUE(ServeCalls(1));
 }
 
@@ -153,7 +153,7 @@ TEST_F(CommThreadTest, RepeatedFailuresBackOffAndAVanishedDeviceEndsTheThread) {
   gone.OnCTS = Recorder("CTS");
   ASSERT_TRUE(gone.open());
   other->PushWaitFailure(CommErrorKind::kIoError);
-  other->PushEvent(EV_CTS, 0);
+  other->PushEvent(kEvCts, 0);
   ASSERT_TRUE(ServeUntil([&] { return other->waits_started() >= 1; }, 1000ms));
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(other->waits_started(), 1) << "no wait after the device vanished";
@@ -174,7 +174,7 @@ TEST_F(CommThreadTest, NoHandlersNoThread) {
 TEST_F(CommThreadTest, CloseServesAHandOffInProgress) {
   rs.OnCTS = Recorder("CTS");
   ASSERT_TRUE(rs.open());
-  line->PushEvent(EV_CTS, 0);
+  line->PushEvent(kEvCts, 0);
   // Let the worker queue its call, but do not serve it: close must.
   for (;;) {
     {
@@ -198,15 +198,15 @@ TEST_F(CommThreadTest, ThrowingHandlerEndsTheThreadOnly) {
     throw std::runtime_error("handler failed");
   };
   ASSERT_TRUE(rs.open());
-  line->PushEvent(EV_CTS, 0);
+  line->PushEvent(kEvCts, 0);
   ASSERT_TRUE(ServeUntil([&] { return calls == 1; }, 1000ms));
-  line->PushEvent(EV_CTS, 0);
+  line->PushEvent(kEvCts, 0);
   ServeUntil([] { return false; }, 50ms);
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(rs.opened());
   EXPECT_TRUE(rs.close());
   ASSERT_TRUE(rs.open());  // a new open watches again
-  line->PushEvent(EV_CTS, 0);
+  line->PushEvent(kEvCts, 0);
   ASSERT_TRUE(ServeUntil([&] { return calls == 2; }, 1000ms));
 }
 
@@ -215,7 +215,7 @@ TEST_F(CommThreadTest, CloseFromOwnHandler) {
   rs.OnRXCHAR = [&](void*) { closed = rs.close(); };
   rs.OnRXFLAG = Recorder("RXFLAG");  // after the close: not raised
   ASSERT_TRUE(rs.open());
-  line->PushEvent(EV_RXCHAR | EV_RXFLAG, 1);
+  line->PushEvent(kEvRxChar | kEvRxFlag, 1);
   ASSERT_TRUE(ServeUntil([&] { return closed; }, 1000ms));
   EXPECT_FALSE(rs.opened());
   EXPECT_FALSE(line->held());

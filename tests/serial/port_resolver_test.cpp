@@ -1,14 +1,16 @@
 #include "serial/port_resolver.h"
 
-#include <fcntl.h>
-#include <linux/serial.h>
-#include <sys/ioctl.h>
-
 #include <gtest/gtest.h>
 
 #include <map>
 
+#if defined(__linux__)
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+
 #include "tests/serial/pty_pair.h"
+#endif
 
 namespace vk47 {
 namespace {
@@ -57,6 +59,7 @@ TEST(PortNameTest, BuiltInCandidatesSkipPortsWithoutUart) {
   EXPECT_EQ(candidates[2].presence, PortPresence::kPresent) << "ttyS2 has a UART";
 }
 
+#if defined(__linux__)
 // TIOCGSERIAL through an injected ioctl, on a real device node (a pty slave).
 TEST(PortNameTest, UartProbeReadsTheSerialType) {
   testing::PtyPair pty;
@@ -76,6 +79,20 @@ TEST(PortNameTest, UartProbeReadsTheSerialType) {
   EXPECT_EQ(ProbePortDevice(pty.slave_path(), answering(PORT_UNKNOWN, 0)), PortPresence::kPresent);
   EXPECT_EQ(ProbePortDevice("/nonexistent/ttyS0"), PortPresence::kMissing);
 }
+#endif
+
+#if defined(_WIN32)
+// "comN" opens the system's device name, which also reaches COM10 and above;
+// a full device or drive path is taken as it stands.
+TEST(PortNameTest, WindowsNamesTheComDevice) {
+  EXPECT_EQ(DefaultResolvePort("com1").device, "\\\\.\\COM1");
+  EXPECT_EQ(DefaultResolvePort("COM4").device, "\\\\.\\COM4");
+  EXPECT_EQ(DefaultResolvePort("\\\\.\\COM12").device, "\\\\.\\COM12");
+  EXPECT_EQ(DefaultResolvePort("C:\\robot\\port").device, "C:\\robot\\port");
+  EXPECT_EQ(DefaultResolvePort("com5").refusal, CommErrorKind::kBadPortName);
+  EXPECT_EQ(DefaultResolvePort("C:robot").refusal, CommErrorKind::kBadPortName) << "relative to a drive";
+}
+#endif
 
 TEST(PortResolverTest, InstalledResolverWinsUntilRemoved) {
   SetPortResolver([](const std::string& name) { return PortDevice("/dev/custom-" + name); });

@@ -110,11 +110,11 @@ TEST(PosixPurge, EachClearEmptiesOnlyItsOwnQueue) {
   ASSERT_TRUE(WaitForSlaveInput(pty, 3));
 
   std::uint32_t in_queue = 0;
-  ASSERT_TRUE(device->Purge(PURGE_TXABORT | PURGE_TXCLEAR));
+  ASSERT_TRUE(device->Purge(kPurgeTxAbort | kPurgeTxClear));
   ASSERT_TRUE(device->ClearErrors(in_queue));
   EXPECT_EQ(in_queue, 3u) << "clearing the send queue keeps what was received";
 
-  ASSERT_TRUE(device->Purge(PURGE_RXABORT | PURGE_RXCLEAR));
+  ASSERT_TRUE(device->Purge(kPurgeRxAbort | kPurgeRxClear));
   ASSERT_TRUE(device->ClearErrors(in_queue));
   EXPECT_EQ(in_queue, 0u);
 }

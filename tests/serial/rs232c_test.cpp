@@ -205,8 +205,8 @@ TEST_F(Rs232cTest, CloseStopsLowersLinesAfterOnCloseThenReleases) {
   EXPECT_FALSE(line->held());
   EXPECT_EQ(line->Ops(), (std::vector<std::string>{"Purge", "Escape", "Escape", "Close"}));
   EXPECT_EQ(Purges(), std::vector<std::uint32_t>{0x03});
-  EXPECT_EQ(line->CallsOf("Escape")[0].a, CLRDTR);
-  EXPECT_EQ(line->CallsOf("Escape")[1].a, CLRRTS);
+  EXPECT_EQ(line->CallsOf("Escape")[0].a, kClrDtr);
+  EXPECT_EQ(line->CallsOf("Escape")[1].a, kClrRts);
 }
 
 TEST_F(Rs232cTest, FailedConfigurationPurgesAndReleases) {

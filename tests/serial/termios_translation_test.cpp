@@ -287,10 +287,10 @@ TEST(TermiosTranslation, EscapeCodesSwitchTheirOwnLine) {
     bool on;
   };
   const Row rows[] = {
-      {SETRTS, TIOCM_RTS, true},
-      {CLRRTS, TIOCM_RTS, false},
-      {SETDTR, TIOCM_DTR, true},
-      {CLRDTR, TIOCM_DTR, false},
+      {kSetRts, TIOCM_RTS, true},
+      {kClrRts, TIOCM_RTS, false},
+      {kSetDtr, TIOCM_DTR, true},
+      {kClrDtr, TIOCM_DTR, false},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(EscapeToModemLine(row.code), (ModemLineChange{row.bit, row.on})) << row.code;
