@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "link/frame_decoder.h"
+#include "model/listing.h"
 
 namespace vk47 {
 namespace {
@@ -44,7 +45,10 @@ TEST(FrameDecoder, RecognisesTransferExecuteAndStrayBytes) {
   EXPECT_DOUBLE_EQ(frames[1].bytes[16].gap_ms, 100.0);
   EXPECT_EQ(frames[2].kind, RobotFrame::Kind::kExecute);
   EXPECT_EQ(decoder.Received().size(), bytes.size());
-  EXPECT_NE(DescribeFrame(frames[1]).find("0\t0\t4\t0秒\tgap 100.0 ms"), std::string::npos);
+  // The listing's four fixed columns, its further ones, then the gap.
+  const std::string slot0 = DescribeFrame(frames[1]);
+  EXPECT_NE(slot0.find("0\t0\t4\t0秒\t"), std::string::npos) << slot0;
+  EXPECT_NE(slot0.find(ListingLine(0, 0) + "\tgap 100.0 ms"), std::string::npos) << slot0;
 }
 
 TEST(FrameDecoder, AStalledOrCutTransferIsIncomplete) {
