@@ -1,0 +1,120 @@
+// The Win32 serial backend on a real COM port: Trs232c opens "com1", which
+// Wine maps to a pseudo-terminal whose far end is com1_far_end.py. That
+// script starts this program, checks what arrives (the bytes, 9600 8N1 raw,
+// the 100 ms pacing) and takes part in the cases below, which run in this
+// order:
+//   1. a transfer of kProgram, then the execute byte;
+//   2. a second open of the port while it is open;
+//   3. kPing, which the far end echoes, must raise OnRXCHAR through
+//      WaitCommEvent;
+//   4. kStallMarker, after which the far end stops reading: a large write
+//      must end in a time-out, as it does on Linux.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/protocol.h"
+#include "link/robot_link.h"
+#include "serial/comthd.h"
+#include "serial/rs232c.h"
+#include "serial/ui_handoff.h"
+
+namespace vk47 {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Codes of several commands and an empty slot (sent as 0); com1_far_end.py
+// expects exactly these bytes.
+constexpr ProgramCodes kProgram = {36, 4, 84, kEmptyCode, 20, 4, 68, 4, 52, 4, 100, 4, 36, 84, 20, 68};
+constexpr std::uint8_t kPing[] = {'p', 'i', 'n', 'g'};
+constexpr std::uint8_t kStallMarker = 0xEE;
+
+// Waits at least `ms` on the monotonic clock (a sleep may end early by a tick).
+void SleepAtLeast(std::uint32_t ms) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+  for (auto now = Clock::now(); now < deadline; now = Clock::now()) std::this_thread::sleep_for(deadline - now);
+}
+
+struct Com1 : ::testing::Test {
+  Trs232c port;
+  Com1() {
+    port.portname = "com1";
+    BindControlLines(port);
+  }
+};
+
+TEST_F(Com1, TransferAndExecuteReachTheFarEnd) {
+  TransferObserver observer;
+  observer.wait = SleepAtLeast;
+  int logged = 0;
+  observer.log = [&](int) { ++logged; };
+  const LinkOutcome transfer = TransferProgram(port, kProgram, observer);
+  ASSERT_TRUE(transfer.ok) << transfer.message;
+  EXPECT_EQ(transfer.steps_sent, 16);
+  EXPECT_EQ(logged, 16);
+  EXPECT_TRUE(port.opened());
+  EXPECT_EQ(port.dcb().BaudRate, 9600u);
+  EXPECT_EQ(port.dcb().ByteSize, 8);
+
+  const LinkOutcome execute = ExecuteProgram(port);
+  ASSERT_TRUE(execute.ok) << execute.message;
+  EXPECT_TRUE(port.close());
+}
+
+TEST_F(Com1, SecondOpenOfAnOpenPortIsRefused) {
+  ASSERT_TRUE(port.open()) << DescribeCommError(port.lasterror(), port.portname);
+  Trs232c second;
+  second.portname = "com1";
+  if (second.open()) {
+    second.close();
+    GTEST_SKIP() << "Wine lets a second CreateFile of an open COM port succeed (Windows refuses it "
+                    "with ERROR_ACCESS_DENIED), so \"in use\" cannot be shown here";
+  }
+  EXPECT_EQ(second.lasterror().kind, CommErrorKind::kInUse);
+}
+
+TEST_F(Com1, EchoedBytesRaiseRxchar) {
+  std::vector<std::int32_t> counts;
+  std::uint32_t events = 0;
+  port.OnRXCHAR = [&](void* sender) {
+    auto* thread = static_cast<tcommthread*>(sender);
+    counts.push_back(thread->rxcount);
+    events |= thread->eventmask;
+  };
+  ASSERT_TRUE(port.open()) << DescribeCommError(port.lasterror(), port.portname);
+  EXPECT_TRUE(port.usethread());
+  EXPECT_EQ(port.eventmask(), kEvRxChar);
+  ASSERT_TRUE(port.write(kPing, sizeof kPing));
+  // Each event reports the bytes waiting then; the last one sees all four.
+  EXPECT_TRUE(ServeUntil([&] { return !counts.empty() && counts.back() == sizeof kPing; }, 5000ms))
+      << "events: " << counts.size() << ", last count: " << (counts.empty() ? -1 : counts.back());
+  EXPECT_EQ(events & kEvRxChar, kEvRxChar);
+  const auto start = Clock::now();
+  EXPECT_TRUE(port.close());
+  EXPECT_LT(Clock::now() - start, 1000ms) << "close ends the pending WaitCommEvent";
+}
+
+TEST_F(Com1, StalledFarEndTimesTheWriteOut) {
+  port.txtimeout = 300;
+  ASSERT_TRUE(port.open()) << DescribeCommError(port.lasterror(), port.portname);
+  ASSERT_TRUE(port.writebyte(kStallMarker));
+  std::this_thread::sleep_for(300ms);  // the far end has stopped reading
+  const std::vector<std::uint8_t> big(1 << 20, 0x55);
+  const auto start = Clock::now();
+  EXPECT_FALSE(port.write(big.data(), static_cast<int>(big.size())));
+  const auto took = Clock::now() - start;
+  EXPECT_GE(took, 290ms);
+  EXPECT_LT(took, 5000ms);
+  EXPECT_EQ(port.lasterror().kind, CommErrorKind::kTimedOut) << port.lasterror().os_message;
+  EXPECT_EQ(DescribeCommError(port.lasterror(), "com1"),
+            "シリアルポート com1 (\\\\.\\COM1) への送信が時間内に終わりませんでした。");
+}
+
+}  // namespace
+}  // namespace vk47
