@@ -13,6 +13,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -194,6 +195,23 @@ std::string ReasonOf(const Job& job) {
   return OneLine(port.empty() ? job.outcome.message : port);
 }
 
+// Tells how the jobs ended (one device: its message, or `done` on success;
+// several: the summary table) and gives the exit status: 0 when every device
+// got everything, 128 + N when signal N stopped any of them, else 1.
+int Report(const std::vector<std::unique_ptr<Job>>& jobs, bool with_steps,
+           const std::function<std::string(const std::string& port)>& done) {
+  const bool all_ok = std::all_of(jobs.begin(), jobs.end(), [](const auto& j) { return j->outcome.ok; });
+  if (jobs.size() > 1) {
+    PrintSummary(jobs, with_steps);
+  } else if (!jobs[0]->outcome.ok) {
+    std::cerr << jobs[0]->outcome.message << '\n';
+  } else {
+    std::cout << done(jobs[0]->port.portname) << '\n';
+  }
+  if (all_ok) return 0;
+  return StopRequested() ? StopStatus() : 1;
+}
+
 }  // namespace
 
 int Send(const Args& args) {
@@ -220,16 +238,7 @@ int Send(const Args& args) {
     if (!job.outcome.ok) job.reason = ReasonOf(job);
   });
 
-  const bool all_ok = std::all_of(jobs.begin(), jobs.end(), [](const auto& j) { return j->outcome.ok; });
-  if (jobs.size() > 1) {
-    PrintSummary(jobs, true);
-  } else if (!jobs[0]->outcome.ok) {
-    std::cerr << jobs[0]->outcome.message << '\n';
-  } else {
-    std::cout << "16 ステップを " << jobs[0]->port.portname << " に送信しました\n";
-  }
-  if (StopRequested() && !all_ok) return StopStatus();
-  return all_ok ? 0 : 1;
+  return Report(jobs, true, [](const std::string& port) { return "16 ステップを " + port + " に送信しました"; });
 }
 
 int Run(const Args& args) {
@@ -246,16 +255,7 @@ int Run(const Args& args) {
     if (!job.outcome.ok) job.reason = ReasonOf(job);
   });
 
-  const bool all_ok = std::all_of(jobs.begin(), jobs.end(), [](const auto& j) { return j->outcome.ok; });
-  if (jobs.size() > 1) {
-    PrintSummary(jobs, false);
-  } else if (!jobs[0]->outcome.ok) {
-    std::cerr << jobs[0]->outcome.message << '\n';
-  } else {
-    std::cout << "実行命令を " << jobs[0]->port.portname << " に送信しました\n";
-  }
-  if (StopRequested()) return StopStatus();
-  return all_ok ? 0 : 1;
+  return Report(jobs, false, [](const std::string& port) { return "実行命令を " + port + " に送信しました"; });
 }
 
 int Port(const Args& args) {
