@@ -90,6 +90,23 @@ class TSimFloor : public QWidget {
     setAttribute(Qt::WA_OpaquePaintEvent);
   }
 
+  // Repaints what a frame changed: where the robot was and is, and the new
+  // part of the path; everything when the view has to move.
+  void UpdateAfterStep(const Pose& before) {
+    const Pose& now = window_->state_.pose;
+    if (layer_.isNull() || !Shows(now)) {
+      update();
+      return;
+    }
+    QRectF dirty = RobotRect(before) | RobotRect(now);
+    const std::vector<Pose>& path = window_->path_;
+    for (std::size_t i = drawn_ ? drawn_ - 1 : 0; i < path.size(); ++i) {
+      const QPointF at = ToScreen(path[i].x_cm, path[i].y_cm);
+      dirty |= QRectF(at - QPointF(3, 3), at + QPointF(3, 3));
+    }
+    update(dirty.toAlignedRect());
+  }
+
   void ResetView() {
     scale_ = kStartScale;
     centre_ = QPointF();
@@ -118,6 +135,13 @@ class TSimFloor : public QWidget {
  private:
   QPointF ToScreen(double x, double y) const {
     return {width() / 2.0 + (x - centre_.x()) * scale_, height() / 2.0 - (y - centre_.y()) * scale_};
+  }
+
+  // The square that holds the robot drawn at a pose, whatever its heading.
+  QRectF RobotRect(const Pose& p) const {
+    const double t = kParams().track_cm, reach = std::max(scale_, 24.0 / t) * t * 0.8 + 4;
+    const QPointF at = ToScreen(p.x_cm, p.y_cm);
+    return {at.x() - reach, at.y() - reach, 2 * reach, 2 * reach};
   }
 
   // Whether the whole robot is in view, with a little room.
@@ -351,7 +375,14 @@ void TSimWindow::CreateControls() {
   column->addWidget(StatusLabel);
   column->addLayout(buttons);
   column->addWidget(rules_box);
-  setFixedWidth(Floor->minimumWidth() + 2 * column->contentsMargins().left());
+  // Wrapped texts get the height they need at the window's fixed width, and
+  // the window never gets smaller than its contents (nothing overlaps).
+  const int inner = Floor->minimumWidth();
+  setFixedWidth(inner + column->contentsMargins().left() + column->contentsMargins().right());
+  const QMargins box = rules_box->contentsMargins() + rules_box->layout()->contentsMargins();
+  RulesLabel->setMinimumHeight(RulesLabel->heightForWidth(inner - box.left() - box.right()));
+  StatusLabel->setMinimumHeight(2 * StatusLabel->fontMetrics().lineSpacing());
+  column->setSizeConstraint(QLayout::SetMinimumSize);
 }
 
 void TSimWindow::Start() {
@@ -418,6 +449,7 @@ void TSimWindow::Tick() {
 void TSimWindow::AdvanceFrame(double real_seconds) {
   if (CheckProgram()) return;
   const double until = state_.time_s + std::clamp(real_seconds, 0.0, kMaxFrameSeconds) * speed_;
+  const Pose before = state_.pose;
   // Steps that take no time end one per call; an endless run of them is
   // stopped by the simulator itself, well within this bound.
   for (int i = 0; i <= 4 * kMaxInstantSteps && !IsFinished(state_.phase); ++i) {
@@ -434,7 +466,7 @@ void TSimWindow::AdvanceFrame(double real_seconds) {
     MarkSlot(state_.step);
   }
   UpdateTexts();
-  Floor->update();
+  static_cast<TSimFloor*>(Floor)->UpdateAfterStep(before);
 }
 
 bool TSimWindow::CheckProgram() {
