@@ -1,22 +1,7 @@
 #include "model/program_file.h"
 
-#include <atomic>
-#include <cerrno>
-#include <chrono>
-#include <cstdio>
-#include <fstream>
-
 #include "model/command_set.h"
 #include "model/int_text.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#include <process.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace vk47 {
 
@@ -64,6 +49,10 @@ void ProgramLineSplitter::EndLine() {
   if (lines_.size() >= max_lines_) done_ = true;
 }
 
+void ProgramLineSplitter::Cut() {
+  if (!done_ && line_open_) current_.truncated = true;
+}
+
 std::vector<ProgramLine> ProgramLineSplitter::Finish() {
   // The text after the last break is a line of its own when it is not empty.
   if (line_open_ && lines_.size() < max_lines_) EndLine();
@@ -78,15 +67,6 @@ std::vector<ProgramLine> SplitProgramLines(std::string_view content, std::size_t
 }
 
 namespace {
-
-#if !defined(_WIN32)
-// Tells the temporary files of concurrent saves in one process apart.
-unsigned long NextTempNumber() {
-  static std::atomic<unsigned long> next{
-      static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count())};
-  return next++;
-}
-#endif
 
 // A line as it is quoted in a message: control bytes shown as "?" so a
 // binary file cannot drive a terminal, and a long line cut (on a character
@@ -135,66 +115,20 @@ ProgramParse ParseProgramText(std::string_view content) {
   return ParseProgramLines(SplitProgramLines(content));
 }
 
-ProgramParse ReadProgramFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {std::nullopt, "ファイル " + path + " は開けません"};
-  ProgramLineSplitter splitter(kSlotCount);
-  char buffer[4096];
-  bool more = true;
-  while (more && in) {
-    in.read(buffer, sizeof buffer);
-    const std::streamsize got = in.gcount();
-    if (got <= 0) break;
-    more = splitter.Feed(std::string_view(buffer, static_cast<std::size_t>(got)));
+ProgramParse ReadProgramFile(const std::filesystem::path& path) {
+  const FileRead file = ReadRegularFile(path, kMaxProgramFileBytes);
+  if (file.status != FileRead::Status::kRead) {
+    return {std::nullopt, "ファイル " + PathText(path) + " は開けません"};
   }
-  if (in.bad()) return {std::nullopt, "ファイル " + path + " は開けません"};
+  ProgramLineSplitter splitter(kSlotCount);
+  splitter.Feed(file.bytes);
+  if (!file.complete) splitter.Cut();
   return ParseProgramLines(splitter.Finish());
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view content) {
-#if defined(_WIN32)
-  const std::string temp = path + ".tmp" + std::to_string(_getpid());
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (f == nullptr) return false;
-  const bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-  const bool closed = std::fclose(f) == 0;
-  if (!written || !closed || !MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
-#else
-  // The temporary file is created with 0666 so the umask decides a new
-  // file's mode, as for any file the user creates; a replaced file keeps its
-  // own mode. (mkstemp would fix 0600 and hide the umask.)
-  std::string temp;
-  int fd = -1;
-  for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(NextTempNumber());
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);
-  std::size_t done = 0;
-  bool ok = true;
-  while (ok && done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0) ok = false;
-    else done += static_cast<std::size_t>(n);
-  }
-  ok = ok && fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
-#endif
-}
-
-std::string WriteProgramFile(const std::string& path, const ProgramCodes& codes) {
+std::string WriteProgramFile(const std::filesystem::path& path, const ProgramCodes& codes) {
   if (WriteFileAtomically(path, ProgramFileText(codes))) return "";
-  return "ファイル " + path + " を作成できません";
+  return "ファイル " + PathText(path) + " を作成できません";
 }
 
 }  // namespace vk47

@@ -2,13 +2,15 @@
 // The program file (.pt3): sixteen lines of decimal step codes, each ended by
 // CR LF, "-1" for an empty slot. Reading is all-or-nothing: every one of the
 // first sixteen lines is checked before a caller may change any slot.
-// Pure functions and whole-file I/O; any thread.
+// Pure functions and whole-file I/O (file_io.h); any thread.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "model/file_io.h"
 #include "model/step_program.h"
 
 namespace vk47 {
@@ -16,6 +18,10 @@ namespace vk47 {
 // Longest line text kept when reading; a longer line can be no step code and
 // is reported with its first bytes, so a huge file cannot exhaust memory.
 inline constexpr std::size_t kMaxLineBytes = 4096;
+
+// At most this much of a program file is read: sixteen lines need a few dozen
+// bytes, and an endless file must not keep the reader busy.
+inline constexpr std::size_t kMaxProgramFileBytes = 64 * 1024;
 
 // The file's bytes for a program: each code in decimal followed by CR LF.
 std::string ProgramFileText(const ProgramCodes& codes);
@@ -36,6 +42,9 @@ class ProgramLineSplitter {
   explicit ProgramLineSplitter(std::size_t max_lines) : max_lines_(max_lines) {}
   // Feeds more bytes; returns false once no further input can matter.
   bool Feed(std::string_view chunk);
+  // The input was cut short: the line being read is incomplete, so it is
+  // marked truncated rather than read as a shorter number.
+  void Cut();
   // Ends the input and returns the lines.
   std::vector<ProgramLine> Finish();
 
@@ -65,18 +74,16 @@ struct ProgramParse {
 ProgramParse ParseProgramLines(const std::vector<ProgramLine>& lines);
 ProgramParse ParseProgramText(std::string_view content);
 
-// Reads and checks a program file. A file that cannot be opened gives
-// "ファイル %s は開けません" with the path.
-ProgramParse ReadProgramFile(const std::string& path);
+// Reads and checks a program file (ReadRegularFile, at most
+// kMaxProgramFileBytes). A file that is missing, cannot be opened, or is no
+// regular file (a FIFO, device, socket or folder) gives
+// "ファイル %s は開けません" with the path. A file whose sixteen lines do not
+// end within the budget gives the list-index or not-an-integer message.
+ProgramParse ReadProgramFile(const std::filesystem::path& path);
 
-// Writes a program file atomically: a temporary file in the same folder is
-// written, flushed and renamed over the target, so a failed save never
-// destroys an existing file. Returns "" on success, otherwise
-// "ファイル %s を作成できません" with the path.
-std::string WriteProgramFile(const std::string& path, const ProgramCodes& codes);
-
-// Writes `content` to `path` through a temporary file and a rename. Returns
-// false (and leaves any existing file untouched) when any step fails.
-bool WriteFileAtomically(const std::string& path, std::string_view content);
+// Writes a program file with WriteFileAtomically (file_io.h). Returns "" on
+// success, otherwise "ファイル %s を作成できません" with the path; the file
+// is then as it was.
+std::string WriteProgramFile(const std::filesystem::path& path, const ProgramCodes& codes);
 
 }  // namespace vk47

@@ -7,10 +7,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 
+#include "model/file_io.h"
 #include "settings/settings_folder.h"
 
 namespace vk47 {
@@ -36,22 +37,28 @@ std::string Join(const std::string& folder, std::string_view name) {
   return folder.ends_with('/') ? folder + std::string(name) : folder + "/" + std::string(name);
 }
 
-// XDG_DOCUMENTS_DIR from user-dirs.dirs: a quoted path that is absolute or
-// starts with "$HOME" (alone or before "/"). Returns "" when the file or the
-// line is missing or names something else.
+// XDG_DOCUMENTS_DIR from user-dirs.dirs, a shell fragment: the value, quoted
+// or not, must be absolute or start with "$HOME" (alone or before "/"). Returns
+// "" when the file or the line is missing or names something else. The file is
+// read without blocking and within a budget, like every file here.
 std::string XdgDocumentsFolder(const std::string& home) {
   std::string config = EnvOrEmpty("XDG_CONFIG_HOME");
   if (config.empty() || config.front() != '/') config = Join(home, ".config");
-  std::ifstream in(Join(config, "user-dirs.dirs"));
+  const FileRead file = ReadRegularFile(Join(config, "user-dirs.dirs"), 64 * 1024);
+  if (file.status != FileRead::Status::kRead) return "";
+  std::istringstream in(file.bytes);
   std::string line;
-  constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR=\"";
+  constexpr std::string_view kKey = "XDG_DOCUMENTS_DIR=";
   while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t start = line.find_first_not_of(" \t");
     if (start == std::string::npos || line.compare(start, kKey.size(), kKey) != 0) continue;
-    const std::size_t begin = start + kKey.size();
-    const std::size_t end = line.find('"', begin);
-    if (end == std::string::npos) return "";
-    std::string value = line.substr(begin, end - begin);
+    std::string value = line.substr(start + kKey.size());
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+      value = value.substr(1, value.size() - 2);
+    } else if (value.starts_with('"')) {
+      return "";  // an unclosed quote
+    }
     if (value == "$HOME" || value.starts_with("$HOME/")) value = home + value.substr(5);
     while (value.size() > 1 && value.back() == '/') value.pop_back();
     return value.starts_with('/') ? value : "";

@@ -20,9 +20,18 @@ std::int32_t ReadPortIndex(const std::string& ini_path) {
 }
 
 void WritePortIndex(const std::string& ini_path, std::int32_t index) {
-  if (!WritePrivateProfileString(kPortSection, kPortKey, IntToText(index), ini_path)) {
-    throw SettingsError(ini_path + " に書き込めません");
+  ProfileFailure failure = ProfileFailure::kNone;
+  if (!WritePrivateProfileString(kPortSection, kPortKey, IntToText(index), ini_path, &failure)) {
+    throw SettingsError(WriteFailureMessage(ini_path, failure));
   }
+}
+
+std::string WriteFailureMessage(const std::string& ini_path, ProfileFailure failure) {
+  std::string message = ini_path + " に書き込めません";
+  if (failure == ProfileFailure::kBusy) {
+    message += "（別のプログラムが書き込み中です。しばらく待ってから、もう一度試してください）";
+  }
+  return message;
 }
 
 std::optional<std::string> PortNameForIndex(std::int32_t index) {

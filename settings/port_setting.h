@@ -9,6 +9,8 @@
 
 namespace vk47 {
 
+enum class ProfileFailure;  // settings/profile.h
+
 inline constexpr const char* kSettingsFileName = "set.ini";
 inline constexpr const char* kPortSection = "comport";
 inline constexpr const char* kPortKey = "name";
@@ -22,9 +24,13 @@ std::string SettingsFilePath();
 std::int32_t ReadPortIndex(const std::string& ini_path);
 
 // Stores `index` as plain decimal text, creating the file when missing.
-// Throws SettingsError "<ini_path> に書き込めません" when it cannot be written;
-// the old file then stays as it was.
+// Throws SettingsError with WriteFailureMessage when it cannot be written; the
+// old file then stays as it was.
 void WritePortIndex(const std::string& ini_path, std::int32_t index);
+
+// "<ini_path> に書き込めません", followed, when another program held the
+// file's lock for the whole wait, by what to do about it.
+std::string WriteFailureMessage(const std::string& ini_path, ProfileFailure failure);
 
 // "com1".."com4" for 0..3; nothing for any other index (the caller keeps its
 // port name, "COM1").

@@ -1,11 +1,10 @@
 #include "settings/profile.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
-#include "model/program_file.h"
+#include "model/file_io.h"
 #include "settings/profile_lock.h"
 
 namespace vk47 {
@@ -146,40 +145,19 @@ bool ValidName(std::string_view name, std::string_view forbidden) {
          name.find('\0') == std::string_view::npos && !Trim(name).empty();
 }
 
-// The file's contents; `complete` is false when it was longer than the cap
-// and only the first kMaxProfileFileBytes were kept.
-struct FileBytes {
-  enum class Status { kMissing, kRead, kUnreadable } status = Status::kMissing;
-  std::string bytes;
-  bool complete = true;
-};
+// The file's contents, read without blocking: a FIFO, device or folder in the
+// file's place reads as unreadable instead of hanging every program at start.
+FileRead ReadProfileFile(const std::string& path) {
+  return ReadRegularFile(PathFromText(path), kMaxProfileFileBytes);
+}
 
-FileBytes ReadProfileFile(const std::string& path) {
-  FileBytes file;
-  std::error_code ec;
-  const std::filesystem::file_status status = std::filesystem::status(path, ec);
-  if (status.type() == std::filesystem::file_type::not_found) return file;
-  file.status = FileBytes::Status::kUnreadable;
-  // A FIFO or device would block the reader or never end: regular files only.
-  if (ec || !std::filesystem::is_regular_file(status)) return file;
-
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return file;
-  char buffer[16384];
-  while (file.bytes.size() <= kMaxProfileFileBytes) {
-    const std::size_t got = std::fread(buffer, 1, sizeof buffer, f);
-    file.bytes.append(buffer, got);
-    if (got < sizeof buffer) break;
-  }
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) return file;
-  if (file.bytes.size() > kMaxProfileFileBytes) {
-    file.bytes.resize(kMaxProfileFileBytes);
-    file.complete = false;
-  }
-  file.status = FileBytes::Status::kRead;
-  return file;
+// The line break the file already uses (that of its first line), so an added
+// line matches its neighbours; CR LF for a file without one.
+std::string_view LineBreakOf(std::string_view text) {
+  const std::size_t at = text.find_first_of("\r\n");
+  if (at == std::string_view::npos) return kCrLf;
+  if (text[at] == '\n') return "\n";
+  return text.compare(at, 2, kCrLf) == 0 ? kCrLf : std::string_view("\r");
 }
 
 }  // namespace
@@ -200,6 +178,7 @@ std::string SetProfileValue(std::string_view text, std::string_view section,
   const ProfileView::Place place = view.Find(section, key);
   std::string result(text);
   const std::string key_line = std::string(Trim(key)) + "=" + std::string(value);
+  const std::string_view line_break = LineBreakOf(text);
 
   if (place.key) {
     const KeyLine line = view.Key(*place.key);
@@ -215,19 +194,19 @@ std::string SetProfileValue(std::string_view text, std::string_view section,
   // A line that lacks its break (the file's last) gets one before anything follows it.
   auto append_after = [&](const Line& line, const std::string& added) {
     if (line.next == line.end) {
-      result.insert(line.end, std::string(kCrLf) + added);
+      result.insert(line.end, std::string(line_break) + added);
     } else {
       result.insert(line.next, added);
     }
   };
   if (place.section) {
-    append_after(view.line(place.last_filled), key_line + std::string(kCrLf));
+    append_after(view.line(place.last_filled), key_line + std::string(line_break));
     return result;
   }
   // Built by appending: GCC 12 at -O2 warns (-Wrestrict, a false alarm) on
   // "[" + std::string(...).
   std::string added = "[";
-  added.append(Trim(section)).append("]").append(kCrLf).append(key_line).append(kCrLf);
+  added.append(Trim(section)).append("]").append(line_break).append(key_line).append(line_break);
   if (!view.Empty() && view.Last().end > view.Last().begin) {
     append_after(view.Last(), added);
   } else {
@@ -238,8 +217,8 @@ std::string SetProfileValue(std::string_view text, std::string_view section,
 
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& default_value, const std::string& path) {
-  const FileBytes file = ReadProfileFile(path);
-  if (file.status != FileBytes::Status::kRead) return default_value;
+  const FileRead file = ReadProfileFile(path);
+  if (file.status != FileRead::Status::kRead) return default_value;
   std::optional<std::string> value = FindProfileValue(file.bytes, section, key);
   if (!value) return default_value;
   std::string& text = *value;
@@ -287,33 +266,50 @@ std::string RemoveEmptyProfileSection(std::string_view text, std::string_view se
   return result;
 }
 
-bool UpdateProfileFile(const std::string& path, const ProfileChange& change) {
+bool UpdateProfileFile(const std::string& path, const ProfileChange& change,
+                       ProfileFailure* failure) {
+  auto fail = [failure](ProfileFailure why) {
+    if (failure != nullptr) *failure = why;
+    return false;
+  };
+  if (failure != nullptr) *failure = ProfileFailure::kNone;
   const ProfileLock lock(path);
-  if (!lock.held()) return false;
-  const FileBytes file = ReadProfileFile(path);
-  if (file.status == FileBytes::Status::kUnreadable || !file.complete) return false;
+  if (!lock.held()) return fail(lock.busy() ? ProfileFailure::kBusy : ProfileFailure::kNotWritten);
+  const FileRead file = ReadProfileFile(path);
+  if (file.status == FileRead::Status::kNotAFile || file.status == FileRead::Status::kFailed ||
+      !file.complete) {
+    return fail(ProfileFailure::kNotWritten);
+  }
   std::optional<std::string> current;
-  if (file.status == FileBytes::Status::kRead) current = file.bytes;
+  if (file.status == FileRead::Status::kRead) current = file.bytes;
   const ProfileUpdate update = change(current);
   switch (update.action) {
     case ProfileUpdate::Action::kKeep: return true;
-    case ProfileUpdate::Action::kWrite: return WriteFileAtomically(path, update.text);
+    case ProfileUpdate::Action::kWrite:
+      return WriteFileAtomically(PathFromText(path), update.text) || fail(ProfileFailure::kNotWritten);
     case ProfileUpdate::Action::kRemove: {
+      // Through a symbolic link the target goes and the link stays, as a
+      // write would have kept it.
       std::error_code ec;
-      std::filesystem::remove(path, ec);
-      return !ec;
+      std::filesystem::remove(FollowLinks(PathFromText(path)), ec);
+      return !ec || fail(ProfileFailure::kNotWritten);
     }
   }
-  return false;
+  return fail(ProfileFailure::kNotWritten);
 }
 
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
-                               const std::string& value, const std::string& path) {
+                               const std::string& value, const std::string& path,
+                               ProfileFailure* failure) {
+  if (failure != nullptr) *failure = ProfileFailure::kNotWritten;
   if (!IsWritableProfileEntry(section, key, value)) return false;
-  return UpdateProfileFile(path, [&](const std::optional<std::string>& current) {
-    return ProfileUpdate{ProfileUpdate::Action::kWrite,
-                         SetProfileValue(current.value_or(""), section, key, value)};
-  });
+  return UpdateProfileFile(
+      path,
+      [&](const std::optional<std::string>& current) {
+        return ProfileUpdate{ProfileUpdate::Action::kWrite,
+                             SetProfileValue(current.value_or(""), section, key, value)};
+      },
+      failure);
 }
 
 }  // namespace vk47

@@ -14,7 +14,9 @@
 //  - lines end in CR LF, LF or a lone CR; the last line may lack one; a UTF-8
 //    byte order mark at the start is skipped.
 // No call keeps the file open. Any thread and any process: writers of one
-// file take its lock (profile_lock.h).
+// file take its lock (profile_lock.h). Files are read without blocking and
+// only when regular (file_io.h): anything else reads as missing and is never
+// written. Paths are text in the system's encoding (file_io.h PathFromText).
 //
 // On Windows, <windows.h> defines GetPrivateProfileString and
 // WritePrivateProfileString as macros: files of this module do not include
@@ -45,17 +47,27 @@ inline constexpr std::size_t kMaxProfileFileBytes = 1024 * 1024;
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& default_value, const std::string& path);
 
+// Why a write left the file as it was.
+enum class ProfileFailure {
+  kNone,
+  kBusy,        // another program held the file's lock longer than the wait
+  kNotWritten,  // the file could not be read whole or written
+};
+
 // Stores `value` under `key` in `section`. A missing file is created holding
 // "[section]\r\nkey=value\r\n"; a missing section is appended at the end; a
 // missing key is added after the last non-blank line of its section; an
-// existing value is replaced where it stands. Every other byte of the file is
-// kept. The file is replaced atomically (temporary file and rename) under
-// the file's ProfileLock. Returns
-// false, leaving the file as it was, when it cannot be read or written, is
-// larger than kMaxProfileFileBytes, or when a name or the value holds a line
-// break or NUL (or the key a "=" or a leading "[", the section a "]").
+// existing value is replaced where it stands. Added lines end like the file's
+// first line (CR LF in a new file or one without a break). Every other byte
+// of the file is kept. The file is written with WriteFileAtomically
+// (file_io.h: through symbolic links, mode kept) under the file's
+// ProfileLock. Returns false, leaving the file as it was, when it cannot be
+// read or written, is larger than kMaxProfileFileBytes, or when a name or the
+// value holds a line break or NUL (or the key a "=" or a leading "[", the
+// section a "]"); `failure`, when given, then says why.
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
-                               const std::string& value, const std::string& path);
+                               const std::string& value, const std::string& path,
+                               ProfileFailure* failure = nullptr);
 
 // A change of a whole settings file: keep it, write new contents, or remove it.
 struct ProfileUpdate {
@@ -66,10 +78,12 @@ struct ProfileUpdate {
 using ProfileChange = std::function<ProfileUpdate(const std::optional<std::string>& current)>;
 
 // Reads the file, asks `change` and carries out its answer (an atomic write or
-// a removal), all under the file's ProfileLock. False, with the file as it
-// was, when the lock cannot be had, the file cannot be read whole (see
-// WritePrivateProfileString) or the new contents cannot be written.
-bool UpdateProfileFile(const std::string& path, const ProfileChange& change);
+// a removal of the file, or of a symbolic link's target), all under the
+// file's ProfileLock. False, with the file as it was, when the lock cannot be
+// had, the file cannot be read whole (see WritePrivateProfileString) or the
+// new contents cannot be written; `failure`, when given, then says why.
+bool UpdateProfileFile(const std::string& path, const ProfileChange& change,
+                       ProfileFailure* failure = nullptr);
 
 // Whether WritePrivateProfileString accepts these names and value (see above).
 bool IsWritableProfileEntry(std::string_view section, std::string_view key,

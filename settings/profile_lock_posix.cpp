@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,15 +10,34 @@
 #include "settings/profile_lock.h"
 
 namespace vk47 {
+namespace {
+
+// The descriptor to lock: the companion file, created when missing; where
+// the folder forbids that, an existing companion or the settings file itself
+// (regular files only). -1 when there is none.
+int OpenLockTarget(const std::string& settings_file) {
+  const std::string path = settings_file + ".lock";
+  // O_NONBLOCK: a FIFO put in the lock file's place must not hang the opener.
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+  if (fd >= 0 || (errno != EACCES && errno != EPERM && errno != EROFS)) return fd;
+  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) fd = ::open(settings_file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  struct stat info {};
+  if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+    ::close(fd);
+    fd = -1;
+  }
+  return fd;
+}
+
+}  // namespace
 
 struct ProfileLock::Handle {
   int fd = -1;
 };
 
 ProfileLock::ProfileLock(const std::string& settings_file, int wait_ms) {
-  const std::string path = settings_file + ".lock";
-  // O_NONBLOCK: a FIFO put in the lock file's place must not hang the opener.
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+  const int fd = OpenLockTarget(settings_file);
   if (fd < 0) return;
   // Polled rather than blocking, so that a holder that never lets go (a
   // stopped process) costs a bounded wait and a clear failure, not a hang.
@@ -27,7 +47,11 @@ ProfileLock::ProfileLock(const std::string& settings_file, int wait_ms) {
       handle_ = std::make_unique<Handle>(Handle{fd});
       return;
     }
-    if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) break;
+    if (errno != EWOULDBLOCK && errno != EINTR) break;
+    if (std::chrono::steady_clock::now() >= deadline) {
+      busy_ = true;
+      break;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   ::close(fd);

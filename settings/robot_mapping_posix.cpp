@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "settings/port_mapping.h"
+#include "settings/port_setting.h"
 #include "settings/profile.h"
 #include "settings/robot_mapping.h"
 
@@ -95,6 +96,7 @@ std::optional<RobotLink> RobotLink::Create(const std::string& ini_path, const st
     return std::nullopt;  // the destructor closes the record
   }
 
+  ProfileFailure failure = ProfileFailure::kNone;
   const bool written = UpdateProfileFile(ini_path, [&](const std::optional<std::string>& current) {
     link.file_before_ = current;
     std::string text = current.value_or("");
@@ -113,9 +115,9 @@ std::optional<RobotLink> RobotLink::Create(const std::string& ini_path, const st
     text = SetProfileValue(text, kRobotsSection, key, link.record_path_);
     link.file_written_ = text;
     return Write(std::move(text));
-  });
+  }, &failure);
   if (!written) {
-    error = ini_path + " に書き込めません";
+    error = WriteFailureMessage(ini_path, failure);
     link.file_written_.clear();
     ::unlink(link.record_path_.c_str());
     return std::nullopt;

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include "model/file_io.h"
 #include "settings/settings_error.h"
 
 namespace vk47 {
@@ -27,7 +28,7 @@ bool IsTop(const std::string& path) { return path.empty(); }
 
 bool CreateOneFolder(const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::create_directory(path, ec) && !ec) return true;
+  if (std::filesystem::create_directory(PathFromText(path), ec) && !ec) return true;
   // Someone else may have created it meanwhile; what counts is that it exists.
   return FolderExists(path);
 }
@@ -60,7 +61,7 @@ std::string SettingsFolderPath() {
 
 bool FolderExists(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::is_directory(path, ec) && !ec;
+  return std::filesystem::is_directory(PathFromText(path), ec) && !ec;
 }
 
 bool CreateFolderChain(const std::string& path) {

@@ -6,6 +6,8 @@
 // paths, tests install one that names a temporary folder. Without an installed
 // provider, DefaultDocumentsFolder() is used. All calls are meant for the
 // user-interface thread; the provider is not guarded against concurrent change.
+// Paths are text in the system's encoding: UTF-8 on Windows (turned into wide
+// names at every file call), the bytes as they are elsewhere.
 
 #include <functional>
 #include <string>
@@ -31,7 +33,8 @@ void SetDocumentsFolderProvider(DocumentsProvider provider);
 // POSIX: XDG_DOCUMENTS_DIR in user-dirs.dirs ("$HOME" expanded, so a localised
 // name such as ~/ドキュメント is found), else $HOME/Documents, whether or not
 // it exists yet ($HOME from the password entry when unset; "." without one).
-// Windows: the shell's personal folder, else %USERPROFILE%\Documents, else ".".
+// Windows: the shell's Documents folder (asked with the wide call), else
+// %USERPROFILE%\Documents, else ".".
 std::string DefaultDocumentsFolder();
 
 // The user's documents folder, asked from the provider afresh on every call.

@@ -1,9 +1,11 @@
 #include "ui/FileDialogs.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QStandardPaths>
 
+#include "model/file_io.h"
+#include "settings/settings_folder.h"
 #include "ui/AppFolder.h"
 
 namespace vk47 {
@@ -43,8 +45,20 @@ bool TFileDialog::Execute(QWidget* parent) {
 QString ProgramFileFolder() {
   const QString app = ApplicationFolder();
   if (QFileInfo(app).isWritable()) return app;
-  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  return documents.isEmpty() ? app : documents;
+  const std::filesystem::path documents = PathFromText(DocumentsFolderPath());
+#if defined(_WIN32)
+  return QString::fromStdWString(documents.native());
+#else
+  return QFile::decodeName(QByteArray::fromStdString(documents.native()));
+#endif
+}
+
+std::filesystem::path FilePathOf(const QString& name) {
+#if defined(_WIN32)
+  return std::filesystem::path(name.toStdWString());
+#else
+  return std::filesystem::path(QFile::encodeName(name).toStdString());
+#endif
 }
 
 }  // namespace vk47

@@ -10,6 +10,7 @@
 // without a modal window. UI thread only.
 
 #include <QString>
+#include <filesystem>
 #include <functional>
 
 class QWidget;
@@ -34,7 +35,12 @@ struct TFileDialog {
 using FileDialogFunction = std::function<bool(QWidget* parent, TFileDialog& dialog)>;
 void SetFileDialogFunction(FileDialogFunction function);
 
-// The folder both dialogs start in.
+// The folder both dialogs start in: the application folder when it is
+// writable, else the documents folder that settings/ names for every program.
 QString ProgramFileFolder();
+
+// A chosen file name as the file calls take it: wide on Windows, the local
+// 8-bit bytes elsewhere (as the file dialogs' own calls would encode it).
+std::filesystem::path FilePathOf(const QString& name);
 
 }  // namespace vk47

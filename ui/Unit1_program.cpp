@@ -64,7 +64,7 @@ bool TForm1::SaveProgram() {
   dialog.kind = TFileDialog::Kind::kSave;
   dialog.Title = QStringLiteral("名前を付けて保存");
   if (!dialog.Execute(this)) return false;
-  const std::string error = WriteProgramFile(dialog.FileName.toStdString(), codes);
+  const std::string error = WriteProgramFile(FilePathOf(dialog.FileName), codes);
   if (!error.empty()) {
     ShowOutcome(QStringLiteral("保存できませんでした"));
     throw std::runtime_error(error);
@@ -81,7 +81,7 @@ void TForm1::N1Click() {
   dialog.kind = TFileDialog::Kind::kOpen;
   dialog.Title = QStringLiteral("ファイルを開く");
   if (!dialog.Execute(this)) return;
-  const ProgramParse parsed = ReadProgramFile(dialog.FileName.toStdString());
+  const ProgramParse parsed = ReadProgramFile(FilePathOf(dialog.FileName));
   if (!parsed.ok()) throw std::runtime_error(parsed.error);
   const QString name = QFileInfo(dialog.FileName).fileName();
   RecordChange(QStringLiteral("読込 %1").arg(name), [&] {

@@ -2,7 +2,7 @@
 //  - ParseProgramText never crashes; it gives sixteen valid codes or a message.
 //  - Valid codes written back as a file read back as the same codes.
 //  - ProgramLineSplitter fed the text in random chunk sizes gives exactly the
-//    lines of one whole Feed, for any line limit (ReadProgramFile feeds 4 KiB
+//    lines of one whole Feed, for any line limit (a reader may feed a file in
 //    chunks, so a line or a CR LF cut by a chunk border must not change).
 //  - A smaller line limit gives a prefix of the lines of a larger one.
 
@@ -56,7 +56,7 @@ std::vector<ProgramLine> FeedInChunks(std::string_view text, std::size_t max_lin
     if (size > text.size() - pos) size = text.size() - pos;
     const bool more = splitter.Feed(text.substr(pos, size));
     pos += size;
-    if (!more) break;  // what ReadProgramFile does when Feed says no more input matters
+    if (!more) break;  // what a chunked reader does when Feed says no more input matters
   }
   return splitter.Finish();
 }

@@ -4,6 +4,8 @@ themselves, each case from a fresh HOME with nothing created beforehand:
 
 - a robot ended by SIGINT, SIGTERM, SIGHUP or --frames takes back exactly its
   set.ini lines, every other byte kept;
+- three robots and the port dialog's write (vk47ctl port) at once, twenty
+  rounds over, lose no line;
 - a robot killed by SIGKILL whose pseudo-terminal number is then reused by
   another program: send and run put no byte on that terminal and fail;
 - a terminal named with --port gets its own settings back (ICANON, ECHO);
@@ -109,6 +111,32 @@ class RobotCleanup(FreshHome):
         # the empty section header that the first robot added.
         left = self.read_ini() if os.path.exists(self.ini) else b""
         self.assertIn(left, (b"", b"[devices]\r\n"))
+
+    def test_three_robots_and_the_port_dialog_at_once_lose_nothing(self):
+        # `vk47ctl port` writes exactly what the port dialog's OK writes.
+        for round_ in range(20):
+            with self.subTest(round=round_):
+                robots = [subprocess.Popen([ROBOT, "--link-as", f"com{n}"], env=self.env,
+                                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+                          for n in (1, 2, 3)]
+                self.procs.extend(robots)
+                chosen = round_ % 4
+                dialog = self.ctl("port", f"com{chosen + 1}")
+                devices = [robot.stdout.readline().strip() for robot in robots]
+                self.assertEqual(dialog.returncode, 0, dialog.stderr)
+                text = self.read_ini().decode()
+                for n, device in enumerate(devices, 1):
+                    self.assertTrue(device.startswith("/dev/"), f"robot {n} printed {device!r}")
+                    self.assertIn(f"com{n}={device}", text)
+                self.assertIn(f"name={chosen}\r\n", text)
+                for robot in robots:
+                    robot.send_signal(signal.SIGTERM)
+                for robot in robots:
+                    self.assertEqual(robot.wait(timeout=5), 0)
+                # Each robot took back only its own lines: the choice stays.
+                left = self.read_ini().decode()
+                self.assertIn(f"[comport]\r\nname={chosen}\r\n", left)
+                self.assertNotIn("/dev/pts/", left)
 
 
 class StaleMapping(FreshHome):

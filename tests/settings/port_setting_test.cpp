@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "settings/settings_error.h"
+#include "tests/model/file_safety_support.h"
 #include "tests/settings/temp_folder.h"
 
 namespace vk47 {
@@ -94,17 +95,24 @@ TEST(PortSetting, FailedWriteThrowsWithThePath) {
   EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 
-TEST(PortSetting, ReadOnlyFolderKeepsTheOldFile) {
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
+// A read-only folder takes no new set.ini (and no lock or temporary file).
+// A set.ini already there is written in place: settings_file_safety_test.cpp.
+TEST(PortSetting, ReadOnlyFolderTakesNoNewFile) {
   TempFolder dir;
   const std::string locked = dir / "locked";
   fs::create_directory(locked);
-  WriteBytes(locked + "/set.ini", "[comport]\r\nname=3\r\n");
-  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-  ExpectWriteFailure(locked + "/set.ini", "read-only folder");
-  EXPECT_EQ(ReadBytes(locked + "/set.ini"), "[comport]\r\nname=3\r\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(locked), fs::directory_iterator()), 1)
-      << "no temporary file left behind";
+  const std::string failure = test::RunUnprivileged({dir.path(), locked}, [&]() -> std::string {
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    try {
+      WritePortIndex(locked + "/set.ini", 2);
+      return "a set.ini was written into a read-only folder";
+    } catch (const SettingsError& e) {
+      if (std::string(e.what()) != locked + "/set.ini に書き込めません") return e.what();
+    }
+    if (!fs::is_empty(locked)) return "something was left in the folder";
+    return "";
+  });
+  EXPECT_EQ(failure, "");
 }
 
 TEST(PortSetting, PortNameForIndex) {
