@@ -46,12 +46,16 @@ int Ports(const Args& args) {
   // looking should leave no trace.
   const std::string ini = SettingsFolderPathFor(DocumentsFolderPath()) + kSettingsFileName;
   std::error_code ec;
-  const bool ini_exists = std::filesystem::is_regular_file(ini, ec);
+  const std::filesystem::file_type ini_type = std::filesystem::status(ini, ec).type();
+  // A FIFO, device or folder in set.ini's place is never opened: it reads as empty.
+  const char* ini_note = ini_type == std::filesystem::file_type::regular     ? ""
+                         : ini_type == std::filesystem::file_type::not_found ? " (missing)"
+                                                                             : " (not a regular file, so it is not read)";
   const std::int32_t index = ReadPortIndex(ini);
   // Start-up keeps "COM1" for an index outside 0..3.
   const std::string selected = PortNameForIndex(index).value_or("com1");
 
-  std::cout << "settings file: " << ini << (ini_exists ? "" : " (missing)") << '\n'
+  std::cout << "settings file: " << ini << ini_note << '\n'
             << "stored index:  " << index;
   if (!PortNameForIndex(index)) std::cout << " (no port of COM1..COM4, so COM1 is used)";
   std::cout << '\n';
