@@ -4,14 +4,9 @@
 // own, so a class set of robots takes as long as one robot, and a device that
 // is missing, busy or fails never delays or stops the others.
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -27,53 +22,12 @@
 #include "settings/port_setting.h"
 #include "settings/settings_folder.h"
 #include "tools/vk47ctl/commands.h"
+#include "tools/vk47ctl/stop_signal.h"
 
 namespace vk47::ctl {
 namespace {
 
-// The signal that asked the tool to stop (SIGINT, SIGTERM, SIGHUP), or 0, and
-// a pipe that the signal makes readable, so that every sleeping device
-// thread wakes at once instead of polling a flag.
-volatile std::sig_atomic_t g_stop_signal = 0;
-int g_stop_pipe[2] = {-1, -1};
-
-void OnStopSignal(int signal) {
-  g_stop_signal = signal;
-  const char byte = 1;
-  [[maybe_unused]] const ssize_t n = ::write(g_stop_pipe[1], &byte, 1);  // async-signal-safe
-}
-
-// From here on a Ctrl+C, a kill or a closed terminal ends the command at the
-// next step, with the port closed properly (DTR and RTS lowered, the line
-// settings put back) and word of how far it came.
-void CatchStopSignals() {
-  if (g_stop_pipe[0] < 0 && ::pipe2(g_stop_pipe, O_NONBLOCK | O_CLOEXEC) != 0) return;
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-}
-
-bool StopRequested() { return g_stop_signal != 0; }
-
-// Waits at least `ms` on the monotonic clock, never returning early unless a
-// stop signal came. One precise wake-up per wait keeps the CPU share low
-// even with a thread for every robot in the room.
-void SleepAtLeast(std::uint32_t ms) {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
-  for (auto now = Clock::now(); !StopRequested() && now < deadline; now = Clock::now()) {
-    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - now).count();
-    const timespec timeout{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
-    pollfd stop{g_stop_pipe[0], POLLIN, 0};
-    ::ppoll(&stop, g_stop_pipe[0] >= 0 ? 1 : 0, &timeout, nullptr);
-  }
-}
-
-// The exit status of a command ended by a signal, as a shell reports it.
-int StopStatus() { return 128 + g_stop_signal; }
-
-bool Terminal() { return isatty(fileno(stderr)) != 0; }
+bool Terminal() { return StderrIsTerminal(); }
 
 // Splits every "--port NAME" off the arguments; the rest stays in `rest`. A
 // name that is none of com1..com4 and no absolute path is refused here,
