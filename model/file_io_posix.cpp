@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -110,17 +111,18 @@ FileRead ReadRegularFile(const fs::path& path, std::size_t budget) {
 
   file.status = FileRead::Status::kFailed;
   // One byte past the budget tells whether there is more.
-  std::string bytes(budget + 1, '\0');
-  std::size_t got = 0;
-  while (got < bytes.size()) {
-    const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
+  std::string bytes;
+  char buffer[16384];
+  while (bytes.size() <= budget) {
+    const std::size_t want = std::min(sizeof buffer, budget + 1 - bytes.size());
+    const ssize_t n = ::read(fd.get(), buffer, want);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return file;
     if (n == 0) break;
-    got += static_cast<std::size_t>(n);
+    bytes.append(buffer, static_cast<std::size_t>(n));
   }
-  file.complete = got <= budget;
-  bytes.resize(file.complete ? got : budget);
+  file.complete = bytes.size() <= budget;
+  if (!file.complete) bytes.resize(budget);
   file.bytes = std::move(bytes);
   file.status = FileRead::Status::kRead;
   return file;

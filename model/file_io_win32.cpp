@@ -91,17 +91,18 @@ FileRead ReadRegularFile(const fs::path& path, std::size_t budget) {
     return file;
   }
   file.status = FileRead::Status::kFailed;
-  std::string bytes(budget + 1, '\0');
-  std::size_t got = 0;
-  while (got < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - got, 1u << 30));
+  // One byte past the budget tells whether there is more.
+  std::string bytes;
+  char buffer[16384];
+  while (bytes.size() <= budget) {
+    const DWORD want = static_cast<DWORD>(std::min(sizeof buffer, budget + 1 - bytes.size()));
     DWORD n = 0;
-    if (!ReadFile(h.get(), bytes.data() + got, chunk, &n, nullptr)) return file;
+    if (!ReadFile(h.get(), buffer, want, &n, nullptr)) return file;
     if (n == 0) break;
-    got += n;
+    bytes.append(buffer, n);
   }
-  file.complete = got <= budget;
-  bytes.resize(file.complete ? got : budget);
+  file.complete = bytes.size() <= budget;
+  if (!file.complete) bytes.resize(budget);
   file.bytes = std::move(bytes);
   file.status = FileRead::Status::kRead;
   return file;
