@@ -16,8 +16,9 @@
 
 #include <cstddef>
 #include <cstring>
-#include <string>
 #include <mutex>
+#include <string>
+#include <string_view>
 
 #include "serial/comm_device.h"
 #include "serial/port_resolver.h"
@@ -332,7 +333,18 @@ ResolvedPort DefaultResolvePort(const std::string& portname) {
   return PortDevice("\\\\.\\COM" + std::to_string(name->com));
 }
 
-// The system opens the port by name; whether it is there shows when it opens.
-PortPresence ProbePortDevice(const std::string&, const SerialIoctl&) { return PortPresence::kPresent; }
+// A COM port is there when the system has a device of that name; anything
+// else named in full when it exists. Nothing is opened, so a port that
+// another program holds counts as present.
+PortPresence ProbePortDevice(const std::string& device, const SerialIoctl&) {
+  constexpr std::string_view kDevicePrefix = "\\\\.\\";
+  if (device.starts_with(kDevicePrefix)) {
+    wchar_t target[512];
+    const std::wstring name = Widen(device.substr(kDevicePrefix.size()));
+    return QueryDosDeviceW(name.c_str(), target, 512) != 0 ? PortPresence::kPresent : PortPresence::kMissing;
+  }
+  return GetFileAttributesW(Widen(device).c_str()) != INVALID_FILE_ATTRIBUTES ? PortPresence::kPresent
+                                                                              : PortPresence::kMissing;
+}
 
 }  // namespace vk47

@@ -57,12 +57,18 @@ ResolvedPort ResolvePort(const std::string& portname) {
 }
 
 std::vector<PortCandidate> BuiltInPortCandidates(int com, const PortProbe& probe) {
+#if defined(_WIN32)
+  std::vector<PortCandidate> candidates = {
+      {"\\\\.\\COM" + std::to_string(com), PortPresence::kMissing, "COM port"},
+  };
+#else
   const std::string index = std::to_string(com - 1);
   std::vector<PortCandidate> candidates = {
       {"/dev/ttyUSB" + index, PortPresence::kMissing, "USB serial adapter"},
       {"/dev/ttyACM" + index, PortPresence::kMissing, "USB CDC-ACM device"},
       {"/dev/ttyS" + index, PortPresence::kMissing, "built-in serial port"},
   };
+#endif
   for (PortCandidate& candidate : candidates) candidate.presence = probe(candidate.device);
   return candidates;
 }

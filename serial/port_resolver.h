@@ -80,8 +80,8 @@ struct PortCandidate {
   bool exists() const { return presence == PortPresence::kPresent; }
 };
 
-// The devices that stand for COMn on a POSIX system, in the order they are
-// tried: /dev/ttyUSB{n-1}, /dev/ttyACM{n-1}, /dev/ttyS{n-1}.
+// The devices that stand for COMn, in the order they are tried. POSIX:
+// /dev/ttyUSB{n-1}, /dev/ttyACM{n-1}, /dev/ttyS{n-1}; Windows: \\.\COMn.
 std::vector<PortCandidate> BuiltInPortCandidates(int com, const PortProbe& probe);
 
 // The candidate that is used: the first present one, else the first one.
@@ -89,6 +89,8 @@ PortCandidate ChoosePortCandidate(const std::vector<PortCandidate>& candidates);
 
 // The platform's probe: a device file that exists, and for /dev/ttyS* one
 // whose UART type (TIOCGSERIAL) is known. `ioctl` is injected by tests.
+// Windows: a \\.\COMn the system knows (QueryDosDevice), or a file that
+// exists; `ioctl` is not used.
 using SerialIoctl = std::function<int(int fd, unsigned long request, void* argument)>;
 PortPresence ProbePortDevice(const std::string& device, const SerialIoctl& ioctl = {});
 // The UART check alone, on any device path: kNoUart when TIOCGSERIAL reports

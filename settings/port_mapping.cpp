@@ -13,11 +13,18 @@ PortProbe OrDefault(const PortProbe& probe) {
 
 std::string KeyOf(int com) { return "com" + std::to_string(com); }
 
-// The set.ini device for COMn, "" when none is configured.
+// The set.ini device for COMn, "" when none is configured. A bare name is
+// one of the system's devices: "ttyUSB0" is /dev/ttyUSB0, and on Windows
+// "COM7" is \\.\COM7.
 std::string ConfiguredDevice(int com, const std::string& ini_path) {
   std::string configured = GetPrivateProfileString(kDevicesSection, KeyOf(com), "", ini_path);
-  if (!configured.empty() && !configured.starts_with('/')) configured = "/dev/" + configured;
-  return configured;
+  const std::optional<PortName> full = ParsePortName(configured);
+  if (configured.empty() || (full && full->com == 0)) return configured;
+#if defined(_WIN32)
+  return "\\\\.\\" + configured;
+#else
+  return "/dev/" + configured;
+#endif
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #pragma once
-// Which device a port name opens on a POSIX system.
+// Which device a port name opens.
 //  - a name that is an absolute path ("/dev/pts/3") is the device itself;
 //  - "com1".."com4" (any letter case) is the device named under key "comN" of
 //    section "devices" in set.ini when that value is not empty (a value that
@@ -10,6 +10,9 @@
 //  - a set.ini device that a virtual robot wrote is refused once that robot
 //    has ended (robot_mapping.h): its pseudo-terminal may be anyone's now;
 //  - any other name is refused (serial/port_resolver.h).
+// On Windows the same with the system's names: a bare set.ini value is a
+// device name ("COM7" is \\.\COM7), the built-in device is \\.\COMN, and no
+// virtual robot writes set.ini.
 // Pure apart from reading set.ini and probing devices; any thread.
 
 #include <string>

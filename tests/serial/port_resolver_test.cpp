@@ -43,6 +43,7 @@ TEST(PortNameTest, AcceptsComOneToFourAndAbsolutePathsOnly) {
   EXPECT_FALSE(ParsePortName(std::string_view("/dev/tty\0S0", 11))) << "a NUL would cut the path";
 }
 
+#if !defined(_WIN32)
 TEST(PortNameTest, BuiltInCandidatesSkipPortsWithoutUart) {
   const std::map<std::string, PortPresence> devices = {
       {"/dev/ttyS1", PortPresence::kNoUart}, {"/dev/ttyS2", PortPresence::kPresent},
@@ -58,6 +59,7 @@ TEST(PortNameTest, BuiltInCandidatesSkipPortsWithoutUart) {
   ASSERT_EQ(candidates.size(), 3u);
   EXPECT_EQ(candidates[2].presence, PortPresence::kPresent) << "ttyS2 has a UART";
 }
+#endif
 
 #if defined(__linux__)
 // TIOCGSERIAL through an injected ioctl, on a real device node (a pty slave).
@@ -91,6 +93,14 @@ TEST(PortNameTest, WindowsNamesTheComDevice) {
   EXPECT_EQ(DefaultResolvePort("C:\\robot\\port").device, "C:\\robot\\port");
   EXPECT_EQ(DefaultResolvePort("com5").refusal, CommErrorKind::kBadPortName);
   EXPECT_EQ(DefaultResolvePort("C:robot").refusal, CommErrorKind::kBadPortName) << "relative to a drive";
+
+  // The one built-in device of COMn, probed by the system's device names.
+  const auto candidates = BuiltInPortCandidates(3, [](const std::string&) { return PortPresence::kPresent; });
+  ASSERT_EQ(candidates.size(), 1u);
+  EXPECT_EQ(candidates[0].device, "\\\\.\\COM3");
+  EXPECT_EQ(ProbePortDevice("\\\\.\\COM9"), PortPresence::kMissing);
+  EXPECT_EQ(ProbePortDevice("C:\\no such folder\\port"), PortPresence::kMissing);
+  EXPECT_EQ(ProbePortDevice("C:\\"), PortPresence::kPresent);
 }
 #endif
 
