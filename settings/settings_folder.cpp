@@ -17,14 +17,29 @@ DocumentsProvider& InstalledProvider() {
 }
 
 #if defined(_WIN32)
-// A drive ("C:") or the root of the current drive ("\") ends the walk up.
-constexpr std::string_view kParentBreaks = "\\:";
+// "\" and "/" both separate names (Qt gives the documents folder as
+// "C:/Users/..."); a drive ("C:") or the root of the current drive ends the
+// walk up.
+constexpr std::string_view kSeparators = "\\/";
+constexpr std::string_view kParentBreaks = "\\/:";
 bool IsTop(const std::string& path) { return path.size() < 3; }
 #else
+constexpr std::string_view kSeparators = "/";
 constexpr std::string_view kParentBreaks = "/";
 // "/" loses its only separator when the trailing one is dropped.
 bool IsTop(const std::string& path) { return path.empty(); }
 #endif
+
+bool EndsWithSeparator(const std::string& path) {
+  return !path.empty() && kSeparators.find(path.back()) != std::string_view::npos;
+}
+
+// The separator the path already uses (its last one), so that a joined path
+// reads in one style; the platform's own when it has none.
+char SeparatorOf(const std::string& path) {
+  const std::size_t last = path.find_last_of(kSeparators);
+  return last == std::string::npos ? kPathSeparator : path[last];
+}
 
 bool CreateOneFolder(const std::string& path) {
   std::error_code ec;
@@ -47,9 +62,10 @@ std::string DocumentsFolderPath() {
 
 std::string SettingsFolderPathFor(const std::string& documents_folder) {
   std::string folder = documents_folder;
-  if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
+  const char separator = SeparatorOf(folder);
+  if (!EndsWithSeparator(folder)) folder += separator;
   folder += kSettingsFolderName;
-  folder += kPathSeparator;
+  folder += separator;
   return folder;
 }
 
@@ -67,7 +83,7 @@ bool FolderExists(const std::string& path) {
 bool CreateFolderChain(const std::string& path) {
   if (path.empty()) throw SettingsError("ディレクトリを作成することができません");
   std::string folder = path;
-  if (folder.back() == kPathSeparator) folder.pop_back();
+  if (EndsWithSeparator(folder)) folder.pop_back();
   if (IsTop(folder) || FolderExists(folder)) return true;
 
   const std::size_t cut = folder.find_last_of(kParentBreaks);

@@ -45,7 +45,10 @@ std::string DocumentsFolderPath();
 
 // Joins a documents folder and "PT-36Temp" with exactly one separator and a
 // trailing one: "/home/a" and "/home/a/" both give "/home/a/PT-36Temp/",
-// "/" gives "/PT-36Temp/". Creates nothing.
+// "/" gives "/PT-36Temp/". On Windows "/" separates too, and the separator
+// the path uses is kept: "C:/Users/a/Documents" gives
+// "C:/Users/a/Documents/PT-36Temp/", "C:\Users\a" gives "C:\Users\a\PT-36Temp\".
+// Creates nothing.
 std::string SettingsFolderPathFor(const std::string& documents_folder);
 
 // SettingsFolderPathFor(DocumentsFolderPath()), after creating that folder and

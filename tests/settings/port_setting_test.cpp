@@ -1,13 +1,14 @@
 #include "settings/port_setting.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "settings/settings_error.h"
-#include "tests/model/file_safety_support.h"
 #include "tests/settings/temp_folder.h"
+#if !defined(_WIN32)
+#include "tests/model/file_safety_support.h"
+#endif
 
 namespace vk47 {
 namespace {
@@ -95,6 +96,7 @@ TEST(PortSetting, FailedWriteThrowsWithThePath) {
   EXPECT_FALSE(fs::exists(dir / "missing"));
 }
 
+#if !defined(_WIN32)
 // A read-only folder takes no new set.ini (and no lock or temporary file).
 // A set.ini already there is written in place: settings_file_safety_test.cpp.
 TEST(PortSetting, ReadOnlyFolderTakesNoNewFile) {
@@ -114,6 +116,7 @@ TEST(PortSetting, ReadOnlyFolderTakesNoNewFile) {
   });
   EXPECT_EQ(failure, "");
 }
+#endif
 
 TEST(PortSetting, PortNameForIndex) {
   const std::pair<std::int32_t, std::optional<std::string>> rows[] = {

@@ -2,20 +2,30 @@
 // A temporary folder removed with everything in it at the end of a test, and
 // whole-file helpers for the settings tests.
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <stdexcept>
 #include <string>
+#include <system_error>
+
+#include "model/file_io.h"
 
 namespace vk47::test {
 
 class TempFolder {
  public:
+  // A new folder of a random name (created, so never shared with another run).
   TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vk47-settings-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path candidate = base / ("vk47-settings-" + std::to_string(random()));
+      std::error_code ec;
+      if (std::filesystem::create_directory(candidate, ec)) path_ = PathText(candidate);
+    }
+    if (path_.empty()) throw std::runtime_error("no temporary folder");
   }
   ~TempFolder() {
     std::error_code ec;
@@ -35,11 +45,11 @@ class TempFolder {
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
+  std::ofstream(PathFromText(path), std::ios::binary) << bytes;
 }
 
 inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromText(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
