@@ -22,7 +22,7 @@
 #include "settings/port_setting.h"
 #include "settings/settings_folder.h"
 #include "tools/vk47ctl/commands.h"
-#include "tools/vk47ctl/stop_signal.h"
+#include "tools/vk47ctl/platform.h"
 
 namespace vk47::ctl {
 namespace {
@@ -176,7 +176,7 @@ int Send(const Args& args) {
     if (!refused) std::cerr << "使い方: vk47ctl send FILE.pt3 [--port com1〜com4|デバイス]...\n";
     return 2;
   }
-  const ProgramParse program = ReadProgramFile(rest[0]);
+  const ProgramParse program = ReadProgramFile(PathFromText(rest[0]));
   if (!program.ok()) {
     std::cerr << program.error << '\n';
     return 1;

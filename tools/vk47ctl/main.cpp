@@ -2,9 +2,12 @@
 
 #include <cstring>
 #include <iostream>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "tools/vk47ctl/commands.h"
+#include "tools/vk47ctl/platform.h"
 #include "vk47_version.h"
 
 namespace {
@@ -36,15 +39,17 @@ int Usage(std::ostream& out, int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return Usage(std::cerr, 2);
-  const std::string_view name = argv[1];
+  vk47::ctl::PrepareConsole();
+  const std::vector<std::string> args = vk47::ctl::CommandLineArguments(argc, argv);
+  if (args.empty()) return Usage(std::cerr, 2);
+  const std::string_view name = args[0];
   if (name == "-h" || name == "--help" || name == "help") return Usage(std::cout, 0);
   if (name == "--version") {
     std::cout << "vk47ctl " VK47_VERSION "\n";
     return 0;
   }
   for (const Subcommand& s : kSubcommands) {
-    if (s.name == name) return s.run(vk47::ctl::Args(argv + 2, argv + argc));
+    if (s.name == name) return s.run(vk47::ctl::Args(args.begin() + 1, args.end()));
   }
   std::cerr << "vk47ctl: そのようなコマンドはありません: " << name << '\n';
   return Usage(std::cerr, 2);

@@ -8,6 +8,7 @@
 #include <string>
 #include <system_error>
 
+#include "model/file_io.h"
 #include "settings/port_mapping.h"
 #include "settings/port_setting.h"
 #include "settings/settings_folder.h"
@@ -46,7 +47,7 @@ int Ports(const Args& args) {
   // looking should leave no trace.
   const std::string ini = SettingsFolderPathFor(DocumentsFolderPath()) + kSettingsFileName;
   std::error_code ec;
-  const std::filesystem::file_type ini_type = std::filesystem::status(ini, ec).type();
+  const std::filesystem::file_type ini_type = std::filesystem::status(PathFromText(ini), ec).type();
   // A FIFO, device or folder in set.ini's place is never opened: it reads as empty.
   const char* ini_note = ini_type == std::filesystem::file_type::regular     ? ""
                          : ini_type == std::filesystem::file_type::not_found ? " (missing)"

@@ -14,7 +14,7 @@ int Show(const Args& args) {
     std::cerr << "使い方: vk47ctl show FILE.pt3\n";
     return 2;
   }
-  const ProgramParse parsed = ReadProgramFile(args[0]);
+  const ProgramParse parsed = ReadProgramFile(PathFromText(args[0]));
   if (!parsed.ok()) {
     std::cerr << parsed.error << '\n';
     return 1;
@@ -33,7 +33,7 @@ int Demo(const Args& args) {
     std::cout << ProgramListing(*demo.codes);
     return 0;
   }
-  const std::string error = WriteProgramFile(args[0], *demo.codes);
+  const std::string error = WriteProgramFile(PathFromText(args[0]), *demo.codes);
   if (!error.empty()) {
     std::cerr << error << '\n';
     return 1;

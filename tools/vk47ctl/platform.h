@@ -1,11 +1,24 @@
 #pragma once
-// How vk47ctl send and run learn that the user wants them to stop, and the
-// paced wait between steps that such a request ends early. POSIX: SIGINT,
-// SIGTERM and SIGHUP; Windows: Ctrl+C, Ctrl+Break and closing the console.
+// What vk47ctl needs from the system beyond the core: its arguments and
+// console as UTF-8, how send and run learn that the user wants them to stop,
+// and the paced wait between steps that such a request ends early. POSIX:
+// SIGINT, SIGTERM and SIGHUP; Windows: Ctrl+C, Ctrl+Break and closing the
+// console.
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace vk47::ctl {
+
+// The arguments after the program name, as UTF-8 (on Windows from the wide
+// command line: argv holds them in the ANSI code page, which loses a
+// Japanese file name).
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
+
+// Makes the console show the program's UTF-8 text (Windows' console uses the
+// OEM code page otherwise); nothing to do elsewhere.
+void PrepareConsole();
 
 // From here on a stop request ends the command at the next step, with the
 // port closed properly (DTR and RTS lowered, the line settings put back) and

@@ -1,6 +1,6 @@
-// Stop requests on POSIX systems: the signal handler records the signal and
-// makes a pipe readable, so that every sleeping device thread wakes at once
-// instead of polling a flag.
+// vk47ctl on POSIX systems. Stop requests: the signal handler records the
+// signal and makes a pipe readable, so that every sleeping device thread
+// wakes at once instead of polling a flag.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,7 +10,7 @@
 #include <csignal>
 #include <cstdio>
 
-#include "tools/vk47ctl/stop_signal.h"
+#include "tools/vk47ctl/platform.h"
 
 namespace vk47::ctl {
 namespace {
@@ -25,6 +25,12 @@ void OnStopSignal(int signal) {
 }
 
 }  // namespace
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+void PrepareConsole() {}
 
 void CatchStopSignals() {
   if (g_stop_pipe[0] < 0 && ::pipe2(g_stop_pipe, O_NONBLOCK | O_CLOEXEC) != 0) return;

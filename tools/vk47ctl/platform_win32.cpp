@@ -1,4 +1,4 @@
-// Stop requests on Windows: the console's control handler (its own thread)
+// vk47ctl on Windows. Stop requests: the console's control handler (its own thread)
 // records the request and sets an event that every sleeping device thread
 // waits on. Ctrl+C and Ctrl+Break count as SIGINT, closing the console, a
 // log-off or a shutdown as SIGTERM, so the exit status is the one a POSIX
@@ -12,13 +12,14 @@
 #endif
 #include <windows.h>
 #include <io.h>
+#include <shellapi.h>
 #include <timeapi.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 
-#include "tools/vk47ctl/stop_signal.h"
+#include "tools/vk47ctl/platform.h"
 
 namespace vk47::ctl {
 namespace {
@@ -39,7 +40,26 @@ BOOL WINAPI OnConsoleControl(DWORD type) {
   return TRUE;
 }
 
+std::string Narrow(const wchar_t* text) {
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 1) return {};
+  std::string narrow(static_cast<std::size_t>(bytes - 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), bytes, nullptr, nullptr);
+  return narrow;
+}
+
 }  // namespace
+
+std::vector<std::string> CommandLineArguments(int, char**) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 1; wide != nullptr && i < count; ++i) args.push_back(Narrow(wide[i]));
+  if (wide != nullptr) LocalFree(wide);
+  return args;
+}
+
+void PrepareConsole() { SetConsoleOutputCP(CP_UTF8); }
 
 void CatchStopSignals() {
   if (g_stop_event == nullptr) g_stop_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
