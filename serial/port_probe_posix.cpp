@@ -13,11 +13,20 @@
 #endif
 
 #include <cstring>
+#include <fstream>
+#include <optional>
 
 #include "serial/port_resolver.h"
 
 namespace vk47 {
 namespace {
+
+// The UART type of a port with no UART behind it, in sysfs and TIOCGSERIAL.
+#if defined(__linux__)
+constexpr int kUnknownUartType = PORT_UNKNOWN;
+#else
+constexpr int kUnknownUartType = 0;
+#endif
 
 // "/dev/ttyS12" and the like: the ports whose device file proves nothing.
 bool IsBuiltInPortDevice(const std::string& device) {
@@ -47,12 +56,28 @@ PortPresence ProbeUart(const std::string& device, const SerialIoctl& ioctl) {
   return PortPresence::kPresent;
 }
 
+std::optional<int> BuiltInUartType(const std::string& device, const std::string& sysfs_tty) {
+  const std::size_t slash = device.rfind('/');
+  std::ifstream in(sysfs_tty + "/" + device.substr(slash + 1) + "/type");
+  int type = -1;
+  if (!(in >> type) || type < 0) return std::nullopt;
+  return type;
+}
+
 PortPresence ProbePortDevice(const std::string& device, const SerialIoctl& ioctl) {
   struct stat info {};
   if (::stat(device.c_str(), &info) != 0) return PortPresence::kMissing;
   // Only a built-in port's device file proves nothing: adapters' files come
   // and go with the hardware, and a named path is used as named.
-  return IsBuiltInPortDevice(device) ? ProbeUart(device, ioctl) : PortPresence::kPresent;
+  if (!IsBuiltInPortDevice(device)) return PortPresence::kPresent;
+  // The kernel says it in sysfs without an open; opening a real port raises
+  // DTR and RTS, which the window's periodic look at the port must not do.
+  if (!ioctl) {
+    if (const std::optional<int> type = BuiltInUartType(device)) {
+      return *type == kUnknownUartType ? PortPresence::kNoUart : PortPresence::kPresent;
+    }
+  }
+  return ProbeUart(device, ioctl);
 }
 
 ResolvedPort DefaultResolvePort(const std::string& portname) {

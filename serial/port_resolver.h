@@ -93,6 +93,12 @@ PortCandidate ChoosePortCandidate(const std::vector<PortCandidate>& candidates);
 // exists; `ioctl` is not used.
 using SerialIoctl = std::function<int(int fd, unsigned long request, void* argument)>;
 PortPresence ProbePortDevice(const std::string& device, const SerialIoctl& ioctl = {});
+// POSIX: the UART type that sysfs reports for a built-in port's device
+// ("/dev/ttyS0" → <sysfs_tty>/ttyS0/type), read without opening the device;
+// nothing when sysfs has no such entry. ProbePortDevice asks it first and
+// opens the device for TIOCGSERIAL only when sysfs cannot say.
+std::optional<int> BuiltInUartType(const std::string& device,
+                                   const std::string& sysfs_tty = "/sys/class/tty");
 // The UART check alone, on any device path: kNoUart when TIOCGSERIAL reports
 // an unknown UART type, else kPresent (a device that cannot be opened or
 // asked counts as present, so that opening it reports the real reason).

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 #if defined(__linux__)
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -101,6 +106,24 @@ TEST(PortNameTest, WindowsNamesTheComDevice) {
   EXPECT_EQ(ProbePortDevice("\\\\.\\COM9"), PortPresence::kMissing);
   EXPECT_EQ(ProbePortDevice("C:\\no such folder\\port"), PortPresence::kMissing);
   EXPECT_EQ(ProbePortDevice("C:\\"), PortPresence::kPresent);
+}
+#endif
+
+#if !defined(_WIN32)
+// The window looks at the port every few seconds: sysfs answers for a
+// built-in port without an open, which would raise DTR and RTS on real ones.
+TEST(PortNameTest, BuiltInUartTypeComesFromSysfs) {
+  const std::filesystem::path sysfs =
+      std::filesystem::temp_directory_path() / ("vk47-sysfs-" + std::to_string(::getpid()));
+  for (const auto& [name, text] : {std::pair{"ttyS3", "0\n"}, {"ttyS4", "4\n"}, {"ttyS5", "x"}}) {
+    std::filesystem::create_directories(sysfs / name);
+    std::ofstream(sysfs / name / "type") << text;
+  }
+  EXPECT_EQ(BuiltInUartType("/dev/ttyS3", sysfs.string()), 0);
+  EXPECT_EQ(BuiltInUartType("/dev/ttyS4", sysfs.string()), 4);
+  EXPECT_EQ(BuiltInUartType("/dev/ttyS5", sysfs.string()), std::nullopt) << "unreadable";
+  EXPECT_EQ(BuiltInUartType("/dev/ttyS6", sysfs.string()), std::nullopt) << "no entry";
+  std::filesystem::remove_all(sysfs);
 }
 #endif
 

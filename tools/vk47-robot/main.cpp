@@ -320,6 +320,11 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   const bool many = robots.size() > 1;
+  // The JSON record is written once the line has been quiet for a moment,
+  // never between two reads: an fsync there would stamp the next byte late
+  // and show a gap that the sender never made.
+  bool record_dirty = false;
+  constexpr int kQuietMs = 5;
   auto take = [&](Robot& robot, const std::vector<vk47::RobotFrame>& frames) {
     for (const vk47::RobotFrame& f : frames) {
       if (many) std::printf("%s: ", robot.record.device.c_str());
@@ -333,7 +338,7 @@ int main(int argc, char** argv) {
       }
     }
     std::fflush(stdout);
-    if (!frames.empty() && options->json) WriteRecords(*options->json, robots);
+    if (!frames.empty()) record_dirty = true;
   };
   auto finished = [&] {
     if (options->frames < 0) return false;
@@ -346,8 +351,13 @@ int main(int argc, char** argv) {
   std::vector<pollfd> pfds(robots.size());
   while (!g_stop && !finished()) {
     for (std::size_t r = 0; r < robots.size(); ++r) pfds[r] = {robots[r]->master, POLLIN, 0};
-    const int ready = poll(pfds.data(), pfds.size(), 100);
+    const bool write_when_quiet = record_dirty && options->json;
+    const int ready = poll(pfds.data(), pfds.size(), write_when_quiet ? kQuietMs : 100);
     if (ready < 0 && errno != EINTR) break;
+    if (ready == 0 && write_when_quiet) {
+      WriteRecords(*options->json, robots);
+      record_dirty = false;
+    }
     if (ready <= 0) continue;
     for (std::size_t r = 0; r < robots.size(); ++r) {
       if (!(pfds[r].revents & POLLIN)) continue;
