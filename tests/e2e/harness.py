@@ -32,7 +32,8 @@ def wait_for(predicate, timeout=10.0, step=0.05, what="condition"):
 
 
 class Session:
-    def __init__(self, bin_dir):
+    def __init__(self, bin_dir, screen="1024x768x24"):
+        self.screen = screen  # Xvfb's screen: WIDTHxHEIGHTxDEPTH
         self.bin_dir = bin_dir
         self.display = None  # chosen by Xvfb among the free ones
         # A fresh HOME with nothing created in it: the robot and the window
@@ -94,7 +95,7 @@ class Session:
         # parallel runs never share a display.
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen,
              "-nolisten", "tcp"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_fd,))
         os.close(write_fd)

@@ -13,7 +13,7 @@ import sys
 import time
 import unittest
 
-from harness import Session, run, wait_for
+from harness import Session
 
 BIN = os.environ["VK47_BIN"]
 SCREEN = "1920x1080x24"
@@ -27,23 +27,6 @@ def slot_rect(k):
     left = (8, 139, 269, 400)[k // 4]
     top = (24, 99, 173, 248)[k % 4]
     return 208 + left, 5 + top, 50, 72
-
-
-class WideSession(Session):
-    def start_x(self):
-        # As Session.start_x, on a screen with room for both windows.
-        read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", SCREEN, "-nolisten", "tcp"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_fd,))
-        os.close(write_fd)
-        with os.fdopen(read_fd) as pipe:
-            number = pipe.readline().strip()
-        assert number, "Xvfb did not start"
-        self.display = ":" + number
-        self.env["DISPLAY"] = self.display
-        wait_for(lambda: run("xdpyinfo", "-display", self.display, check=False).returncode == 0,
-                 what="Xvfb")
 
 
 class Screenshot:
@@ -82,7 +65,7 @@ def is_path(p):
 
 class SimulatorWindowTest(unittest.TestCase):
     def setUp(self):
-        self.s = WideSession(BIN).start(with_robot=False)
+        self.s = Session(BIN, screen=SCREEN).start(with_robot=False)  # room for both windows
         self.addCleanup(self.s.stop)
         self.s.focus_main()
 
