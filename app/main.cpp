@@ -5,7 +5,7 @@
 //
 // Errors: Qt cannot carry an exception through its event loop, so the
 // application's top-level error handling is the guard that every command
-// handler runs in (RunGuarded/TForm1::RunCommand, ui/ErrorBox.h): a command's
+// handler runs in (RunGuarded/TForm1::RunCommand, ui/common/ErrorBox.h): a command's
 // exception is shown in the error box and the program carries on.
 
 #include <QApplication>
@@ -15,10 +15,10 @@
 #include "settings/port_mapping.h"
 #include "settings/port_setting.h"
 #include "settings/settings_folder.h"
-#include "ui/ErrorBox.h"
-#include "ui/UiHandoff.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/common/UiHandoff.h"
 #include "ui/Setup.h"
-#include "ui/Translation.h"
+#include "ui/common/Translation.h"
 #include "ui/Unit1.h"
 #include "ui/progresbar.h"
 

@@ -23,20 +23,32 @@ constexpr const char* kReopenNote = "ポートを閉じました。次の操作�
 
 // A write failed: the device is released, so that the next command opens the
 // port afresh through the resolver and finds a re-plugged adapter or a newly
-// linked robot. The failure text is taken before close can change it.
-std::string ReleaseAfterFailure(Trs232c& port) {
-  std::string text = PortFailureText(port);
+// linked robot. The reason is taken before close can change it.
+void ReleaseAfterFailure(Trs232c& port, LinkOutcome& outcome, const std::string& what) {
+  const std::string text = PortFailureText(port);
+  outcome.reason = text.empty() ? "シリアルポート " + port.portname + " への送信に失敗しました。" : text;
   try {
     port.close();
   } catch (...) {
     // A close handler's error cannot make the failure any worse to report.
   }
-  return text + "\r\n" + kReopenNote;
+  outcome.message = what + text + "\r\n" + kReopenNote;
 }
 
-std::string StoppedMessage(Trs232c& port, int steps_sent) {
-  return "転送を中断しました。16 ステップのうち " + std::to_string(steps_sent) +
-         " ステップを送信しました。\r\n" + ReleaseAfterFailure(port);
+void StopAfterFailure(Trs232c& port, LinkOutcome& outcome, int steps_sent) {
+  ReleaseAfterFailure(port, outcome,
+                      "転送を中断しました。16 ステップのうち " + std::to_string(steps_sent) +
+                          " ステップを送信しました。\r\n");
+}
+
+// The port is not open and cannot be opened: fills the outcome and says so.
+bool CannotOpen(Trs232c& port, LinkOutcome& outcome) {
+  const auto failure = EnsurePortOpen(port);
+  if (!failure) return false;
+  outcome.message = *failure;
+  const std::string text = PortFailureText(port);
+  outcome.reason = text.empty() ? "ポート " + port.portname + " を開けません。" : text;
+  return true;
 }
 
 }  // namespace
@@ -70,20 +82,18 @@ std::optional<std::string> EnsurePortOpen(Trs232c& port) {
 LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
                             const TransferObserver& observer) {
   LinkOutcome outcome;
-  if (auto failure = EnsurePortOpen(port)) {
-    outcome.message = *failure;
-    return outcome;
-  }
+  if (CannotOpen(port, outcome)) return outcome;
   if (observer.begin) observer.begin();
   EndGuard guard(observer.end);
 
   if (!port.writebyte(kTransferCommand)) {
-    outcome.message = StoppedMessage(port, 0);
+    StopAfterFailure(port, outcome, 0);
     return outcome;
   }
   auto stop_here = [&](int steps_sent) {
     if (!observer.stop_requested || !observer.stop_requested()) return false;
     outcome.stopped = true;
+    outcome.reason = "中断しました";
     outcome.message = "転送を中断しました。16 ステップのうち " + std::to_string(steps_sent) +
                       " ステップを送信しました。";
     return true;
@@ -94,7 +104,7 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
     const int value = codes[k] == kEmptyCode ? 0 : codes[k];
     if (observer.log) observer.log(value);
     if (!port.writebyte(StepByte(value))) {
-      outcome.message = StoppedMessage(port, k);
+      StopAfterFailure(port, outcome, k);
       return outcome;
     }
     outcome.steps_sent = k + 1;
@@ -108,12 +118,9 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
 
 LinkOutcome ExecuteProgram(Trs232c& port) {
   LinkOutcome outcome;
-  if (auto failure = EnsurePortOpen(port)) {
-    outcome.message = *failure;
-    return outcome;
-  }
+  if (CannotOpen(port, outcome)) return outcome;
   if (!port.writebyte(kExecuteCommand)) {
-    outcome.message = "実行命令を送れませんでした。\r\n" + ReleaseAfterFailure(port);
+    ReleaseAfterFailure(port, outcome, "実行命令を送れませんでした。\r\n");
     return outcome;
   }
   outcome.ok = true;

@@ -36,7 +36,11 @@ struct LinkOutcome {
   bool ok = false;
   bool stopped = false; // ended by stop_requested, with the port still open
   int steps_sent = 0;   // step codes written by a transfer (the 0x74 not counted)
-  std::string message;  // what to tell the user when !ok (Japanese)
+  std::string message;  // what to tell the user when !ok (Japanese): what happened, how far, why
+  // When !ok, why, in one line: the port's own reason ("シリアルポート com1 が
+  // 見つかりません。..."), or "中断しました" for a stop. The window's status bar
+  // and vk47ctl's summary show it as it stands.
+  std::string reason;
 };
 
 // OnOpen / OnClose handlers: DTR then RTS on after the port has opened; DTR

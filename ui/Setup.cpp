@@ -8,8 +8,8 @@
 #include <QRadioButton>
 
 #include "settings/port_setting.h"
-#include "ui/Controls.h"
-#include "ui/ErrorBox.h"
+#include "ui/common/Controls.h"
+#include "ui/common/ErrorBox.h"
 
 namespace vk47 {
 

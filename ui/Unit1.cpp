@@ -1,3 +1,7 @@
+// TForm1's frame: construction and destruction, the wiring of every handler,
+// start-up and shutdown, the command guard, and the small menu commands
+// (clear, port dialog, help, simulator, the diagnostic button).
+
 #include "ui/Unit1.h"
 
 #include <QApplication>
@@ -16,13 +20,15 @@
 #include <QUrl>
 
 #include "settings/port_setting.h"
-#include "ui/AppFolder.h"
-#include "ui/Controls.h"
-#include "ui/ErrorBox.h"
+#include "ui/common/AppFolder.h"
+#include "ui/common/Controls.h"
+#include "ui/common/ErrorBox.h"
 #include "ui/MyConst.h"
 #include "ui/Setup.h"
-#include "ui/TImage.h"
-#include "ui/WaitWithMessages.h"
+#include "ui/editor/TImage.h"
+#include "ui/common/WaitWithMessages.h"
+#include "ui/robot/LinkRunner.h"
+#include "ui/sim/SimWindow.h"
 
 namespace vk47 {
 
@@ -40,9 +46,9 @@ TForm1::TForm1(CommDeviceFactory device_factory)
 }
 
 TForm1::~TForm1() {
-  // The stack's clean-up signals must not reach a window being destroyed.
-  if (UndoStack) UndoStack->disconnect();
-  delete UndoStack;
+  // The document goes first: its stack's clean-up must not reach a window
+  // being destroyed.
+  document_.reset();
   UndoStack = nullptr;
   FormDestroy();
   if (Form1 == this) Form1 = nullptr;
@@ -55,30 +61,23 @@ TImage* TForm1::Picture(int n) const {
 void TForm1::ConnectHandlers() {
   const std::pair<QAction*, void (TForm1::*)()> actions[] = {
       {N1, &TForm1::N1Click}, {Save1, &TForm1::Save1Click}, {Exit1, &TForm1::Exit1Click},
-      {N2, &TForm1::N2Click}, {N3, &TForm1::N3Click},       {N8, &TForm1::N8Click},
-      {N9, &TForm1::N9Click}, {Sim1, &TForm1::Sim1Click},
+      {N2, &TForm1::N2Click}, {N3, &TForm1::N3Click},       {N5, &TForm1::N5Click},
+      {N6, &TForm1::N6Click}, {N8, &TForm1::N8Click},       {N9, &TForm1::N9Click},
+      {Sim1, &TForm1::Sim1Click},
   };
   for (const auto& [action, handler] : actions) {
     connect(action, &QAction::triggered, this, [this, handler = handler] { RunCommand([&] { (this->*handler)(); }); });
   }
-  // The robot commands report what went where in the status bar.
-  const auto sent = [this] {
-    return QStringLiteral("%1 ステップを %2 に送信しました")
-        .arg(kSlotCount)
-        .arg(QString::fromStdString(rs232c.portname).toUpper());
-  };
-  const auto started = [this] {
-    return QStringLiteral("実行命令を %1 に送信しました").arg(QString::fromStdString(rs232c.portname).toUpper());
-  };
-  connect(N5, &QAction::triggered, this, [=, this] { RunLinkCommand(&TForm1::N5Click, sent); });
-  connect(Button1, &QPushButton::clicked, this, [=, this] { RunLinkCommand(&TForm1::Button1Click, sent); });
-  connect(N6, &QAction::triggered, this, [=, this] { RunLinkCommand(&TForm1::N6Click, started); });
-  connect(Button2, &QPushButton::clicked, this, [=, this] { RunLinkCommand(&TForm1::Button2Click, started); });
-  connect(Button3, &QPushButton::clicked, this, [this] { RunCommand([this] { Button3Click(); }); });
+  const std::pair<QPushButton*, void (TForm1::*)()> buttons[] = {
+      {Button1, &TForm1::Button1Click}, {Button2, &TForm1::Button2Click}, {Button3, &TForm1::Button3Click}};
+  for (const auto& [button, handler] : buttons) {
+    connect(button, &QPushButton::clicked, this, [this, handler = handler] { RunCommand([&] { (this->*handler)(); }); });
+  }
   connect(TrackBar1, &QSlider::valueChanged, this, [this] { RunGuarded(this, [this] { TrackBar1Change(); }); });
   Slots.OnValueLabelClick = [this](QLabel* label) { RunCommand([&] { StepValueLabelClick(label); }); };
   ConnectDragHandlers();
   ConnectEditHandlers();
+  ConnectLinkHandlers();
 }
 
 void TForm1::RunCommand(const std::function<void()>& body) {
@@ -150,7 +149,7 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::Exit1Click() { close(); }
 
 void TForm1::N3Click() {
-  RecordChange(QStringLiteral("クリア"), [this] { Slots.Clear(); });
+  document_->RecordChange(QStringLiteral("クリア"), [this] { Slots.Clear(); });
 }
 
 void TForm1::N8Click() {
@@ -167,6 +166,8 @@ void TForm1::N9Click() {
                             QDir::toNativeSeparators(page)});
 }
 
+void TForm1::Sim1Click() { TSimWindow::Open(this); }
+
 void TForm1::Button3Click() {
   const auto con = std::make_unique<TMyCon>();
   Label13->setText(con->NumberToText(1));
@@ -181,7 +182,7 @@ void TForm1::TrackBar1Change() {
 }
 
 void TForm1::StepValueLabelClick(QLabel* label) {
-  RecordChange(QStringLiteral("値の変更"), [&] { Slots.StepValueLabelClick(label); });
+  document_->RecordChange(QStringLiteral("値の変更"), [&] { Slots.StepValueLabelClick(label); });
 }
 
 }  // namespace vk47

@@ -9,40 +9,10 @@
 // the application's error box, and while a timed operation holds the commands
 // back (HoldCommands) the command is ignored. UI thread only.
 //
-// Every change of the program (a drop, a value-label click, clear, a load,
-// the demo) is one step on UndoStack; undo and redo restore the codes,
-// pictures and labels through the same checked path as a load. The window
-// remembers the program as it was last saved, loaded or started with, shows
-// the file and an unsaved-change mark in its title and status bar, and asks
-// before closing over unsaved changes (unless set.ini says confirmexit=0).
-//
-// Key to the fixed names, which follow the window designer's names:
-//   N1        ファイル > 読込: load a program file (Ctrl+O)
-//   Save1     ファイル > 保存: save the program to a file (Ctrl+S)
-//   Exit1     ファイル > 終了: close the window and end the program (Ctrl+Q)
-//   N2        Edit > デモ: put the built-in demonstration program in the slots (Ctrl+D)
-//   N3        Edit > クリア: empty all sixteen slots (Ctrl+C)
-//   Undo1     Edit > 元に戻す: undo the last change of the program (Ctrl+Z)
-//   Redo1     Edit > やり直し: redo what was undone (Ctrl+Y, Ctrl+Shift+Z)
-//   N4        the 制御 (control) menu; N5 転送 sends the program (Ctrl+T),
-//             N6 実行 tells the robot to run it (Ctrl+R), Sim1 シミュレーション
-//             opens the simulator window (SimWindow.h)
-//   N7        the 設定 (settings) menu; N8 opens the port dialog
-//   N9        ヘルプ > ヘルプの表示: open the help page (F1)
-//   Button1   the 転送 button, the same as N5; Button2 the 実行 button, as N6
-//   Button3   a hidden diagnostic button right of the visible area; sets Label13
-//   Image1..Image7, Image24..Image31
-//             the palette icons, named by command number; the Image1...
-//             handlers (MouseDown, MouseMove, MouseUp, StartDrag, EndDrag)
-//             serve all fifteen and start a drag
-//   Image8..Image23
-//             the sixteen step slots (slot k is Image(k + 8)); the Image8...
-//             handlers (DragOver, DragDrop) serve all sixteen and take a drop
-//   TrackBar1 the slider 0..15 that gives a dropped or clicked step its
-//             time, count or jump target
-//   Form2     the progress window (progresbar.h) of a load, the demo, a transfer
-//   Form3     the port dialog (Setup.h) that chooses COM1..COM4
-//   Memo1     a log of the bytes sent, right of the visible area
+// The program as a document (undo, the file, unsaved changes, the caption)
+// is a ProgramDocument, the robot commands' work a LinkRunner; the handlers
+// named after the designer's components forward to them. ui/README.md has the
+// key to those names and says which file holds which part of the window.
 
 #include <QMainWindow>
 #include <QPixmap>
@@ -52,7 +22,8 @@
 
 #include "serial/rs232c.h"
 #include "ui/DragController.h"
-#include "ui/StepSlots.h"
+#include "ui/editor/ProgramDocument.h"
+#include "ui/editor/StepSlots.h"
 
 class QAction;
 class QMimeData;
@@ -68,6 +39,8 @@ class QUndoStack;
 
 namespace vk47 {
 
+class LinkRunner;
+struct LinkReport;
 class TImage;
 
 class TForm1 : public QMainWindow {
@@ -115,7 +88,7 @@ class TForm1 : public QMainWindow {
   QStatusBar* StatusBar1 = nullptr;  // below the client area
   QLabel* PortStatus = nullptr;      // the port, its device and whether it is there
   QLabel* FileStatus = nullptr;      // the file name, "*" while changes are unsaved
-  QUndoStack* UndoStack = nullptr;   // one step per change of the program
+  QUndoStack* UndoStack = nullptr;   // the document's: one step per change of the program
   Trs232c rs232c;
   TDragController DragController1;  // picture and drag object of a palette drag
 
@@ -141,7 +114,7 @@ class TForm1 : public QMainWindow {
   void N3Click();      // clear
   void N5Click();      // transfer
   void N6Click();      // execute
-  void Sim1Click();    // the simulator window (SimWindow.cpp)
+  void Sim1Click();    // the simulator window (sim/SimWindow.h)
   void N8Click();      // port settings dialog
   void N9Click();      // help page
   void Undo1Click();
@@ -169,28 +142,26 @@ class TForm1 : public QMainWindow {
   static constexpr char kCommandMimeType[] = "application/x-vk47-command";
   static QMimeData* NewCommandMimeData(const QString& number);
 
-  // --- Program state -------------------------------------------------------
+  // --- Program state (Unit1_program.cpp, Unit1_edit.cpp) ---------------------
+  // The program as a document: undo stack, file, unsaved changes, caption.
+  ProgramDocument& Document() { return *document_; }
+  bool Modified() const { return document_->Modified(); }
   // Saves the program through the save dialog; true once the file is written,
   // false when the dialog was cancelled. Throws when the file cannot be written.
   bool SaveProgram();
-  // Runs `change` (which may throw) and, when the codes differ afterwards, adds
-  // one undo step named `what` that goes back to the codes before it.
-  void RecordChange(const QString& what, const std::function<void()>& change);
   // Shows `codes` in the slots: every icon is checked first, so a missing one
   // throws FileOpenError with no slot changed.
   void RestoreProgram(const ProgramCodes& codes);
-  // Whether the program differs from the one last saved, loaded or started with.
-  bool Modified() const;
-  // The program file last saved or loaded; empty before the first.
-  const QString& FileName() const { return file_name_; }
+  // Whether closing may go on: asks about unsaved changes (see closeEvent).
+  bool ConfirmClose();
+
+  // --- Status bar and caption (Unit1_status.cpp) -----------------------------
   // Updates title and status bar after a change of the program or its file.
   void UpdateProgramState();
   // Shows the outcome of a command in the status bar, with the time of day.
   void ShowOutcome(const QString& text);
   // Refreshes the port part of the status bar (also every two seconds).
   void UpdatePortStatus();
-  // Whether closing may go on: asks about unsaved changes (see closeEvent).
-  bool ConfirmClose();
 
   // --- Command guard --------------------------------------------------------
   // Runs a command: ignored while commands are held back, otherwise run
@@ -225,22 +196,23 @@ class TForm1 : public QMainWindow {
  private:
   void CreateComponents();
   void CreateMenus();
+  void CreateStatusBar();
   void ConnectHandlers();
+  void ConnectDragHandlers();
+  void ConnectEditHandlers();
+  void ConnectLinkHandlers();
   void MarkDragImageTargets();
   // Replaces the program by `codes` (a checked file or the demo), slot by
   // slot, calling `step_done` after each; see Unit1_program.cpp.
   void ApplyProgram(const ProgramCodes& codes, const std::function<void(int)>& step_done);
-  void ConnectDragHandlers();
   void BeginPaletteDrag(QWidget* icon);
-  void CreateStatusBar();
-  void ConnectEditHandlers();
-  // Runs a robot command and reports its outcome in the status bar.
-  void RunLinkCommand(void (TForm1::*handler)(), const std::function<QString()>& success);
-  void MarkSaved(const QString& file, const ProgramCodes& codes);
+  // Shows a robot command's report in the status bar; throws its message for
+  // the error box when the command failed.
+  void ShowLinkReport(const LinkReport& report);
 
+  std::unique_ptr<ProgramDocument> document_;
+  std::unique_ptr<LinkRunner> link_;
   int hold_count_ = 0;
-  QString file_name_;
-  ProgramCodes saved_codes_ = EmptyProgram();
   bool centred_ = false;
 };
 

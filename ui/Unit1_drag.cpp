@@ -22,10 +22,10 @@
 #include <QSlider>
 
 #include "model/command_set.h"
-#include "ui/AppFolder.h"
-#include "ui/Controls.h"
-#include "ui/ErrorBox.h"
-#include "ui/TImage.h"
+#include "ui/common/AppFolder.h"
+#include "ui/common/Controls.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
 
 namespace vk47 {
@@ -217,7 +217,7 @@ void TForm1::Image8DragDrop(QWidget* sender, const QMimeData* source) {
     const int slot = NumberAfterPrefix(sender->objectName(), kNamePrefixLength) - kFirstSlotPicture;
     auto* picture = qobject_cast<TImage*>(sender);
     if (!picture || slot < 0 || slot >= kSlotCount) return;
-    RecordChange(QStringLiteral("ステップ %1 に置く").arg(slot), [&] {
+    document_->RecordChange(QStringLiteral("ステップ %1 に置く").arg(slot), [&] {
       // The icon first: if it cannot be read, the slot keeps everything it had.
       picture->LoadFromFile(IconPath(number + QStringLiteral(".bmp")));
       Slots.FreeSlotLabels(slot);

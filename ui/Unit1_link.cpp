@@ -1,25 +1,21 @@
 // TForm1's robot commands: the transfer (N5Click, Button1Click) and the
 // execute command (N6Click, Button2Click), and the control-line handlers of
-// rs232c. The protocol itself is link/robot_link; this file connects it to
-// the progress window, Memo1 and WaitWithMessages. A failure is reported in
-// the error box; nothing is shown as sent that was not.
+// rs232c. LinkRunner does the work through link/robot_link; this file gives
+// it the progress window, Memo1 and WaitWithMessages, and shows its report:
+// the status bar's line, and the error box when nothing or not everything
+// was sent. Nothing is shown as sent that was not.
 
 #include <QPlainTextEdit>
 #include <stdexcept>
 
-#include "link/robot_link.h"
 #include "ui/Unit1.h"
-#include "ui/WaitWithMessages.h"
+#include "ui/common/WaitWithMessages.h"
 #include "ui/progresbar.h"
+#include "ui/robot/LinkRunner.h"
 
 namespace vk47 {
 
-void TForm1::rs232cOpen() { vk47::rs232cOpen(rs232c); }
-
-void TForm1::rs232cClose() { vk47::rs232cClose(rs232c); }
-
-void TForm1::N5Click() {
-  const CommandHold hold = HoldCommands();  // a second transfer cannot interleave its bytes
+void TForm1::ConnectLinkHandlers() {
   TransferObserver observer;
   observer.begin = [] {
     if (!Form2) return;
@@ -37,17 +33,28 @@ void TForm1::N5Click() {
   observer.end = [] {
     if (Form2) Form2->CloseProgress();
   };
-  const LinkOutcome outcome = TransferProgram(rs232c, Slots.Program().Codes(), observer);
-  if (!outcome.ok) throw std::runtime_error(outcome.message);
+  link_ = std::make_unique<LinkRunner>(rs232c, std::move(observer));
 }
 
-void TForm1::N6Click() {
-  const LinkOutcome outcome = ExecuteProgram(rs232c);
-  if (!outcome.ok) throw std::runtime_error(outcome.message);
+void TForm1::rs232cOpen() { vk47::rs232cOpen(rs232c); }
+
+void TForm1::rs232cClose() { vk47::rs232cClose(rs232c); }
+
+void TForm1::N5Click() {
+  const CommandHold hold = HoldCommands();  // a second transfer cannot interleave its bytes
+  ShowLinkReport(link_->Transfer(Slots.Program().Codes()));
 }
+
+void TForm1::N6Click() { ShowLinkReport(link_->Execute()); }
 
 void TForm1::Button1Click() { N5Click(); }
 
 void TForm1::Button2Click() { N6Click(); }
+
+void TForm1::ShowLinkReport(const LinkReport& report) {
+  ShowOutcome(report.status);
+  UpdatePortStatus();
+  if (!report.ok) throw std::runtime_error(report.message.toStdString());
+}
 
 }  // namespace vk47

@@ -12,11 +12,11 @@
 #include "model/command_set.h"
 #include "model/demo_program.h"
 #include "model/program_file.h"
-#include "ui/AppFolder.h"
-#include "ui/FileDialogs.h"
-#include "ui/TImage.h"
+#include "ui/common/AppFolder.h"
+#include "ui/common/FileDialogs.h"
+#include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
-#include "ui/WaitWithMessages.h"
+#include "ui/common/WaitWithMessages.h"
 #include "ui/progresbar.h"
 
 namespace vk47 {
@@ -69,7 +69,7 @@ bool TForm1::SaveProgram() {
     ShowOutcome(QStringLiteral("保存できませんでした"));
     throw std::runtime_error(error);
   }
-  MarkSaved(dialog.FileName, codes);
+  document_->MarkSaved(dialog.FileName, codes);
   ShowOutcome(QStringLiteral("%1 に保存しました").arg(QFileInfo(dialog.FileName).fileName()));
   return true;
 }
@@ -84,17 +84,17 @@ void TForm1::N1Click() {
   const ProgramParse parsed = ReadProgramFile(FilePathOf(dialog.FileName));
   if (!parsed.ok()) throw std::runtime_error(parsed.error);
   const QString name = QFileInfo(dialog.FileName).fileName();
-  RecordChange(QStringLiteral("読込 %1").arg(name), [&] {
+  document_->RecordChange(QStringLiteral("読込 %1").arg(name), [&] {
     ApplyProgram(*parsed.codes, [&progress](int slot) { progress.Step(slot); });
   });
-  MarkSaved(dialog.FileName, *parsed.codes);
+  document_->MarkSaved(dialog.FileName, *parsed.codes);
   ShowOutcome(QStringLiteral("%1 を読み込みました").arg(name));
 }
 
 void TForm1::N2Click() {
   const CommandHold hold = HoldCommands();
   LoadProgress progress;
-  RecordChange(QStringLiteral("デモ"), [&] {
+  document_->RecordChange(QStringLiteral("デモ"), [&] {
     ApplyProgram(*DemoProgram().codes, [&progress](int slot) { progress.Step(slot); });
   });
 }

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "ui/Controls.h"
+#include "ui/common/Controls.h"
 
 namespace vk47 {
 

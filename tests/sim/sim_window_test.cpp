@@ -14,8 +14,8 @@
 #include <QUndoStack>
 
 #include "tests/ui/ui_test_support.h"
-#include "ui/SimWindow.h"
-#include "ui/TImage.h"
+#include "ui/sim/SimWindow.h"
+#include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
 #include "ui/progresbar.h"
 

@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "ui/ErrorBox.h"
-#include "ui/TImage.h"
-#include "ui/WaitWithMessages.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/editor/TImage.h"
+#include "ui/common/WaitWithMessages.h"
 #include "ui_test_support.h"
 
 namespace vk47 {

@@ -14,7 +14,7 @@
 #include "model/program_file.h"
 #include "settings/settings_folder.h"
 #include "tests/model/file_safety_support.h"
-#include "ui/FileDialogs.h"
+#include "ui/common/FileDialogs.h"
 #include "ui/Unit1.h"
 #include "ui/progresbar.h"
 #include "ui_test_support.h"

@@ -10,8 +10,8 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "ui/Controls.h"
-#include "ui/TImage.h"
+#include "ui/common/Controls.h"
+#include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
 #include "ui_test_support.h"
 

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "model/command_set.h"
-#include "ui/AppFolder.h"
-#include "ui/ErrorBox.h"
-#include "ui/TImage.h"
+#include "ui/common/AppFolder.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
 #include "ui_test_support.h"
 

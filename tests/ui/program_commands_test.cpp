@@ -16,8 +16,8 @@
 
 #include "model/demo_program.h"
 #include "model/program_file.h"
-#include "ui/FileDialogs.h"
-#include "ui/TImage.h"
+#include "ui/common/FileDialogs.h"
+#include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
 #include "ui/progresbar.h"
 #include "ui_test_support.h"

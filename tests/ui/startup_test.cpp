@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QPointer>
 
-#include "ui/TImage.h"
+#include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
 #include "ui_test_support.h"
 

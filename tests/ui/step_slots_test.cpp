@@ -8,9 +8,9 @@
 #include <QTest>
 
 #include "model/command_set.h"
-#include "ui/AppFolder.h"
-#include "ui/Controls.h"
-#include "ui/TImage.h"
+#include "ui/common/AppFolder.h"
+#include "ui/common/Controls.h"
+#include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
 #include "ui_test_support.h"
 

@@ -6,7 +6,7 @@
 
 #include "serial/port_resolver.h"
 #include "settings/settings_folder.h"
-#include "ui/AppFolder.h"
+#include "ui/common/AppFolder.h"
 
 namespace vk47::testing {
 

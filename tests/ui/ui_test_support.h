@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "serial/testing/fake_comm_device.h"
-#include "ui/ErrorBox.h"
+#include "ui/common/ErrorBox.h"
 
 // Readable failure messages for geometry.
 inline void PrintTo(const QRect& r, std::ostream* os) {

@@ -17,11 +17,11 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "ui/AppFolder.h"
+#include "ui/common/AppFolder.h"
 #include "ui/Setup.h"
-#include "ui/TImage.h"
+#include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
-#include "ui/WaitWithMessages.h"
+#include "ui/common/WaitWithMessages.h"
 #include "ui/progresbar.h"
 #include "ui_test_support.h"
 

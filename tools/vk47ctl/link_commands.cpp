@@ -55,7 +55,6 @@ bool TakePortOptions(const Args& args, std::vector<std::string>& ports, Args& re
 struct Job {
   Trs232c port;
   LinkOutcome outcome;
-  std::string reason;  // why it failed, one line
   std::atomic<int> steps{0};
   std::atomic<bool> done{false};
 };
@@ -129,24 +128,10 @@ void RunAll(std::vector<std::unique_ptr<Job>>& jobs, bool show_progress, Work wo
 void PrintSummary(const std::vector<std::unique_ptr<Job>>& jobs, bool with_steps) {
   std::cout << "デバイス\t結果" << (with_steps ? "\t送信ステップ" : "") << '\n';
   for (const auto& job : jobs) {
-    std::cout << job->port.portname << '\t' << (job->outcome.ok ? std::string("OK") : job->reason);
+    std::cout << job->port.portname << '\t' << (job->outcome.ok ? std::string("OK") : job->outcome.reason);
     if (with_steps) std::cout << '\t' << job->outcome.steps_sent << "/16";
     std::cout << '\n';
   }
-}
-
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
-  return text;
-}
-
-// Why a job failed, on one line: the port's own reason, or the stop.
-std::string ReasonOf(const Job& job) {
-  if (job.outcome.stopped) return "中断しました";
-  const std::string port = PortFailureText(job.port);
-  return OneLine(port.empty() ? job.outcome.message : port);
 }
 
 // Tells how the jobs ended (one device: its message, or `done` on success;
@@ -189,7 +174,6 @@ int Send(const Args& args) {
     observer.progress = [&job](int, int counter) { job.steps = counter; };
     observer.stop_requested = StopRequested;
     job.outcome = TransferProgram(job.port, codes, observer);
-    if (!job.outcome.ok) job.reason = ReasonOf(job);
   });
 
   return Report(jobs, true, [](const std::string& port) { return "16 ステップを " + port + " に送信しました"; });
@@ -206,7 +190,6 @@ int Run(const Args& args) {
   std::vector<std::unique_ptr<Job>> jobs = PrepareJobs(names);
   RunAll(jobs, false, [](Job& job) {
     job.outcome = ExecuteProgram(job.port);
-    if (!job.outcome.ok) job.reason = ReasonOf(job);
   });
 
   return Report(jobs, false, [](const std::string& port) { return "実行命令を " + port + " に送信しました"; });

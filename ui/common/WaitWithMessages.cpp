@@ -1,4 +1,4 @@
-#include "ui/WaitWithMessages.h"
+#include "ui/common/WaitWithMessages.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

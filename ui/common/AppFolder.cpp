@@ -1,4 +1,4 @@
-#include "ui/AppFolder.h"
+#include "ui/common/AppFolder.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "ui/FileDialogs.h"
+#include "ui/common/FileDialogs.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -6,7 +6,7 @@
 
 #include "model/file_io.h"
 #include "settings/settings_folder.h"
-#include "ui/AppFolder.h"
+#include "ui/common/AppFolder.h"
 
 namespace vk47 {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/UiHandoff.h"
+#include "ui/common/UiHandoff.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

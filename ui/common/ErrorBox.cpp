@@ -1,4 +1,4 @@
-#include "ui/ErrorBox.h"
+#include "ui/common/ErrorBox.h"
 
 #include <QCoreApplication>
 #include <QPushButton>

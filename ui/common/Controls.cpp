@@ -1,4 +1,4 @@
-#include "ui/Controls.h"
+#include "ui/common/Controls.h"
 
 #include <QObject>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "ui/TImage.h"
+#include "ui/editor/TImage.h"
 
 #include <QPainter>
 #include <algorithm>

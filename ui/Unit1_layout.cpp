@@ -1,4 +1,5 @@
-// The main window's controls and menus, created as the window is built.
+// TForm1's layout: its controls and menus, created as the window is built
+// (the status bar is in Unit1_status.cpp).
 // Positions are client coordinates (or coordinates within a group box).
 
 #include <QAction>
@@ -10,11 +11,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <QStatusBar>
 
 #include "model/command_set.h"
-#include "ui/Controls.h"
-#include "ui/TImage.h"
+#include "ui/common/Controls.h"
+#include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
 
 namespace vk47 {
@@ -90,7 +90,7 @@ QPushButton* NewButton(QWidget* parent, const char* name, const char* text, QRec
 
 void TForm1::CreateComponents() {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("VK-47ロボット制御３"));
+  setWindowTitle(ProgramDocument::BaseCaption());
   setFont(WindowFont(12));
 
   Client = new QWidget(this);
@@ -207,21 +207,6 @@ void TForm1::CreateMenus() {
   N8 = item(N7, "N8", "RS-232Cポートの設定", nullptr);
   Help1 = menu("Help1", "ヘルプ");
   N9 = item(Help1, "N9", "ヘルプの表示", "F1");
-}
-
-// Below the client area, so no control of the window moves: the outcome of
-// the last command on the left, the file and the port on the right.
-void TForm1::CreateStatusBar() {
-  StatusBar1 = statusBar();
-  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-  StatusBar1->setSizeGripEnabled(false);
-  StatusBar1->setFixedHeight(kStatusBarHeight);
-  FileStatus = new QLabel(StatusBar1);
-  FileStatus->setObjectName(QStringLiteral("FileStatus"));
-  PortStatus = new QLabel(StatusBar1);
-  PortStatus->setObjectName(QStringLiteral("PortStatus"));
-  StatusBar1->addPermanentWidget(FileStatus);
-  StatusBar1->addPermanentWidget(PortStatus);
 }
 
 }  // namespace vk47

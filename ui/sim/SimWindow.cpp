@@ -1,4 +1,4 @@
-#include "ui/SimWindow.h"
+#include "ui/sim/SimWindow.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -17,8 +17,8 @@
 #include <cmath>
 
 #include "model/command_set.h"
-#include "ui/Controls.h"
-#include "ui/TImage.h"
+#include "ui/common/Controls.h"
+#include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
 
 namespace vk47 {
@@ -560,7 +560,5 @@ void TSimWindow::closeEvent(QCloseEvent* event) {
   MarkSlot(-1);
   QWidget::closeEvent(event);
 }
-
-void TForm1::Sim1Click() { TSimWindow::Open(this); }
 
 }  // namespace vk47

@@ -1,4 +1,4 @@
-#include "ui/StepSlots.h"
+#include "ui/editor/StepSlots.h"
 
 #include <QFontMetrics>
 #include <algorithm>
@@ -7,9 +7,9 @@
 #include <QMouseEvent>
 
 #include "model/command_set.h"
-#include "ui/AppFolder.h"
-#include "ui/Controls.h"
-#include "ui/TImage.h"
+#include "ui/common/AppFolder.h"
+#include "ui/common/Controls.h"
+#include "ui/editor/TImage.h"
 
 namespace vk47 {
 namespace {

@@ -1,0 +1,43 @@
+#pragma once
+// LinkRunner: the window's two robot commands, 転送 and 実行, without the
+// window. It runs a transfer or an execute through link/ on the window's
+// port, with the observer the window gives it (the progress window, Memo1 and
+// WaitWithMessages), and turns the link's outcome into what the window says:
+// one line for the status bar, and the error box's text when the command
+// failed. It neither throws nor shows anything itself. UI thread only.
+
+#include <QString>
+
+#include "link/robot_link.h"
+
+namespace vk47 {
+
+struct LinkReport {
+  bool ok = false;
+  // "16 ステップを COM1 に送信しました", or "送信できませんでした: " and the
+  // link's reason, the same sentence that vk47ctl prints for the port.
+  QString status;
+  // When !ok: the link's whole message for the error box (how far it came,
+  // why, and that the port will be opened afresh).
+  QString message;
+};
+
+class LinkRunner {
+ public:
+  // `port` and the observer's targets must outlive the runner.
+  LinkRunner(Trs232c& port, TransferObserver observer);
+
+  // 0x74 and the sixteen codes, paced and shown through the observer.
+  LinkReport Transfer(const ProgramCodes& codes);
+  // The execute byte 0x78.
+  LinkReport Execute();
+
+ private:
+  LinkReport Report(const LinkOutcome& outcome, const QString& success) const;
+  QString PortCaption() const;
+
+  Trs232c& port_;
+  TransferObserver observer_;
+};
+
+}  // namespace vk47
