@@ -105,6 +105,9 @@ TEST_F(LinkFault, DeviceVanishingMidTransferStopsWithTheStepsSent) {
   EXPECT_TRUE(Contains(outcome.message, "16 ステップのうち 2 ステップを送信しました")) << outcome.message;
   EXPECT_TRUE(Contains(outcome.message, "接続が切れました")) << outcome.message;
   EXPECT_TRUE(Contains(outcome.message, "次の操作でポートを開き直します")) << outcome.message;
+  // The reason is the port's own, taken before the close, not the note on reopening.
+  EXPECT_TRUE(Contains(outcome.reason, "接続が切れました")) << outcome.reason;
+  EXPECT_FALSE(Contains(outcome.reason, "開き直します")) << outcome.reason;
   EXPECT_EQ(port.lasterror().kind, CommErrorKind::kIoError);
   EXPECT_FALSE(port.opened()) << "the dead device is released";
 }
@@ -157,6 +160,7 @@ TEST_F(LinkFault, DeviceThatStopsReadingTimesTheWriteOut) {
   EXPECT_EQ(port.lasterror().kind, CommErrorKind::kTimedOut);
   EXPECT_TRUE(Contains(outcome.message, "16 ステップのうち 3 ステップを送信しました")) << outcome.message;
   EXPECT_TRUE(Contains(outcome.message, "時間内に終わりませんでした")) << outcome.message;
+  EXPECT_TRUE(Contains(outcome.reason, "時間内に終わりませんでした")) << outcome.reason;
   // The port is released, and opens again once the far end reads again.
   EXPECT_FALSE(port.opened());
   Drain(pty.master());
@@ -212,6 +216,8 @@ TEST_P(LinkHeldPort, PortInUseSendsNothingAndSaysSo) {
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.steps_sent, 0);
     EXPECT_TRUE(Contains(outcome.message, "使用中")) << outcome.message;
+    EXPECT_TRUE(Contains(outcome.reason, "使用中")) << outcome.reason;
+    EXPECT_EQ(outcome.reason.find_first_of("\r\n"), std::string::npos) << "one line";
   }
   EXPECT_FALSE(port.opened());
   EXPECT_TRUE(Drain(pty.master()).empty());

@@ -120,10 +120,14 @@ TEST_F(RobotLink, APortThatCannotOpenSendsNothingAndSaysWhy) {
   EXPECT_TRUE(recorder.events.empty()) << "no progress window for a port that never opened";
   EXPECT_NE(transfer.message.find("com1"), std::string::npos);
   EXPECT_NE(transfer.message.find("dialout"), std::string::npos);
+  // The reason is the port's sentence alone, without "cannot open" before it.
+  EXPECT_EQ(transfer.reason.rfind("シリアルポート com1 (/dev/ttyUSB0) を開く権限がありません。", 0), 0u)
+      << transfer.reason;
 
   const LinkOutcome execute = ExecuteProgram(port);
   EXPECT_FALSE(execute.ok);
   EXPECT_NE(execute.message.find("com1"), std::string::npos);
+  EXPECT_EQ(execute.reason, transfer.reason);
   EXPECT_TRUE(Written().empty());
 }
 
