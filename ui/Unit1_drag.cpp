@@ -19,7 +19,6 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QSlider>
 
 #include "model/command_set.h"
 #include "ui/common/AppFolder.h"
@@ -213,18 +212,9 @@ bool TForm1::Image8DragOver(QWidget*, const QMimeData* source) {
 void TForm1::Image8DragDrop(QWidget* sender, const QMimeData* source) {
   try {
     const QString number = DroppedCommand(source);
-    if (number.isEmpty()) return;
     const int slot = NumberAfterPrefix(sender->objectName(), kNamePrefixLength) - kFirstSlotPicture;
-    auto* picture = qobject_cast<TImage*>(sender);
-    if (!picture || slot < 0 || slot >= kSlotCount) return;
-    document_->RecordChange(QStringLiteral("ステップ %1 に置く").arg(slot), [&] {
-      // The icon first: if it cannot be read, the slot keeps everything it had.
-      picture->LoadFromFile(IconPath(number + QStringLiteral(".bmp")));
-      Slots.FreeSlotLabels(slot);
-      const int code = EncodeStep(number.toStdString(), TrackBar1->value());
-      Slots.SetCode(slot, code);
-      Slots.CreateStepLabels(code, slot, number);
-    });
+    if (number.isEmpty() || slot < 0 || slot >= kSlotCount) return;
+    document_->RecordChange(QStringLiteral("ステップ %1 に置く").arg(slot), [&] { Slots.PlaceCommand(slot, number); });
   } catch (...) {
     ShowFailureWarning(this);
   }

@@ -125,6 +125,16 @@ void TStepSlots::FreeStepLabels() {
   }
 }
 
+void TStepSlots::PlaceCommand(int slot, const QString& number) {
+  TImage* picture = SlotPicture(slot);
+  if (!picture) return;
+  picture->LoadFromFile(IconPath(number + QStringLiteral(".bmp")));
+  FreeSlotLabels(slot);
+  const int code = EncodeStep(number.toStdString(), track_position_());
+  SetCode(slot, code);
+  CreateStepLabels(code, slot, number);
+}
+
 void TStepSlots::StepValueLabelClick(QLabel* label) {
   const int n = NumberAfterPrefix(label->objectName(), kValuePrefix.size());
   if (n < 1 || n > kSlotCount) return;

@@ -69,6 +69,12 @@ class TStepSlots {
   // FreeSlotLabels for every filled slot; codes and pictures stay.
   void FreeStepLabels();
 
+  // A palette command `number` was dropped on slot k: its icon is read
+  // first, so that a failure (FileOpenError) leaves the slot's code, picture
+  // and labels as they were; then the command is encoded with the track bar's
+  // position of the moment and the slot gets its code and labels.
+  void PlaceCommand(int slot, const QString& number);
+
   // A value label was clicked: re-encodes its slot with the track bar
   // position; the command and the picture stay.
   void StepValueLabelClick(QLabel* label);
