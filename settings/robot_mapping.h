@@ -3,7 +3,8 @@
 // set.ini as
 //   [devices] comN=/dev/pts/K     the device, read like any other mapping
 //   [robots]  comN=<record file>  the robot's record, which marks the line as a robot's
-// The record file names the device on its first line and is held under an
+// The record file names the device on its first line (then what the robot
+// replaced, for a robot that takes the port over) and is held under an
 // exclusive lock for as long as the robot runs; the operating system drops the
 // lock when the robot ends by any means, SIGKILL included. A pseudo-terminal's
 // number is handed out again once the robot is gone, so a mapping whose robot
@@ -45,7 +46,8 @@ class RobotLink {
 
   // Takes back exactly what Create wrote: each line that still holds this
   // robot's value gets back the value it had before (a previous robot's line
-  // only while that robot still runs), or goes when there was none; a
+  // only while that robot still runs, else the line that robot replaced), or
+  // goes when there was none; a
   // [devices] section this robot added goes when it is empty, as does an
   // empty [robots]; every other byte stays. The file
   // is put back byte for byte when nothing else changed it meanwhile. Then
@@ -67,6 +69,10 @@ class RobotLink {
   std::optional<std::string> device_before_; // [devices] key before
   std::optional<std::string> record_before_; // [robots] key before
   bool devices_section_added_ = false;
+  // What the first of a line of robots that took the port over from each
+  // other replaced; it comes back when the robot before this one has ended.
+  std::optional<std::string> original_device_;
+  bool original_section_added_ = false;
 };
 
 // Where records are kept: $XDG_RUNTIME_DIR when it names a folder, else /tmp.

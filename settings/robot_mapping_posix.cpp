@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "settings/port_mapping.h"
 #include "settings/port_setting.h"
@@ -27,6 +28,37 @@ std::optional<std::string> RecordDevice(int fd) {
   if (end == std::string::npos) return std::nullopt;
   text.resize(end);
   return text;
+}
+
+// What a record says it replaced: the [devices] line that was there before
+// its robot (or before the running robot it took the port over from), and
+// whether the [devices] section had to be added. A robot that ends after the
+// robot it replaced has ended puts this back, since that robot's own line may
+// point at a pseudo-terminal that is anyone's by now.
+struct Replaced {
+  std::optional<std::string> device;
+  bool devices_section_added = false;
+};
+
+constexpr std::string_view kReplacesPrefix = "replaces=";
+constexpr std::string_view kAddedSectionLine = "added-devices-section";
+
+Replaced RecordReplaced(int fd) {
+  Replaced replaced;
+  char buffer[4096];
+  const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
+  if (n <= 0) return replaced;
+  const std::string text(buffer, static_cast<std::size_t>(n));
+  std::size_t start = text.find('\n');  // the device line
+  while (start != std::string::npos && start + 1 < text.size()) {
+    const std::size_t end = text.find('\n', start + 1);
+    if (end == std::string::npos) break;  // a line cut short says nothing
+    const std::string_view line(text.data() + start + 1, end - start - 1);
+    if (line.starts_with(kReplacesPrefix)) replaced.device = std::string(line.substr(kReplacesPrefix.size()));
+    if (line == kAddedSectionLine) replaced.devices_section_added = true;
+    start = end;
+  }
+  return replaced;
 }
 
 // Robots only ever live on pseudo-terminals.
@@ -97,25 +129,56 @@ std::optional<RobotLink> RobotLink::Create(const std::string& ini_path, const st
   }
 
   ProfileFailure failure = ProfileFailure::kNone;
+  int record_error = 0;
   const bool written = UpdateProfileFile(ini_path, [&](const std::optional<std::string>& current) {
     link.file_before_ = current;
     std::string text = current.value_or("");
     link.devices_section_added_ = !HasProfileSection(text, kDevicesSection);
     link.device_before_ = FindProfileValue(text, kDevicesSection, key);
     link.record_before_ = FindProfileValue(text, kRobotsSection, key);
+    link.original_device_ = link.device_before_;
+    link.original_section_added_ = link.devices_section_added_;
     // A previous robot that has ended leaves nothing worth putting back.
     if (link.record_before_ &&
         StateOfRecord(*link.record_before_, link.device_before_.value_or("")) == RobotLinkState::kGone) {
       link.device_before_.reset();
       link.record_before_.reset();
+      link.original_device_.reset();
       text = RemoveProfileValue(RemoveProfileValue(text, kDevicesSection, key), kRobotsSection, key);
       link.file_before_ = text;
+    } else if (link.record_before_) {
+      // A running robot is taken over: what it replaced is what comes back
+      // if it ends first.
+      const int fd = ::open(link.record_before_->c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+      Replaced replaced;
+      if (fd >= 0) {
+        replaced = RecordReplaced(fd);
+        ::close(fd);
+      }
+      link.original_device_ = replaced.device;
+      link.original_section_added_ = replaced.devices_section_added;
+    }
+    // The record carries it on, under the settings lock, for a robot that
+    // takes the port over from this one.
+    std::string tail;
+    if (link.original_device_) tail += std::string(kReplacesPrefix) + *link.original_device_ + "\n";
+    if (link.original_section_added_) tail += std::string(kAddedSectionLine) + "\n";
+    if (::pwrite(link.record_fd_, tail.data(), tail.size(), static_cast<off_t>(line.size())) !=
+        static_cast<ssize_t>(tail.size())) {
+      record_error = errno;
+      return ProfileUpdate{};
     }
     text = SetProfileValue(text, kDevicesSection, key, device);
     text = SetProfileValue(text, kRobotsSection, key, link.record_path_);
     link.file_written_ = text;
     return Write(std::move(text));
   }, &failure);
+  if (record_error != 0) {
+    error = link.record_path_ + ": " + std::strerror(record_error);
+    link.file_written_.clear();
+    ::unlink(link.record_path_.c_str());
+    return std::nullopt;
+  }
   if (!written) {
     error = WriteFailureMessage(ini_path, failure);
     link.file_written_.clear();
@@ -135,7 +198,9 @@ RobotLink::RobotLink(RobotLink&& other) noexcept
       file_written_(std::move(other.file_written_)),
       device_before_(std::move(other.device_before_)),
       record_before_(std::move(other.record_before_)),
-      devices_section_added_(other.devices_section_added_) {
+      devices_section_added_(other.devices_section_added_),
+      original_device_(std::move(other.original_device_)),
+      original_section_added_(other.original_section_added_) {
   other.record_fd_ = -1;
 }
 
@@ -148,19 +213,28 @@ bool RobotLink::Remove() {
   if (record_fd_ < 0) return true;
   const bool restored = UpdateProfileFile(ini_path_, [&](const std::optional<std::string>& current) {
     if (!current) return ProfileUpdate{};  // someone removed the file: nothing of ours is left
-    if (*current == file_written_) {
+    // The robot this one took the port over from has ended: its lines must
+    // not come back, what it replaced does.
+    const bool previous_gone =
+        record_before_ &&
+        StateOfRecord(*record_before_, device_before_.value_or("")) != RobotLinkState::kRunning;
+    const std::optional<std::string>& device_back = previous_gone ? original_device_ : device_before_;
+    const std::optional<std::string> record_back = previous_gone ? std::nullopt : record_before_;
+    const bool section_added = previous_gone ? original_section_added_ : devices_section_added_;
+    if (*current == file_written_ && !previous_gone) {
       if (!file_before_) return ProfileUpdate{ProfileUpdate::Action::kRemove, {}};
       return Write(*file_before_);
     }
-    // Others changed the file meanwhile: take back only our own lines.
+    // Others changed the file meanwhile, or what was there before is not
+    // all to come back: take back only our own lines.
     std::string text = *current;
     auto restore = [&](const char* section, const std::string& ours, const std::optional<std::string>& before) {
       if (FindProfileValue(text, section, key_) != ours) return;
       text = before ? SetProfileValue(text, section, key_, *before) : RemoveProfileValue(text, section, key_);
     };
-    restore(kDevicesSection, device_, device_before_);
-    restore(kRobotsSection, record_path_, record_before_);
-    if (devices_section_added_) text = RemoveEmptyProfileSection(text, kDevicesSection);
+    restore(kDevicesSection, device_, device_back);
+    restore(kRobotsSection, record_path_, record_back);
+    if (section_added) text = RemoveEmptyProfileSection(text, kDevicesSection);
     // [robots] holds nothing but robots' records, so an empty one is nobody's.
     text = RemoveEmptyProfileSection(text, kRobotsSection);
     return text == *current ? ProfileUpdate{} : Write(std::move(text));

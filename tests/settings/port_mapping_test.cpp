@@ -100,6 +100,43 @@ class RobotMapping : public ::testing::Test {
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
 
+  // A robot in a child process (records are named by process) that links
+  // `key` to `device` and ends cleanly when End() is called.
+  struct ChildRobot {
+    pid_t pid = -1;
+    int go = -1;
+    bool End() {
+      const char byte = 1;
+      const bool told = ::write(go, &byte, 1) == 1;
+      ::close(go);
+      if (!told) return false;
+      int status = 0;
+      waitpid(pid, &status, 0);
+      return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+  };
+  ChildRobot StartChildRobot(const std::string& key, const std::string& device) {
+    int ready[2], go[2];
+    if (pipe(ready) != 0 || pipe(go) != 0) return {};
+    const pid_t child = fork();
+    if (child == 0) {
+      ::close(go[1]);
+      std::string error;
+      auto link = RobotLink::Create(ini_, key, device, error);
+      char byte = link ? 1 : 0;
+      (void)!::write(ready[1], &byte, 1);
+      (void)!::read(go[0], &byte, 1);
+      _exit(link && link->Remove() ? 0 : 1);
+    }
+    ::close(go[0]);
+    ::close(ready[1]);
+    char byte = 0;
+    const bool linked = ::read(ready[0], &byte, 1) == 1 && byte == 1;
+    ::close(ready[0]);
+    EXPECT_TRUE(linked) << device;
+    return {child, go[1]};
+  }
+
   TempFolder dir_;
   std::string ini_ = dir_ / "set.ini";
 };
@@ -142,6 +179,33 @@ TEST_F(RobotMapping, RemovalKeepsWhatOthersWroteMeanwhile) {
                 second->record_path() + "\r\n[comport]\r\nname=1\r\n");
   ASSERT_TRUE(second->Remove());
   EXPECT_EQ(ReadBytes(ini_), "[devices]\r\ncom1=/dev/ttyUSB0\r\n[comport]\r\nname=1\r\n");
+}
+
+// Two robots linked to one port, ended in either order: whatever was there
+// before both comes back, and no ended robot's line is left behind.
+TEST_F(RobotMapping, TwoRobotsOnOnePortPutBackWhatWasThereBeforeBoth) {
+  const struct {
+    const char* name;
+    std::optional<std::string> file;
+  } files[] = {{"no file", std::nullopt},
+               {"no devices section", std::string("[comport]\r\nname=3\r\n")},
+               {"a teacher's line", std::string("[devices]\r\ncom1=/dev/ttyUSB0\r\n")}};
+  for (const auto& file : files) {
+    for (const bool first_ends_first : {true, false}) {
+      const std::string row = std::string(file.name) + (first_ends_first ? ", A ends first" : ", B ends first");
+      std::filesystem::remove(ini_);
+      if (file.file) WriteBytes(ini_, *file.file);
+      ChildRobot a = StartChildRobot("com1", "/dev/pts/90");
+      ChildRobot b = StartChildRobot("com1", "/dev/pts/91");
+      EXPECT_TRUE((first_ends_first ? a : b).End()) << row;
+      EXPECT_EQ(ResolvePortDevice("com1", ini_).device, first_ends_first ? "/dev/pts/91" : "/dev/pts/90")
+          << row;
+      EXPECT_TRUE((first_ends_first ? b : a).End()) << row;
+      // With no file before, an empty one may stay behind (it reads the same).
+      const std::string after = std::filesystem::exists(ini_) ? ReadBytes(ini_) : "";
+      EXPECT_EQ(after, file.file.value_or("")) << row;
+    }
+  }
 }
 
 TEST_F(RobotMapping, ADeadRobotsPseudoTerminalIsNeverOpened) {
