@@ -8,9 +8,14 @@ bytes the robot receives, never from the app's internals."""
 import json
 import os
 import shutil
+import signal
 import subprocess
+import sys
 import tempfile
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import pacing  # noqa: E402
 
 CLIENT_W, CLIENT_H = 732, 524
 STATUS_H = 22  # the status bar below the client area (TForm1::kStatusBarHeight)
@@ -32,8 +37,11 @@ def wait_for(predicate, timeout=10.0, step=0.05, what="condition"):
 
 
 class Session:
-    def __init__(self, bin_dir, screen="1024x768x24"):
+    def __init__(self, bin_dir, screen="1024x768x24", trace_writes=False):
         self.screen = screen  # Xvfb's screen: WIDTHxHEIGHTxDEPTH
+        # The window runs under strace, which logs its writes to app_writes
+        # (read with pacing.sender_writes).
+        self.trace_writes = trace_writes
         self.bin_dir = bin_dir
         self.display = None  # chosen by Xvfb among the free ones
         # A fresh HOME with nothing created in it: the robot and the window
@@ -77,9 +85,17 @@ class Session:
             self.stop()
             raise
 
+    def _signal_app(self, sig):
+        """Signals the window and, when it runs under strace, strace too
+        (strace ended alone would leave the window running)."""
+        try:
+            os.killpg(self.app.pid, sig)
+        except ProcessLookupError:
+            pass
+
     def _stop_app_and_x(self):
         if self.app and self.app.poll() is None:
-            self.app.kill()
+            self._signal_app(signal.SIGKILL)
         if self.app:
             self.app.wait()
         if getattr(self, "app_log", None):
@@ -109,8 +125,13 @@ class Session:
 
     def start_app(self):
         self.app_log = open(os.path.join(self.home, "vk47.log"), "w")
-        self.app = subprocess.Popen([os.path.join(self.bin_dir, "vk47")], env=self.env,
-                                    stdout=self.app_log, stderr=subprocess.STDOUT)
+        command = [os.path.join(self.bin_dir, "vk47")]
+        if self.trace_writes:
+            self.app_writes = os.path.join(self.home, "vk47.strace")
+            command = pacing.traced(command, self.app_writes)
+        # Its own process group, so that stopping strace stops the window too.
+        self.app = subprocess.Popen(command, env=self.env, stdout=self.app_log,
+                                    stderr=subprocess.STDOUT, start_new_session=True)
 
     def app_output(self):
         path = os.path.join(self.home, "vk47.log")
@@ -132,13 +153,18 @@ class Session:
         assert self.robot_device.startswith("/dev/"), self.robot_device
 
     def stop(self):
-        for proc in (self.app, self.robot):
-            if proc and proc.poll() is None:
-                proc.terminate()
-                try:
-                    proc.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    proc.kill()
+        if self.app and self.app.poll() is None:
+            self._signal_app(signal.SIGTERM)
+            try:
+                self.app.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self._signal_app(signal.SIGKILL)
+        if self.robot and self.robot.poll() is None:
+            self.robot.terminate()
+            try:
+                self.robot.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.robot.kill()
         if self.robot and self.robot.stdout:
             self.robot.stdout.close()
         if getattr(self, "app_log", None):
