@@ -8,7 +8,7 @@ own write() calls say what it did. strace stamps a write on entry, before
 it completes, and the sender's wait starts only once its write has
 completed, so two writes to one device are never closer than the wait
 however late either is stamped. The robot's gaps are then checked only
-loosely: a missing wait puts bytes back to back. Medians and worst gaps
+loosely (see check_reader). Medians and worst gaps
 belong to bench/run.
 """
 import re
@@ -57,6 +57,8 @@ def check_sender(writes, frame):
 
 
 def check_reader(gaps):
-    """No two bytes reached the robot back to back."""
-    if gaps and min(gaps) < READER_FLOOR_MS:
-        raise AssertionError(f"two bytes reached the robot less than {READER_FLOOR_MS} ms apart: {gaps}")
+    """Most bytes reached the robot well apart. A late read shortens the gap
+    after it (on a busy machine down to a few milliseconds), so single gaps
+    prove nothing; a missing wait puts most bytes back to back."""
+    if gaps and sorted(gaps)[len(gaps) // 2] < READER_FLOOR_MS:
+        raise AssertionError(f"most bytes reached the robot less than {READER_FLOOR_MS} ms apart: {gaps}")

@@ -88,19 +88,37 @@ class Classroom(unittest.TestCase):
         self.assertEqual([row[1:5] for row in summary], [[d, "1", "0", "0"] for d in devices])
 
     def test_a_dead_device_among_live_ones(self):
-        devices = self.start_robots(3)
         missing = os.path.join(self.home, "no-such-adapter")
-        result = self.ctl("send", self.demo, "--port", devices[0], "--port", missing,
-                          "--port", devices[1], "--port", devices[2], traced=True)
-        self.assertEqual(result.returncode, 1)
-        rows = {line.split("\t")[0]: line.split("\t")[1:] for line in result.stdout.splitlines()[1:]}
-        self.assertEqual(rows[missing][1], "0/16")
-        self.assertIn("見つかりません", rows[missing][0])
-        for d in devices:
-            self.assertEqual(rows[d], ["OK", "16/16"])
-        records, _ = self.finish_robots()
-        for record in records:
-            self.assert_whole_frame(record)
+        for command in (["send", self.demo], ["run"]):
+            with self.subTest(command=command[0]):
+                send = command[0] == "send"
+                devices = self.start_robots(3)
+                result = self.ctl(*command, "--port", devices[0], "--port", missing,
+                                  "--port", devices[1], "--port", devices[2], traced=send)
+                self.assertEqual(result.returncode, 1)
+                rows = {line.split("\t")[0]: line.split("\t")[1:] for line in result.stdout.splitlines()[1:]}
+                self.assertIn("見つかりません", rows[missing][0])
+                self.assertEqual(rows[missing][1:], ["0/16"] if send else [])
+                for d in devices:
+                    self.assertEqual(rows[d], ["OK", "16/16"] if send else ["OK"])
+                records, _ = self.finish_robots()
+                for record in records:
+                    if send:
+                        self.assert_whole_frame(record)
+                    else:
+                        self.assertEqual([f["values"] for f in record["frames"]], [[0x78]])
+
+    def test_count_is_one_to_sixty_four(self):
+        for count, starts in ((0, False), (1, True), (64, True), (65, False)):
+            with self.subTest(count=count):
+                robots = subprocess.Popen([ROBOT, "--count", str(count)], env=self.env, text=True,
+                                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                devices = [robots.stdout.readline().strip() for _ in range(count if starts else 0)]
+                self.assertEqual(len(set(d for d in devices if d.startswith("/dev/"))), len(devices))
+                if starts:
+                    robots.terminate()
+                self.assertEqual(robots.wait(timeout=10), 0 if starts else 2)
+                robots.stdout.close()
 
     def test_run_reaches_every_robot(self):
         devices = self.start_robots(4)

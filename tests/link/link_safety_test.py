@@ -227,6 +227,27 @@ class StopSignals(FreshHome):
             os.close(slave)
 
 
+    def test_sigint_after_the_last_byte_changes_nothing(self):
+        # Sent in the wait after the last step: the send is complete. (On a
+        # busy machine the signal may come after the end, which proves less.)
+        master, slave = pty.openpty()
+        try:
+            send = subprocess.Popen([CTL, "send", self.demo, "--port", os.ttyname(slave)], env=self.env,
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            self.procs.append(send)
+            received = b""
+            while len(received) < 17 and select.select([master], [], [], 10)[0]:
+                received += os.read(master, 64)
+            if send.poll() is None:
+                send.send_signal(signal.SIGINT)
+            out, err = send.communicate(timeout=5)
+            self.assertEqual(len(received), 17)
+            self.assertEqual((send.returncode, out), (0, f"16 ステップを {os.ttyname(slave)} に送信しました\n"), err)
+        finally:
+            os.close(master)
+            os.close(slave)
+
+
 class PortNames(FreshHome):
     def test_only_com1_to_com4_and_absolute_paths(self):
         for name in ("com0", "com01", "com5", "COM9", "ttyS0", "dev/ttyS0", "./x", ""):

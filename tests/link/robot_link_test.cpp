@@ -60,7 +60,12 @@ TEST_F(RobotLink, EmptyProgramSendsTheCommandAndSixteenZeros) {
 TEST_F(RobotLink, DemoGoesOutInOrderWithWaitsLogAndProgress) {
   ASSERT_TRUE(port.open());
   const ProgramCodes demo = *DemoProgram().codes;
-  ASSERT_TRUE(TransferProgram(port, demo, recorder.Observer()).ok);
+  // A stop asked for once the last step is out comes too late to stop anything.
+  TransferObserver observer = recorder.Observer();
+  observer.stop_requested = [this] { return recorder.clock_ms >= 1700; };
+  const LinkOutcome outcome = TransferProgram(port, demo, observer);
+  ASSERT_TRUE(outcome.ok);
+  EXPECT_FALSE(outcome.stopped);
   std::vector<std::uint8_t> expected = {0x74};
   for (int code : demo) expected.push_back(static_cast<std::uint8_t>(code));
   EXPECT_EQ(Written(), expected);
@@ -148,6 +153,16 @@ TEST_F(RobotLink, AFailedWriteStopsTheTransferAndCountsWhatWentOut) {
   const LinkOutcome first = TransferProgram(port, EmptyProgram(), recorder.Observer());
   EXPECT_EQ(first.steps_sent, 0);
   EXPECT_EQ(recorder.events, (std::vector<std::string>{"begin", "end"}));
+
+  // Either command closes the port after a failed write, so the next opens it afresh.
+  for (const bool execute : {false, true}) {
+    ASSERT_TRUE(port.opened() || port.open());
+    line->write_results.push_back({WriteOutcome::kFailed, 0, 0});
+    const LinkOutcome failed = execute ? ExecuteProgram(port) : TransferProgram(port, EmptyProgram(), recorder.Observer());
+    EXPECT_FALSE(failed.ok) << execute;
+    EXPECT_FALSE(port.opened()) << execute;
+    EXPECT_NE(failed.message.find("ポートを閉じました"), std::string::npos) << execute;
+  }
 }
 
 }  // namespace

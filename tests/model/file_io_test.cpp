@@ -130,6 +130,13 @@ TEST_F(FileSafety, ReadingStopsAtTheBudgetWithTheUsualMessages) {
   Put(dir_ / "fits.pt3", text);
   EXPECT_TRUE(ReadProgramFile(dir_ / "fits.pt3").ok());
 
+  // Boundaries exactly at the budget: a file of the budget's size is whole.
+  Put(dir_ / "five", "12345");
+  for (const auto& [budget, complete] : {std::pair{4u, false}, {5u, true}, {6u, true}}) {
+    const FileRead read = ReadRegularFile(dir_ / "five", budget);
+    EXPECT_EQ(read.complete, complete) << budget;
+    EXPECT_EQ(read.bytes, std::string("12345").substr(0, budget)) << budget;
+  }
 }
 
 TEST_F(FileSafety, SaveThroughALinkWritesTheTargetAndKeepsTheLink) {
@@ -137,7 +144,7 @@ TEST_F(FileSafety, SaveThroughALinkWritesTheTargetAndKeepsTheLink) {
   fs::create_directory(dir_ / "links");
   const fs::path target = dir_ / "real" / "prog.pt3";
   Put(target, ProgramFileText(EmptyProgram()));
-  ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+  ASSERT_EQ(::chmod(target.c_str(), 03640), 0);  // set-group-id and sticky bits too
   // A chain: a relative link to an absolute link to the file.
   fs::create_symlink(target, dir_ / "real" / "abs.pt3");
   const fs::path link = dir_ / "links" / "prog.pt3";
@@ -147,7 +154,7 @@ TEST_F(FileSafety, SaveThroughALinkWritesTheTargetAndKeepsTheLink) {
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_TRUE(fs::is_symlink(dir_ / "real" / "abs.pt3"));
   EXPECT_EQ(Slurp(target), ProgramFileText(kDemo));
-  EXPECT_EQ(ModeOf(target), 0640);
+  EXPECT_EQ(ModeOf(target), 03640);
   EXPECT_EQ(Others(dir_ / "real", "prog.pt3"), std::vector<std::string>{"abs.pt3"});
   EXPECT_EQ(Others(dir_ / "links", "prog.pt3"), std::vector<std::string>{});
 

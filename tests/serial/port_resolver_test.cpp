@@ -12,6 +12,7 @@
 #if defined(__linux__)
 #include <fcntl.h>
 #include <linux/serial.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 
 #include "tests/serial/pty_pair.h"
@@ -85,6 +86,22 @@ TEST(PortNameTest, UartProbeReadsTheSerialType) {
   // Only /dev/ttyS* is asked: any other existing path is present as named.
   EXPECT_EQ(ProbePortDevice(pty.slave_path(), answering(PORT_UNKNOWN, 0)), PortPresence::kPresent);
   EXPECT_EQ(ProbePortDevice("/nonexistent/ttyS0"), PortPresence::kMissing);
+}
+
+// Opening a real port raises DTR: where sysfs names a built-in port's UART
+// type, the look at the port opens nothing (inotify sees every open).
+TEST(PortNameTest, ABuiltInPortThatSysfsDescribesIsNotOpened) {
+  const std::string device = "/dev/ttyS0";
+  if (!BuiltInUartType(device) || ::access(device.c_str(), F_OK) != 0) {
+    GTEST_SKIP() << "no " << device << " described in sysfs here";
+  }
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, device.c_str(), IN_OPEN), 0);
+  ProbePortDevice(device);
+  char events[256];
+  EXPECT_LT(::read(watch, events, sizeof events), 0) << device << " was opened";
+  ::close(watch);
 }
 #endif
 

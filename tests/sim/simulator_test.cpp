@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 #include "sim/simulator.h"
@@ -163,6 +164,11 @@ TEST(Simulator, WaitForTheSwitch) {
       EXPECT_EQ(run.end.step, 1) << row.what;
     }
   }
+  // A press during a step that takes no time (the loop's start) is not used
+  // up by it: the wait that follows at once takes it.
+  const SimRun zero = RunProgram(Program({0x24, 0xB3, 0x80, 0xD0}), {}, {1.0});
+  EXPECT_EQ(zero.outcome, SimRun::Outcome::kEnded);
+  EXPECT_DOUBLE_EQ(zero.end.time_s, 1.0);
 }
 
 TEST(Simulator, EndOfTheProgram) {
@@ -205,6 +211,11 @@ TEST(Trace, TextHasTwoDecimalsAndNoNegativeZero) {
   EXPECT_EQ(TraceHeader(), "t_s\tstep\tx_cm\ty_cm\theading_deg\n");
   EXPECT_EQ(TraceLine({1.5, 3, {-0.001, 12.345, -90}}), "1.50\t3\t0.00\t12.35\t-90.00\n");
   EXPECT_EQ(TraceLine({0, 0, {0, 0, -179.999}}), "0.00\t0\t0.00\t0.00\t180.00\n");
+  // Headings lie in (-180, 180]: exactly at the limit on either side.
+  for (const auto& [in, out] : {std::pair{-180.0, 180.0}, {180.0, 180.0}, {540.0, 180.0}, {-540.0, 180.0},
+                                {-179.5, -179.5}, {360.0, 0.0}}) {
+    EXPECT_DOUBLE_EQ(NormalizeHeading(in), out) << in;
+  }
   const SimRun run = RunProgram(Program({0x24, 0x34, 0xD0}), {}, {});
   EXPECT_EQ(TraceText(run),
             "t_s\tstep\tx_cm\ty_cm\theading_deg\n"
@@ -220,6 +231,14 @@ TEST(Trace, SvgDrawsThePath) {
   EXPECT_NE(svg.find("<polyline points=\"0.00,0.00 "), std::string::npos);
   EXPECT_NE(svg.find("</svg>\n"), std::string::npos);
   EXPECT_NE(svg.find("1 目盛り = 1 cm"), std::string::npos);
+  // A long run along x (5 x 37.5 cm) is scaled down to fit a portrait A4
+  // page, whose width is the narrower side.
+  const std::string far = PathSvg(RunProgram(Program({0x2F, 0x2F, 0x2F, 0x2F, 0x2F, 0xD0}), {}, {}), {});
+  double width_mm = 0, height_mm = 0;
+  ASSERT_EQ(std::sscanf(far.c_str() + far.find(" width="), " width=\"%lfmm\" height=\"%lfmm\"", &width_mm,
+                        &height_mm), 2);
+  EXPECT_LE(width_mm, 190);
+  EXPECT_LE(height_mm, 260);
 }
 
 }  // namespace

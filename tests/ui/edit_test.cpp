@@ -114,12 +114,18 @@ TEST_F(EditTest, EveryKindOfChangeUndoesAndRedoesToIdenticalPictures) {
     const QImage after_grab = Grab();
     ASSERT_NE(after_grab, before_grab);
 
+    // Both sides name the step they moved over (the one redo would now redo,
+    // the one undo would now undo).
     form->Undo1->trigger();
     EXPECT_EQ(Codes(), before);
     EXPECT_EQ(Grab(), before_grab);
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("元に戻しました (%1)").arg(form->UndoStack->redoText())))
+        << Status().toStdString();
     form->Redo1->trigger();
     EXPECT_EQ(Codes(), after);
     EXPECT_EQ(Grab(), after_grab);
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("やり直しました (%1)").arg(form->UndoStack->undoText())))
+        << Status().toStdString();
   }
   EXPECT_EQ(form->UndoStack->count(), 6);
   EXPECT_TRUE(sandbox.boxes.empty());
@@ -168,15 +174,30 @@ TEST_F(EditTest, ShortcutsOfUndoAndRedo) {
             (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
 }
 
-TEST_F(EditTest, UndoWithAMissingIconSaysSoAndMovesNothing) {
-  form->N2->trigger();
-  form->N3->trigger();
-  sandbox.RemoveIcon(2);  // the demo's forward steps need it back
-  form->Undo1->trigger();
-  ASSERT_EQ(sandbox.boxes.size(), 1u);
-  EXPECT_TRUE(sandbox.boxes[0].text.startsWith(QStringLiteral("ファイル "))) << sandbox.boxes[0].text.toStdString();
-  EXPECT_EQ(Codes(), EmptyProgram());
-  EXPECT_EQ(form->UndoStack->index(), 2);
+TEST_F(EditTest, UndoOrRedoWithAMissingIconSaysSoAndMovesNothing) {
+  // Each side checks the program it is about to show: undo the one before
+  // the step (the demo, after a clear), redo the one after it (the demo,
+  // after the demo was undone).
+  for (const bool redo : {false, true}) {
+    SCOPED_TRACE(redo ? "redo" : "undo");
+    sandbox.WriteAllIcons();
+    sandbox.boxes.clear();
+    form->N3->trigger();
+    form->UndoStack->clear();
+    form->N2->trigger();
+    if (redo) {
+      form->Undo1->trigger();
+    } else {
+      form->N3->trigger();
+    }
+    const int index = form->UndoStack->index();
+    sandbox.RemoveIcon(2);  // the demo's forward steps need it
+    (redo ? form->Redo1 : form->Undo1)->trigger();
+    ASSERT_EQ(sandbox.boxes.size(), 1u);
+    EXPECT_TRUE(sandbox.boxes[0].text.startsWith(QStringLiteral("ファイル "))) << sandbox.boxes[0].text.toStdString();
+    EXPECT_EQ(Codes(), EmptyProgram());
+    EXPECT_EQ(form->UndoStack->index(), index);
+  }
 }
 
 TEST_F(EditTest, UndoAndRedoAreHeldBackDuringALoadTheDemoOrATransfer) {
