@@ -39,6 +39,13 @@ class WindowTest(unittest.TestCase):
         self.s.focus_main()
 
     # --- steps ---------------------------------------------------------------
+    def load_demo(self):
+        """Ctrl+D, then waits for the caption to show the changed program (a
+        busy machine may take longer than any fixed pause)."""
+        self.s.key("ctrl+d")
+        wait_for(lambda: "*" in self.s.xdo("getwindowname", self.s.window), what="the demo")
+        time.sleep(0.2)
+
     def menu(self, index, down=0):
         """Opens the index-th menu of the menu bar with the keyboard and picks
         its item number `down`."""
@@ -103,8 +110,7 @@ class WindowTest(unittest.TestCase):
         self.assertEqual(codes, [-1, -1, -1, 208] + [-1] * 12)
 
     def test_b_demo_transfer_and_execute(self):
-        self.s.key("ctrl+d")
-        time.sleep(0.5)
+        self.load_demo()
         self.s.key("ctrl+t")
         frames = self.s.robot_frames(1, timeout=10)
         self.assertEqual(frames[0]["kind"], "transfer")
@@ -122,8 +128,7 @@ class WindowTest(unittest.TestCase):
         self.assertEqual(self.saved_codes("b.pt3"), DEMO)
 
     def test_c_save_then_refuse_a_short_file(self):
-        self.s.key("ctrl+d")
-        time.sleep(0.5)
+        self.load_demo()
         data = self.save(os.path.join(self.s.home, "demo.pt3"))
         self.assertEqual(data, b"".join(b"%d\r\n" % c for c in DEMO))
 
@@ -155,8 +160,7 @@ class WindowTest(unittest.TestCase):
         self.assertIn(b"[devices]", text)  # the robot's mapping is kept
 
     def test_e_a_vanished_robot_is_replaced_without_a_restart(self):
-        self.s.key("ctrl+d")
-        time.sleep(0.5)
+        self.load_demo()
         self.s.key("ctrl+t")
         self.assertEqual(self.s.robot_frames(1)[0]["values"], [0x74] + DEMO)
         # The robot goes away for good (its pseudo-terminal closes): the next
