@@ -14,6 +14,19 @@ std::string ListingLine(int slot, int code) {
          (command ? std::string(command->name) : std::string());
 }
 
+std::string StepSheetText(int code) {
+  if (code == kEmptyCode) return "";
+  const StepView view = DescribeStep(code);
+  const Command* command = view.command_number ? FindCommand(*view.command_number) : nullptr;
+  if (!command) return "コード " + view.code_text;
+  const std::string name(command->name);
+  if (!command->takes_parameter) return name;
+  const std::string parameter = std::to_string(code - command->base_code);
+  if (command->unit == "回") return name + " " + parameter;
+  if (command->unit == "へ") return name + " → " + parameter;
+  return name + " " + view.value_text;
+}
+
 std::string ProgramListing(const ProgramCodes& codes) {
   std::string text;
   for (int k = 0; k < kSlotCount; ++k) text += ListingLine(k, codes[k]) + '\n';

@@ -14,4 +14,10 @@ namespace vk47 {
 std::string ListingLine(int slot, int code);
 std::string ProgramListing(const ProgramCodes& codes);
 
+// A step in words for a printed sheet: the command's name with what its
+// parameter means, "前進 1秒", "回数 3", "飛ぶ → 5", the bare name for a
+// command without one ("左折"), "" for an empty slot, and "コード 112" for a
+// code of no command.
+std::string StepSheetText(int code);
+
 }  // namespace vk47

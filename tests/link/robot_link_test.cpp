@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <thread>
+
+#include "link/class_link.h"
 #include "link/protocol.h"
 #include "model/demo_program.h"
 #include "serial/testing/fake_comm_device.h"
@@ -163,6 +167,61 @@ TEST_F(RobotLink, AFailedWriteStopsTheTransferAndCountsWhatWentOut) {
     EXPECT_FALSE(port.opened()) << execute;
     EXPECT_NE(failed.message.find("ポートを閉じました"), std::string::npos) << execute;
   }
+}
+
+// A class: every port on its own thread with the single transfer's frame; a
+// port that cannot be opened is done at once, with its reason, while the
+// others are still sending, and a stop ends every transfer after its wait.
+TEST(ClassLink, EveryRobotGetsTheFrameAndAMissingOneDelaysNobody) {
+  std::vector<std::shared_ptr<FakeCommLine>> lines = {FakeCommLine::Make(), FakeCommLine::Make(),
+                                                      FakeCommLine::Make()};
+  lines[1]->open_error = {CommErrorKind::kNotFound, 2, "No such file or directory", "/dev/ttyUSB1"};
+  RobotJobs jobs;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    jobs.push_back(std::make_unique<RobotJob>("com" + std::to_string(i + 1), lines[i]->Factory()));
+  }
+  std::mutex mutex;
+  std::vector<std::size_t> finished;
+  int idles = 0;
+  ClassObserver observer;
+  observer.wait = [](std::uint32_t) { std::this_thread::sleep_for(std::chrono::milliseconds(3)); };
+  observer.changed = [&](std::size_t index, const RobotJob& job) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (job.done) finished.push_back(index);
+  };
+  observer.idle = [&] { ++idles; };
+  observer.idle_ms = 5;
+  SendToClass(jobs, *DemoProgram().codes, observer);
+
+  EXPECT_EQ(CountSucceeded(jobs), 2u);
+  ASSERT_EQ(finished.size(), 3u);
+  EXPECT_EQ(finished.front(), 1u) << "the missing robot is done before any other";
+  EXPECT_GT(idles, 0);
+  std::vector<std::uint8_t> frame = {0x74};
+  for (int code : *DemoProgram().codes) frame.push_back(static_cast<std::uint8_t>(code));
+  for (std::size_t i : {0u, 2u}) {
+    std::vector<std::uint8_t> bytes;
+    for (const auto& call : lines[i]->CallsOf("Write")) bytes.insert(bytes.end(), call.bytes.begin(), call.bytes.end());
+    EXPECT_EQ(bytes, frame) << i;
+    EXPECT_EQ(jobs[i]->steps.load(), 16);
+    EXPECT_FALSE(lines[i]->held()) << "closed when done";
+  }
+  EXPECT_FALSE(jobs[1]->outcome.ok);
+  EXPECT_NE(jobs[1]->outcome.reason.find("com2"), std::string::npos) << jobs[1]->outcome.reason;
+  EXPECT_EQ(jobs[1]->outcome.reason.find('\n'), std::string::npos) << "one line";
+
+  // A stop ends each transfer after its first wait; execute is one byte each.
+  for (auto& line : lines) line->ClearCalls();
+  observer.stop_requested = [] { return true; };
+  SendToClass(jobs, EmptyProgram(), observer);
+  EXPECT_TRUE(jobs[0]->outcome.stopped);
+  EXPECT_EQ(jobs[0]->outcome.reason, "中断しました");
+  EXPECT_EQ(lines[0]->CallsOf("Write").size(), 1u);
+  for (auto& line : lines) line->ClearCalls();
+  RunOnClass(jobs, ClassObserver());
+  EXPECT_EQ(CountSucceeded(jobs), 2u);
+  ASSERT_EQ(lines[2]->CallsOf("Write").size(), 1u);
+  EXPECT_EQ(lines[2]->CallsOf("Write")[0].bytes, std::vector<std::uint8_t>{0x78});
 }
 
 }  // namespace

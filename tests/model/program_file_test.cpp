@@ -263,21 +263,34 @@ TEST(DemoProgram, MatchesTheTableAndItsListing) {
 }
 
 // Scripts cut the listing at its fourth tab: those columns must read as they
-// always have, for every kind of slot; the name only ever follows them.
-TEST(Listing, TheFirstFourColumnsNeverChange) {
+// always have, for every kind of slot; the name only ever follows them. The
+// printed sheet says the same step in words.
+TEST(Listing, TheFirstFourColumnsNeverChangeAndTheSheetSaysTheStep) {
   const struct {
     int code;
     const char* first_four;
     const char* name;
+    const char* sheet;
   } rows[] = {
-      {-1, "3\t-1\t-\t", ""},           {300, "3\t300\t-\t", ""},     {112, "3\t112\t-\t", ""},
-      {0, "3\t0\t4\t0秒", "待つ"},      {31, "3\t31\t1\t3.75秒", "左前"}, {0xB3, "3\t179\t24\t3回", "回数"},
-      {0xCF, "3\t207\t25\t15へ", "ここから"}, {0x72, "3\t114\t26\t", "左折"}, {0x73, "3\t115\t27\t", "停止"},
-      {0x71, "3\t113\t28\t", "右折"},   {0x80, "3\t128\t29\t", "入力"}, {0xA5, "3\t165\t30\t5へ", "飛ぶ"},
-      {0xD0, "3\t208\t31\t", "終了"},
+      {-1, "3\t-1\t-\t", "", ""},
+      {300, "3\t300\t-\t", "", "コード 300"},
+      {112, "3\t112\t-\t", "", "コード 112"},
+      {0, "3\t0\t4\t0秒", "待つ", "待つ 0秒"},
+      {31, "3\t31\t1\t3.75秒", "左前", "左前 3.75秒"},
+      {0x24, "3\t36\t2\t1秒", "前進", "前進 1秒"},
+      {0xB3, "3\t179\t24\t3回", "回数", "回数 3"},
+      {0xCF, "3\t207\t25\t15へ", "ここから", "ここから → 15"},
+      {0x72, "3\t114\t26\t", "左折", "左折"},
+      {0x73, "3\t115\t27\t", "停止", "停止"},
+      {0x71, "3\t113\t28\t", "右折", "右折"},
+      {0x80, "3\t128\t29\t", "入力", "入力"},
+      {0xA5, "3\t165\t30\t5へ", "飛ぶ", "飛ぶ → 5"},
+      {0xA0, "3\t160\t30\t0へ", "飛ぶ", "飛ぶ → 0"},
+      {0xD0, "3\t208\t31\t", "終了", "終了"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(ListingLine(3, row.code), std::string(row.first_four) + "\t" + row.name) << row.code;
+    EXPECT_EQ(StepSheetText(row.code), row.sheet) << row.code;
   }
 }
 

@@ -1,5 +1,7 @@
 #include "settings/port_mapping.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,7 +10,9 @@
 #include <set>
 
 #include "settings/profile.h"
+#include "settings/class_ports.h"
 #include "settings/robot_mapping.h"
+#include "settings/robot_presence.h"
 #include "tests/settings/temp_folder.h"
 
 namespace vk47 {
@@ -235,6 +239,49 @@ TEST_F(RobotMapping, ARecordThatIsMissingVouchesForNoPseudoTerminal) {
                        "\ncom2=" + dir_ / "gone.lock" + "\n");
   EXPECT_EQ(ResolvePortDevice("com1", ini_).refusal, CommErrorKind::kRobotGone);
   EXPECT_EQ(ResolvePortDevice("com2", ini_).device, "/dev/ttyUSB1") << "not a robot's kind of device";
+}
+
+// The class dialog's list: a robot is listed once, under the COM port that
+// leads to it when there is one; a record left by a killed robot, a record
+// naming no pseudo-terminal and a terminal that is gone list nothing.
+TEST_F(RobotMapping, ClassPortsListEachRunningRobotOnce) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string pts = ptsname(master);
+  std::string error;
+  auto robot = RobotPresence::Create(pts, 0, error);
+  ASSERT_TRUE(robot) << error;
+  auto vanished = RobotPresence::Create("/dev/pts/99999", 1, error);
+  auto no_terminal = RobotPresence::Create("/dev/null", 2, error);
+  ASSERT_TRUE(vanished && no_terminal) << error;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::string child_error;
+    auto killed = RobotPresence::Create(pts, 3, child_error);
+    _exit(killed ? 0 : 1);  // no destructor runs: the record stays, the lock goes
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(RunningRobotDevices(), std::vector<std::string>{pts});
+
+  const std::vector<FoundDevice> found = {{"/dev/ttyUSB0", "USB アダプター"}, {pts, "仮想ロボット"}};
+  WriteBytes(ini_, "[devices]\ncom2=" + pts + "\n");
+  const std::vector<ClassPort> ports = ListClassPorts(ini_, found, Present({pts, "/dev/ttyUSB0", "/dev/ttyS2"}));
+  ASSERT_EQ(ports.size(), 4u) << "COM1 and COM2 lead to the devices found";
+  EXPECT_EQ(ports[0].title, "COM1");
+  EXPECT_EQ(ports[0].device, "/dev/ttyUSB0");
+  EXPECT_EQ(ports[0].kind, "USB アダプター");
+  EXPECT_EQ(ports[1].device, pts);
+  EXPECT_EQ(ports[1].kind, "仮想ロボット");
+  EXPECT_EQ(ports[2].device, "/dev/ttyS2");
+  EXPECT_EQ(ports[3].device, "/dev/ttyUSB3");
+  const std::vector<bool> present = {ports[0].present, ports[1].present, ports[2].present, ports[3].present};
+  EXPECT_EQ(present, (std::vector<bool>{true, true, true, false}));
+  close(master);
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include "settings/port_setting.h"
 #include "serial/port_resolver.h"
 #include "settings/robot_mapping.h"
+#include "settings/robot_presence.h"
 #include "sim/trace.h"
 #include "tools/vk47-robot/robot_json.h"
 #include "vk47_version.h"
@@ -315,6 +316,15 @@ int main(int argc, char** argv) {
   if (options->link_as && !link) {
     std::fprintf(stderr, "vk47-robot: %s\n", link_error.c_str());
     return 1;
+  }
+  // Every robot can be found by a window that looks for the class's robots,
+  // linked to a port or not; the records go when the robot ends.
+  std::vector<vk47::RobotPresence> presences;
+  for (std::size_t r = 0; r < robots.size(); ++r) {
+    std::string presence_error;
+    std::optional<vk47::RobotPresence> presence =
+        vk47::RobotPresence::Create(robots[r]->record.device, static_cast<int>(r), presence_error);
+    if (presence) presences.push_back(std::move(*presence));
   }
   for (const auto& robot : robots) std::printf("%s\n", robot->record.device.c_str());
   std::fflush(stdout);

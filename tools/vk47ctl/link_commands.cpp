@@ -1,21 +1,15 @@
 // vk47ctl send / run: the same transfer and execute as the window, paced by a
 // sleeping wait and shown with progress on the terminal. With --port given
-// more than once, every device is served at the same time on a thread of its
-// own, so a class set of robots takes as long as one robot, and a device that
-// is missing, busy or fails never delays or stops the others.
+// more than once, every device is served at the same time (link/class_link.h),
+// as the window's class dialog does.
 
-#include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <iostream>
-#include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
-#include "link/robot_link.h"
+#include "link/class_link.h"
 #include "model/program_file.h"
 #include "serial/port_resolver.h"
 #include "settings/port_mapping.h"
@@ -51,35 +45,20 @@ bool TakePortOptions(const Args& args, std::vector<std::string>& ports, Args& re
   return !refused;
 }
 
-// One device being served.
-struct Job {
-  Trs232c port;
-  LinkOutcome outcome;
-  std::atomic<int> steps{0};
-  std::atomic<bool> done{false};
-};
-
 // The ports as the window would open them: each --port, else the one set.ini selects.
-std::vector<std::unique_ptr<Job>> PrepareJobs(const std::vector<std::string>& names) {
+RobotJobs PrepareJobs(const std::vector<std::string>& names) {
   const std::string ini = SettingsFilePath();
   SetPortResolver([ini](const std::string& portname) { return ResolvePortDevice(portname, ini); });
   CatchStopSignals();
   std::vector<std::string> chosen = names;
   if (chosen.empty()) chosen.push_back(PortNameForIndex(ReadPortIndex(ini)).value_or("COM1"));
-  std::vector<std::unique_ptr<Job>> jobs;
-  for (const std::string& name : chosen) {
-    auto job = std::make_unique<Job>();
-    job->port.portname = name;
-    BindControlLines(job->port);
-    jobs.push_back(std::move(job));
-  }
-  return jobs;
+  return MakeRobotJobs(chosen);
 }
 
 // Redraws one line per device in place while the jobs run.
 class ProgressLines {
  public:
-  explicit ProgressLines(const std::vector<std::unique_ptr<Job>>& jobs) : jobs_(jobs) {}
+  explicit ProgressLines(const RobotJobs& jobs) : jobs_(jobs) {}
   void Draw(bool first) {
     if (!Terminal()) return;
     if (!first) std::fprintf(stderr, "\033[%zuA", jobs_.size());
@@ -95,37 +74,21 @@ class ProgressLines {
   }
 
  private:
-  const std::vector<std::unique_ptr<Job>>& jobs_;
+  const RobotJobs& jobs_;
 };
 
-// Runs `work` for every job at once and waits for all, showing progress.
-template <typename Work>
-void RunAll(std::vector<std::unique_ptr<Job>>& jobs, bool show_progress, Work work) {
-  std::vector<std::thread> threads;
-  for (auto& job : jobs) {
-    threads.emplace_back([&job, &work] {
-      work(*job);
-      try {
-        job->port.close();  // lowers DTR and RTS, puts the line settings back
-      } catch (...) {
-      }
-      job->done = true;
-    });
-  }
-  ProgressLines lines(jobs);
-  if (show_progress) {
-    lines.Draw(true);
-    while (!std::all_of(jobs.begin(), jobs.end(), [](const auto& j) { return j->done.load(); })) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      lines.Draw(false);
-    }
-  }
-  for (std::thread& thread : threads) thread.join();
-  if (show_progress) lines.Draw(false);
+// The tool's pacing and stop requests for a class command; with
+// `progress`, the terminal's progress lines are redrawn meanwhile.
+ClassObserver ToolObserver(ProgressLines* progress) {
+  ClassObserver observer;
+  observer.wait = SleepAtLeast;
+  observer.stop_requested = StopRequested;
+  if (progress) observer.idle = [progress] { progress->Draw(false); };
+  return observer;
 }
 
 // device, result and steps of every job, one tab-separated line each.
-void PrintSummary(const std::vector<std::unique_ptr<Job>>& jobs, bool with_steps) {
+void PrintSummary(const RobotJobs& jobs, bool with_steps) {
   std::cout << "デバイス\t結果" << (with_steps ? "\t送信ステップ" : "") << '\n';
   for (const auto& job : jobs) {
     std::cout << job->port.portname << '\t' << (job->outcome.ok ? std::string("OK") : job->outcome.reason);
@@ -137,9 +100,9 @@ void PrintSummary(const std::vector<std::unique_ptr<Job>>& jobs, bool with_steps
 // Tells how the jobs ended (one device: its message, or `done` on success;
 // several: the summary table) and gives the exit status: 0 when every device
 // got everything, 128 + N when signal N stopped any of them, else 1.
-int Report(const std::vector<std::unique_ptr<Job>>& jobs, bool with_steps,
+int Report(const RobotJobs& jobs, bool with_steps,
            const std::function<std::string(const std::string& port)>& done) {
-  const bool all_ok = std::all_of(jobs.begin(), jobs.end(), [](const auto& j) { return j->outcome.ok; });
+  const bool all_ok = CountSucceeded(jobs) == jobs.size();
   if (jobs.size() > 1) {
     PrintSummary(jobs, with_steps);
   } else if (!jobs[0]->outcome.ok) {
@@ -166,15 +129,12 @@ int Send(const Args& args) {
     std::cerr << program.error << '\n';
     return 1;
   }
-  std::vector<std::unique_ptr<Job>> jobs = PrepareJobs(names);
-  const ProgramCodes codes = *program.codes;
-  RunAll(jobs, Terminal(), [&codes](Job& job) {
-    TransferObserver observer;
-    observer.wait = SleepAtLeast;
-    observer.progress = [&job](int, int counter) { job.steps = counter; };
-    observer.stop_requested = StopRequested;
-    job.outcome = TransferProgram(job.port, codes, observer);
-  });
+  RobotJobs jobs = PrepareJobs(names);
+  ProgressLines lines(jobs);
+  const bool show_progress = Terminal();
+  if (show_progress) lines.Draw(true);
+  SendToClass(jobs, *program.codes, ToolObserver(show_progress ? &lines : nullptr));
+  if (show_progress) lines.Draw(false);
 
   return Report(jobs, true, [](const std::string& port) { return "16 ステップを " + port + " に送信しました"; });
 }
@@ -187,10 +147,8 @@ int Run(const Args& args) {
     if (!refused) std::cerr << "使い方: vk47ctl run [--port com1〜com4|デバイス]...\n";
     return 2;
   }
-  std::vector<std::unique_ptr<Job>> jobs = PrepareJobs(names);
-  RunAll(jobs, false, [](Job& job) {
-    job.outcome = ExecuteProgram(job.port);
-  });
+  RobotJobs jobs = PrepareJobs(names);
+  RunOnClass(jobs, ToolObserver(nullptr));
 
   return Report(jobs, false, [](const std::string& port) { return "実行命令を " + port + " に送信しました"; });
 }
