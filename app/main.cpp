@@ -1,7 +1,9 @@
 // The window application: creates the main window, then the progress window
 // and the port settings dialog (both hidden), and runs the message loop until
-// the main window closes. It reads no command line argument and no
-// environment variable of its own.
+// the main window closes. The one command line it reads is the program
+// sheet's (`--sheet FILE.pt3 --pdf OUT.pdf`, sheet_command.h), which writes a
+// PDF with no display and no window; it reads no environment variable of its
+// own.
 //
 // Errors: Qt cannot carry an exception through its event loop, so the
 // application's top-level error handling is the guard that every command
@@ -11,6 +13,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "app/sheet_command.h"
 #include "serial/port_resolver.h"
 #include "settings/port_mapping.h"
 #include "settings/port_setting.h"
@@ -23,6 +26,7 @@
 #include "ui/progresbar.h"
 
 int main(int argc, char* argv[]) {
+  if (vk47::IsSheetCommand(argc, argv)) return vk47::RunSheetCommand(argc, argv);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("vk47"));
   // The program ends when the main window closes, even while the progress
