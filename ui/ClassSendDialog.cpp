@@ -1,0 +1,241 @@
+#include "ui/ClassSendDialog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+#include <chrono>
+
+#include "settings/port_setting.h"
+
+namespace vk47 {
+namespace {
+
+std::vector<ClassPort> DefaultPorts() { return ListClassPorts(SettingsFilePath(), FindSerialDevices()); }
+
+constexpr int kResultWidth = 300;
+
+}  // namespace
+
+TClassSendDialog::TClassSendDialog(Hooks hooks, QWidget* parent) : QDialog(parent), hooks_(std::move(hooks)) {
+  if (!hooks_.list_ports) hooks_.list_ports = DefaultPorts;
+  setObjectName(QStringLiteral("ClassSend"));
+  setWindowTitle(tr("クラスに転送"));
+  setModal(false);
+
+  auto* layout = new QVBoxLayout(this);
+  auto* intro = new QLabel(tr("チェックしたロボット全部に、いまのプログラムを同時に送ります。"
+                              "つながっているポートには、はじめからチェックが入っています。"),
+                           this);
+  intro->setWordWrap(true);
+  layout->addWidget(intro);
+
+  list_ = new QWidget;
+  grid_ = new QGridLayout(list_);
+  grid_->setColumnStretch(3, 1);
+  auto* scroll = new QScrollArea(this);
+  scroll->setWidget(list_);
+  scroll->setWidgetResizable(true);
+  scroll->setMinimumSize(760, 260);
+  layout->addWidget(scroll, 1);
+
+  summary_ = new QLabel(this);
+  summary_->setObjectName(QStringLiteral("Summary"));
+  summary_->setWordWrap(true);
+  summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  layout->addWidget(summary_);
+
+  auto* buttons = new QHBoxLayout;
+  refresh_ = new QPushButton(tr("更新"), this);
+  transfer_ = new QPushButton(tr("転送"), this);
+  execute_ = new QPushButton(tr("実行"), this);
+  close_ = new QPushButton(tr("閉じる"), this);
+  transfer_->setDefault(true);
+  buttons->addWidget(refresh_);
+  buttons->addStretch(1);
+  buttons->addWidget(transfer_);
+  buttons->addWidget(execute_);
+  buttons->addWidget(close_);
+  layout->addLayout(buttons);
+
+  connect(refresh_, &QPushButton::clicked, this, &TClassSendDialog::Refresh);
+  connect(transfer_, &QPushButton::clicked, this, &TClassSendDialog::Transfer);
+  connect(execute_, &QPushButton::clicked, this, &TClassSendDialog::Execute);
+  connect(close_, &QPushButton::clicked, this, &QDialog::close);
+}
+
+TClassSendDialog::~TClassSendDialog() {
+  if (!worker_.joinable()) return;
+  {
+    const std::lock_guard<std::mutex> lock(stop_mutex_);
+    stop_ = true;
+  }
+  stop_changed_.notify_all();
+  worker_.join();
+}
+
+void TClassSendDialog::Refresh() {
+  if (Busy()) return;
+  for (Row& row : rows_) {
+    for (QWidget* w : {static_cast<QWidget*>(row.check), static_cast<QWidget*>(row.device),
+                       static_cast<QWidget*>(row.progress), static_cast<QWidget*>(row.result)}) {
+      delete w;
+    }
+  }
+  rows_.clear();
+  const QStringList heads = {tr("ポート"), tr("デバイス"), tr("進み具合"), tr("結果")};
+  for (int c = 0; c < heads.size(); ++c) {
+    if (grid_->itemAtPosition(0, c)) continue;
+    auto* head = new QLabel(QStringLiteral("<b>%1</b>").arg(heads[c]), list_);
+    grid_->addWidget(head, 0, c);
+  }
+  for (const ClassPort& port : hooks_.list_ports()) {
+    Row row;
+    row.port = port;
+    const int r = static_cast<int>(rows_.size()) + 1;
+    row.check = new QCheckBox(QString::fromStdString(port.title), list_);
+    row.check->setChecked(port.present);
+    QString where = port.device.empty() ? tr("(使えません)") : QString::fromStdString(port.device);
+    if (!port.kind.empty()) where += QStringLiteral(" ・ ") + QString::fromStdString(port.kind);
+    if (!port.device.empty() && !port.present) where += QStringLiteral(" ") + tr("(つながっていません)");
+    row.device = new QLabel(where, list_);
+    row.progress = new QProgressBar(list_);
+    row.progress->setRange(0, kSlotCount);
+    row.progress->setValue(0);
+    row.progress->setFormat(QStringLiteral("%v / %m"));
+    row.progress->setFixedWidth(130);
+    row.result = new QLabel(list_);
+    row.result->setWordWrap(true);
+    row.result->setMinimumWidth(kResultWidth);
+    grid_->addWidget(row.check, r, 0);
+    grid_->addWidget(row.device, r, 1);
+    grid_->addWidget(row.progress, r, 2);
+    grid_->addWidget(row.result, r, 3);
+    rows_.push_back(row);
+  }
+  grid_->setRowStretch(static_cast<int>(rows_.size()) + 1, 1);
+  if (!rows_.empty()) rows_.front().check->setFocus();
+  summary_->clear();
+}
+
+void TClassSendDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!Busy()) Refresh();
+}
+
+void TClassSendDialog::closeEvent(QCloseEvent* event) {
+  if (Busy()) {
+    event->ignore();  // the robots are still being sent to
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void TClassSendDialog::reject() {
+  if (!Busy()) QDialog::reject();
+}
+
+void TClassSendDialog::Transfer() { Start(true); }
+
+void TClassSendDialog::Execute() { Start(false); }
+
+void TClassSendDialog::Start(bool transfer) {
+  if (Busy()) return;
+  std::vector<std::string> names;
+  job_rows_.clear();
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const Row& row = rows_[i];
+    row.progress->setValue(0);
+    row.result->clear();
+    if (!row.check->isChecked()) continue;
+    names.push_back(row.port.portname);
+    job_rows_.push_back(i);
+  }
+  if (names.empty()) {
+    summary_->setText(tr("送り先のロボットにチェックを入れてください。"));
+    return;
+  }
+  const ProgramCodes codes = hooks_.program ? hooks_.program() : EmptyProgram();
+  if (hooks_.release_window_port) hooks_.release_window_port();
+  for (std::size_t row : job_rows_) rows_[row].result->setText(transfer ? tr("転送中…") : tr("送信中…"));
+  summary_->setText(transfer ? tr("%1 台に転送しています…").arg(names.size())
+                             : tr("%1 台に実行命令を送っています…").arg(names.size()));
+  SetBusy(true);
+  jobs_ = MakeRobotJobs(names, hooks_.device_factory);
+  {
+    const std::lock_guard<std::mutex> lock(stop_mutex_);
+    stop_ = false;
+  }
+
+  ClassObserver observer;
+  observer.wait = [this](std::uint32_t ms) { PacedWait(ms); };
+  observer.stop_requested = [this] {
+    const std::lock_guard<std::mutex> lock(stop_mutex_);
+    return stop_;
+  };
+  // On the ports' threads: copy what the row shows, then hand it over.
+  observer.changed = [this](std::size_t index, const RobotJob& job) {
+    const std::size_t row = job_rows_[index];
+    const int steps = job.steps.load();
+    const bool done = job.done.load();
+    const bool ok = done && job.outcome.ok;
+    const QString reason = done ? QString::fromStdString(job.reason) : QString();
+    QMetaObject::invokeMethod(
+        this, [this, row, steps, done, ok, reason] { Report(row, steps, done, ok, reason); }, Qt::QueuedConnection);
+  };
+  worker_ = std::thread([this, transfer, codes, observer] {
+    if (transfer) {
+      SendToClass(jobs_, codes, observer);
+    } else {
+      RunOnClass(jobs_, observer);
+    }
+    QMetaObject::invokeMethod(this, [this, transfer] { Finish(transfer); }, Qt::QueuedConnection);
+  });
+}
+
+void TClassSendDialog::Report(std::size_t row, int steps, bool done, bool ok, const QString& reason) {
+  if (row >= rows_.size()) return;
+  const Row& r = rows_[row];
+  if (steps > r.progress->value()) r.progress->setValue(steps);
+  if (!done) return;
+  r.result->setText(ok ? tr("OK") : reason);
+  r.result->setStyleSheet(ok ? QStringLiteral("color: #1a7a30; font-weight: bold;") : QStringLiteral("color: #b00020;"));
+}
+
+void TClassSendDialog::Finish(bool transfer) {
+  if (worker_.joinable()) worker_.join();
+  const std::size_t total = jobs_.size();
+  const std::size_t ok = CountSucceeded(jobs_);
+  QStringList missed;
+  for (std::size_t i = 0; i < jobs_.size(); ++i) {
+    if (!jobs_[i]->outcome.ok) missed << QString::fromStdString(rows_[job_rows_[i]].port.title);
+  }
+  QString text = transfer ? tr("%1 台のうち %2 台がプログラム全体を受け取りました。").arg(total).arg(ok)
+                          : tr("%1 台のうち %2 台に実行命令を送りました。").arg(total).arg(ok);
+  if (!missed.isEmpty()) text += QStringLiteral("\n") + tr("届かなかったロボット: %1").arg(missed.join(QStringLiteral("、")));
+  summary_->setText(text);
+  setWindowTitle(tr("クラスに転送") + QStringLiteral(" (%1/%2)").arg(ok).arg(total));
+  jobs_.clear();
+  SetBusy(false);
+  emit Finished();
+}
+
+void TClassSendDialog::SetBusy(bool busy) {
+  for (QPushButton* b : {refresh_, transfer_, execute_, close_}) b->setEnabled(!busy);
+  for (const Row& row : rows_) row.check->setEnabled(!busy);
+  if (hooks_.busy) hooks_.busy(busy);
+}
+
+void TClassSendDialog::PacedWait(std::uint32_t ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  std::unique_lock<std::mutex> lock(stop_mutex_);
+  stop_changed_.wait_until(lock, deadline, [this] { return stop_; });
+}
+
+}  // namespace vk47
