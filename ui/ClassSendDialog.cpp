@@ -8,8 +8,11 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
 
 #include "settings/port_setting.h"
@@ -19,7 +22,7 @@ namespace {
 
 std::vector<ClassPort> DefaultPorts() { return ListClassPorts(SettingsFilePath(), FindSerialDevices()); }
 
-constexpr int kResultWidth = 300;
+constexpr int kResultWidth = 280;
 
 }  // namespace
 
@@ -39,11 +42,11 @@ TClassSendDialog::TClassSendDialog(Hooks hooks, QWidget* parent) : QDialog(paren
   list_ = new QWidget;
   grid_ = new QGridLayout(list_);
   grid_->setColumnStretch(3, 1);
-  auto* scroll = new QScrollArea(this);
-  scroll->setWidget(list_);
-  scroll->setWidgetResizable(true);
-  scroll->setMinimumSize(760, 260);
-  layout->addWidget(scroll, 1);
+  scroll_ = new QScrollArea(this);
+  scroll_->setWidget(list_);
+  scroll_->setWidgetResizable(true);
+  scroll_->setMinimumHeight(260);
+  layout->addWidget(scroll_, 1);
 
   summary_ = new QLabel(this);
   summary_->setObjectName(QStringLiteral("Summary"));
@@ -101,14 +104,16 @@ void TClassSendDialog::Refresh() {
     const int r = static_cast<int>(rows_.size()) + 1;
     row.check = new QCheckBox(QString::fromStdString(port.title), list_);
     row.check->setChecked(port.present);
-    QString where = port.device.empty() ? tr("(使えません)") : QString::fromStdString(port.device);
-    if (!port.kind.empty()) where += QStringLiteral(" ・ ") + QString::fromStdString(port.kind);
+    // COMn shows where it leads; a device found by itself is its own title.
+    const bool named_by_device = port.title == port.device;
+    QString where = named_by_device ? QString() : port.device.empty() ? tr("(使えません)") : QString::fromStdString(port.device);
+    if (!port.kind.empty()) where += (where.isEmpty() ? QString() : QStringLiteral(" ・ ")) + QString::fromStdString(port.kind);
     if (!port.device.empty() && !port.present) where += QStringLiteral(" ") + tr("(つながっていません)");
     row.device = new QLabel(where, list_);
     row.progress = new QProgressBar(list_);
     row.progress->setRange(0, kSlotCount);
     row.progress->setValue(0);
-    row.progress->setFormat(QStringLiteral("%v / %m"));
+    row.progress->setFormat(QString());
     row.progress->setFixedWidth(130);
     row.result = new QLabel(list_);
     row.result->setWordWrap(true);
@@ -120,13 +125,30 @@ void TClassSendDialog::Refresh() {
     rows_.push_back(row);
   }
   grid_->setRowStretch(static_cast<int>(rows_.size()) + 1, 1);
-  if (!rows_.empty()) rows_.front().check->setFocus();
   summary_->clear();
 }
 
 void TClassSendDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (!Busy()) Refresh();
+  if (Busy()) return;
+  Refresh();
+  // Room for a device's path and a result in words beside each port.
+  resize(std::max(width(), 940), std::max(height(), 440));
+  if (QWidget* owner = parentWidget()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(owner->frameGeometry().center());
+    if (const QScreen* screen = owner->screen()) {
+      const QRect room = screen->availableGeometry();
+      frame.moveLeft(std::clamp(frame.left(), room.left(), std::max(room.left(), room.right() - frame.width())));
+      frame.moveTop(std::clamp(frame.top(), room.top(), std::max(room.top(), room.bottom() - frame.height())));
+    }
+    move(frame.topLeft());
+  }
+  // The first port takes the keyboard once the dialog is active: Space
+  // checks it, Return sends (転送 is the default button).
+  QTimer::singleShot(0, this, [this] {
+    if (!rows_.empty()) rows_.front().check->setFocus();
+  });
 }
 
 void TClassSendDialog::closeEvent(QCloseEvent* event) {
@@ -152,6 +174,7 @@ void TClassSendDialog::Start(bool transfer) {
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     const Row& row = rows_[i];
     row.progress->setValue(0);
+    row.progress->setFormat(row.check->isChecked() ? QStringLiteral("%v / %m") : QString());
     row.result->clear();
     if (!row.check->isChecked()) continue;
     names.push_back(row.port.portname);

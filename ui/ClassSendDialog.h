@@ -34,6 +34,7 @@ class QGridLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 
 namespace vk47 {
 
@@ -96,6 +97,7 @@ class TClassSendDialog : public QDialog {
 
   Hooks hooks_;
   std::vector<Row> rows_;
+  QScrollArea* scroll_ = nullptr;
   QWidget* list_ = nullptr;
   QGridLayout* grid_ = nullptr;
   QLabel* summary_ = nullptr;

@@ -27,6 +27,7 @@
 #include "ui/Setup.h"
 #include "ui/editor/TImage.h"
 #include "ui/common/WaitWithMessages.h"
+#include "ui/robot/ClassSendDialog.h"
 #include "ui/robot/LinkRunner.h"
 #include "ui/sim/SimWindow.h"
 
@@ -50,6 +51,10 @@ TForm1::~TForm1() {
   // being destroyed.
   document_.reset();
   UndoStack = nullptr;
+  // A class send in progress stops after its current byte; the dialog goes
+  // before the window it would report to.
+  delete class_dialog_;
+  class_dialog_ = nullptr;
   FormDestroy();
   if (Form1 == this) Form1 = nullptr;
 }
@@ -63,7 +68,8 @@ void TForm1::ConnectHandlers() {
       {N1, &TForm1::N1Click}, {Save1, &TForm1::Save1Click}, {Exit1, &TForm1::Exit1Click},
       {N2, &TForm1::N2Click}, {N3, &TForm1::N3Click},       {N5, &TForm1::N5Click},
       {N6, &TForm1::N6Click}, {N8, &TForm1::N8Click},       {N9, &TForm1::N9Click},
-      {Sim1, &TForm1::Sim1Click},
+      {Sim1, &TForm1::Sim1Click}, {Print1, &TForm1::Print1Click}, {Pdf1, &TForm1::Pdf1Click},
+      {Class1, &TForm1::Class1Click},
   };
   for (const auto& [action, handler] : actions) {
     connect(action, &QAction::triggered, this, [this, handler = handler] { RunCommand([&] { (this->*handler)(); }); });

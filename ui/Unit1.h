@@ -19,10 +19,12 @@
 #include <QPoint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "serial/rs232c.h"
 #include "ui/DragController.h"
 #include "ui/editor/ProgramDocument.h"
+#include "ui/editor/ProgramSheet.h"
 #include "ui/editor/StepSlots.h"
 
 class QAction;
@@ -32,6 +34,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
 class QSlider;
 class QStatusBar;
@@ -42,6 +45,7 @@ namespace vk47 {
 class LinkRunner;
 struct LinkReport;
 class TImage;
+class TClassSendDialog;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -81,6 +85,9 @@ class TForm1 : public QMainWindow {
   QAction* N5 = nullptr;
   QAction* N6 = nullptr;
   QAction* Sim1 = nullptr;  // 制御 > シミュレーション, after N6
+  QAction* Class1 = nullptr;  // 制御 > クラスに転送…, last
+  QAction* Print1 = nullptr;  // ファイル > 印刷…, after Exit1
+  QAction* Pdf1 = nullptr;    // ファイル > PDF に書き出す…, last
   QAction* N8 = nullptr;
   QAction* N9 = nullptr;
   QAction* Undo1 = nullptr;  // Edit > 元に戻す, after N2 and N3
@@ -115,6 +122,9 @@ class TForm1 : public QMainWindow {
   void N5Click();      // transfer
   void N6Click();      // execute
   void Sim1Click();    // the simulator window (sim/SimWindow.h)
+  void Print1Click();  // print the program sheet (editor/ProgramSheet.h)
+  void Pdf1Click();    // the program sheet as a PDF file
+  void Class1Click();  // one program to the class (robot/ClassSendDialog.h)
   void N8Click();      // port settings dialog
   void N9Click();      // help page
   void Undo1Click();
@@ -162,6 +172,10 @@ class TForm1 : public QMainWindow {
   void ShowOutcome(const QString& text);
   // Refreshes the port part of the status bar (also every two seconds).
   void UpdatePortStatus();
+  // The program sheet of the program on the slots, named after its file.
+  SheetContent CurrentSheet() const;
+  // The class dialog once 制御 > クラスに転送… has opened it.
+  TClassSendDialog* ClassDialog() const { return class_dialog_; }
 
   // --- Command guard --------------------------------------------------------
   // Runs a command: ignored while commands are held back, otherwise run
@@ -213,8 +227,15 @@ class TForm1 : public QMainWindow {
   std::unique_ptr<ProgramDocument> document_;
   std::unique_ptr<LinkRunner> link_;
   int hold_count_ = 0;
+  std::optional<CommandHold> class_hold_;  // while the class dialog sends
+  TClassSendDialog* class_dialog_ = nullptr;
   bool centred_ = false;
 };
+
+// Answers the print dialog instead of showing it (true: print); an empty
+// function restores the real dialog.
+using PrintDialogFunction = std::function<bool(QWidget* parent, QPrinter& printer)>;
+void SetPrintDialogFunction(PrintDialogFunction function);
 
 // Throws FileOpenError for the first icon of `codes` that cannot be read.
 void CheckProgramIcons(const ProgramCodes& codes);

@@ -193,6 +193,11 @@ void TForm1::CreateMenus() {
   N1 = item(File1, "N1", "読込", "Ctrl+O");
   Save1 = item(File1, "Save1", "保存", "Ctrl+S");
   Exit1 = item(File1, "Exit1", "終了", "Ctrl+Q");
+  File1->addSeparator();
+  Print1 = item(File1, "Print1", "", "Ctrl+P");
+  Print1->setText(tr("印刷…"));
+  Pdf1 = item(File1, "Pdf1", "", nullptr);
+  Pdf1->setText(tr("PDF に書き出す…"));
   Edit1 = menu("Edit1", "Edit");
   N2 = item(Edit1, "N2", "デモ", "Ctrl+D");
   N3 = item(Edit1, "N3", "クリア", "Ctrl+C");
@@ -203,6 +208,9 @@ void TForm1::CreateMenus() {
   N5 = item(N4, "N5", "転送", "Ctrl+T");
   N6 = item(N4, "N6", "実行", "Ctrl+R");
   Sim1 = item(N4, "Sim1", "シミュレーション", nullptr);
+  N4->addSeparator();
+  Class1 = item(N4, "Class1", "", nullptr);
+  Class1->setText(tr("クラスに転送…"));
   N7 = menu("N7", "設定");
   N8 = item(N7, "N8", "RS-232Cポートの設定", nullptr);
   Help1 = menu("Help1", "ヘルプ");
