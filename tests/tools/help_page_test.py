@@ -81,25 +81,31 @@ class HelpPageTest(unittest.TestCase):
                 if link.startswith("#"):
                     self.assertIn(link[1:], self.page.ids, "anchor without target")
 
-    def test_every_picture_is_an_existing_icon_and_every_icon_is_shown(self):
+    def test_every_picture_exists_and_every_icon_is_shown(self):
         shown = set()
         for img in self.page.images:
             with self.subTest(src=img.get("src")):
                 self.assertTrue(img.get("alt"), "picture without alt text")
                 target = (PAGE.parent / img["src"]).resolve()
                 self.assertTrue(target.is_file(), f"{target} missing")
+                # Pictures other than the icons lie beside the page, so they
+                # are installed with it.
+                if target.suffix != ".bmp":
+                    self.assertEqual(target.parent, PAGE.parent.resolve(), img["src"])
                 shown.add(target.name)
-        self.assertEqual(shown, {f"{n}.bmp" for n in ICONS})
+        self.assertEqual({n for n in shown if n.endswith(".bmp")}, {f"{n}.bmp" for n in ICONS})
+        self.assertTrue({"sheet.png", "class-send.png"} <= shown)
 
     def test_tells_every_command_and_what_to_check(self):
         for needed in ["Ctrl", "F1", "保存", "読込", "デモ", "クリア", "転送", "実行",
                        "RS-232Cポートの設定", "時間・飛び先・回数", ".pt3", "CR LF",
                        "dialout", "/dev/ttyUSB0", "set.ini", "PT-36Temp", "devices",
                        "vk47ctl ports", "vk47-robot", "3.75秒",
-                       "制御 → シミュレーション", "シミュレーションのきまり", "--simulate"]:
+                       "制御 → シミュレーション", "シミュレーションのきまり", "--simulate",
+                       "ファイル → 印刷…", "PDF に書き出す", "--sheet", "制御 → クラスに転送…"]:
             with self.subTest(text=needed):
                 self.assertIn(needed, self.text)
-        for key in "OSQDCTR":
+        for key in "OSQDCTRP":
             with self.subTest(shortcut=f"Ctrl+{key}"):
                 self.assertIn(f"<kbd>Ctrl</kbd>+<kbd>{key}</kbd>", self.source)
 
