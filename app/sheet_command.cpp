@@ -10,7 +10,7 @@
 
 #include "model/file_io.h"
 #include "model/program_file.h"
-#include "ui/ProgramSheet.h"
+#include "ui/editor/ProgramSheet.h"
 
 namespace vk47 {
 namespace {

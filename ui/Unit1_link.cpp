@@ -1,16 +1,19 @@
-// TForm1's robot commands: the transfer (N5Click, Button1Click) and the
-// execute command (N6Click, Button2Click), and the control-line handlers of
+// TForm1's robot commands: the transfer (N5Click, Button1Click), the
+// execute command (N6Click, Button2Click), one program to the whole class
+// (Class1Click, robot/ClassSendDialog.h), and the control-line handlers of
 // rs232c. LinkRunner does the work through link/robot_link; this file gives
 // it the progress window, Memo1 and WaitWithMessages, and shows its report:
 // the status bar's line, and the error box when nothing or not everything
 // was sent. Nothing is shown as sent that was not.
 
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <stdexcept>
 
 #include "ui/Unit1.h"
 #include "ui/common/WaitWithMessages.h"
 #include "ui/progresbar.h"
+#include "ui/robot/ClassSendDialog.h"
 #include "ui/robot/LinkRunner.h"
 
 namespace vk47 {
@@ -46,6 +49,32 @@ void TForm1::N5Click() {
 }
 
 void TForm1::N6Click() { ShowLinkReport(link_->Execute()); }
+
+// The dialog stays until the window goes; while it sends, the window's
+// commands are held back as during a transfer.
+void TForm1::Class1Click() {
+  if (!class_dialog_) {
+    TClassSendDialog::Hooks hooks;
+    hooks.program = [this] { return Slots.Program().Codes(); };
+    // The window's own robot can be one of the class: its port is let go and
+    // opened again by the next 転送 or 実行.
+    hooks.release_window_port = [this] { rs232c.close(); };
+    hooks.busy = [this](bool busy) {
+      if (busy) {
+        class_hold_.emplace(*this);
+      } else {
+        class_hold_.reset();
+        UpdatePortStatus();
+      }
+    };
+    class_dialog_ = new TClassSendDialog(std::move(hooks), this);
+    connect(class_dialog_, &TClassSendDialog::Finished, this,
+            [this] { ShowOutcome(class_dialog_->Summary()->text().section(QLatin1Char('\n'), 0, 0)); });
+  }
+  class_dialog_->show();
+  class_dialog_->raise();
+  class_dialog_->activateWindow();
+}
 
 void TForm1::Button1Click() { N5Click(); }
 

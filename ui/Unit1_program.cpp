@@ -1,11 +1,18 @@
-// TForm1's program-file commands: save (Save1Click), load (N1Click) and the
-// demo program (N2Click). A load or the demo replaces the program only once
+// TForm1's program-file commands: save (Save1Click), load (N1Click), the
+// demo program (N2Click), and the program sheet on paper (Print1Click) or as
+// a PDF (Pdf1Click). A load or the demo replaces the program only once
 // every line has been read and checked and every icon it needs can be read;
 // until then no slot, picture or label changes.
 
+#include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QString>
 #include <stdexcept>
 
@@ -14,6 +21,7 @@
 #include "model/program_file.h"
 #include "ui/common/AppFolder.h"
 #include "ui/common/FileDialogs.h"
+#include "ui/editor/ProgramSheet.h"
 #include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
 #include "ui/common/WaitWithMessages.h"
@@ -21,6 +29,11 @@
 
 namespace vk47 {
 namespace {
+
+PrintDialogFunction& PrintFunction() {
+  static PrintDialogFunction function;
+  return function;
+}
 
 // Shows the progress window for a load and closes it however the load ends.
 class LoadProgress {
@@ -118,6 +131,45 @@ void TForm1::ApplyProgram(const ProgramCodes& codes, const std::function<void(in
       WaitWithMessages(2);  // lets the windows repaint between slots
     }
   }
+}
+
+void SetPrintDialogFunction(PrintDialogFunction function) { PrintFunction() = std::move(function); }
+
+SheetContent TForm1::CurrentSheet() const {
+  return {document_->FileName(), QDate::currentDate(), Slots.Program().Codes()};
+}
+
+void TForm1::Print1Click() {
+  const ProgramSheet sheet(CurrentSheet());
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+  printer.setFullPage(true);  // the sheet keeps its own margins
+  printer.setDocName(sheet.Title());
+  const bool accepted = PrintFunction() ? PrintFunction()(this, printer) : [&] {
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(tr("印刷"));
+    return dialog.exec() == QDialog::Accepted;
+  }();
+  if (!accepted) return;
+  if (!sheet.PaintOn(printer)) throw std::runtime_error(tr("印刷できませんでした。").toStdString());
+  ShowOutcome(tr("プログラムシートを印刷しました"));
+}
+
+void TForm1::Pdf1Click() {
+  const ProgramSheet sheet(CurrentSheet());
+  TFileDialog dialog;
+  dialog.kind = TFileDialog::Kind::kSave;
+  dialog.Title = tr("PDF に書き出す");
+  dialog.Filter = tr("PDF ファイル (*.pdf)");
+  dialog.DefaultExt = QStringLiteral("pdf");
+  // Where programs are saved, named after the program when it has a file.
+  const QString& file = document_->FileName();
+  const QString stem = file.isEmpty() ? tr("プログラムシート") : QFileInfo(file).completeBaseName();
+  dialog.InitialDir = QDir(ProgramFileFolder()).filePath(stem + QStringLiteral(".pdf"));
+  if (!dialog.Execute(this)) return;
+  QString error;
+  if (!sheet.WritePdf(dialog.FileName, &error)) throw std::runtime_error(error.toStdString());
+  ShowOutcome(tr("%1 に書き出しました").arg(QFileInfo(dialog.FileName).fileName()));
 }
 
 }  // namespace vk47

@@ -14,7 +14,7 @@
 
 #include "model/demo_program.h"
 #include "tests/serial/pty_pair.h"
-#include "ui/ClassSendDialog.h"
+#include "ui/robot/ClassSendDialog.h"
 
 namespace vk47 {
 namespace {

@@ -15,8 +15,8 @@
 
 #include "model/demo_program.h"
 #include "tests/serial/pty_pair.h"
-#include "ui/ClassSendDialog.h"
-#include "ui/FileDialogs.h"
+#include "ui/robot/ClassSendDialog.h"
+#include "ui/common/FileDialogs.h"
 #include "ui/Unit1.h"
 #include "ui_test_support.h"
 

@@ -1,4 +1,4 @@
-#include "ui/ProgramSheet.h"
+#include "ui/editor/ProgramSheet.h"
 
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -16,9 +16,9 @@
 #include "model/command_set.h"
 #include "model/listing.h"
 #include "sim/trace.h"
-#include "ui/AppFolder.h"
-#include "ui/Controls.h"
-#include "ui/TImage.h"
+#include "ui/common/AppFolder.h"
+#include "ui/common/Controls.h"
+#include "ui/editor/TImage.h"
 
 namespace vk47 {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/ClassSendDialog.h"
+#include "ui/robot/ClassSendDialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -208,7 +208,7 @@ void TClassSendDialog::Start(bool transfer) {
     const int steps = job.steps.load();
     const bool done = job.done.load();
     const bool ok = done && job.outcome.ok;
-    const QString reason = done ? QString::fromStdString(job.reason) : QString();
+    const QString reason = done ? QString::fromStdString(job.outcome.reason) : QString();
     QMetaObject::invokeMethod(
         this, [this, row, steps, done, ok, reason] { Report(row, steps, done, ok, reason); }, Qt::QueuedConnection);
   };
