@@ -166,10 +166,12 @@ TEST_F(LayoutTest, MenusInOrderWithShortcuts) {
   struct Item { const char* name; const char* caption; const char* shortcut; };
   struct Menu { const char* name; const char* caption; std::vector<Item> items; };
   const Menu menus[] = {
-      {"File1", "ファイル", {{"N1", "読込", "Ctrl+O"}, {"Save1", "保存", "Ctrl+S"}, {"Exit1", "終了", "Ctrl+Q"}}},
+      {"File1", "ファイル", {{"N1", "読込", "Ctrl+O"}, {"Save1", "保存", "Ctrl+S"}, {"Exit1", "終了", "Ctrl+Q"},
+                          {"", "", ""}, {"Print1", "印刷…", "Ctrl+P"}, {"Pdf1", "PDF に書き出す…", ""}}},
       {"Edit1", "Edit", {{"N2", "デモ", "Ctrl+D"}, {"N3", "クリア", "Ctrl+C"},
                          {"Undo1", "元に戻す", "Ctrl+Z"}, {"Redo1", "やり直し", "Ctrl+Y"}}},
-      {"N4", "制御", {{"N5", "転送", "Ctrl+T"}, {"N6", "実行", "Ctrl+R"}, {"Sim1", "シミュレーション", ""}}},
+      {"N4", "制御", {{"N5", "転送", "Ctrl+T"}, {"N6", "実行", "Ctrl+R"}, {"Sim1", "シミュレーション", ""},
+                      {"", "", ""}, {"Class1", "クラスに転送…", ""}}},
       {"N7", "設定", {{"N8", "RS-232Cポートの設定", ""}}},
       {"Help1", "ヘルプ", {{"N9", "ヘルプの表示", "F1"}}},
   };
