@@ -38,6 +38,13 @@ class TeacherTest(unittest.TestCase):
             for n in range(1, 5):
                 f.write("com%d=/dev/ttyUSB%d\r\n" % (n, n - 1))
 
+    def load_demo(self):
+        """Ctrl+D, then waits for the caption to show the changed program."""
+        self.s.focus_main()
+        self.s.key("ctrl+d")
+        wait_for(lambda: "*" in self.s.xdo("getwindowname", self.s.window), what="the demo")
+        time.sleep(0.2)
+
     def menu_last_item(self, index):
         """Opens the index-th menu of the menu bar and picks its last item
         (Up from the first item wraps round to the last)."""
@@ -60,9 +67,7 @@ class TeacherTest(unittest.TestCase):
         devices = [robots.stdout.readline().strip() for _ in range(3)]
         self.assertTrue(all(d.startswith("/dev/pts/") for d in devices), devices)
         self.s.start(with_robot=False)
-        self.s.focus_main()
-        self.s.key("ctrl+d")
-        time.sleep(1.0)
+        self.load_demo()
         self.menu_last_item(2)  # 制御 > クラスに転送…
         dialog = self.s.find_window("^クラスに転送$")
         self.s.xdo("windowactivate", "--sync", dialog, check=False)
@@ -107,9 +112,7 @@ class TeacherTest(unittest.TestCase):
 
     def test_sheet_from_the_file_menu(self):
         self.s.start(with_robot=False)
-        self.s.focus_main()
-        self.s.key("ctrl+d")
-        time.sleep(1.0)
+        self.load_demo()
         pdf = os.path.join(self.s.home, "demo-sheet.pdf")
         self.menu_last_item(0)  # ファイル > PDF に書き出す…
         dialog = self.s.find_window("PDF に書き出す")
