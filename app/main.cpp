@@ -1,8 +1,9 @@
 // The window application: creates the main window, then the progress window
 // and the port settings dialog (both hidden), and runs the message loop until
-// the main window closes. The one command line it reads is the program
-// sheet's (`--sheet FILE.pt3 --pdf OUT.pdf`, sheet_command.h), which writes a
-// PDF with no display and no window; it reads no environment variable of its
+// the main window closes. The program sheet's command line (`--sheet
+// FILE.pt3 --pdf OUT.pdf`, sheet_command.h) writes a PDF with no window, and
+// --help and --version (command_line.h) are answered before QApplication
+// exists; neither needs a display. It reads no environment variable of its
 // own.
 //
 // Errors: Qt cannot carry an exception through its event loop, so the
@@ -11,8 +12,10 @@
 // exception is shown in the error box and the program carries on.
 
 #include <QApplication>
+#include <iostream>
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/sheet_command.h"
 #include "serial/port_resolver.h"
 #include "settings/port_mapping.h"
@@ -27,6 +30,7 @@
 
 int main(int argc, char* argv[]) {
   if (vk47::IsSheetCommand(argc, argv)) return vk47::RunSheetCommand(argc, argv);
+  if (const auto status = vk47::AnswerCommandLine(argc, argv, std::cout, std::cerr)) return *status;
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("vk47"));
   // The program ends when the main window closes, even while the progress

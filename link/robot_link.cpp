@@ -19,36 +19,53 @@ class EndGuard {
   const std::function<void()>& end_;
 };
 
-constexpr const char* kReopenNote = "ポートを閉じました。次の操作でポートを開き直します。";
-
 // A write failed: the device is released, so that the next command opens the
 // port afresh through the resolver and finds a re-plugged adapter or a newly
-// linked robot. The reason is taken before close can change it.
-void ReleaseAfterFailure(Trs232c& port, LinkOutcome& outcome, const std::string& what) {
-  const std::string text = PortFailureText(port);
-  outcome.reason = text.empty() ? "シリアルポート " + port.portname + " への送信に失敗しました。" : text;
+// linked robot. The failure is taken before close can change it.
+Notice ReleaseAfterFailure(Trs232c& port) {
+  Notice notice = PortFailureNotice(port);
   try {
     port.close();
   } catch (...) {
     // A close handler's error cannot make the failure any worse to report.
   }
-  outcome.message = what + text + "\r\n" + kReopenNote;
+  notice.details.push_back({VK47_TEXT("ポートを閉じました。次の操作でポートを開き直します。"), {}});
+  return notice;
 }
 
-void StopAfterFailure(Trs232c& port, LinkOutcome& outcome, int steps_sent) {
-  ReleaseAfterFailure(port, outcome,
-                      "転送を中断しました。16 ステップのうち " + std::to_string(steps_sent) +
-                          " ステップを送信しました。\r\n");
+Words StepsSentWords(int steps_sent) {
+  return {VK47_TEXT("転送を中断しました。16 ステップのうち %1 ステップを送信しました。"), {std::to_string(steps_sent)}};
 }
 
-// The port is not open and cannot be opened: fills the outcome and says so.
-bool CannotOpen(Trs232c& port, LinkOutcome& outcome) {
-  const auto failure = EnsurePortOpen(port);
-  if (!failure) return false;
-  outcome.message = *failure;
-  const std::string text = PortFailureText(port);
-  outcome.reason = text.empty() ? "ポート " + port.portname + " を開けません。" : text;
-  return true;
+// What happened first, then the port's own account of why.
+Notice Prepend(Words first, Notice notice) {
+  notice.main.insert(notice.main.begin(), std::move(first));
+  return notice;
+}
+
+// The port's own sentences on one line, for a summary.
+std::string OneLine(const std::vector<Words>& lines) {
+  std::string text;
+  for (const Words& line : lines) text += (text.empty() ? "" : " ") + Plain(line);
+  return text;
+}
+
+// `port_lines` are the port's own sentences within the notice.
+void Fail(LinkOutcome& outcome, Notice notice, const std::vector<Words>& port_lines) {
+  outcome.message = NoticeText(notice);
+  outcome.reason = OneLine(port_lines.empty() ? notice.main : port_lines);
+  outcome.notice = std::move(notice);
+}
+
+// A failed write: what happened first, then the port's own account of why.
+void FailAfterWrite(LinkOutcome& outcome, Trs232c& port, Words what) {
+  Notice notice = ReleaseAfterFailure(port);
+  if (notice.empty()) {
+    notice.main.push_back({VK47_TEXT("シリアルポート %1 への送信に失敗しました。"), {MenuPortName(port.portname)}});
+    notice.reason = {VK47_TEXT("送信に失敗しました"), {}};
+  }
+  const std::vector<Words> port_lines = notice.main;
+  Fail(outcome, Prepend(std::move(what), std::move(notice)), port_lines);
 }
 
 }  // namespace
@@ -69,33 +86,39 @@ void BindControlLines(Trs232c& port) {
   port.OnClose = [&port](void*) { rs232cClose(port); };
 }
 
-std::string PortFailureText(const Trs232c& port) {
-  return DescribeCommError(port.lasterror(), port.portname);
-}
+Notice PortFailureNotice(const Trs232c& port) { return CommErrorNotice(port.lasterror(), port.portname); }
 
-std::optional<std::string> EnsurePortOpen(Trs232c& port) {
+std::string PortFailureText(const Trs232c& port) { return NoticeText(PortFailureNotice(port)); }
+
+std::optional<Notice> EnsurePortOpen(Trs232c& port) {
   if (port.opened()) return std::nullopt;
   if (port.open()) return std::nullopt;
-  return "ポート " + port.portname + " を開けません。\r\n" + PortFailureText(port);
+  Notice notice = PortFailureNotice(port);
+  // The kind names the port and why it cannot be opened; a failure of no
+  // kind still says which port.
+  if (notice.empty()) notice.main.push_back({VK47_TEXT("シリアルポート %1 を開けません。"), {MenuPortName(port.portname)}});
+  return notice;
 }
 
 LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
                             const TransferObserver& observer) {
   LinkOutcome outcome;
-  if (CannotOpen(port, outcome)) return outcome;
+  if (auto failure = EnsurePortOpen(port)) {
+    Fail(outcome, std::move(*failure), {});
+    return outcome;
+  }
   if (observer.begin) observer.begin();
   EndGuard guard(observer.end);
 
   if (!port.writebyte(kTransferCommand)) {
-    StopAfterFailure(port, outcome, 0);
+    FailAfterWrite(outcome, port, StepsSentWords(0));
     return outcome;
   }
   auto stop_here = [&](int steps_sent) {
     if (!observer.stop_requested || !observer.stop_requested()) return false;
     outcome.stopped = true;
+    Fail(outcome, {{StepsSentWords(steps_sent)}, {VK47_TEXT("中断しました"), {}}, {}}, {});
     outcome.reason = "中断しました";
-    outcome.message = "転送を中断しました。16 ステップのうち " + std::to_string(steps_sent) +
-                      " ステップを送信しました。";
     return true;
   };
   observer.wait(kStepGapMs);
@@ -104,7 +127,7 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
     const int value = codes[k] == kEmptyCode ? 0 : codes[k];
     if (observer.log) observer.log(value);
     if (!port.writebyte(StepByte(value))) {
-      StopAfterFailure(port, outcome, k);
+      FailAfterWrite(outcome, port, StepsSentWords(k));
       return outcome;
     }
     outcome.steps_sent = k + 1;
@@ -118,9 +141,12 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
 
 LinkOutcome ExecuteProgram(Trs232c& port) {
   LinkOutcome outcome;
-  if (CannotOpen(port, outcome)) return outcome;
+  if (auto failure = EnsurePortOpen(port)) {
+    Fail(outcome, std::move(*failure), {});
+    return outcome;
+  }
   if (!port.writebyte(kExecuteCommand)) {
-    ReleaseAfterFailure(port, outcome, "実行命令を送れませんでした。\r\n");
+    FailAfterWrite(outcome, port, {VK47_TEXT("実行命令を送れませんでした。"), {}});
     return outcome;
   }
   outcome.ok = true;

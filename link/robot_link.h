@@ -36,10 +36,11 @@ struct LinkOutcome {
   bool ok = false;
   bool stopped = false; // ended by stop_requested, with the port still open
   int steps_sent = 0;   // step codes written by a transfer (the 0x74 not counted)
-  std::string message;  // what to tell the user when !ok (Japanese): what happened, how far, why
-  // When !ok, why, in one line: the port's own reason ("シリアルポート com1 が
-  // 見つかりません。..."), or "中断しました" for a stop. The window's status bar
-  // and vk47ctl's summary show it as it stands.
+  Notice notice;        // what to tell the user when !ok: the pupil's lines, the cause, a teacher's details
+  std::string message;  // the same as one text (NoticeText), for the tools
+  // When !ok, why, in one line: the port's own sentences ("シリアルポート COM1
+  // が見つかりません。..."), or "中断しました" for a stop. vk47ctl's summary
+  // shows it as it stands; the window's status bar shows notice.reason.
   std::string reason;
 };
 
@@ -50,10 +51,12 @@ void rs232cClose(Trs232c& port);
 void BindControlLines(Trs232c& port);
 
 // Opens the port when it is not open (an adapter plugged in after start-up
-// then works). Returns the message to show when it still cannot be opened.
-std::optional<std::string> EnsurePortOpen(Trs232c& port);
+// then works). Returns what to tell the user when it still cannot be opened.
+std::optional<Notice> EnsurePortOpen(Trs232c& port);
 
-// Why the port's last operation failed, in words for a pupil or teacher.
+// Why the port's last operation failed, in words for a pupil and a teacher;
+// empty when it has not failed. PortFailureText is the same as one text.
+Notice PortFailureNotice(const Trs232c& port);
 std::string PortFailureText(const Trs232c& port);
 
 LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,

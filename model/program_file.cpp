@@ -88,27 +88,34 @@ std::string QuotedLine(const ProgramLine& line) {
   return cut ? text + "…" : text;
 }
 
+ProgramParse Refused(Words words) {
+  ProgramParse parse;
+  parse.error = Plain(words);
+  parse.words = std::move(words);
+  return parse;
+}
+
 }  // namespace
 
 ProgramParse ParseProgramLines(const std::vector<ProgramLine>& lines) {
   ProgramCodes codes = EmptyProgram();
   for (int i = 0; i < kSlotCount; ++i) {
     if (static_cast<std::size_t>(i) >= lines.size()) {
-      return {std::nullopt, "リストのインデックスが範囲を超えています (" + std::to_string(i) + ")"};
+      return Refused({VK47_TEXT("リストのインデックスが範囲を超えています (%1)"), {std::to_string(i)}});
     }
     const ProgramLine& line = lines[i];
     const std::optional<std::int32_t> value =
         line.truncated ? std::nullopt : TextToInt(line.text);
     if (!value) {
-      return {std::nullopt, "'" + QuotedLine(line) + "' は整数ではありません"};
+      return Refused({VK47_TEXT("'%1' は整数ではありません"), {QuotedLine(line)}});
     }
     if (*value != kEmptyCode && !StepCommandNumber(*value)) {
-      return {std::nullopt, std::to_string(i + 1) + " 行目の値 " + std::to_string(*value) +
-                                " はロボットの命令ではありません"};
+      return Refused({VK47_TEXT("%1 行目の値 %2 はロボットの命令ではありません"),
+                      {std::to_string(i + 1), std::to_string(*value)}});
     }
     codes[i] = *value;
   }
-  return {codes, ""};
+  return {codes, "", {}};
 }
 
 ProgramParse ParseProgramText(std::string_view content) {
@@ -118,7 +125,7 @@ ProgramParse ParseProgramText(std::string_view content) {
 ProgramParse ReadProgramFile(const std::filesystem::path& path) {
   const FileRead file = ReadRegularFile(path, kMaxProgramFileBytes);
   if (file.status != FileRead::Status::kRead) {
-    return {std::nullopt, "ファイル " + PathText(path) + " は開けません"};
+    return Refused({VK47_TEXT("ファイル %1 は開けません"), {PathText(path)}});
   }
   ProgramLineSplitter splitter(kSlotCount);
   splitter.Feed(file.bytes);
@@ -128,7 +135,11 @@ ProgramParse ReadProgramFile(const std::filesystem::path& path) {
 
 std::string WriteProgramFile(const std::filesystem::path& path, const ProgramCodes& codes) {
   if (WriteFileAtomically(path, ProgramFileText(codes))) return "";
-  return "ファイル " + PathText(path) + " を作成できません";
+  return Plain(CreateFailureWords(path));
+}
+
+Words CreateFailureWords(const std::filesystem::path& path) {
+  return {VK47_TEXT("ファイル %1 を作成できません"), {PathText(path)}};
 }
 
 }  // namespace vk47

@@ -12,6 +12,7 @@
 
 #include "model/file_io.h"
 #include "model/step_program.h"
+#include "text/words.h"
 
 namespace vk47 {
 
@@ -61,7 +62,8 @@ class ProgramLineSplitter {
 // The outcome of reading a program: the codes, or the message to show.
 struct ProgramParse {
   std::optional<ProgramCodes> codes;
-  std::string error;  // set when codes is empty
+  std::string error;  // set when codes is empty: Plain(words)
+  Words words;        // the same message as catalogue text and values
   bool ok() const { return codes.has_value(); }
 };
 
@@ -85,5 +87,6 @@ ProgramParse ReadProgramFile(const std::filesystem::path& path);
 // success, otherwise "ファイル %s を作成できません" with the path; the file
 // is then as it was.
 std::string WriteProgramFile(const std::filesystem::path& path, const ProgramCodes& codes);
+Words CreateFailureWords(const std::filesystem::path& path);
 
 }  // namespace vk47

@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 
+#include "text/words.h"
+
 namespace vk47 {
 
 // Why a comm operation failed, independent of the platform.
@@ -44,8 +46,15 @@ struct CommError {
 // Short stable name of a kind ("not-found", "in-use", ...), for logs and tools.
 const char* CommErrorKindName(CommErrorKind kind);
 
-// A Japanese sentence for the user that says why the port failed, naming the
-// port and its device, with the "dialout" hint for a permission failure.
+// The port as the menus name it: "COM1" for "com1"; a device path as it is.
+std::string MenuPortName(const std::string& portname);
+
+// Why the port failed, for the pupil (the port as the menus name it, and what
+// to do) and for the teacher (the device, the system's text and number, the
+// "dialout" hint for a permission failure). Empty for kNone.
+Notice CommErrorNotice(const CommError& error, const std::string& portname);
+
+// The same notice as one text (NoticeText), for the tools.
 std::string DescribeCommError(const CommError& error, const std::string& portname);
 
 // The device control record, field for field the platform's DCB.

@@ -34,7 +34,7 @@ struct PortName {
 std::optional<PortName> ParsePortName(std::string_view text);
 
 // How the accepted names are written, for usage and error texts.
-inline constexpr const char* kPortNameRule = "com1〜com4 か、/ で始まるデバイスのパス";
+inline constexpr const char* kPortNameRule = "COM1〜COM4 か、/ で始まるデバイスのパス";
 
 // Where a port name leads, or why it leads nowhere.
 struct ResolvedPort {

@@ -22,16 +22,20 @@ std::int32_t ReadPortIndex(const std::string& ini_path) {
 void WritePortIndex(const std::string& ini_path, std::int32_t index) {
   ProfileFailure failure = ProfileFailure::kNone;
   if (!WritePrivateProfileString(kPortSection, kPortKey, IntToText(index), ini_path, &failure)) {
-    throw SettingsError(WriteFailureMessage(ini_path, failure));
+    throw SettingsError(WriteFailureNotice(ini_path, failure));
   }
 }
 
-std::string WriteFailureMessage(const std::string& ini_path, ProfileFailure failure) {
-  std::string message = ini_path + " に書き込めません";
+Notice WriteFailureNotice(const std::string& ini_path, ProfileFailure failure) {
+  Notice notice{{{VK47_TEXT("%1 に書き込めません"), {ini_path}}}, {VK47_TEXT("設定を保存できません"), {}}, {}};
   if (failure == ProfileFailure::kBusy) {
-    message += "（別のプログラムが書き込み中です。しばらく待ってから、もう一度試してください）";
+    notice.main.push_back({VK47_TEXT("別のプログラムが書き込み中です。しばらく待ってから、もう一度試してください。"), {}});
   }
-  return message;
+  return notice;
+}
+
+std::string WriteFailureMessage(const std::string& ini_path, ProfileFailure failure) {
+  return NoticeText(WriteFailureNotice(ini_path, failure));
 }
 
 std::optional<std::string> PortNameForIndex(std::int32_t index) {

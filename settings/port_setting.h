@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "text/words.h"
+
 namespace vk47 {
 
 enum class ProfileFailure;  // settings/profile.h
@@ -29,7 +31,9 @@ std::int32_t ReadPortIndex(const std::string& ini_path);
 void WritePortIndex(const std::string& ini_path, std::int32_t index);
 
 // "<ini_path> に書き込めません", followed, when another program held the
-// file's lock for the whole wait, by what to do about it.
+// file's lock for the whole wait, by what to do about it. WriteFailureMessage
+// is the same as one text.
+Notice WriteFailureNotice(const std::string& ini_path, ProfileFailure failure);
 std::string WriteFailureMessage(const std::string& ini_path, ProfileFailure failure);
 
 // "com1".."com4" for 0..3; nothing for any other index (the caller keeps its

@@ -1,15 +1,14 @@
 #pragma once
-// The one error the settings module raises. Its message is the Japanese text
-// that the application's error box shows to the user as it stands.
+// The one error the settings module raises. Its notice is what the
+// application's error box shows to the user; what() is the same as one text.
 
-#include <stdexcept>
-#include <string>
+#include "text/words.h"
 
 namespace vk47 {
 
-class SettingsError : public std::runtime_error {
+class SettingsError : public NoticeError {
  public:
-  using std::runtime_error::runtime_error;
+  using NoticeError::NoticeError;
 };
 
 }  // namespace vk47

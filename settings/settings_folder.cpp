@@ -81,7 +81,7 @@ bool FolderExists(const std::string& path) {
 }
 
 bool CreateFolderChain(const std::string& path) {
-  if (path.empty()) throw SettingsError("ディレクトリを作成することができません");
+  if (path.empty()) throw SettingsError(Notice{{{VK47_TEXT("ディレクトリを作成することができません"), {}}}, {}, {}});
   std::string folder = path;
   if (EndsWithSeparator(folder)) folder.pop_back();
   if (IsTop(folder) || FolderExists(folder)) return true;

@@ -255,7 +255,7 @@ class PortNames(FreshHome):
                 with self.subTest(name=name, command=command[0]):
                     result = self.ctl(*command, "--port", name)
                     self.assertEqual(result.returncode, 2, result.stderr)
-                    self.assertIn("com1〜com4", result.stderr)
+                    self.assertIn("COM1〜COM4", result.stderr)
         self.assertEqual(sorted(os.listdir(self.home)), ["demo.pt3", "run"], "nothing created")
         robot = subprocess.run([ROBOT, "--link-as", "com5"], env=self.env, capture_output=True,
                                timeout=5)

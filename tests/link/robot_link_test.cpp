@@ -127,15 +127,22 @@ TEST_F(RobotLink, APortThatCannotOpenSendsNothingAndSaysWhy) {
   EXPECT_FALSE(transfer.ok);
   EXPECT_EQ(transfer.steps_sent, 0);
   EXPECT_TRUE(recorder.events.empty()) << "no progress window for a port that never opened";
-  EXPECT_NE(transfer.message.find("com1"), std::string::npos);
-  EXPECT_NE(transfer.message.find("dialout"), std::string::npos);
-  // The reason is the port's sentence alone, without "cannot open" before it.
-  EXPECT_EQ(transfer.reason.rfind("シリアルポート com1 (/dev/ttyUSB0) を開く権限がありません。", 0), 0u)
-      << transfer.reason;
+  // The pupil reads the port as the menus name it; the device, the system's
+  // text and the command for the teacher stay in the details.
+  ASSERT_EQ(transfer.notice.main.size(), 1u);
+  const std::string main = Plain(transfer.notice.main[0]);
+  EXPECT_NE(main.find("COM1"), std::string::npos) << main;
+  for (const char* detail : {"/dev/ttyUSB0", "dialout", "Permission denied", "13"}) {
+    EXPECT_EQ(main.find(detail), std::string::npos) << detail;
+    EXPECT_NE(transfer.message.find(detail), std::string::npos) << detail;
+  }
+  EXPECT_EQ(Plain(transfer.notice.reason), "COM1 を開く権限がありません");
 
   const LinkOutcome execute = ExecuteProgram(port);
   EXPECT_FALSE(execute.ok);
-  EXPECT_NE(execute.message.find("com1"), std::string::npos);
+  EXPECT_NE(execute.message.find("COM1"), std::string::npos);
+  // The reason is the port's sentence alone, without "cannot open" before it.
+  EXPECT_EQ(transfer.reason.rfind("シリアルポート COM1 を開く権限がありません。", 0), 0u) << transfer.reason;
   EXPECT_EQ(execute.reason, transfer.reason);
   EXPECT_TRUE(Written().empty());
 }

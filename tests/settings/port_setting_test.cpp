@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "settings/editor_setting.h"
 #include "settings/settings_error.h"
 #include "tests/settings/temp_folder.h"
 #if !defined(_WIN32)
@@ -124,6 +125,39 @@ TEST(PortSetting, PortNameForIndex) {
       {2, "com3"},        {3, "com4"},        {4, std::nullopt}, {7, std::nullopt},
   };
   for (const auto& [index, name] : rows) EXPECT_EQ(PortNameForIndex(index), name) << index;
+}
+
+// The hiragana mode is off unless a teacher or the menu switched it on; the
+// menu's write keeps the rest of the file, the port choice included.
+TEST(EditorSetting, KanaModeReadsOffByDefaultAndWritesInPlace) {
+  TempFolder dir;
+  const std::string ini = dir / "set.ini";
+  const struct {
+    const char* file;
+    bool on;
+  } rows[] = {{nullptr, false},
+              {"[editor]\r\nconfirmexit=0\r\n", false},
+              {"[editor]\r\nkana=1\r\n", true},
+              {"[EDITOR]\r\nKANA = 2\r\n", true},
+              {"[editor]\r\nkana=0\r\n", false},
+              {"[editor]\r\nkana=yes\r\n", false},
+              {"[editor]\r\nkana=\r\n", false}};
+  for (const auto& row : rows) {
+    fs::remove(ini);
+    if (row.file) WriteBytes(ini, row.file);
+    EXPECT_EQ(ReadKanaMode(ini), row.on) << (row.file ? row.file : "no file");
+  }
+
+  WriteBytes(ini, "[comport]\r\nname=2\r\n[editor]\r\nconfirmexit=0\r\n");
+  WriteKanaMode(ini, true);
+  EXPECT_EQ(ReadBytes(ini), "[comport]\r\nname=2\r\n[editor]\r\nconfirmexit=0\r\nkana=1\r\n");
+  EXPECT_TRUE(ReadKanaMode(ini));
+  EXPECT_FALSE(ReadConfirmExit(ini));
+  WriteKanaMode(ini, false);
+  EXPECT_FALSE(ReadKanaMode(ini));
+  EXPECT_EQ(ReadPortIndex(ini), 2);
+
+  EXPECT_THROW(WriteKanaMode(dir / "missing/set.ini", true), SettingsError);
 }
 
 }  // namespace

@@ -134,7 +134,7 @@ TEST(SettingsFileSafety, ALockHeldTooLongIsAClearError) {
   {
     const Watchdog watchdog("a write against a held lock");
     EXPECT_EQ(WriteError(ini, 1),
-              ini + " に書き込めません（別のプログラムが書き込み中です。しばらく待ってから、もう一度試してください）");
+              ini + " に書き込めません\r\n別のプログラムが書き込み中です。しばらく待ってから、もう一度試してください。");
   }
   EXPECT_EQ(ReadBytes(ini), "[comport]\r\nname=3\r\n");
   SetProfileLockWaitMs(kProfileLockWaitMs);

@@ -220,7 +220,7 @@ TEST_F(ProgramCommands, TransferToAPortThatCannotOpenSaysSoAndSendsNothing) {
   form1->RunCommand([this] { form1->N5Click(); });
   form1->RunCommand([this] { form1->N6Click(); });
   ASSERT_EQ(sandbox.boxes.size(), 2u);
-  EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("com1")));
+  EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("COM1")));
   EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("見つかりません")));
   EXPECT_TRUE(Written().empty());
   EXPECT_FALSE(form2->isVisible());

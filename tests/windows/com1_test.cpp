@@ -131,8 +131,12 @@ TEST_F(Com1, StalledFarEndTimesTheWriteOut) {
   EXPECT_GE(took, 290ms);
   EXPECT_LT(took, 5000ms);
   EXPECT_EQ(port.lasterror().kind, CommErrorKind::kTimedOut) << port.lasterror().os_message;
-  EXPECT_EQ(DescribeCommError(port.lasterror(), "com1"),
-            "シリアルポート com1 (\\\\.\\COM1) への送信が時間内に終わりませんでした。");
+  const Notice notice = CommErrorNotice(port.lasterror(), "com1");
+  ASSERT_FALSE(notice.main.empty());
+  EXPECT_EQ(Plain(notice.main[0]),
+            "シリアルポート COM1 への送信が時間内に終わりませんでした。ロボットの電源とケーブルを確かめてください。");
+  ASSERT_FALSE(notice.details.empty());
+  EXPECT_EQ(Plain(notice.details[0]), "デバイス: \\\\.\\COM1");
 }
 
 }  // namespace

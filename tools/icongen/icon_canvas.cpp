@@ -18,15 +18,16 @@ constexpr int kOpaqueFrom = 110;
 const QRectF kBand(1, 57, 48, 14);  // leaves the bottom row and the edge columns white
 const QColor kCaptionText(250, 250, 250);
 
-void DrawCaption(QPainter& p, const Pictogram& pictogram) {
+void DrawCaption(QPainter& p, const Pictogram& pictogram, Captions captions) {
   p.setPen(Qt::NoPen);
   p.setBrush(pictogram.band);
   p.drawRoundedRect(kBand, 3, 3);
-  const QString caption = QString::fromUtf8(pictogram.caption);
+  const QString caption = QString::fromUtf8(captions == Captions::kKana ? pictogram.kana_caption : pictogram.caption);
   QFont font("IPAPGothic");
   font.setBold(true);
-  // The largest size up to 12 px that fits the band: "ここから" needs smaller type.
-  for (int size = 12; size >= 8; --size) {
+  // The largest size up to 12 px that fits the band: "ここから" needs smaller
+  // type, and a kana word of six ("にゅうりょく") the smallest.
+  for (int size = 12; size >= 7; --size) {
     font.setPixelSize(size);
     if (QFontMetricsF(font).horizontalAdvance(caption) <= kBand.width() - 3) break;
   }
@@ -61,7 +62,7 @@ QImage Flatten(const QImage& canvas) {
 
 }  // namespace
 
-QImage RenderIcon(const Pictogram& pictogram) {
+QImage RenderIcon(const Pictogram& pictogram, Captions captions) {
   QImage canvas(kIconWidth, kIconHeight, QImage::Format_ARGB32_Premultiplied);
   canvas.fill(Qt::transparent);
   {
@@ -72,7 +73,7 @@ QImage RenderIcon(const Pictogram& pictogram) {
     p.setClipRect(0, 0, kPictureWidth, kPictureHeight);
     pictogram.draw(p);
     p.restore();
-    DrawCaption(p, pictogram);
+    DrawCaption(p, pictogram, captions);
   }
   return Flatten(canvas);
 }

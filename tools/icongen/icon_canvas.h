@@ -13,7 +13,9 @@ struct Pictogram;
 inline constexpr int kIconWidth = 50;
 inline constexpr int kIconHeight = 72;
 
-// The icon as a 24-bit RGB image.
-QImage RenderIcon(const Pictogram& pictogram);
+// The icon as a 24-bit RGB image, captioned in kanji or, for the hiragana
+// mode, in kana.
+enum class Captions { kKanji, kKana };
+QImage RenderIcon(const Pictogram& pictogram, Captions captions = Captions::kKanji);
 
 }  // namespace vk47::icongen

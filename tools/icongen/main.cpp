@@ -1,5 +1,6 @@
 // vk47-icongen: draws the fifteen command icons ("1.bmp" .. "31.bmp") into a
-// folder, normally the build's bin/Img beside the application; with
+// folder, normally the build's bin/Img beside the application, and the same
+// icons captioned in kana into its subfolder "kana" (the hiragana mode); with
 // --app-icon, the application icon "vk47" as an icon theme tree
 // (hicolor/NxN/apps/vk47.png and hicolor/scalable/apps/vk47.svg).
 
@@ -9,6 +10,7 @@
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <cstdio>
+#include <utility>
 
 #include "model/command_set.h"
 #include "tools/icongen/app_icon.h"
@@ -55,7 +57,8 @@ int main(int argc, char** argv) {
   if (app_icon) return WriteAppIcon(QString::fromLocal8Bit(argv[2]));
 
   const QString folder = QString::fromLocal8Bit(argv[1]);
-  if (!QDir().mkpath(folder)) {
+  const QString kana_folder = QDir(folder).filePath(QStringLiteral("kana"));
+  if (!QDir().mkpath(folder) || !QDir().mkpath(kana_folder)) {
     std::fprintf(stderr, "vk47-icongen: cannot create %s\n", argv[1]);
     return 1;
   }
@@ -71,10 +74,13 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "vk47-icongen: no drawing for command %s\n", qPrintable(name));
       return 1;
     }
-    const QString path = QDir(folder).filePath(name + QStringLiteral(".bmp"));
-    if (!vk47::icongen::RenderIcon(*pictogram).save(path, "BMP")) {
-      std::fprintf(stderr, "vk47-icongen: cannot write %s\n", qPrintable(path));
-      return 1;
+    using vk47::icongen::Captions;
+    for (const auto& [where, captions] : {std::pair{folder, Captions::kKanji}, std::pair{kana_folder, Captions::kKana}}) {
+      const QString path = QDir(where).filePath(name + QStringLiteral(".bmp"));
+      if (!vk47::icongen::RenderIcon(*pictogram, captions).save(path, "BMP")) {
+        std::fprintf(stderr, "vk47-icongen: cannot write %s\n", qPrintable(path));
+        return 1;
+      }
     }
   }
   return 0;

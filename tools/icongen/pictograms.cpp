@@ -244,21 +244,21 @@ void End(QPainter& p) {
 }
 
 const std::array<Pictogram, 15> kPictograms{{
-    {"1", "左前", kBandBasic, LeftForward},
-    {"2", "前進", kBandBasic, BothForward},
-    {"3", "右前", kBandBasic, RightForward},
-    {"4", "待つ", kBandWait, Wait},
-    {"5", "左後", kBandBasic, LeftBackward},
-    {"6", "後退", kBandBasic, BothBackward},
-    {"7", "右後", kBandBasic, RightBackward},
-    {"24", "回数", kBandRepeat, RepeatCount},
-    {"25", "ここから", kBandRepeat, RepeatStart},
-    {"26", "左折", kBandExtended, TurnLeftOnBump},
-    {"27", "停止", kBandExtended, StopOnBump},
-    {"28", "右折", kBandExtended, TurnRightOnBump},
-    {"29", "入力", kBandInput, WaitForSwitch},
-    {"30", "飛ぶ", kBandJump, Jump},
-    {"31", "終了", kBandEnd, End},
+    {"1", "左前", "ひだりまえ", kBandBasic, LeftForward},
+    {"2", "前進", "ぜんしん", kBandBasic, BothForward},
+    {"3", "右前", "みぎまえ", kBandBasic, RightForward},
+    {"4", "待つ", "まつ", kBandWait, Wait},
+    {"5", "左後", "ひだりうしろ", kBandBasic, LeftBackward},
+    {"6", "後退", "こうたい", kBandBasic, BothBackward},
+    {"7", "右後", "みぎうしろ", kBandBasic, RightBackward},
+    {"24", "回数", "かいすう", kBandRepeat, RepeatCount},
+    {"25", "ここから", "ここから", kBandRepeat, RepeatStart},
+    {"26", "左折", "させつ", kBandExtended, TurnLeftOnBump},
+    {"27", "停止", "ていし", kBandExtended, StopOnBump},
+    {"28", "右折", "うせつ", kBandExtended, TurnRightOnBump},
+    {"29", "入力", "にゅうりょく", kBandInput, WaitForSwitch},
+    {"30", "飛ぶ", "とぶ", kBandJump, Jump},
+    {"31", "終了", "おわり", kBandEnd, End},
 }};
 
 }  // namespace

@@ -17,6 +17,7 @@ inline constexpr int kPictureHeight = 56;
 struct Pictogram {
   std::string_view number;   // command number, the icon's file name without ".bmp"
   const char* caption;       // short Japanese word shown under the drawing (UTF-8)
+  const char* kana_caption;  // the same word in kana, for the hiragana mode
   QColor band;               // colour of the caption band, one per palette group
   void (*draw)(QPainter&);   // paints the drawing
 };
