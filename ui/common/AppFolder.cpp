@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include "ui/common/Catalogue.h"
+
 namespace vk47 {
 namespace {
 
@@ -31,6 +33,14 @@ void SetApplicationFolder(const QString& folder) {
   FolderOverride() = folder.isEmpty() ? QString() : WithSlash(folder);
 }
 
-QString IconPath(const QString& file) { return ApplicationFolder() + QStringLiteral("Img/") + file; }
+QString IconPath(const QString& file) {
+  // The hiragana mode's icons carry their captions in kana; a folder without
+  // them keeps the usual ones.
+  if (KanaMode()) {
+    const QString kana = ApplicationFolder() + QStringLiteral("Img/kana/") + file;
+    if (QFileInfo::exists(kana)) return kana;
+  }
+  return ApplicationFolder() + QStringLiteral("Img/") + file;
+}
 
 }  // namespace vk47

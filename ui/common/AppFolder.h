@@ -13,7 +13,8 @@ QString ApplicationFolder();
 // returns to the executable's folder.
 void SetApplicationFolder(const QString& folder);
 
-// The full path of an icon file in "Img/", such as IconPath("4.bmp").
+// The full path of an icon file in "Img/", such as IconPath("4.bmp"); in the
+// hiragana mode the one in "Img/kana/" when it is there.
 QString IconPath(const QString& file);
 
 }  // namespace vk47
