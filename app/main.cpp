@@ -18,9 +18,11 @@
 #include "app/command_line.h"
 #include "app/sheet_command.h"
 #include "serial/port_resolver.h"
+#include "settings/editor_setting.h"
 #include "settings/port_mapping.h"
 #include "settings/port_setting.h"
 #include "settings/settings_folder.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/ErrorBox.h"
 #include "ui/common/UiHandoff.h"
 #include "ui/Setup.h"
@@ -46,6 +48,9 @@ int main(int argc, char* argv[]) {
     return vk47::ResolvePortDevice(portname, vk47::SettingsFilePath());
   });
   vk47::InstallUiHandoff();
+  // The hiragana mode, when a teacher or the 設定 menu chose it; its
+  // catalogue is read only then.
+  if (vk47::ReadKanaMode(vk47::SettingsFilePath())) vk47::SetKanaMode(true);
 
   auto form1 = std::make_unique<vk47::TForm1>();
   auto form2 = std::make_unique<vk47::TForm2>(form1.get());

@@ -2,30 +2,32 @@
 
 #include <cstdlib>
 
+#include "text/words.h"
+
 namespace vk47 {
 namespace {
 
-constexpr std::string_view kBasic = "基本命令";
-constexpr std::string_view kSeconds = "秒";
-constexpr std::string_view kTimes = "回";
-constexpr std::string_view kTo = "へ";
+constexpr std::string_view kBasic = VK47_TEXT("基本命令");
+constexpr std::string_view kSeconds = VK47_TEXT("秒");
+constexpr std::string_view kTimes = VK47_TEXT("回");
+constexpr std::string_view kTo = VK47_TEXT("へ");
 
 const std::array<Command, 15> kCommands = {{
-    {"1", kBasic, "左車輪を前進させる命令", 0x10, true, kSeconds, "左前"},
-    {"2", kBasic, "前進させる命令", 0x20, true, kSeconds, "前進"},
-    {"3", kBasic, "右車輪を前進させる命令", 0x30, true, kSeconds, "右前"},
-    {"4", kBasic, "", 0x00, true, kSeconds, "待つ"},
-    {"5", kBasic, "左車輪を後退させる命令", 0x40, true, kSeconds, "左後"},
-    {"6", kBasic, "後退させる命令", 0x50, true, kSeconds, "後退"},
-    {"7", kBasic, "右車輪を後退させる命令", 0x60, true, kSeconds, "右後"},
-    {"24", "繰り返し", "繰返し回数の設定", 0xB0, true, kTimes, "回数"},
-    {"25", "繰り返し", "繰り返す最初の番地の設定", 0xC0, true, kTo, "ここから"},
-    {"26", "拡張命令", "前進中入力があると左に方向転換", 0x72, false, "", "左折"},
-    {"27", "拡張命令", "前進中入力があると停止", 0x73, false, "", "停止"},
-    {"28", "拡張命令", "前進中入力があると右に方向転換", 0x71, false, "", "右折"},
-    {"29", "入力", "マイクロスイッチが入るまで待つ", 0x80, false, "", "入力"},
-    {"30", "飛べ", "無条件に指定番地へ飛ぶ", 0xA0, true, kTo, "飛ぶ"},
-    {"31", "終了", "プログラムを途中で終了", 0xD0, false, "", "終了"},
+    {"1", kBasic, VK47_TEXT("左車輪を前進させる命令"), 0x10, true, kSeconds, VK47_TEXT("左前")},
+    {"2", kBasic, VK47_TEXT("前進させる命令"), 0x20, true, kSeconds, VK47_TEXT("前進")},
+    {"3", kBasic, VK47_TEXT("右車輪を前進させる命令"), 0x30, true, kSeconds, VK47_TEXT("右前")},
+    {"4", kBasic, "", 0x00, true, kSeconds, VK47_TEXT("待つ")},
+    {"5", kBasic, VK47_TEXT("左車輪を後退させる命令"), 0x40, true, kSeconds, VK47_TEXT("左後")},
+    {"6", kBasic, VK47_TEXT("後退させる命令"), 0x50, true, kSeconds, VK47_TEXT("後退")},
+    {"7", kBasic, VK47_TEXT("右車輪を後退させる命令"), 0x60, true, kSeconds, VK47_TEXT("右後")},
+    {"24", VK47_TEXT("繰り返し"), VK47_TEXT("繰返し回数の設定"), 0xB0, true, kTimes, VK47_TEXT("回数")},
+    {"25", VK47_TEXT("繰り返し"), VK47_TEXT("繰り返す最初の番地の設定"), 0xC0, true, kTo, VK47_TEXT("ここから")},
+    {"26", VK47_TEXT("拡張命令"), VK47_TEXT("前進中入力があると左に方向転換"), 0x72, false, "", VK47_TEXT("左折")},
+    {"27", VK47_TEXT("拡張命令"), VK47_TEXT("前進中入力があると停止"), 0x73, false, "", VK47_TEXT("停止")},
+    {"28", VK47_TEXT("拡張命令"), VK47_TEXT("前進中入力があると右に方向転換"), 0x71, false, "", VK47_TEXT("右折")},
+    {"29", VK47_TEXT("入力"), VK47_TEXT("マイクロスイッチが入るまで待つ"), 0x80, false, "", VK47_TEXT("入力")},
+    {"30", VK47_TEXT("飛べ"), VK47_TEXT("無条件に指定番地へ飛ぶ"), 0xA0, true, kTo, VK47_TEXT("飛ぶ")},
+    {"31", VK47_TEXT("終了"), VK47_TEXT("プログラムを途中で終了"), 0xD0, false, "", VK47_TEXT("終了")},
 }};
 
 // Decoding rows in the order they are tested; the first match decides.

@@ -1,212 +1,951 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
-<TS version="2.1">
+<TS version="2.1" language="ja" sourcelanguage="ja">
+<context>
+    <name>FileOpenError</name>
+    <message>
+        <location filename="../ui/editor/TImage.cpp" line="+10"/>
+        <source>ファイル %1 は開けません</source>
+        <translation>ファイル %1 は ひらけません</translation>
+    </message>
+</context>
+<context>
+    <name>LinkRunner</name>
+    <message>
+        <location filename="../ui/robot/LinkRunner.cpp" line="+11"/>
+        <source>%1 ステップを %2 に送信しました</source>
+        <translation>%1 ステップを %2 に おくりました</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>実行命令を %1 に送信しました</source>
+        <translation>じっこうの めいれいを %1 に おくりました</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>送信できませんでした</source>
+        <translation>おくれませんでした</translation>
+    </message>
+</context>
+<context>
+    <name>ProgramDocument</name>
+    <message>
+        <location filename="../ui/editor/ProgramDocument.cpp" line="+109"/>
+        <source>無題</source>
+        <translation>むだい</translation>
+    </message>
+</context>
+<context>
+    <name>TForm1</name>
+    <message>
+        <location filename="../ui/Unit1.cpp" line="+155"/>
+        <location filename="../ui/Unit1_layout.cpp" line="+199"/>
+        <source>クリア</source>
+        <translation>クリア</translation>
+    </message>
+    <message>
+        <location line="+13"/>
+        <source>ヘルプのページを開けませんでした。先生に知らせてください。</source>
+        <translation>ヘルプの ページを ひらけませんでした。せんせいに しらせてください。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>ブラウザで次のファイルを開いてください: %1</source>
+        <translation>ブラウザで つぎの ファイルを ひらいてください: %1</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>ひらがなの言葉のファイルが読めません。先生に知らせてください。</source>
+        <translation>ひらがなの ことばの ファイルが よめません。せんせいに しらせてください。</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>ファイル: %1</source>
+        <translation>ファイル: %1</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>ひらがなで表示します</source>
+        <translation>ひらがなで ひょうじします</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>漢字を使って表示します</source>
+        <translation>かんじを つかって ひょうじします</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>値の変更</source>
+        <translation>あたいの へんこう</translation>
+    </message>
+    <message>
+        <location filename="../ui/Unit1_drag.cpp" line="+218"/>
+        <source>ステップ %1 に置く</source>
+        <translation>ステップ %1 に おく</translation>
+    </message>
+    <message>
+        <location filename="../ui/Unit1_edit.cpp" line="+52"/>
+        <source>元に戻しました (%1)</source>
+        <translation>もとに もどしました (%1)</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>やり直しました (%1)</source>
+        <translation>やりなおしました (%1)</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>プログラムが保存されていません。保存しますか？</source>
+        <translation>プログラムが ほぞんされていません。ほぞんしますか？</translation>
+    </message>
+    <message>
+        <location filename="../ui/Unit1_layout.cpp" line="-54"/>
+        <source>実行する時間、飛び先、回数の設定</source>
+        <translation>じっこうする じかん、とびさき、かいすうの せってい</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <location line="+47"/>
+        <source>転送</source>
+        <translation>てんそう</translation>
+    </message>
+    <message>
+        <location line="-46"/>
+        <location line="+47"/>
+        <source>実行</source>
+        <translation>じっこう</translation>
+    </message>
+    <message>
+        <location line="-41"/>
+        <source>クラス呼び出し</source>
+        <translation>クラスよびだし</translation>
+    </message>
+    <message>
+        <location line="+29"/>
+        <source>ファイル</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>読込</source>
+        <translation>よみこみ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>保存</source>
+        <translation>ほぞん</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>終了</source>
+        <translation>おわり</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>Edit</source>
+        <translation>へんしゅう</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location filename="../ui/Unit1_program.cpp" line="+98"/>
+        <source>デモ</source>
+        <translation>デモ</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>元に戻す</source>
+        <translation>もとに もどす</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>やり直し</source>
+        <translation>やりなおし</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>制御</source>
+        <translation>せいぎょ</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>シミュレーション</source>
+        <translation>シミュレーション</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>設定</source>
+        <translation>せってい</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>RS-232Cポートの設定</source>
+        <translation>RS-232Cポートの せってい</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>ひらがな</source>
+        <translation>ひらがな</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>ヘルプ</source>
+        <translation>ヘルプ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>ヘルプの表示</source>
+        <translation>ヘルプを ひらく</translation>
+    </message>
+    <message>
+        <location filename="../ui/Unit1_link.cpp" line="+25"/>
+        <source>プログラム転送中</source>
+        <translation>プログラム てんそうちゅう</translation>
+    </message>
+    <message>
+        <location filename="../ui/Unit1_program.cpp" line="-32"/>
+        <source>名前を付けて保存</source>
+        <translation>なまえを つけて ほぞん</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>保存できませんでした</source>
+        <translation>ほぞんできませんでした</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>%1 に保存しました</source>
+        <translation>%1 に ほぞんしました</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>ファイルを開く</source>
+        <translation>ファイルを ひらく</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>読込 %1</source>
+        <translation>よみこみ %1</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>%1 を読み込みました</source>
+        <translation>%1 を よみこみました</translation>
+    </message>
+    <message>
+        <location filename="../ui/Unit1_status.cpp" line="+109"/>
+        <source>: 使えません</source>
+        <translation>: つかえません</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>: 見つかりません</source>
+        <translation>: みつかりません</translation>
+    </message>
+</context>
+<context>
+    <name>TForm2</name>
+    <message>
+        <location filename="../ui/progresbar.cpp" line="+41"/>
+        <source>転送</source>
+        <translation>てんそう</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>プログラム転送中</source>
+        <translation>プログラム てんそうちゅう</translation>
+    </message>
+</context>
+<context>
+    <name>TForm3</name>
+    <message>
+        <location filename="../ui/Setup.cpp" line="+73"/>
+        <location line="+12"/>
+        <source>RS-232Cポートの設定</source>
+        <translation>RS-232Cポートの せってい</translation>
+    </message>
+    <message>
+        <location line="-4"/>
+        <source>インタフェースを接続したRS-232Cポートを設定して下さい。</source>
+        <translation>インタフェースを つないだ RS-232Cポートを えらんでください。</translation>
+    </message>
+    <message>
+        <location line="+11"/>
+        <source>設定変更後はソフトを再起動して下さい。</source>
+        <translation>せっていを かえたら、ソフトを うごかしなおしてください。</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>キャンセル</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
+<context>
+    <name>TSimWindow</name>
+    <message>
+        <location filename="../ui/sim/SimWindow.cpp" line="+279"/>
+        <source>シミュレーション</source>
+        <translation>シミュレーション</translation>
+    </message>
+    <message>
+        <location line="+57"/>
+        <source>スタート</source>
+        <translation>スタート</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>一時停止</source>
+        <translation>いちじていし</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>リセット</source>
+        <translation>リセット</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>スイッチ</source>
+        <translation>スイッチ</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <location line="+86"/>
+        <source>×%1</source>
+        <translation>×%1</translation>
+    </message>
+    <message>
+        <location line="-78"/>
+        <source>このシミュレーションのきまり (本物のロボットと少しちがうことがあります)</source>
+        <translation>この シミュレーションの きまり (ほんものの ロボットと すこし ちがうことが あります)</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>速さ</source>
+        <translation>はやさ</translation>
+    </message>
+    <message>
+        <location line="+133"/>
+        <source>時間 %1 秒</source>
+        <translation>じかん %1 びょう</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>ステップ %1</source>
+        <translation>ステップ %1</translation>
+    </message>
+    <message>
+        <location line="+8"/>
+        <source>  (回数の残り %1)</source>
+        <translation>  (のこりの かいすう %1)</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>おわり: ステップ %1 の「終了」でおしまいです。</source>
+        <translation>おわり: ステップ %1 の「おわり」で おしまいです。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>おわり: ステップ 15 まで進みました。</source>
+        <translation>おわり: ステップ 15 まで すすみました。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>10 分たっても終わらないので止めました。</source>
+        <translation>10 ぷん たっても おわらないので とめました。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>時間の進まないくり返しがずっと続くので止めました。</source>
+        <translation>じかんの すすまない くりかえしが ずっと つづくので とめました。</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>スイッチが押されるのを待っています。「スイッチ」を押してください。</source>
+        <translation>スイッチが おされるのを まっています。「スイッチ」を おしてください。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>一時停止中 (スイッチを待っています)</source>
+        <translation>いちじていしちゅう (スイッチを まっています)</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>動いています (速さ ×%1)</source>
+        <translation>うごいています (はやさ ×%1)</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>「スタート」を押すと、いまのプログラムで動きます。</source>
+        <translation>「スタート」を おすと、いまの プログラムで うごきます。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>一時停止中</source>
+        <translation>いちじていしちゅう</translation>
+    </message>
+</context>
+<context>
+    <name>std</name>
+    <message>
+        <location filename="../model/command_set.cpp" line="+10"/>
+        <source>基本命令</source>
+        <translation>きほんめいれい</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>秒</source>
+        <translation>びょう</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>回</source>
+        <translation>かい</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>へ</source>
+        <translation>へ</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>左車輪を前進させる命令</source>
+        <translation>ひだりの しゃりんを ぜんしんさせる めいれい</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>左前</source>
+        <translation>ひだりまえ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>前進させる命令</source>
+        <translation>ぜんしんさせる めいれい</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>前進</source>
+        <translation>ぜんしん</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>右車輪を前進させる命令</source>
+        <translation>みぎの しゃりんを ぜんしんさせる めいれい</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>右前</source>
+        <translation>みぎまえ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>待つ</source>
+        <translation>まつ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>左車輪を後退させる命令</source>
+        <translation>ひだりの しゃりんを こうたいさせる めいれい</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>左後</source>
+        <translation>ひだりうしろ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>後退させる命令</source>
+        <translation>こうたいさせる めいれい</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>後退</source>
+        <translation>こうたい</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>右車輪を後退させる命令</source>
+        <translation>みぎの しゃりんを こうたいさせる めいれい</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>右後</source>
+        <translation>みぎうしろ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+1"/>
+        <source>繰り返し</source>
+        <translation>くりかえし</translation>
+    </message>
+    <message>
+        <location line="-1"/>
+        <source>繰返し回数の設定</source>
+        <translation>くりかえす かいすうの せってい</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>回数</source>
+        <translation>かいすう</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>繰り返す最初の番地の設定</source>
+        <translation>くりかえす さいしょの ばんちの せってい</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>ここから</source>
+        <translation>ここから</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <location line="+1"/>
+        <location line="+1"/>
+        <source>拡張命令</source>
+        <translation>かくちょうめいれい</translation>
+    </message>
+    <message>
+        <location line="-2"/>
+        <source>前進中入力があると左に方向転換</source>
+        <translation>ぜんしんちゅうに にゅうりょくが あると ひだりに まがる</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>左折</source>
+        <translation>させつ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>前進中入力があると停止</source>
+        <translation>ぜんしんちゅうに にゅうりょくが あると ていし</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>停止</source>
+        <translation>ていし</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>前進中入力があると右に方向転換</source>
+        <translation>ぜんしんちゅうに にゅうりょくが あると みぎに まがる</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>右折</source>
+        <translation>うせつ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>入力</source>
+        <translation>にゅうりょく</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>マイクロスイッチが入るまで待つ</source>
+        <translation>マイクロスイッチが はいるまで まつ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>飛べ</source>
+        <translation>とべ</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>無条件に指定番地へ飛ぶ</source>
+        <translation>きめた ばんちへ かならず とぶ</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>飛ぶ</source>
+        <translation>とぶ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>終了</source>
+        <translation>おわり</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>プログラムを途中で終了</source>
+        <translation>プログラムを とちゅうで おわる</translation>
+    </message>
+</context>
 <context>
     <name>vk47</name>
     <message>
         <location filename="../link/robot_link.cpp" line="+32"/>
         <source>ポートを閉じました。次の操作でポートを開き直します。</source>
-        <translation type="unfinished"></translation>
+        <translation>ポートを とじました。つぎの そうさで ポートを ひらきなおします。</translation>
     </message>
     <message>
         <location line="+5"/>
         <source>転送を中断しました。16 ステップのうち %1 ステップを送信しました。</source>
-        <translation type="unfinished"></translation>
+        <translation>てんそうを とちゅうで やめました。16 ステップのうち %1 ステップを おくりました。</translation>
     </message>
     <message>
-        <location line="+42"/>
+        <location line="+27"/>
+        <source>シリアルポート %1 への送信に失敗しました。</source>
+        <translation>シリアルポート %1 へ おくれませんでした。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>送信に失敗しました</source>
+        <translation>おくれませんでした</translation>
+    </message>
+    <message>
+        <location line="+34"/>
         <source>シリアルポート %1 を開けません。</source>
-        <translation type="unfinished"></translation>
+        <translation>シリアルポート %1 を ひらけません。</translation>
     </message>
     <message>
         <location line="+21"/>
         <source>中断しました</source>
-        <translation type="unfinished"></translation>
+        <translation>とちゅうで やめました</translation>
     </message>
     <message>
-        <location line="+28"/>
+        <location line="+29"/>
         <source>実行命令を送れませんでした。</source>
-        <translation type="unfinished"></translation>
+        <translation>じっこうの めいれいを おくれませんでした。</translation>
     </message>
     <message>
         <location filename="../serial/comm_error.cpp" line="+28"/>
         <source>シリアルポート %1 が見つかりません。ケーブルとアダプタの接続を確かめてください。</source>
-        <translation type="unfinished"></translation>
+        <translation>シリアルポート %1 が みつかりません。ケーブルと アダプタが つながっているか たしかめてください。</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>%1 が見つかりません</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 が みつかりません</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>シリアルポート %1 は他のプログラムが使用中です。そのプログラムを閉じてから、もう一度送ってください。</source>
-        <translation type="unfinished"></translation>
+        <translation>シリアルポート %1 は ほかの プログラムが つかっています。その プログラムを とじてから、もう いちど おくってください。</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>%1 は他のプログラムが使用中です</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 は ほかの プログラムが つかっています</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>シリアルポート %1 を開く権限がありません。先生に知らせてください。</source>
-        <translation type="unfinished"></translation>
+        <translation>シリアルポート %1 を ひらく けんげんが ありません。せんせいに しらせてください。</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>%1 を開く権限がありません</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 を ひらく けんげんが ありません</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>シリアルポート %1 はこの通信設定に対応していません。先生に知らせてください。</source>
-        <translation type="unfinished"></translation>
+        <translation>シリアルポート %1 は この つうしんの せっていが つかえません。せんせいに しらせてください。</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>%1 はこの通信設定に対応していません</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 は この つうしんの せっていが つかえません</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>シリアルポート %1 との接続が切れました。ロボットの電源とケーブル、アダプタを確かめてください。</source>
-        <translation type="unfinished"></translation>
+        <translation>シリアルポート %1 との つながりが きれました。ロボットの でんげんと ケーブル、アダプタを たしかめてください。</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>ロボットとの接続が切れました</source>
-        <translation type="unfinished"></translation>
+        <translation>ロボットとの つながりが きれました</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>シリアルポート %1 への送信が時間内に終わりませんでした。ロボットの電源とケーブルを確かめてください。</source>
-        <translation type="unfinished"></translation>
+        <translation>シリアルポート %1 へ おくるのが じかんないに おわりませんでした。ロボットの でんげんと ケーブルを たしかめてください。</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>ロボットが受け取りません</source>
-        <translation type="unfinished"></translation>
+        <translation>ロボットが うけとりません</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>シリアルポート %1 への送信が途中で終わりました。ロボットの電源とケーブルを確かめてください。</source>
-        <translation type="unfinished"></translation>
+        <translation>シリアルポート %1 へ おくるのが とちゅうで おわりました。ロボットの でんげんと ケーブルを たしかめてください。</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>送信が途中で終わりました</source>
-        <translation type="unfinished"></translation>
+        <translation>おくるのが とちゅうで おわりました</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>シリアルポート %1 が開かれていません。もう一度送ってください。</source>
-        <translation type="unfinished"></translation>
+        <translation>シリアルポート %1 が ひらかれていません。もう いちど おくってください。</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>%1 が開かれていません</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 が ひらかれていません</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>ポート名 &quot;%1&quot; は使えません。設定で COM1〜COM4 のどれかを選んでください。</source>
-        <translation type="unfinished"></translation>
+        <translation>ポートの なまえ &quot;%1&quot; は つかえません。せっていで COM1〜COM4 の どれかを えらんでください。</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>ポート名が使えません</source>
-        <translation type="unfinished"></translation>
+        <translation>ポートの なまえが つかえません</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>シリアルポート %1 につながっていた仮想ロボットはもう動いていません。起動し直してから、もう一度送ってください。</source>
-        <translation type="unfinished"></translation>
+        <translation>シリアルポート %1 に つながっていた かそうロボットは もう うごいていません。うごかしなおしてから、もう いちど おくってください。</translation>
     </message>
     <message>
         <location line="+1"/>
         <source>仮想ロボットが動いていません</source>
-        <translation type="unfinished"></translation>
+        <translation>かそうロボットが うごいていません</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>シリアルポート %1 を使えません。アダプタを抜いて、差し直してください。</source>
-        <translation type="unfinished"></translation>
+        <translation>シリアルポート %1 を つかえません。アダプタを ぬいて、さしなおしてください。</translation>
     </message>
     <message>
         <location line="+0"/>
         <source>%1 を使えません</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 を つかえません</translation>
     </message>
     <message>
         <location line="+39"/>
         <source>デバイス: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>デバイス: %1</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>先生へ: Linux ではユーザーを dialout グループに加えて、ログインし直してください (%1)。</source>
-        <translation type="unfinished"></translation>
+        <translation>せんせいへ: Linux では ユーザーを dialout グループに くわえて、ログインしなおしてください (%1)。</translation>
     </message>
     <message>
         <location line="+4"/>
         <source>使えるポート名: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>つかえる ポートの なまえ: %1</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>先生へ: %1 で起動し直します。</source>
-        <translation type="unfinished"></translation>
+        <translation>せんせいへ: %1 で うごかしなおします。</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>システムの説明: %1 (エラー番号 %2)</source>
-        <translation type="unfinished"></translation>
+        <translation>システムの せつめい: %1 (エラーばんごう %2)</translation>
     </message>
     <message>
         <location filename="../settings/port_setting.cpp" line="+30"/>
         <source>%1 に書き込めません</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 に かきこめません</translation>
     </message>
     <message>
         <location line="+0"/>
         <source>設定を保存できません</source>
-        <translation type="unfinished"></translation>
+        <translation>せっていを ほぞんできません</translation>
     </message>
     <message>
         <location line="+2"/>
         <source>別のプログラムが書き込み中です。しばらく待ってから、もう一度試してください。</source>
-        <translation type="unfinished"></translation>
+        <translation>べつの プログラムが かきこんでいます。しばらく まってから、もう いちど ためしてください。</translation>
     </message>
     <message>
         <location filename="../settings/settings_folder.cpp" line="+84"/>
         <source>ディレクトリを作成することができません</source>
-        <translation type="unfinished"></translation>
+        <translation>ディレクトリを つくることが できません</translation>
     </message>
     <message>
         <location filename="../model/program_file.cpp" line="+104"/>
         <source>リストのインデックスが範囲を超えています (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>リストの インデックスが はんいを こえています (%1)</translation>
     </message>
     <message>
         <location line="+6"/>
         <source>&apos;%1&apos; は整数ではありません</source>
-        <translation type="unfinished"></translation>
+        <translation>&apos;%1&apos; は せいすうでは ありません</translation>
     </message>
     <message>
         <location line="+3"/>
         <source>%1 行目の値 %2 はロボットの命令ではありません</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ぎょうめの あたい %2 は ロボットの めいれいでは ありません</translation>
     </message>
     <message>
         <location line="+15"/>
         <source>ファイル %1 は開けません</source>
-        <translation type="unfinished"></translation>
+        <translation>ファイル %1 は ひらけません</translation>
     </message>
     <message>
         <location line="+14"/>
         <source>ファイル %1 を作成できません</source>
-        <translation type="unfinished"></translation>
+        <translation>ファイル %1 を つくれません</translation>
+    </message>
+    <message>
+        <location filename="../ui/common/ErrorBox.cpp" line="+26"/>
+        <source>閉じる</source>
+        <translation>とじる</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>くわしく</source>
+        <translation>くわしく</translation>
+    </message>
+    <message>
+        <location line="+23"/>
+        <source>保存</source>
+        <translation>ほぞん</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>保存しない</source>
+        <translation>ほぞんしない</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>キャンセル</source>
+        <translation>キャンセル</translation>
+    </message>
+    <message>
+        <location line="+51"/>
+        <source>エラーが発生しました</source>
+        <translation>エラーが おきました</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>ソフトを再起動するか再度インストールして下さい</source>
+        <translation>ソフトを うごかしなおすか、インストールしなおしてください</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>警告</source>
+        <translation>けいこく</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>不明なエラーが発生しました</source>
+        <translation>わからない エラーが おきました</translation>
+    </message>
+    <message>
+        <location filename="../ui/sim/SimWindow.cpp" line="-503"/>
+        <source>・車輪は 1 秒に 10 cm 進みます。左右の車輪の間は 10 cm です。
+・「前進」「後退」は両方の車輪が回ります。「左前」「右前」「左後」「右後」は片方の車輪だけが回り、止まっている車輪を中心にまわります。「待つ」は止まったままです。
+・何も置いていないステップは 0 秒の「待つ」です。
+・「回数」で決めた回数だけ、「ここから」の数字のステップにもどってくり返します。「飛ぶ」は数字のステップへ飛びます。
+・「入力」はスイッチが押されるまで待ちます。「左折」「停止」「右折」を置くと、そのあとの「前進」のとちゅうでスイッチを押したとき、その場で 90 度まがるか止まって、次のステップへ進みます。
+・「終了」か、ステップ 15 が終わるとおしまいです。10 分たっても終わらないときは止めます。</source>
+        <translation>・しゃりんは 1 びょうに 10 cm すすみます。ひだりと みぎの しゃりんの あいだは 10 cm です。
+・「ぜんしん」「こうたい」は りょうほうの しゃりんが まわります。「ひだりまえ」「みぎまえ」「ひだりうしろ」「みぎうしろ」は かたほうの しゃりんだけが まわり、とまっている しゃりんを ちゅうしんに まわります。「まつ」は とまった ままです。
+・なにも おいていない ステップは 0 びょうの「まつ」です。
+・「かいすう」で きめた かいすうだけ、「ここから」の すうじの ステップに もどって くりかえします。「とぶ」は すうじの ステップへ とびます。
+・「にゅうりょく」は スイッチが おされるまで まちます。「させつ」「ていし」「うせつ」を おくと、その あとの「ぜんしん」の とちゅうで スイッチを おしたとき、その ばで 90 ど まがるか とまって、つぎの ステップへ すすみます。
+・「おわり」か、ステップ 15 が おわると おしまいです。10 ぷん たっても おわらないときは とめます。</translation>
+    </message>
+    <message>
+        <location line="+38"/>
+        <source>キー: %1</source>
+        <translation>キー: %1</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>スペース</source>
+        <translation>スペース</translation>
+    </message>
+    <message>
+        <location filename="../ui/Unit1_layout.cpp" line="-181"/>
+        <source>基本命令</source>
+        <translation>きほんめいれい</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>プログラム</source>
+        <translation>プログラム</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>拡張命令</source>
+        <translation>かくちょうめいれい</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>繰り返し</source>
+        <translation>くりかえし</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>入力</source>
+        <translation>にゅうりょく</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>飛べ</source>
+        <translation>とべ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>終了</source>
+        <translation>おわり</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>時間・飛び先・回数</source>
+        <translation>じかん・とびさき・かいすう</translation>
+    </message>
+    <message>
+        <location line="+32"/>
+        <source>0.5秒</source>
+        <translation>0.5びょう</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>1秒</source>
+        <translation>1びょう</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>1.5秒</source>
+        <translation>1.5びょう</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>2秒</source>
+        <translation>2びょう</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>2.5秒</source>
+        <translation>2.5びょう</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>3秒</source>
+        <translation>3びょう</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>3.5秒</source>
+        <translation>3.5びょう</translation>
+    </message>
+</context>
+<context>
+    <name>vk47::LoadProgress</name>
+    <message>
+        <location filename="../ui/Unit1_program.cpp" line="-59"/>
+        <source>読み込み中</source>
+        <translation>よみこみちゅう</translation>
+    </message>
+</context>
+<context>
+    <name>vk47::TSimFloor</name>
+    <message>
+        <location filename="../ui/sim/SimWindow.cpp" line="+133"/>
+        <source>1 マス = %1 cm</source>
+        <translation>1 マス = %1 cm</translation>
     </message>
 </context>
 </TS>

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "settings/port_setting.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/Controls.h"
 #include "ui/common/ErrorBox.h"
 
@@ -69,7 +70,7 @@ TForm3::TForm3(QWidget* main_window) : QDialog(nullptr), main_window_(main_windo
   // descendants, and the dialog's Label1 or Button1 must not be among them.
   setWindowModality(Qt::ApplicationModal);
   setObjectName(QStringLiteral("Form3"));
-  setWindowTitle(QStringLiteral("RS-232Cポートの設定"));
+  setWindowTitle(Tr("RS-232Cポートの設定"));
   setAttribute(Qt::WA_QuitOnClose, false);
   setFont(WindowFont(12));
   setSizeGripEnabled(false);
@@ -77,25 +78,25 @@ TForm3::TForm3(QWidget* main_window) : QDialog(nullptr), main_window_(main_windo
   resize(331, 227);
   SetBackground(this, palette().color(QPalette::Button));
 
-  Label1 = new QLabel(QStringLiteral("インタフェースを接続したRS-232Cポートを設定して下さい。"), this);
+  Label1 = new QLabel(Tr("インタフェースを接続したRS-232Cポートを設定して下さい。"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setGeometry(16, 8, 297, 12);
 
-  RadioGroup1 = new TRadioGroup(QStringLiteral("RS-232Cポートの設定"),
+  RadioGroup1 = new TRadioGroup(Tr("RS-232Cポートの設定"),
                                 {"COM1", "COM2", "COM3", "COM4"}, 2, this);
   RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
   RadioGroup1->setGeometry(8, 32, 313, 113);
   RadioGroup1->ArrangeButtons();
   RadioGroup1->SetItemIndex(0);
 
-  Label2 = new QLabel(QStringLiteral("設定変更後はソフトを再起動して下さい。"), this);
+  Label2 = new QLabel(Tr("設定変更後はソフトを再起動して下さい。"), this);
   Label2->setObjectName(QStringLiteral("Label2"));
   Label2->setGeometry(64, 160, 206, 12);
 
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setGeometry(72, 184, 75, 25);
-  Button2 = new QPushButton(QStringLiteral("キャンセル"), this);
+  Button2 = new QPushButton(Tr("キャンセル"), this);
   Button2->setObjectName(QStringLiteral("Button2"));
   Button2->setGeometry(176, 184, 75, 25);
   for (QPushButton* button : {Button1, Button2}) {

@@ -19,8 +19,10 @@
 #include <QUndoStack>
 #include <QUrl>
 
+#include "settings/editor_setting.h"
 #include "settings/port_setting.h"
 #include "ui/common/AppFolder.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/Controls.h"
 #include "ui/common/ErrorBox.h"
 #include "ui/MyConst.h"
@@ -68,6 +70,7 @@ void TForm1::ConnectHandlers() {
       {N1, &TForm1::N1Click}, {Save1, &TForm1::Save1Click}, {Exit1, &TForm1::Exit1Click},
       {N2, &TForm1::N2Click}, {N3, &TForm1::N3Click},       {N5, &TForm1::N5Click},
       {N6, &TForm1::N6Click}, {N8, &TForm1::N8Click},       {N9, &TForm1::N9Click},
+      {Kana1, &TForm1::Kana1Click},
       {Sim1, &TForm1::Sim1Click}, {Print1, &TForm1::Print1Click}, {Pdf1, &TForm1::Pdf1Click},
       {Class1, &TForm1::Class1Click},
   };
@@ -155,7 +158,7 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::Exit1Click() { close(); }
 
 void TForm1::N3Click() {
-  document_->RecordChange(QStringLiteral("クリア"), [this] { Slots.Clear(); });
+  document_->RecordChange(Tr("クリア"), [this] { Slots.Clear(); });
 }
 
 void TForm1::N8Click() {
@@ -168,11 +171,41 @@ void TForm1::N9Click() {
   const QString page = ApplicationFolder() + QStringLiteral("Help/index.html");
   if (QFileInfo::exists(page) && QDesktopServices::openUrl(QUrl::fromLocalFile(page))) return;
   ShowMessageBox(this, {QMessageBox::Information, ApplicationTitle(),
-                        QStringLiteral("ヘルプのページを開けませんでした。\r\nブラウザで次のファイルを開いてください:\r\n") +
-                            QDir::toNativeSeparators(page)});
+                        Tr("ヘルプのページを開けませんでした。先生に知らせてください。"),
+                        Tr("ブラウザで次のファイルを開いてください: %1").arg(QDir::toNativeSeparators(page))});
 }
 
 void TForm1::Sim1Click() { TSimWindow::Open(this); }
+
+// The choice takes effect at once and is kept for the next start. A
+// catalogue that cannot be loaded leaves the mode as it was.
+void TForm1::Kana1Click() {
+  const bool on = Kana1->isChecked();
+  if (!SetKanaMode(on)) {
+    Kana1->setChecked(KanaMode());
+    const QString catalogue = ApplicationFolder() + QStringLiteral("translations/vk47_kana.qm");
+    throw NoticeError({{{VK47_TEXT("ひらがなの言葉のファイルが読めません。先生に知らせてください。"), {}}},
+                       {},
+                       {{VK47_TEXT("ファイル: %1"), {QDir::toNativeSeparators(catalogue).toStdString()}}}});
+  }
+  RefreshForKanaMode();
+  ShowOutcome(on ? Tr("ひらがなで表示します") : Tr("漢字を使って表示します"));
+  WriteKanaMode(SettingsFilePath(), on);
+}
+
+void TForm1::RefreshForKanaMode() {
+  if (Kana1) Kana1->setChecked(KanaMode());
+  // The palette and the slots draw their icons' captions in the mode's words.
+  for (int n = 1; n <= 31; ++n) {
+    if (n >= 8 && n <= 23) continue;
+    if (TImage* image = Picture(n); image && image->HasPicture()) {
+      image->LoadFromFile(IconPath(QStringLiteral("%1.bmp").arg(n)));
+    }
+  }
+  RestoreProgram(Slots.Program().Codes());
+  UpdateProgramState();
+  UpdatePortStatus();
+}
 
 void TForm1::Button3Click() {
   const auto con = std::make_unique<TMyCon>();
@@ -188,7 +221,7 @@ void TForm1::TrackBar1Change() {
 }
 
 void TForm1::StepValueLabelClick(QLabel* label) {
-  document_->RecordChange(QStringLiteral("値の変更"), [&] { Slots.StepValueLabelClick(label); });
+  document_->RecordChange(Tr("値の変更"), [&] { Slots.StepValueLabelClick(label); });
 }
 
 }  // namespace vk47

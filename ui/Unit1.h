@@ -89,6 +89,7 @@ class TForm1 : public QMainWindow {
   QAction* Print1 = nullptr;  // ファイル > 印刷…, after Exit1
   QAction* Pdf1 = nullptr;    // ファイル > PDF に書き出す…, last
   QAction* N8 = nullptr;
+  QAction* Kana1 = nullptr;  // 設定 > ひらがな (checkable), after N8
   QAction* N9 = nullptr;
   QAction* Undo1 = nullptr;  // Edit > 元に戻す, after N2 and N3
   QAction* Redo1 = nullptr;  // Edit > やり直し
@@ -126,6 +127,7 @@ class TForm1 : public QMainWindow {
   void Pdf1Click();    // the program sheet as a PDF file
   void Class1Click();  // one program to the class (robot/ClassSendDialog.h)
   void N8Click();      // port settings dialog
+  void Kana1Click();   // switches the hiragana mode and stores it in set.ini
   void N9Click();      // help page
   void Undo1Click();
   void Redo1Click();
@@ -168,7 +170,9 @@ class TForm1 : public QMainWindow {
   // --- Status bar and caption (Unit1_status.cpp) -----------------------------
   // Updates title and status bar after a change of the program or its file.
   void UpdateProgramState();
-  // Shows the outcome of a command in the status bar, with the time of day.
+  // Shows the outcome of a command in the status bar, with the time of day,
+  // cut with "…" where it would reach the file and port fields (the whole
+  // text in its tool tip).
   void ShowOutcome(const QString& text);
   // Refreshes the port part of the status bar (also every two seconds).
   void UpdatePortStatus();
@@ -223,6 +227,11 @@ class TForm1 : public QMainWindow {
   // Shows a robot command's report in the status bar; throws its message for
   // the error box when the command failed.
   void ShowLinkReport(const LinkReport& report);
+  // Fits the last outcome into the room left of the file and port fields.
+  void ElideOutcome();
+  // Shows every text built from values again after the hiragana mode changed:
+  // icons, value labels, caption, status bar.
+  void RefreshForKanaMode();
 
   std::unique_ptr<ProgramDocument> document_;
   std::unique_ptr<LinkRunner> link_;
@@ -230,6 +239,7 @@ class TForm1 : public QMainWindow {
   std::optional<CommandHold> class_hold_;  // while the class dialog sends
   TClassSendDialog* class_dialog_ = nullptr;
   bool centred_ = false;
+  QString outcome_;  // the status bar's last outcome, whole
 };
 
 // Answers the print dialog instead of showing it (true: print); an empty

@@ -22,6 +22,7 @@
 
 #include "model/command_set.h"
 #include "ui/common/AppFolder.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/Controls.h"
 #include "ui/common/ErrorBox.h"
 #include "ui/editor/TImage.h"
@@ -214,7 +215,7 @@ void TForm1::Image8DragDrop(QWidget* sender, const QMimeData* source) {
     const QString number = DroppedCommand(source);
     const int slot = NumberAfterPrefix(sender->objectName(), kNamePrefixLength) - kFirstSlotPicture;
     if (number.isEmpty() || slot < 0 || slot >= kSlotCount) return;
-    document_->RecordChange(QStringLiteral("ステップ %1 に置く").arg(slot), [&] { Slots.PlaceCommand(slot, number); });
+    document_->RecordChange(Tr("ステップ %1 に置く").arg(slot), [&] { Slots.PlaceCommand(slot, number); });
   } catch (...) {
     ShowFailureWarning(this);
   }

@@ -10,6 +10,7 @@
 #include "settings/port_setting.h"
 #include "settings/profile.h"
 #include "ui/Unit1.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/ErrorBox.h"
 
 namespace vk47 {
@@ -48,19 +49,19 @@ void TForm1::Undo1Click() {
   const auto target = document_->UndoTarget();
   if (!target) return;
   CheckProgramIcons(*target);
-  ShowOutcome(QStringLiteral("元に戻しました (%1)").arg(document_->Undo().value_or(QString())));
+  ShowOutcome(Tr("元に戻しました (%1)").arg(document_->Undo().value_or(QString())));
 }
 
 void TForm1::Redo1Click() {
   const auto target = document_->RedoTarget();
   if (!target) return;
   CheckProgramIcons(*target);
-  ShowOutcome(QStringLiteral("やり直しました (%1)").arg(document_->Redo().value_or(QString())));
+  ShowOutcome(Tr("やり直しました (%1)").arg(document_->Redo().value_or(QString())));
 }
 
 bool TForm1::ConfirmClose() {
   if (!document_->Modified() || !ConfirmExitEnabled()) return true;
-  switch (AskToSave(this, QStringLiteral("プログラムが保存されていません。保存しますか？"))) {
+  switch (AskToSave(this, Tr("プログラムが保存されていません。保存しますか？"))) {
     case SaveAnswer::kDiscard:
       return true;
     case SaveAnswer::kCancel:

@@ -13,6 +13,7 @@
 #include <QSlider>
 
 #include "model/command_set.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/Controls.h"
 #include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
@@ -29,14 +30,14 @@ struct GroupBoxRow {
 };
 
 const GroupBoxRow kGroupBoxes[] = {
-    {&TForm1::GroupBox1, "GroupBox1", "基本命令", {3, 5, 193, 273}, true},
-    {&TForm1::GroupBox3, "GroupBox3", "プログラム", {208, 5, 521, 329}, true},
-    {&TForm1::GroupBox4, "GroupBox4", "拡張命令", {3, 344, 193, 97}, true},
-    {&TForm1::GroupBox2, "GroupBox2", "繰り返し", {208, 344, 137, 97}, true},
-    {&TForm1::GroupBox5, "GroupBox5", "入力", {355, 344, 81, 97}, true},
-    {&TForm1::GroupBox6, "GroupBox6", "飛べ", {445, 344, 81, 97}, true},
-    {&TForm1::GroupBox7, "GroupBox7", "終了", {536, 344, 81, 97}, true},
-    {&TForm1::GroupBox9, "GroupBox9", "時間・飛び先・回数", {3, 448, 729, 73}, false},
+    {&TForm1::GroupBox1, "GroupBox1", VK47_TEXT("基本命令"), {3, 5, 193, 273}, true},
+    {&TForm1::GroupBox3, "GroupBox3", VK47_TEXT("プログラム"), {208, 5, 521, 329}, true},
+    {&TForm1::GroupBox4, "GroupBox4", VK47_TEXT("拡張命令"), {3, 344, 193, 97}, true},
+    {&TForm1::GroupBox2, "GroupBox2", VK47_TEXT("繰り返し"), {208, 344, 137, 97}, true},
+    {&TForm1::GroupBox5, "GroupBox5", VK47_TEXT("入力"), {355, 344, 81, 97}, true},
+    {&TForm1::GroupBox6, "GroupBox6", VK47_TEXT("飛べ"), {445, 344, 81, 97}, true},
+    {&TForm1::GroupBox7, "GroupBox7", VK47_TEXT("終了"), {536, 344, 81, 97}, true},
+    {&TForm1::GroupBox9, "GroupBox9", VK47_TEXT("時間・飛び先・回数"), {3, 448, 729, 73}, false},
 };
 
 // Palette icons: command number, group box, position within it.
@@ -68,9 +69,9 @@ struct ScaleLabelRow {
 
 const ScaleLabelRow kScaleLabels[] = {
     {"Label9", "0", {15, 10}},      {"Label10", "5", {245, 10}},   {"Label11", "10", {473, 10}},
-    {"Label12", "15", {703, 10}},   {"Label1", "0", {15, 55}},     {"Label2", "0.5秒", {99, 55}},
-    {"Label3", "1秒", {196, 55}},   {"Label5", "1.5秒", {285, 55}}, {"Label4", "2秒", {381, 55}},
-    {"Label6", "2.5秒", {470, 55}}, {"Label7", "3秒", {563, 55}},  {"Label8", "3.5秒", {653, 55}},
+    {"Label12", "15", {703, 10}},   {"Label1", "0", {15, 55}},     {"Label2", VK47_TEXT("0.5秒"), {99, 55}},
+    {"Label3", VK47_TEXT("1秒"), {196, 55}},   {"Label5", VK47_TEXT("1.5秒"), {285, 55}}, {"Label4", VK47_TEXT("2秒"), {381, 55}},
+    {"Label6", VK47_TEXT("2.5秒"), {470, 55}}, {"Label7", VK47_TEXT("3秒"), {563, 55}},  {"Label8", VK47_TEXT("3.5秒"), {653, 55}},
 };
 
 QString FullWidthNumber(int number) {
@@ -80,7 +81,7 @@ QString FullWidthNumber(int number) {
 }
 
 QPushButton* NewButton(QWidget* parent, const char* name, const char* text, QRect rect) {
-  auto* button = new QPushButton(QString::fromUtf8(text), parent);
+  auto* button = new QPushButton(Tr(text), parent);
   button->setObjectName(QString::fromLatin1(name));
   button->setGeometry(rect);
   return button;
@@ -100,7 +101,7 @@ void TForm1::CreateComponents() {
   setCentralWidget(Client);
 
   for (const GroupBoxRow& row : kGroupBoxes) {
-    auto* box = new QGroupBox(QString::fromUtf8(row.caption), Client);
+    auto* box = new QGroupBox(Tr(row.caption), Client);
     box->setObjectName(QString::fromLatin1(row.name));
     box->setGeometry(row.rect);
     SetBackground(box, row.silver ? kSilver : palette().color(QPalette::Button));
@@ -114,7 +115,7 @@ void TForm1::CreateComponents() {
     image->Stretch = row.number != 1;
     const Command* command = FindCommand(std::to_string(row.number));
     if (command && !command->hint.empty()) {
-      SetHint(image, QString::fromUtf8(command->hint.data(), static_cast<int>(command->hint.size())));
+      SetHint(image, Tr(command->hint.data()));  // a literal of the command table
     }
   }
 
@@ -141,10 +142,10 @@ void TForm1::CreateComponents() {
   TrackBar1->setTickPosition(QSlider::TicksBothSides);
   // A click gives it the focus so the arrow keys move it; still no tab stop.
   TrackBar1->setFocusPolicy(Qt::ClickFocus);
-  SetHint(TrackBar1, QStringLiteral("実行する時間、飛び先、回数の設定"));
+  SetHint(TrackBar1, Tr("実行する時間、飛び先、回数の設定"));
 
   for (const ScaleLabelRow& row : kScaleLabels) {
-    auto* label = new QLabel(QString::fromUtf8(row.text), GroupBox9);
+    auto* label = new QLabel(Tr(row.text), GroupBox9);
     label->setObjectName(QString::fromLatin1(row.name));
     label->setFont(WindowFont(13));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -153,14 +154,14 @@ void TForm1::CreateComponents() {
     label->adjustSize();
   }
 
-  Button1 = NewButton(Client, "Button1", "転送", {624, 352, 105, 33});
-  Button2 = NewButton(Client, "Button2", "実行", {624, 400, 105, 33});
+  Button1 = NewButton(Client, "Button1", VK47_TEXT("転送"), {624, 352, 105, 33});
+  Button2 = NewButton(Client, "Button2", VK47_TEXT("実行"), {624, 400, 105, 33});
 
   // Diagnostic controls, right of the client area.
   Memo1 = new QPlainTextEdit(QStringLiteral("Memo1"), Client);
   Memo1->setObjectName(QStringLiteral("Memo1"));
   Memo1->setGeometry(744, 16, 185, 361);
-  Button3 = NewButton(Client, "Button3", "クラス呼び出し", {760, 432, 105, 25});
+  Button3 = NewButton(Client, "Button3", VK47_TEXT("クラス呼び出し"), {760, 432, 105, 25});
   Label13 = new QLabel(QStringLiteral("Label13"), Client);
   Label13->setObjectName(QStringLiteral("Label13"));
   Label13->move(776, 464);
@@ -176,45 +177,46 @@ void TForm1::CreateMenus() {
   MainMenu1 = menuBar();
   MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
   auto menu = [this](const char* name, const char* caption) {
-    QMenu* m = MainMenu1->addMenu(QString::fromUtf8(caption));
+    QMenu* m = MainMenu1->addMenu(Tr(caption));
     m->setObjectName(QString::fromLatin1(name));
     m->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
     return m;
   };
   auto item = [this](QMenu* m, const char* name, const char* caption, const char* shortcut) {
-    QAction* a = m->addAction(QString::fromUtf8(caption));
+    QAction* a = m->addAction(Tr(caption));
     a->setObjectName(QString::fromLatin1(name));
     if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
     // The window holds the action too, so its shortcut works with the menu closed.
     addAction(a);
     return a;
   };
-  File1 = menu("File1", "ファイル");
-  N1 = item(File1, "N1", "読込", "Ctrl+O");
-  Save1 = item(File1, "Save1", "保存", "Ctrl+S");
-  Exit1 = item(File1, "Exit1", "終了", "Ctrl+Q");
+  File1 = menu("File1", VK47_TEXT("ファイル"));
+  N1 = item(File1, "N1", VK47_TEXT("読込"), "Ctrl+O");
+  Save1 = item(File1, "Save1", VK47_TEXT("保存"), "Ctrl+S");
+  Exit1 = item(File1, "Exit1", VK47_TEXT("終了"), "Ctrl+Q");
   File1->addSeparator();
-  Print1 = item(File1, "Print1", "", "Ctrl+P");
-  Print1->setText(tr("印刷…"));
-  Pdf1 = item(File1, "Pdf1", "", nullptr);
-  Pdf1->setText(tr("PDF に書き出す…"));
-  Edit1 = menu("Edit1", "Edit");
-  N2 = item(Edit1, "N2", "デモ", "Ctrl+D");
-  N3 = item(Edit1, "N3", "クリア", "Ctrl+C");
-  Undo1 = item(Edit1, "Undo1", "元に戻す", "Ctrl+Z");
-  Redo1 = item(Edit1, "Redo1", "やり直し", "Ctrl+Y");
+  Print1 = item(File1, "Print1", VK47_TEXT("印刷…"), "Ctrl+P");
+  Pdf1 = item(File1, "Pdf1", VK47_TEXT("PDF に書き出す…"), nullptr);
+  Edit1 = menu("Edit1", VK47_TEXT("Edit"));
+  N2 = item(Edit1, "N2", VK47_TEXT("デモ"), "Ctrl+D");
+  N3 = item(Edit1, "N3", VK47_TEXT("クリア"), "Ctrl+C");
+  Undo1 = item(Edit1, "Undo1", VK47_TEXT("元に戻す"), "Ctrl+Z");
+  Redo1 = item(Edit1, "Redo1", VK47_TEXT("やり直し"), "Ctrl+Y");
   Redo1->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
-  N4 = menu("N4", "制御");
-  N5 = item(N4, "N5", "転送", "Ctrl+T");
-  N6 = item(N4, "N6", "実行", "Ctrl+R");
-  Sim1 = item(N4, "Sim1", "シミュレーション", nullptr);
+  N4 = menu("N4", VK47_TEXT("制御"));
+  N5 = item(N4, "N5", VK47_TEXT("転送"), "Ctrl+T");
+  N6 = item(N4, "N6", VK47_TEXT("実行"), "Ctrl+R");
+  Sim1 = item(N4, "Sim1", VK47_TEXT("シミュレーション"), nullptr);
   N4->addSeparator();
-  Class1 = item(N4, "Class1", "", nullptr);
-  Class1->setText(tr("クラスに転送…"));
-  N7 = menu("N7", "設定");
-  N8 = item(N7, "N8", "RS-232Cポートの設定", nullptr);
-  Help1 = menu("Help1", "ヘルプ");
-  N9 = item(Help1, "N9", "ヘルプの表示", "F1");
+  Class1 = item(N4, "Class1", VK47_TEXT("クラスに転送…"), nullptr);
+  N7 = menu("N7", VK47_TEXT("設定"));
+  N8 = item(N7, "N8", VK47_TEXT("RS-232Cポートの設定"), nullptr);
+  // The hiragana mode, for the youngest pupils: every text without kanji.
+  Kana1 = item(N7, "Kana1", VK47_TEXT("ひらがな"), nullptr);
+  Kana1->setCheckable(true);
+  Kana1->setChecked(KanaMode());
+  Help1 = menu("Help1", VK47_TEXT("ヘルプ"));
+  N9 = item(Help1, "N9", VK47_TEXT("ヘルプの表示"), "F1");
 }
 
 }  // namespace vk47

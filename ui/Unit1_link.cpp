@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "ui/Unit1.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/WaitWithMessages.h"
 #include "ui/progresbar.h"
 #include "ui/robot/ClassSendDialog.h"
@@ -24,7 +25,7 @@ void TForm1::ConnectLinkHandlers() {
     if (!Form2) return;
     Form2->ShowProgress();
     Form2->SetPosition(0);
-    Form2->SetTitle(QStringLiteral("プログラム転送中"));
+    Form2->SetTitle(Tr("プログラム転送中"));
   };
   observer.wait = [](std::uint32_t ms) { WaitWithMessages(ms); };
   observer.log = [this](int value) { Memo1->appendPlainText(QString::number(value)); };
@@ -83,7 +84,7 @@ void TForm1::Button2Click() { N6Click(); }
 void TForm1::ShowLinkReport(const LinkReport& report) {
   ShowOutcome(report.status);
   UpdatePortStatus();
-  if (!report.ok) throw std::runtime_error(report.message.toStdString());
+  if (!report.ok) throw NoticeError(report.notice);
 }
 
 }  // namespace vk47

@@ -20,6 +20,7 @@
 #include "model/demo_program.h"
 #include "model/program_file.h"
 #include "ui/common/AppFolder.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/FileDialogs.h"
 #include "ui/editor/ProgramSheet.h"
 #include "ui/editor/TImage.h"
@@ -42,7 +43,7 @@ class LoadProgress {
     if (!Form2) return;
     Form2->ShowProgress();
     Form2->SetPosition(0);
-    Form2->SetTitle(QStringLiteral("読み込み中"));
+    Form2->SetTitle(Tr("読み込み中"));
   }
   ~LoadProgress() {
     if (Form2) Form2->CloseProgress();
@@ -75,15 +76,15 @@ bool TForm1::SaveProgram() {
   const ProgramCodes codes = Slots.Program().Codes();
   TFileDialog dialog;
   dialog.kind = TFileDialog::Kind::kSave;
-  dialog.Title = QStringLiteral("名前を付けて保存");
+  dialog.Title = Tr("名前を付けて保存");
   if (!dialog.Execute(this)) return false;
   const std::string error = WriteProgramFile(FilePathOf(dialog.FileName), codes);
   if (!error.empty()) {
-    ShowOutcome(QStringLiteral("保存できませんでした"));
-    throw std::runtime_error(error);
+    ShowOutcome(Tr("保存できませんでした"));
+    throw NoticeError({{CreateFailureWords(FilePathOf(dialog.FileName))}, {}, {}});
   }
   document_->MarkSaved(dialog.FileName, codes);
-  ShowOutcome(QStringLiteral("%1 に保存しました").arg(QFileInfo(dialog.FileName).fileName()));
+  ShowOutcome(Tr("%1 に保存しました").arg(QFileInfo(dialog.FileName).fileName()));
   return true;
 }
 
@@ -92,22 +93,22 @@ void TForm1::N1Click() {
   LoadProgress progress;
   TFileDialog dialog;
   dialog.kind = TFileDialog::Kind::kOpen;
-  dialog.Title = QStringLiteral("ファイルを開く");
+  dialog.Title = Tr("ファイルを開く");
   if (!dialog.Execute(this)) return;
   const ProgramParse parsed = ReadProgramFile(FilePathOf(dialog.FileName));
-  if (!parsed.ok()) throw std::runtime_error(parsed.error);
+  if (!parsed.ok()) throw NoticeError({{parsed.words}, {}, {}});
   const QString name = QFileInfo(dialog.FileName).fileName();
-  document_->RecordChange(QStringLiteral("読込 %1").arg(name), [&] {
+  document_->RecordChange(Tr("読込 %1").arg(name), [&] {
     ApplyProgram(*parsed.codes, [&progress](int slot) { progress.Step(slot); });
   });
   document_->MarkSaved(dialog.FileName, *parsed.codes);
-  ShowOutcome(QStringLiteral("%1 を読み込みました").arg(name));
+  ShowOutcome(Tr("%1 を読み込みました").arg(name));
 }
 
 void TForm1::N2Click() {
   const CommandHold hold = HoldCommands();
   LoadProgress progress;
-  document_->RecordChange(QStringLiteral("デモ"), [&] {
+  document_->RecordChange(Tr("デモ"), [&] {
     ApplyProgram(*DemoProgram().codes, [&progress](int slot) { progress.Step(slot); });
   });
 }

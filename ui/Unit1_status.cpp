@@ -5,12 +5,17 @@
 // The caption names the file too (ProgramDocument says what).
 
 #include <QDateTime>
+#include <QEvent>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
+#include <functional>
 
+#include "serial/comm_device.h"
 #include "serial/port_resolver.h"
 #include "ui/Unit1.h"
+#include "ui/common/Catalogue.h"
 
 namespace vk47 {
 namespace {
@@ -18,7 +23,23 @@ namespace {
 constexpr int kPortPollMs = 2000;
 
 // "com1" is shown as the pupil knows it, "COM1".
-QString PortCaption(const std::string& portname) { return QString::fromStdString(portname).toUpper(); }
+QString PortCaption(const std::string& portname) { return QString::fromStdString(MenuPortName(portname)); }
+
+// Calls `changed` whenever a watched widget is resized or moved: the room for
+// the outcome changes with the window's width and the fields' texts.
+class GeometryWatch : public QObject {
+ public:
+  GeometryWatch(QObject* parent, std::function<void()> changed) : QObject(parent), changed_(std::move(changed)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize || event->type() == QEvent::Move) changed_();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> changed_;
+};
 
 }  // namespace
 
@@ -33,6 +54,11 @@ void TForm1::CreateStatusBar() {
   PortStatus->setObjectName(QStringLiteral("PortStatus"));
   StatusBar1->addPermanentWidget(FileStatus);
   StatusBar1->addPermanentWidget(PortStatus);
+  auto* watch = new GeometryWatch(this, [this] { ElideOutcome(); });
+  for (QWidget* widget : {static_cast<QWidget*>(StatusBar1), static_cast<QWidget*>(FileStatus),
+                          static_cast<QWidget*>(PortStatus)}) {
+    widget->installEventFilter(watch);
+  }
 
   auto* port_poll = new QTimer(this);
   connect(port_poll, &QTimer::timeout, this, [this] { UpdatePortStatus(); });
@@ -50,7 +76,25 @@ void TForm1::UpdateProgramState() {
 
 void TForm1::ShowOutcome(const QString& text) {
   if (!StatusBar1) return;
-  StatusBar1->showMessage(text + QStringLiteral(" ") + QTime::currentTime().toString(QStringLiteral("HH:mm")));
+  outcome_ = text + QStringLiteral(" ") + QTime::currentTime().toString(QStringLiteral("HH:mm"));
+  StatusBar1->setToolTip(outcome_);
+  ElideOutcome();
+}
+
+// QStatusBar draws its message from 6 px to 2 px before the first permanent
+// field and clips it there; the text is cut with "…" to fit that room, so a
+// word never runs into the file name. The fields keep their whole text: a
+// label is never laid out narrower than its text.
+void TForm1::ElideOutcome() {
+  if (!StatusBar1 || outcome_.isEmpty()) return;
+  int right = StatusBar1->width() - 12;
+  for (QWidget* field : {static_cast<QWidget*>(FileStatus), static_cast<QWidget*>(PortStatus)}) {
+    if (field && field->isVisible()) right = std::min(right, field->x() - 2);
+  }
+  // A few pixels for the frame the style draws around the text.
+  const int room = std::max(0, right - 6 - 4);
+  const QString shown = StatusBar1->fontMetrics().elidedText(outcome_, Qt::ElideRight, room);
+  if (shown != StatusBar1->currentMessage()) StatusBar1->showMessage(shown);
 }
 
 // "COM1 → /dev/ttyUSB0" while the port is open or its device is there,
@@ -62,11 +106,11 @@ void TForm1::UpdatePortStatus() {
   const ResolvedPort resolved = ResolvePort(rs232c.portname);
   const QString device = QString::fromStdString(resolved.device);
   if (resolved.refused()) {
-    PortStatus->setText(port + QStringLiteral(": 使えません"));
+    PortStatus->setText(port + Tr(": 使えません"));
   } else if (rs232c.opened() || ProbePortDevice(resolved.device) == PortPresence::kPresent) {
     PortStatus->setText(port + QStringLiteral(" → ") + device);
   } else {
-    PortStatus->setText(port + QStringLiteral(": 見つかりません"));
+    PortStatus->setText(port + Tr(": 見つかりません"));
   }
   PortStatus->setToolTip(device);
 }

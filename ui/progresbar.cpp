@@ -1,6 +1,7 @@
 #include "ui/progresbar.h"
 
 #include "link/protocol.h"
+#include "ui/common/Catalogue.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -37,13 +38,13 @@ QLabel* GreenLabel(QWidget* parent, const char* name, const QString& text, QRect
 TForm2::TForm2(QWidget* main_window)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), main_window_(main_window) {
   setObjectName(QStringLiteral("Form2"));
-  setWindowTitle(QStringLiteral("転送"));
+  setWindowTitle(Tr("転送"));
   setAttribute(Qt::WA_QuitOnClose, false);
   setFont(WindowFont(12));
   setFixedSize(368, 67);
   SetBackground(this, palette().color(QPalette::Button));
 
-  Label1 = GreenLabel(this, "Label1", QStringLiteral("プログラム転送中"), {67, 8, 128, 16});
+  Label1 = GreenLabel(this, "Label1", Tr("プログラム転送中"), {67, 8, 128, 16});
   Label2 = GreenLabel(this, "Label2", QStringLiteral("1"), {222, 8, 9, 16});
   Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
   Label3 = GreenLabel(this, "Label3", QStringLiteral("/ 16"), {240, 8, 33, 16});

@@ -51,7 +51,9 @@ TEST(WaitWithMessages, LastsItsTimeAndProcessesEvents) {
 TEST(ErrorBox, AppendsAPeriodAfterCharactersThatSortAfterIt) {
   struct Row { const char* message; const char* shown; };
   const Row rows[] = {{"ファイル a は開けません", "ファイル a は開けません."},
-                      {"done.", "done."}, {"stop!", "stop!"}, {"abc", "abc."}, {"", ""}, {"x 1", "x 1."}};
+                      {"done.", "done."}, {"stop!", "stop!"}, {"abc", "abc."}, {"", ""}, {"x 1", "x 1."},
+                      // A Japanese sentence keeps its own mark, with no "." after it.
+                      {"開き直します。", "開き直します。"}, {"よいですか？", "よいですか？"}, {"だめ！", "だめ！"}};
   for (const Row& row : rows) {
     EXPECT_EQ(MessageWithPeriod(QString::fromUtf8(row.message)), QString::fromUtf8(row.shown)) << row.message;
   }

@@ -10,6 +10,7 @@
 
 #include "serial/testing/fake_comm_device.h"
 #include "ui/editor/ProgramDocument.h"
+#include "ui/common/Catalogue.h"
 #include "ui/robot/LinkRunner.h"
 
 namespace vk47 {
@@ -94,9 +95,13 @@ TEST(LinkRunnerTest, ReportsWhatWentWhereOrWhyNothingDid) {
   line->open_error = {CommErrorKind::kNotFound, 2, "No such file or directory", "/dev/ttyUSB1"};
   for (const LinkReport& failed : {runner.Transfer(EmptyProgram()), runner.Execute()}) {
     EXPECT_FALSE(failed.ok);
-    EXPECT_EQ(failed.status, QStringLiteral("送信できませんでした: シリアルポート com2 (/dev/ttyUSB1) が見つかりません。"
-                                            "ケーブルとアダプタの接続を確かめてください。"));
-    EXPECT_TRUE(failed.message.startsWith(QStringLiteral("ポート com2 を開けません。"))) << failed.message.toStdString();
+    // The status line gives the cause in a few words; the box says what to
+    // do, with the device and the system's text left to the details.
+    EXPECT_EQ(failed.status, QStringLiteral("送信できませんでした: COM2 が見つかりません"));
+    EXPECT_EQ(NoticeMainText(failed.notice),
+              QStringLiteral("シリアルポート COM2 が見つかりません。ケーブルとアダプタの接続を確かめてください。"));
+    EXPECT_EQ(NoticeDetailsText(failed.notice),
+              QStringLiteral("デバイス: /dev/ttyUSB1\nシステムの説明: No such file or directory (エラー番号 2)"));
   }
 }
 

@@ -1,7 +1,10 @@
 #include "ui/common/ErrorBox.h"
 
+#include "ui/common/Catalogue.h"
+
 #include <QCoreApplication>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QWidget>
 #include <exception>
 
@@ -13,8 +16,26 @@ MessageBoxFunction& BoxFunction() {
   return function;
 }
 
+// The details button says 「くわしく」 in every mode (Qt's own words would be
+// English or kanji); Qt relabels it at each click, so it is labelled after.
+void LabelDetailsButton(QMessageBox& box) {
+  for (QAbstractButton* button : box.findChildren<QAbstractButton*>()) {
+    if (box.buttonRole(button) != QMessageBox::ActionRole) continue;
+    auto label = [&box, button] {
+      const auto* details = box.findChild<QTextEdit*>();
+      button->setText(details && !details->isHidden() ? Tr("閉じる") : Tr("くわしく"));
+    };
+    label();
+    QObject::connect(button, &QAbstractButton::clicked, &box, label);
+  }
+}
+
 void ShowRealBox(QWidget* parent, const MessageBoxRequest& request) {
   QMessageBox box(request.icon, request.caption, request.text, QMessageBox::Ok, parent);
+  if (!request.details.isEmpty()) {
+    box.setDetailedText(request.details);
+    LabelDetailsButton(box);
+  }
   box.exec();
 }
 
@@ -25,9 +46,9 @@ SaveQuestionFunction& QuestionFunction() {
 
 SaveAnswer AskWithRealBox(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::Question, ApplicationTitle(), text, QMessageBox::NoButton, parent);
-  QPushButton* save = box.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
-  QPushButton* discard = box.addButton(QStringLiteral("保存しない"), QMessageBox::DestructiveRole);
-  QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+  QPushButton* save = box.addButton(Tr("保存"), QMessageBox::AcceptRole);
+  QPushButton* discard = box.addButton(Tr("保存しない"), QMessageBox::DestructiveRole);
+  QPushButton* cancel = box.addButton(Tr("キャンセル"), QMessageBox::RejectRole);
   box.setDefaultButton(save);
   box.setEscapeButton(cancel);
   box.exec();
@@ -57,32 +78,44 @@ void ShowMessageBox(QWidget* parent, const MessageBoxRequest& request) {
 QString ApplicationTitle() { return QCoreApplication::applicationName(); }
 
 QString MessageWithPeriod(const QString& message) {
-  if (!message.isEmpty() && message.back() > QChar(u'.')) {
+  // A full stop after "。" would read as a stray mark ("…開き直します。.").
+  static const QString kSentenceEnds = QStringLiteral("。．！？");
+  if (!message.isEmpty() && message.back() > QChar(u'.') && !kSentenceEnds.contains(message.back())) {
     return message + u'.';
   }
   return message;
 }
 
-void ShowErrorBox(QWidget* parent, const QString& message) {
-  ShowMessageBox(parent, {QMessageBox::Critical, ApplicationTitle(), MessageWithPeriod(message)});
+void ShowErrorBox(QWidget* parent, const QString& message, const QString& details) {
+  ShowMessageBox(parent, {QMessageBox::Critical, ApplicationTitle(), MessageWithPeriod(message), details});
+}
+
+void ShowNoticeBox(QWidget* parent, const Notice& notice) {
+  // Each line is a message of its own: a line without a full stop gets the
+  // box's ".", a sentence keeps its "。".
+  QStringList lines;
+  for (const Words& line : notice.main) lines << MessageWithPeriod(TrWords(line));
+  ShowMessageBox(parent, {QMessageBox::Critical, ApplicationTitle(), lines.join(u'\n'), NoticeDetailsText(notice)});
 }
 
 QString FailureWarningText() {
-  return QStringLiteral("エラーが発生しました\r\nソフトを再起動するか再度インストールして下さい");
+  return Tr("エラーが発生しました") + QStringLiteral("\r\n") + Tr("ソフトを再起動するか再度インストールして下さい");
 }
 
 void ShowFailureWarning(QWidget* parent) {
-  ShowMessageBox(parent, {QMessageBox::Warning, QStringLiteral("警告"), FailureWarningText()});
+  ShowMessageBox(parent, {QMessageBox::Warning, Tr("警告"), FailureWarningText(), {}});
 }
 
 bool RunGuarded(QWidget* parent, const std::function<void()>& body) {
   try {
     body();
     return true;
+  } catch (const NoticeError& error) {
+    ShowNoticeBox(parent, error.notice());
   } catch (const std::exception& error) {
     ShowErrorBox(parent, QString::fromUtf8(error.what()));
   } catch (...) {
-    ShowErrorBox(parent, QStringLiteral("不明なエラーが発生しました"));
+    ShowErrorBox(parent, Tr("不明なエラーが発生しました"));
   }
   return false;
 }

@@ -16,6 +16,8 @@
 #include <QString>
 #include <functional>
 
+#include "text/words.h"
+
 class QWidget;
 
 namespace vk47 {
@@ -24,6 +26,9 @@ struct MessageBoxRequest {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QString caption;
   QString text;
+  // For a teacher: device paths, the system's text, commands to type. Shown
+  // behind the box's 「くわしく」 button; none when empty.
+  QString details;
 };
 
 // Shows a modal box with one OK button. The default shows a real QMessageBox;
@@ -37,11 +42,17 @@ QString ApplicationTitle();
 
 // The message as the error box shows it: "." is appended when the last
 // character sorts after "." (so Japanese text and letters get one, while a
-// text ending in "." or "!" is left alone).
+// text ending in "." or "!" is left alone), except after a sentence that
+// already ends in a Japanese full stop, question or exclamation mark.
 QString MessageWithPeriod(const QString& message);
 
-// The standard error box for an exception's message.
-void ShowErrorBox(QWidget* parent, const QString& message);
+// The standard error box for an exception's message, with a teacher's
+// details behind 「くわしく」 when there are any.
+void ShowErrorBox(QWidget* parent, const QString& message, const QString& details = QString());
+
+// The standard error box for a notice (text/words.h): the pupil's lines as
+// the text, the details behind 「くわしく」, in the current mode's words.
+void ShowNoticeBox(QWidget* parent, const Notice& notice);
 
 // The one warning box of start-up, drag start and drop: caption "警告",
 // warning icon, OK, text "エラーが発生しました" CR LF "ソフトを再起動するか...".
@@ -57,7 +68,7 @@ void SetSaveQuestionFunction(SaveQuestionFunction function);
 SaveAnswer AskToSave(QWidget* parent, const QString& text);
 
 // Runs `body`; an exception it throws is shown in the error box and goes no
-// further. Returns false when the body threw.
+// further (a NoticeError as its notice). Returns false when the body threw.
 bool RunGuarded(QWidget* parent, const std::function<void()>& body);
 
 }  // namespace vk47

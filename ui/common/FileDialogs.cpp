@@ -21,6 +21,9 @@ bool RunRealDialog(QWidget* parent, TFileDialog& d) {
                      d.Filter);
   dialog.setDefaultSuffix(d.DefaultExt);
   dialog.setSizeGripEnabled(true);
+  // Names only: the detail view's type column says "Folder" in English and
+  // its columns are cut at the dialog's size.
+  dialog.setViewMode(QFileDialog::List);
   if (d.kind == TFileDialog::Kind::kOpen) {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);

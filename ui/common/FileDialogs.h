@@ -21,7 +21,7 @@ struct TFileDialog {
   enum class Kind { kOpen, kSave };
   Kind kind = Kind::kOpen;
   QString Title;
-  QString Filter = QStringLiteral("PT-36ファイル(*.pt3)");
+  QString Filter = QStringLiteral("PT-36ファイル(*.pt3)");  // kana in the hiragana mode: no kanji
   QString DefaultExt = QStringLiteral("pt3");
   QString InitialDir;  // empty: the starting folder described above
   QString FileName;    // the chosen file after Execute returned true

@@ -1,4 +1,5 @@
 #include "ui/editor/ProgramDocument.h"
+#include "ui/common/Catalogue.h"
 
 #include <QFileInfo>
 #include <QUndoCommand>
@@ -105,7 +106,7 @@ void ProgramDocument::MarkSaved(const QString& file, const ProgramCodes& codes) 
 bool ProgramDocument::Modified() const { return current_() != saved_codes_; }
 
 QString ProgramDocument::FileLabel() const {
-  const QString name = file_name_.isEmpty() ? QStringLiteral("無題") : QFileInfo(file_name_).fileName();
+  const QString name = file_name_.isEmpty() ? Tr("無題") : QFileInfo(file_name_).fileName();
   return Modified() ? name + QStringLiteral("*") : name;
 }
 

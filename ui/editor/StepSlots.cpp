@@ -8,6 +8,7 @@
 
 #include "model/command_set.h"
 #include "ui/common/AppFolder.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/Controls.h"
 #include "ui/editor/TImage.h"
 
@@ -19,9 +20,15 @@ const QString kCodePrefix = QStringLiteral("ASCII_Label");
 
 std::string DecimalSeparator() { return QLocale().decimalPoint().toStdString(); }
 
+// "1.5秒", or in the hiragana mode "1.5びょう": the unit is the command
+// table's word, looked up in the catalogue.
 QString ValueText(int code, const QString& number) {
   const auto text = StepValueText(code, number.toStdString(), DecimalSeparator());
-  return text ? QString::fromStdString(*text) : QString();
+  if (!text) return QString();
+  const Command* command = FindCommand(number.toStdString());
+  const std::string_view unit = command ? command->unit : std::string_view();
+  if (unit.empty() || !text->ends_with(unit)) return QString::fromStdString(*text);
+  return QString::fromStdString(text->substr(0, text->size() - unit.size())) + Tr(unit.data());
 }
 
 }  // namespace

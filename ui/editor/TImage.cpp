@@ -1,4 +1,5 @@
 #include "ui/editor/TImage.h"
+#include "ui/common/Catalogue.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -6,7 +7,7 @@
 namespace vk47 {
 
 FileOpenError::FileOpenError(const QString& path)
-    : std::runtime_error(QStringLiteral("ファイル %1 は開けません").arg(path).toStdString()) {}
+    : std::runtime_error(Tr("ファイル %1 は開けません").arg(path).toStdString()) {}
 
 QImage WithTransparentBackground(const QImage& image) {
   QImage result = image.convertToFormat(QImage::Format_ARGB32);

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include "text/words.h"
 #include "link/robot_link.h"
 
 namespace vk47 {
@@ -15,11 +16,11 @@ namespace vk47 {
 struct LinkReport {
   bool ok = false;
   // "16 ステップを COM1 に送信しました", or "送信できませんでした: " and the
-  // link's reason, the same sentence that vk47ctl prints for the port.
+  // cause in a few words ("COM1 が見つかりません"), in the current mode.
   QString status;
-  // When !ok: the link's whole message for the error box (how far it came,
-  // why, and that the port will be opened afresh).
-  QString message;
+  // When !ok: what the error box says: how far it came and what to do, with
+  // the device, the system's text and the reopening as a teacher's details.
+  Notice notice;
 };
 
 class LinkRunner {

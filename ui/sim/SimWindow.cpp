@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include "model/command_set.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/Controls.h"
 #include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
@@ -35,7 +36,7 @@ constexpr double kStartScale = 8.0;       // pixels per centimetre at the start
 constexpr double kMaxFrameSeconds = 0.25;  // a stalled loop does not leap ahead
 constexpr qint64 kFrameNs = 1'000'000'000 / TSimWindow::kFramesPerSecond;
 
-const char kRules[] =
+const char kRules[] = VK47_TEXT(
     "・車輪は 1 秒に 10 cm 進みます。左右の車輪の間は 10 cm です。\n"
     "・「前進」「後退」は両方の車輪が回ります。「左前」「右前」「左後」「右後」は片方の車輪だけが回り、"
     "止まっている車輪を中心にまわります。「待つ」は止まったままです。\n"
@@ -44,7 +45,7 @@ const char kRules[] =
     "「飛ぶ」は数字のステップへ飛びます。\n"
     "・「入力」はスイッチが押されるまで待ちます。「左折」「停止」「右折」を置くと、そのあとの「前進」の"
     "とちゅうでスイッチを押したとき、その場で 90 度まがるか止まって、次のステップへ進みます。\n"
-    "・「終了」か、ステップ 15 が終わるとおしまいです。10 分たっても終わらないときは止めます。";
+    "・「終了」か、ステップ 15 が終わるとおしまいです。10 分たっても終わらないときは止めます。");
 
 // The frame around the running step's slot in the main window: drawn over
 // the slot, letting the mouse and drops through to it.
@@ -73,7 +74,7 @@ QPushButton* NewButton(QWidget* parent, const char* name, const QString& text, c
   button->setObjectName(QString::fromLatin1(name));
   button->setFocusPolicy(Qt::NoFocus);
   button->setShortcut(QKeySequence(key));
-  button->setToolTip(QStringLiteral("キー: %1").arg(key == QStringLiteral("Space") ? QStringLiteral("スペース") : key));
+  button->setToolTip(Tr("キー: %1").arg(key == QStringLiteral("Space") ? Tr("スペース") : key));
   return button;
 }
 
@@ -206,7 +207,7 @@ class TSimFloor : public QWidget {
     for (double y = std::ceil(bottom / major) * major; y <= top; y += major) {
       if (std::abs(y - bottom) * scale_ > 20) painter.drawText(ToScreen(left, y) + QPointF(3, -3), QString::number(y));
     }
-    const QString caption = QStringLiteral("1 マス = %1 cm").arg(step);
+    const QString caption = Tr("1 マス = %1 cm").arg(step);
     painter.drawText(QRectF(0, 4, width() - 6, height()), Qt::AlignRight | Qt::AlignTop, caption);
     // The start: where the robot stood.
     painter.setRenderHint(QPainter::Antialiasing);
@@ -275,7 +276,9 @@ class TSimFloor : public QWidget {
 
 TSimWindow::TSimWindow(TForm1* form) : QWidget(form, Qt::Window), form_(form) {
   setObjectName(QStringLiteral("SimWindow"));
-  setWindowTitle(QStringLiteral("シミュレーション"));
+  setWindowTitle(Tr("シミュレーション"));
+  // Texts built from the run's state follow a switch of the hiragana mode.
+  connect(&KanaModeNotifier(), &KanaModeSignal::Changed, this, [this] { UpdateTexts(); });
   setAttribute(Qt::WA_DeleteOnClose);
   setAttribute(Qt::WA_QuitOnClose, false);
   setFont(WindowFont(12));
@@ -330,10 +333,10 @@ void TSimWindow::CreateControls() {
   StatusLabel->setObjectName(QStringLiteral("StatusLabel"));
   StatusLabel->setWordWrap(true);
 
-  StartButton = NewButton(this, "StartButton", QStringLiteral("スタート"), QStringLiteral("S"));
-  PauseButton = NewButton(this, "PauseButton", QStringLiteral("一時停止"), QStringLiteral("P"));
-  ResetButton = NewButton(this, "ResetButton", QStringLiteral("リセット"), QStringLiteral("R"));
-  SwitchButton = NewButton(this, "SwitchButton", QStringLiteral("スイッチ"), QStringLiteral("Space"));
+  StartButton = NewButton(this, "StartButton", Tr("スタート"), QStringLiteral("S"));
+  PauseButton = NewButton(this, "PauseButton", Tr("一時停止"), QStringLiteral("P"));
+  ResetButton = NewButton(this, "ResetButton", Tr("リセット"), QStringLiteral("R"));
+  SwitchButton = NewButton(this, "SwitchButton", Tr("スイッチ"), QStringLiteral("Space"));
   connect(StartButton, &QPushButton::clicked, this, [this] { Start(); });
   connect(PauseButton, &QPushButton::clicked, this, [this] { Pause(); });
   connect(ResetButton, &QPushButton::clicked, this, [this] { Reset(); });
@@ -342,7 +345,7 @@ void TSimWindow::CreateControls() {
   const int factors[] = {1, 2, 4};
   for (int i = 0; i < 3; ++i) {
     const QByteArray name = "Speed" + QByteArray::number(factors[i]);
-    SpeedButtons[i] = NewButton(this, name.constData(), QStringLiteral("×%1").arg(factors[i]), QString::number(factors[i]));
+    SpeedButtons[i] = NewButton(this, name.constData(), Tr("×%1").arg(factors[i]), QString::number(factors[i]));
     SpeedButtons[i]->setCheckable(true);
     SpeedButtons[i]->setMinimumWidth(40);
     speeds->addButton(SpeedButtons[i], factors[i]);
@@ -350,9 +353,9 @@ void TSimWindow::CreateControls() {
   SpeedButtons[0]->setChecked(true);
   connect(speeds, &QButtonGroup::idClicked, this, [this](int factor) { SetSpeed(factor); });
 
-  auto* rules_box = new QGroupBox(QStringLiteral("このシミュレーションのきまり (本物のロボットと少しちがうことがあります)"), this);
+  auto* rules_box = new QGroupBox(Tr("このシミュレーションのきまり (本物のロボットと少しちがうことがあります)"), this);
   rules_box->setObjectName(QStringLiteral("RulesBox"));
-  RulesLabel = new QLabel(QString::fromUtf8(kRules), rules_box);
+  RulesLabel = new QLabel(Tr(kRules), rules_box);
   RulesLabel->setObjectName(QStringLiteral("RulesLabel"));
   RulesLabel->setWordWrap(true);
   RulesLabel->setFont(WindowFont(11));
@@ -364,7 +367,7 @@ void TSimWindow::CreateControls() {
   auto* buttons = new QHBoxLayout;
   for (QPushButton* b : {StartButton, PauseButton, ResetButton}) buttons->addWidget(b);
   buttons->addSpacing(16);
-  buttons->addWidget(new QLabel(QStringLiteral("速さ"), this));
+  buttons->addWidget(new QLabel(Tr("速さ"), this));
   for (QPushButton* b : SpeedButtons) buttons->addWidget(b);
   buttons->addSpacing(16);
   buttons->addWidget(SwitchButton);
@@ -428,7 +431,7 @@ void TSimWindow::PressSwitch() {
 
 void TSimWindow::SetSpeed(int factor) {
   speed_ = std::clamp(factor, 1, 4);
-  for (QPushButton* b : SpeedButtons) b->setChecked(b->text() == QStringLiteral("×%1").arg(speed_));
+  for (QPushButton* b : SpeedButtons) b->setChecked(b->text() == Tr("×%1").arg(speed_));
   UpdateTexts();
 }
 
@@ -497,18 +500,21 @@ void TSimWindow::MarkSlot(int slot) {
 }
 
 void TSimWindow::UpdateTexts() {
-  TimeLabel->setText(QStringLiteral("時間 %1 秒").arg(state_.time_s, 0, 'f', 2));
+  TimeLabel->setText(Tr("時間 %1 秒").arg(state_.time_s, 0, 'f', 2));
   const int step = state_.step;
   QString step_text;
   if (step >= 0 && step < kSlotCount && !IsFinished(state_.phase)) {
     const StepView view = DescribeStep(std::max(codes_[static_cast<std::size_t>(step)], 0));
     const Command* command = view.command_number ? FindCommand(*view.command_number) : nullptr;
-    step_text = QStringLiteral("ステップ %1").arg(step);
+    step_text = Tr("ステップ %1").arg(step);
     if (command) {
-      step_text += QStringLiteral(": ") + QString::fromUtf8(command->name.data(), static_cast<int>(command->name.size())) +
-                   QStringLiteral(" ") + QString::fromStdString(view.value_text);
+      // The command's name and unit are words of the command table.
+      QString value = QString::fromStdString(view.value_text);
+      const QString unit = QString::fromUtf8(command->unit.data(), static_cast<int>(command->unit.size()));
+      if (!unit.isEmpty() && value.endsWith(unit)) value = value.chopped(unit.size()) + Tr(command->unit.data());
+      step_text += QStringLiteral(": ") + Tr(command->name.data()) + QStringLiteral(" ") + value;
     }
-    if (state_.counter > 0) step_text += QStringLiteral("  (回数の残り %1)").arg(state_.counter);
+    if (state_.counter > 0) step_text += Tr("  (回数の残り %1)").arg(state_.counter);
   }
   StepLabel->setText(step_text);
 
@@ -517,23 +523,23 @@ void TSimWindow::UpdateTexts() {
   switch (state_.phase) {
     case SimPhase::kEnded:
       status = state_.ended_by_command
-                   ? QStringLiteral("おわり: ステップ %1 の「終了」でおしまいです。").arg(state_.step)
-                   : QStringLiteral("おわり: ステップ 15 まで進みました。");
+                   ? Tr("おわり: ステップ %1 の「終了」でおしまいです。").arg(state_.step)
+                   : Tr("おわり: ステップ 15 まで進みました。");
       break;
     case SimPhase::kCapped:
-      status = QStringLiteral("10 分たっても終わらないので止めました。");
+      status = Tr("10 分たっても終わらないので止めました。");
       break;
     case SimPhase::kStuck:
-      status = QStringLiteral("時間の進まないくり返しがずっと続くので止めました。");
+      status = Tr("時間の進まないくり返しがずっと続くので止めました。");
       break;
     case SimPhase::kWaitSwitch:
-      status = running_ ? QStringLiteral("スイッチが押されるのを待っています。「スイッチ」を押してください。")
-                        : QStringLiteral("一時停止中 (スイッチを待っています)");
+      status = running_ ? Tr("スイッチが押されるのを待っています。「スイッチ」を押してください。")
+                        : Tr("一時停止中 (スイッチを待っています)");
       break;
     default:
-      if (running_) status = QStringLiteral("動いています (速さ ×%1)").arg(speed_);
-      else if (at_start) status = QStringLiteral("「スタート」を押すと、いまのプログラムで動きます。");
-      else status = QStringLiteral("一時停止中");
+      if (running_) status = Tr("動いています (速さ ×%1)").arg(speed_);
+      else if (at_start) status = Tr("「スタート」を押すと、いまのプログラムで動きます。");
+      else status = Tr("一時停止中");
   }
   StatusLabel->setText(status);
   StartButton->setEnabled(!running_);
