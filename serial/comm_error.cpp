@@ -64,7 +64,9 @@ KindWords WordsOf(CommErrorKind kind) {
 std::string MenuPortName(const std::string& portname) {
   std::string caption = portname;
   if (ParsePortName(caption).value_or(PortName{}).com != 0) {
-    for (char& c : caption) c = static_cast<char>(c & ~0x20);
+    for (char& c : caption) {
+      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
   }
   return caption;
 }

@@ -87,6 +87,11 @@ void TForm1::ShowOutcome(const QString& text) {
 // label is never laid out narrower than its text.
 void TForm1::ElideOutcome() {
   if (!StatusBar1 || outcome_.isEmpty()) return;
+  // Before the window is shown nothing has its width yet.
+  if (!StatusBar1->isVisible()) {
+    StatusBar1->showMessage(outcome_);
+    return;
+  }
   int right = StatusBar1->width() - 12;
   for (QWidget* field : {static_cast<QWidget*>(FileStatus), static_cast<QWidget*>(PortStatus)}) {
     if (field && field->isVisible()) right = std::min(right, field->x() - 2);

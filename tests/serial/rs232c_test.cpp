@@ -260,6 +260,36 @@ TEST_F(Rs232cTest, MissingDeviceAcquiresNothing) {
   EXPECT_EQ(rs.lasterror().kind, CommErrorKind::kInUse);
 }
 
+// Every kind speaks to the pupil with the port as the menus name it, in
+// whole sentences, and leaves the device, the system's text and commands to
+// the details; the status line's cause has no full stop of its own.
+TEST(CommErrorNotice, PupilsLinesNameThePortAndKeepTheDetailsApart) {
+  const CommErrorKind kinds[] = {
+      CommErrorKind::kNotFound, CommErrorKind::kInUse,    CommErrorKind::kPermissionDenied,
+      CommErrorKind::kUnsupportedSetting, CommErrorKind::kIoError, CommErrorKind::kTimedOut,
+      CommErrorKind::kShortWrite, CommErrorKind::kNotOpen, CommErrorKind::kRobotGone, CommErrorKind::kOther};
+  for (const CommErrorKind kind : kinds) {
+    const Notice notice = CommErrorNotice({kind, 5, "Input/output error", "/dev/ttyUSB2"}, "com3");
+    ASSERT_EQ(notice.main.size(), 1u) << CommErrorKindName(kind);
+    const std::string main = Plain(notice.main[0]);
+    EXPECT_NE(main.find("COM3"), std::string::npos) << main;
+    EXPECT_TRUE(main.ends_with("。")) << main;
+    for (const char* teacher : {"com3", "/dev/", "Input/output", "vk47-robot", "sudo"}) {
+      EXPECT_EQ(main.find(teacher), std::string::npos) << main << " has " << teacher;
+    }
+    const std::string reason = Plain(notice.reason);
+    EXPECT_FALSE(reason.empty() || reason.ends_with("。")) << reason;
+    const std::string all = NoticeText(notice);
+    EXPECT_NE(all.find("デバイス: /dev/ttyUSB2"), std::string::npos) << all;
+    EXPECT_NE(all.find("Input/output error (エラー番号 5)"), std::string::npos) << all;
+  }
+  EXPECT_NE(DescribeCommError({CommErrorKind::kRobotGone, 0, "", ""}, "COM2").find("vk47-robot --link-as com2"),
+            std::string::npos);
+  EXPECT_TRUE(CommErrorNotice({}, "com1").empty());
+  EXPECT_EQ(MenuPortName("com4"), "COM4");
+  EXPECT_EQ(MenuPortName("/dev/pts/3"), "/dev/pts/3");
+}
+
 TEST_F(Rs232cTest, OpenAndCloseEventsOncePerChange) {
   int opens = 0;
   int closes = 0;

@@ -266,10 +266,39 @@ TEST_F(EditTest, StatusBarSaysWhatWasSentAndWhatFailed) {
   sandbox.line->open_error = {CommErrorKind::kNotFound, 2, "No such file or directory", "/dev/ttyUSB0"};
   form->Button1->click();
   ASSERT_EQ(sandbox.boxes.size(), 1u);
-  EXPECT_TRUE(Status().startsWith(QStringLiteral("送信できませんでした: シリアルポート"))) << Status().toStdString() << sandbox.boxes[0].text.toStdString();
-  EXPECT_TRUE(Status().contains(QStringLiteral("見つかりません")));
+  // The cause in a few words; the box says what to do, and keeps the device
+  // and the system's own text for a teacher behind くわしく.
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("送信できませんでした: COM1 が見つかりません"))) << Status().toStdString();
+  EXPECT_TRUE(sandbox.boxes[0].text.startsWith(QStringLiteral("シリアルポート COM1 が見つかりません。")));
   EXPECT_FALSE(sandbox.boxes[0].text.contains(QStringLiteral("No such file"))) << "the reason is given in Japanese";
+  EXPECT_FALSE(sandbox.boxes[0].text.contains(QStringLiteral("/dev/ttyUSB0")));
+  EXPECT_TRUE(sandbox.boxes[0].details.contains(QStringLiteral("/dev/ttyUSB0")));
+  EXPECT_TRUE(sandbox.boxes[0].details.contains(QStringLiteral("No such file")));
   EXPECT_EQ(form->PortStatus->text(), QStringLiteral("COM1: 見つかりません"));
+}
+
+// However long the outcome, it stops with "…" before the file and port
+// fields, which keep their whole text; the tool tip has the whole outcome.
+TEST_F(EditTest, ALongOutcomeLeavesTheFileAndPortFieldsWhole) {
+  form->show();
+  form->ShowOutcome(QStringLiteral("16 ステップを COM1 に送信しました"));
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("16 ステップを COM1 に送信しました "))) << "a short one stays whole";
+  QString outcome = QStringLiteral("送信できませんでした: ");
+  for (int i = 0; i < 20; ++i) outcome += QStringLiteral("シリアルポート COM1 につながっていた仮想ロボットはもう動いていません。");
+  for (const int width : {0, 400}) {
+    if (width) form->StatusBar1->setFixedWidth(width);  // narrower than the window: the fields still fit
+    form->ShowOutcome(outcome);
+    QCoreApplication::processEvents();
+    const QString shown = Status();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_TRUE(outcome.startsWith(shown.chopped(1))) << shown.toStdString();
+    EXPECT_LE(6 + form->StatusBar1->fontMetrics().horizontalAdvance(shown), form->FileStatus->x() - 2) << width;
+    EXPECT_TRUE(form->StatusBar1->toolTip().startsWith(outcome));
+    for (const QLabel* field : {form->FileStatus, form->PortStatus}) {
+      EXPECT_GE(field->width(), field->sizeHint().width()) << field->text().toStdString();
+      EXPECT_LE(field->x() + field->width(), form->StatusBar1->width()) << field->text().toStdString();
+    }
+  }
 }
 
 TEST_F(EditTest, EachSlotShowsItsStepNumber) {
@@ -383,7 +412,7 @@ TEST_F(EditTest, HelpWithoutAPageOrViewerSaysWhereItIs) {
   form->N9->trigger();
   ASSERT_EQ(sandbox.boxes.size(), 1u);
   EXPECT_TRUE(sandbox.boxes[0].text.startsWith(QStringLiteral("ヘルプのページを開けませんでした")));
-  EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("Help/index.html")));
+  EXPECT_TRUE(sandbox.boxes[0].details.contains(QStringLiteral("Help/index.html")));
 
   // With the page and a viewer, it opens and nothing is said.
   QDir(sandbox.ImgFolder() + QStringLiteral("..")).mkpath(QStringLiteral("Help"));

@@ -172,7 +172,7 @@ TEST_F(LayoutTest, MenusInOrderWithShortcuts) {
                          {"Undo1", "元に戻す", "Ctrl+Z"}, {"Redo1", "やり直し", "Ctrl+Y"}}},
       {"N4", "制御", {{"N5", "転送", "Ctrl+T"}, {"N6", "実行", "Ctrl+R"}, {"Sim1", "シミュレーション", ""},
                       {"", "", ""}, {"Class1", "クラスに転送…", ""}}},
-      {"N7", "設定", {{"N8", "RS-232Cポートの設定", ""}}},
+      {"N7", "設定", {{"N8", "RS-232Cポートの設定", ""}, {"Kana1", "ひらがな", ""}}},
       {"Help1", "ヘルプ", {{"N9", "ヘルプの表示", "F1"}}},
   };
   const QList<QAction*> bar = form->menuBar()->actions();

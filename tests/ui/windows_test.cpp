@@ -2,6 +2,8 @@
 // the wait, the error box and the picture control.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -10,6 +12,8 @@
 #include <QKeyEvent>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,7 +24,9 @@
 #include "ui/common/AppFolder.h"
 #include "ui/Setup.h"
 #include "ui/editor/TImage.h"
+#include "settings/editor_setting.h"
 #include "ui/Unit1.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/WaitWithMessages.h"
 #include "ui/progresbar.h"
 #include "ui_test_support.h"
@@ -40,6 +46,7 @@ class WindowsTest : public ::testing::Test {
     form3 = std::make_unique<TForm3>(form1.get());
   }
   void TearDown() override {
+    SetKanaMode(false);
     form3.reset();
     form2.reset();
     form1.reset();
@@ -242,6 +249,87 @@ TEST_F(WindowsTest, MenuCommandsAreHeldBackDuringAnOperation) {
   form1->N9->trigger();
   QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
   EXPECT_EQ(recorder.urls.size(), 1);
+}
+
+// Kanji in a text: the CJK ideographs and the iteration mark.
+bool HasKanji(const QString& text) {
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if ((u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF) || u == 0x3005) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Every text a pupil can see or hear of a window: its own and its children's
+// texts, titles, tool tips and accessible names, and those of their actions.
+QStringList TextsOf(QWidget* window) {
+  QStringList texts;
+  QList<QObject*> objects{window};
+  for (QWidget* child : window->findChildren<QWidget*>()) {
+    objects << child;
+    for (QAction* action : child->actions()) objects << action;
+  }
+  for (QAction* action : window->findChildren<QAction*>()) objects << action;
+  for (QObject* object : objects) {
+    for (const char* property : {"text", "title", "windowTitle", "toolTip", "accessibleName"}) {
+      const QVariant value = object->property(property);
+      if (value.typeId() == QMetaType::QString && !value.toString().isEmpty()) {
+        texts << object->objectName() + QStringLiteral(".") + QString::fromLatin1(property) + QStringLiteral(": ") +
+                     value.toString();
+      }
+    }
+  }
+  return texts;
+}
+
+// 設定 > ひらがな switches every text at once and back, and remembers it in
+// set.ini; off, the texts are exactly as before.
+TEST_F(WindowsTest, HiraganaModeLeavesNoKanjiAndSwitchesBack) {
+  const QString catalogue_dir = ApplicationFolder() + QStringLiteral("translations");
+  ASSERT_TRUE(QDir().mkpath(catalogue_dir));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(VK47_CATALOGUE_DIR "/vk47_kana.qm"), catalogue_dir + QStringLiteral("/vk47_kana.qm")));
+  form1->N2Click();  // value labels and icons of a whole program
+  const QStringList before = TextsOf(form1.get());
+  ASSERT_TRUE(std::any_of(before.begin(), before.end(), HasKanji));
+
+  form1->Kana1->trigger();
+  EXPECT_TRUE(KanaMode());
+  EXPECT_TRUE(form1->Kana1->isChecked());
+  EXPECT_TRUE(ReadKanaMode(sandbox.SettingsFile().toStdString()));
+  for (QWidget* window : {static_cast<QWidget*>(form1.get()), static_cast<QWidget*>(form2.get()),
+                          static_cast<QWidget*>(form3.get())}) {
+    for (QString text : TextsOf(window)) {
+      text.remove(ProgramDocument::BaseCaption());  // the product's name may stay in the caption
+      EXPECT_FALSE(HasKanji(text)) << text.toStdString();
+    }
+  }
+  EXPECT_EQ(form1->GroupBox1->title(), QStringLiteral("きほんめいれい"));
+  EXPECT_EQ(form1->findChild<QLabel*>(QStringLiteral("Label3"))->text(), QStringLiteral("1びょう"));
+  EXPECT_TRUE(form1->StatusBar1->currentMessage().startsWith(QStringLiteral("ひらがなで ひょうじします")));
+
+  form1->Kana1->trigger();
+  EXPECT_FALSE(KanaMode());
+  EXPECT_FALSE(ReadKanaMode(sandbox.SettingsFile().toStdString()));
+  // The status bar's tool tip holds the last outcome, which is new.
+  const auto without_outcome = [](QStringList texts) {
+    texts.removeIf([](const QString& text) { return text.startsWith(QStringLiteral("StatusBar1.toolTip")); });
+    return texts;
+  };
+  EXPECT_EQ(without_outcome(TextsOf(form1.get())), without_outcome(before));
+  EXPECT_EQ(form1->N1->text(), QStringLiteral("読込"));
+  EXPECT_EQ(form1->Edit1->title(), QStringLiteral("Edit"));
+}
+
+// Without its catalogue the mode stays off, says why, and stores nothing.
+TEST_F(WindowsTest, HiraganaModeWithoutItsCatalogueStaysOff) {
+  form1->Kana1->trigger();
+  EXPECT_FALSE(KanaMode());
+  EXPECT_FALSE(form1->Kana1->isChecked());
+  ASSERT_EQ(sandbox.boxes.size(), 1u);
+  EXPECT_TRUE(sandbox.boxes[0].details.contains(QStringLiteral("vk47_kana.qm")));
+  EXPECT_FALSE(ReadKanaMode(sandbox.SettingsFile().toStdString()));
 }
 
 }  // namespace
