@@ -6,7 +6,9 @@
 #include <QPushButton>
 #include <QTextEdit>
 #include <QWidget>
+#include <algorithm>
 #include <exception>
+#include <iterator>
 
 namespace vk47 {
 namespace {
@@ -79,8 +81,9 @@ QString ApplicationTitle() { return QCoreApplication::applicationName(); }
 
 QString MessageWithPeriod(const QString& message) {
   // A full stop after "。" would read as a stray mark ("…開き直します。.").
-  static const QString kSentenceEnds = QStringLiteral("。．！？");
-  if (!message.isEmpty() && message.back() > QChar(u'.') && !kSentenceEnds.contains(message.back())) {
+  constexpr char16_t kSentenceEnds[] = {u'。', u'．', u'！', u'？'};
+  if (!message.isEmpty() && message.back() > QChar(u'.') &&
+      std::find(std::begin(kSentenceEnds), std::end(kSentenceEnds), message.back().unicode()) == std::end(kSentenceEnds)) {
     return message + u'.';
   }
   return message;
