@@ -4,7 +4,8 @@
 lupdate files each text under the class or namespace it was found in, and
 code moves between classes; the window looks every text up in "vk47"
 (ui/Catalogue.cpp), so the compiled catalogue carries one context. The
-same source text found in several places keeps its first translation.
+same source text found in several places keeps its first finished
+translation.
 
     flatten.py IN.ts OUT.ts
 """
@@ -21,7 +22,7 @@ for context in root.findall("context"):
     for message in context.findall("message"):
         text = message.findtext("source")
         translation = message.find("translation")
-        if text in seen or translation is None or translation.get("type") in ("vanished", "obsolete"):
+        if text in seen or translation is None or translation.get("type") in ("vanished", "obsolete", "unfinished"):
             continue
         seen.add(text)
         merged.append(message)

@@ -36,10 +36,172 @@
     </message>
 </context>
 <context>
+    <name>ProgramSheet</name>
+    <message>
+        <location filename="../ui/editor/ProgramSheet.cpp" line="+109"/>
+        <source>名前</source>
+        <translation>なまえ</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>組</source>
+        <translation>くみ</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>プログラム (上から下へ、左の列から右の列へ進みます)</source>
+        <translation>プログラム (うえから したへ、ひだりの れつから みぎの れつへ すすみます)</translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>(空き)</source>
+        <translation>(あき)</translation>
+    </message>
+    <message>
+        <location line="+26"/>
+        <source>ロボットの通り道 (スイッチを押さないとき)</source>
+        <translation>ロボットの とおりみち (スイッチを おさないとき)</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>実物大</source>
+        <translation>じつぶつだい</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>縮尺 1/%1</source>
+        <translation>しゅくしゃく 1/%1</translation>
+    </message>
+    <message>
+        <location line="+57"/>
+        <source>● スタート&#x3000;▲ 最後の位置と向き&#x3000;数字は cm、1 目盛り = %1 cm</source>
+        <translation>● スタート&#x3000;▲ さいごの いちと むき&#x3000;すうじは cm、1 めもり = %1 cm</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>無題</source>
+        <translation>むだい</translation>
+    </message>
+    <message>
+        <location line="+36"/>
+        <source>PDF ファイル %1 を作成できません。%2</source>
+        <translation>PDF ファイル %1 を つくれません。%2</translation>
+    </message>
+</context>
+<context>
+    <name>TClassSendDialog</name>
+    <message>
+        <location filename="../ui/robot/ClassSendDialog.cpp" line="+32"/>
+        <location line="+214"/>
+        <source>クラスに転送</source>
+        <translation>クラスに てんそう</translation>
+    </message>
+    <message>
+        <location line="-210"/>
+        <source>チェックしたロボット全部に、いまのプログラムを同時に送ります。つながっているポートには、はじめからチェックが入っています。</source>
+        <translation>チェックした ロボット ぜんぶに、いまの プログラムを いっしょに おくります。つながっている ポートには、はじめから チェックが はいっています。</translation>
+    </message>
+    <message>
+        <location line="+22"/>
+        <source>更新</source>
+        <translation>こうしん</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>転送</source>
+        <translation>てんそう</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>実行</source>
+        <translation>じっこう</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>閉じる</source>
+        <translation>とじる</translation>
+    </message>
+    <message>
+        <location line="+34"/>
+        <source>ポート</source>
+        <translation>ポート</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>デバイス</source>
+        <translation>デバイス</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>進み具合</source>
+        <translation>すすみぐあい</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>結果</source>
+        <translation>けっか</translation>
+    </message>
+    <message>
+        <location line="+14"/>
+        <source>(使えません)</source>
+        <translation>(つかえません)</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>(つながっていません)</source>
+        <translation>(つながっていません)</translation>
+    </message>
+    <message>
+        <location line="+73"/>
+        <source>送り先のロボットにチェックを入れてください。</source>
+        <translation>おくりさきの ロボットに チェックを いれてください。</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>転送中…</source>
+        <translation>てんそうちゅう…</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>送信中…</source>
+        <translation>おくっています…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 台に転送しています…</source>
+        <translation>%1 だいに てんそうしています…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 台に実行命令を送っています…</source>
+        <translation>%1 だいに じっこうの めいれいを おくっています…</translation>
+    </message>
+    <message>
+        <location line="+39"/>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>%1 台のうち %2 台がプログラム全体を受け取りました。</source>
+        <translation>%1 だいのうち %2 だいが プログラムを ぜんぶ うけとりました。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 台のうち %2 台に実行命令を送りました。</source>
+        <translation>%1 だいのうち %2 だいに じっこうの めいれいを おくりました。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>届かなかったロボット: %1</source>
+        <translation>とどかなかった ロボット: %1</translation>
+    </message>
+</context>
+<context>
     <name>TForm1</name>
     <message>
-        <location filename="../ui/Unit1.cpp" line="+155"/>
-        <location filename="../ui/Unit1_layout.cpp" line="+199"/>
+        <location filename="../ui/Unit1.cpp" line="+161"/>
+        <location filename="../ui/Unit1_layout.cpp" line="+202"/>
         <source>クリア</source>
         <translation>クリア</translation>
     </message>
@@ -99,24 +261,24 @@
         <translation>プログラムが ほぞんされていません。ほぞんしますか？</translation>
     </message>
     <message>
-        <location filename="../ui/Unit1_layout.cpp" line="-54"/>
+        <location filename="../ui/Unit1_layout.cpp" line="-57"/>
         <source>実行する時間、飛び先、回数の設定</source>
         <translation>じっこうする じかん、とびさき、かいすうの せってい</translation>
     </message>
     <message>
         <location line="+12"/>
-        <location line="+47"/>
+        <location line="+50"/>
         <source>転送</source>
         <translation>てんそう</translation>
     </message>
     <message>
-        <location line="-46"/>
-        <location line="+47"/>
+        <location line="-49"/>
+        <location line="+50"/>
         <source>実行</source>
         <translation>じっこう</translation>
     </message>
     <message>
-        <location line="-41"/>
+        <location line="-44"/>
         <source>クラス呼び出し</source>
         <translation>クラスよびだし</translation>
     </message>
@@ -141,13 +303,23 @@
         <translation>おわり</translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>印刷…</source>
+        <translation>いんさつ…</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>PDF に書き出す…</source>
+        <translation>PDF に かきだす…</translation>
+    </message>
+    <message>
         <location line="+1"/>
         <source>Edit</source>
         <translation>へんしゅう</translation>
     </message>
     <message>
         <location line="+1"/>
-        <location filename="../ui/Unit1_program.cpp" line="+98"/>
+        <location filename="../ui/Unit1_program.cpp" line="+111"/>
         <source>デモ</source>
         <translation>デモ</translation>
     </message>
@@ -170,6 +342,11 @@
         <location line="+3"/>
         <source>シミュレーション</source>
         <translation>シミュレーション</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>クラスに転送…</source>
+        <translation>クラスに てんそう…</translation>
     </message>
     <message>
         <location line="+1"/>
@@ -197,7 +374,7 @@
         <translation>ヘルプを ひらく</translation>
     </message>
     <message>
-        <location filename="../ui/Unit1_link.cpp" line="+25"/>
+        <location filename="../ui/Unit1_link.cpp" line="+28"/>
         <source>プログラム転送中</source>
         <translation>プログラム てんそうちゅう</translation>
     </message>
@@ -232,7 +409,42 @@
         <translation>%1 を よみこみました</translation>
     </message>
     <message>
-        <location filename="../ui/Unit1_status.cpp" line="+109"/>
+        <location line="+46"/>
+        <source>印刷</source>
+        <translation>いんさつ</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>印刷できませんでした。</source>
+        <translation>いんさつ できませんでした。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>プログラムシートを印刷しました</source>
+        <translation>プログラムシートを いんさつしました</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>PDF に書き出す</source>
+        <translation>PDF に かきだす</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>PDF ファイル (*.pdf)</source>
+        <translation>PDF ファイル (*.pdf)</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>プログラムシート</source>
+        <translation>プログラムシート</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>%1 に書き出しました</source>
+        <translation>%1 に かきだしました</translation>
+    </message>
+    <message>
+        <location filename="../ui/Unit1_status.cpp" line="+114"/>
         <source>: 使えません</source>
         <translation>: つかえません</translation>
     </message>
@@ -717,7 +929,7 @@
         <translation>%1 を つかえません</translation>
     </message>
     <message>
-        <location line="+39"/>
+        <location line="+41"/>
         <source>デバイス: %1</source>
         <translation>デバイス: %1</translation>
     </message>
@@ -787,7 +999,7 @@
         <translation>ファイル %1 を つくれません</translation>
     </message>
     <message>
-        <location filename="../ui/common/ErrorBox.cpp" line="+26"/>
+        <location filename="../ui/common/ErrorBox.cpp" line="+28"/>
         <source>閉じる</source>
         <translation>とじる</translation>
     </message>
@@ -812,7 +1024,7 @@
         <translation>キャンセル</translation>
     </message>
     <message>
-        <location line="+51"/>
+        <location line="+52"/>
         <source>エラーが発生しました</source>
         <translation>エラーが おきました</translation>
     </message>
@@ -857,7 +1069,7 @@
         <translation>スペース</translation>
     </message>
     <message>
-        <location filename="../ui/Unit1_layout.cpp" line="-181"/>
+        <location filename="../ui/Unit1_layout.cpp" line="-186"/>
         <source>基本命令</source>
         <translation>きほんめいれい</translation>
     </message>
@@ -935,7 +1147,7 @@
 <context>
     <name>vk47::LoadProgress</name>
     <message>
-        <location filename="../ui/Unit1_program.cpp" line="-59"/>
+        <location filename="../ui/Unit1_program.cpp" line="-127"/>
         <source>読み込み中</source>
         <translation>よみこみちゅう</translation>
     </message>
