@@ -133,6 +133,16 @@ class InstalledAppTest(unittest.TestCase):
         with open(page, encoding="utf-8") as f:
             self.assertIn('src="../Img/2.bmp"', f.read())
 
+    def test_hiragana_catalogue_and_icons_are_in_the_application_folder(self):
+        folder = os.path.dirname(os.path.realpath(os.path.join(BIN, "vk47")))
+        with open(os.path.join(folder, "translations", "vk47_kana.qm"), "rb") as f:
+            self.assertEqual(f.read(16), bytes.fromhex("3cb86418caef9c95cd211cbf60a1bddd"), "a Qt catalogue")
+        for number in PALETTE:
+            self.assertTrue(os.path.isfile(os.path.join(folder, "Img", "kana", "%d.bmp" % number)), number)
+        # The window's version needs no display.
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        self.assertEqual(run(os.path.join(BIN, "vk47"), "--version", env=env).stdout.split()[0], "vk47")
+
     def test_window_from_the_menu_command_shows_the_palette_and_sends(self):
         command = desktop_exec(PREFIX)
         self.assertEqual(command, ["vk47"], "the window takes no argument")

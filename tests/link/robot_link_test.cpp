@@ -214,7 +214,7 @@ TEST(ClassLink, EveryRobotGetsTheFrameAndAMissingOneDelaysNobody) {
     EXPECT_FALSE(lines[i]->held()) << "closed when done";
   }
   EXPECT_FALSE(jobs[1]->outcome.ok);
-  EXPECT_NE(jobs[1]->outcome.reason.find("com2"), std::string::npos) << jobs[1]->outcome.reason;
+  EXPECT_NE(jobs[1]->outcome.reason.find("COM2"), std::string::npos) << jobs[1]->outcome.reason;
   EXPECT_EQ(jobs[1]->outcome.reason.find('\n'), std::string::npos) << "one line";
 
   // A stop ends each transfer after its first wait; execute is one byte each.
