@@ -236,7 +236,7 @@
         <translation>かんじを つかって ひょうじします</translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+34"/>
         <source>値の変更</source>
         <translation>あたいの へんこう</translation>
     </message>
@@ -376,7 +376,7 @@
     <message>
         <location filename="../ui/Unit1_link.cpp" line="+28"/>
         <source>プログラム転送中</source>
-        <translation>プログラム てんそうちゅう</translation>
+        <translation>てんそうちゅう</translation>
     </message>
     <message>
         <location filename="../ui/Unit1_program.cpp" line="-32"/>
@@ -464,7 +464,7 @@
     <message>
         <location line="+6"/>
         <source>プログラム転送中</source>
-        <translation>プログラム てんそうちゅう</translation>
+        <translation>てんそうちゅう</translation>
     </message>
 </context>
 <context>
@@ -478,12 +478,12 @@
     <message>
         <location line="-4"/>
         <source>インタフェースを接続したRS-232Cポートを設定して下さい。</source>
-        <translation>インタフェースを つないだ RS-232Cポートを えらんでください。</translation>
+        <translation>インタフェースのRS-232Cポートをえらんでください。</translation>
     </message>
     <message>
         <location line="+11"/>
         <source>設定変更後はソフトを再起動して下さい。</source>
-        <translation>せっていを かえたら、ソフトを うごかしなおしてください。</translation>
+        <translation>かえたら、きどうしなおしてください。</translation>
     </message>
     <message>
         <location line="+7"/>

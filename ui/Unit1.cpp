@@ -202,6 +202,8 @@ void TForm1::RefreshForKanaMode() {
       image->LoadFromFile(IconPath(QStringLiteral("%1.bmp").arg(n)));
     }
   }
+  // The slider's scale labels take the width of their new words.
+  for (QLabel* label : GroupBox9->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) label->adjustSize();
   RestoreProgram(Slots.Program().Codes());
   UpdateProgramState();
   UpdatePortStatus();

@@ -45,6 +45,9 @@ TForm2::TForm2(QWidget* main_window)
   SetBackground(this, palette().color(QPalette::Button));
 
   Label1 = GreenLabel(this, "Label1", Tr("プログラム転送中"), {67, 8, 128, 16});
+  // The title keeps fitting its words when the hiragana mode is switched.
+  connect(&KanaModeNotifier(), &KanaModeSignal::Changed, this,
+          [this] { Label1->resize(std::max(Label1->width(), Label1->sizeHint().width()), 16); });
   Label2 = GreenLabel(this, "Label2", QStringLiteral("1"), {222, 8, 9, 16});
   Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
   Label3 = GreenLabel(this, "Label3", QStringLiteral("/ 16"), {240, 8, 33, 16});

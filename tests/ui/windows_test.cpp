@@ -305,6 +305,11 @@ TEST_F(WindowsTest, HiraganaModeLeavesNoKanjiAndSwitchesBack) {
       EXPECT_FALSE(HasKanji(text)) << text.toStdString();
     }
   }
+  // Labels of a fixed size take their words whole.
+  for (const QLabel* label : {form1->findChild<QLabel*>(QStringLiteral("Label8")), form2->Label1, form3->Label1,
+                              form3->Label2}) {
+    EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+  }
   EXPECT_EQ(form1->GroupBox1->title(), QStringLiteral("きほんめいれい"));
   EXPECT_EQ(form1->findChild<QLabel*>(QStringLiteral("Label3"))->text(), QStringLiteral("1びょう"));
   EXPECT_TRUE(form1->StatusBar1->currentMessage().startsWith(QStringLiteral("ひらがなで ひょうじします")));
