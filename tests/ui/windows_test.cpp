@@ -285,12 +285,15 @@ QStringList TextsOf(QWidget* window) {
 }
 
 // 設定 > ひらがな switches every text at once and back, and remembers it in
-// set.ini; off, the texts are exactly as before.
+// set.ini; off, the texts are exactly as before. The main window, its menus,
+// the simulator window (its child), the progress window and the port dialog.
 TEST_F(WindowsTest, HiraganaModeLeavesNoKanjiAndSwitchesBack) {
   const QString catalogue_dir = ApplicationFolder() + QStringLiteral("translations");
   ASSERT_TRUE(QDir().mkpath(catalogue_dir));
   ASSERT_TRUE(QFile::copy(QStringLiteral(VK47_CATALOGUE_DIR "/vk47_kana.qm"), catalogue_dir + QStringLiteral("/vk47_kana.qm")));
   form1->N2Click();  // value labels and icons of a whole program
+  form1->Sim1->trigger();  // the simulator window, a child window of the main window
+  ASSERT_NE(form1->findChild<QWidget*>(QStringLiteral("SimWindow")), nullptr);
   const QStringList before = TextsOf(form1.get());
   ASSERT_TRUE(std::any_of(before.begin(), before.end(), HasKanji));
 
