@@ -4,11 +4,11 @@
 
 #include <QCoreApplication>
 #include <QPushButton>
-#include <QTextEdit>
 #include <QWidget>
 #include <algorithm>
 #include <exception>
 #include <iterator>
+#include <memory>
 
 namespace vk47 {
 namespace {
@@ -19,16 +19,20 @@ MessageBoxFunction& BoxFunction() {
 }
 
 // The details button says 「くわしく」 in every mode (Qt's own words would be
-// English or kanji); Qt relabels it at each click, so it is labelled after.
+// English or kanji), and 「閉じる」 while the details show. Qt relabels it at
+// each click, so the label is put back once that click has been handled.
 void LabelDetailsButton(QMessageBox& box) {
   for (QAbstractButton* button : box.findChildren<QAbstractButton*>()) {
     if (box.buttonRole(button) != QMessageBox::ActionRole) continue;
-    auto label = [&box, button] {
-      const auto* details = box.findChild<QTextEdit*>();
-      button->setText(details && !details->isHidden() ? Tr("閉じる") : Tr("くわしく"));
-    };
-    label();
-    QObject::connect(button, &QAbstractButton::clicked, &box, label);
+    auto shown = std::make_shared<bool>(false);
+    button->setText(Tr("くわしく"));
+    QObject::connect(
+        button, &QAbstractButton::clicked, &box,
+        [button, shown] {
+          *shown = !*shown;
+          button->setText(*shown ? Tr("閉じる") : Tr("くわしく"));
+        },
+        Qt::QueuedConnection);
   }
 }
 
