@@ -4,7 +4,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
+#include <system_error>
 #include <thread>
+#include <utility>
+
+#include "serial/port_resolver.h"
 
 namespace vk47 {
 namespace {
@@ -18,25 +23,45 @@ void RunAll(RobotJobs& jobs, const ClassObserver& observer, Work work) {
   std::size_t running = jobs.size();
   std::vector<std::thread> threads;
   threads.reserve(jobs.size());
+  auto finish = [&](std::size_t i, RobotJob& job) {
+    job.done = true;
+    if (observer.changed) observer.changed(i, job);
+    const std::lock_guard<std::mutex> lock(mutex);
+    --running;
+    finished.notify_all();
+  };
   for (std::size_t i = 0; i < jobs.size(); ++i) {
-    threads.emplace_back([&, i] {
-      RobotJob& job = *jobs[i];
-      try {
-        work(i, job);
-      } catch (const std::exception& e) {
-        job.outcome.ok = false;
-        job.outcome.message = job.outcome.reason = e.what();
-      }
-      try {
-        job.port.close();  // lowers DTR and RTS, puts the line settings back
-      } catch (...) {
-      }
-      job.done = true;
-      if (observer.changed) observer.changed(i, job);
-      const std::lock_guard<std::mutex> lock(mutex);
-      --running;
-      finished.notify_all();
-    });
+    RobotJob& job = *jobs[i];
+    if (job.same_as) {
+      finish(i, job);
+      continue;
+    }
+    // A write that waits for a line that never drains ends at a stop request.
+    job.port.writewait = [&observer] { return !observer.stop_requested || !observer.stop_requested(); };
+    try {
+      threads.emplace_back([&, i] {
+        RobotJob& mine = *jobs[i];
+        try {
+          work(i, mine);
+        } catch (const std::exception& e) {
+          mine.outcome.ok = false;
+          mine.outcome.message = mine.outcome.reason = e.what();
+        }
+        try {
+          mine.port.close();  // lowers DTR and RTS, puts the line settings back
+        } catch (...) {
+        }
+        mine.port.writewait = nullptr;
+        finish(i, mine);
+      });
+    } catch (const std::system_error& e) {
+      // The system's limit on processes: this port fails, the others go on.
+      job.port.writewait = nullptr;
+      job.outcome.ok = false;
+      job.outcome.message = job.outcome.reason =
+          "ポート " + job.port.portname + " への送信を開始できません (" + e.code().message() + ")";
+      finish(i, job);
+    }
   }
   {
     std::unique_lock<std::mutex> lock(mutex);
@@ -53,6 +78,13 @@ void RunAll(RobotJobs& jobs, const ClassObserver& observer, Work work) {
     }
   }
   for (std::thread& thread : threads) thread.join();
+  for (auto& job : jobs) {
+    if (!job->same_as) continue;
+    job->outcome = job->same_as->outcome;
+    job->steps = job->same_as->steps.load();
+    job->outcome.reason = job->outcome.message =
+        job->same_as->port.portname + " と同じデバイスが二度指定されています (一度だけ使いました)";
+  }
 }
 
 }  // namespace
@@ -67,6 +99,21 @@ RobotJobs MakeRobotJobs(const std::vector<std::string>& portnames, const CommDev
     auto job = std::make_unique<RobotJob>(name, factory);
     BindControlLines(job->port);
     jobs.push_back(std::move(job));
+  }
+  // Two names of one device would have the second refused as "in use" by
+  // the first: it is served once instead.
+  std::vector<std::pair<std::string, const RobotJob*>> seen;
+  for (auto& job : jobs) {
+    const ResolvedPort resolved = ResolvePort(job->port.portname);
+    if (resolved.refused()) continue;
+    const std::optional<std::string> identity = DeviceIdentity(resolved.device);
+    if (!identity) continue;
+    const auto earlier = std::find_if(seen.begin(), seen.end(), [&](const auto& s) { return s.first == *identity; });
+    if (earlier != seen.end()) {
+      job->same_as = earlier->second;
+    } else {
+      seen.emplace_back(*identity, job.get());
+    }
   }
   return jobs;
 }

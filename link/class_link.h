@@ -4,8 +4,11 @@
 // same frame, pacing and failure handling as a single transfer
 // (robot_link.h). A class set of robots therefore takes as long as one robot,
 // and a device that is missing, busy or fails never delays or stops the
-// others. vk47ctl's send/run with several --port options and the window's
-// class dialog both come through here.
+// others. A device named twice (two names that resolve to one line) is
+// served once. A stop request also ends a write that waits for a line that
+// does not drain. A port whose thread cannot be started fails with the
+// system's reason, and the others are served. vk47ctl's send/run with several
+// --port options and the window's class dialog both come through here.
 //
 // Threads: SendToClass and RunOnClass block the calling thread until every
 // port is done (a window calls them from a worker thread of its own). Each
@@ -35,11 +38,16 @@ struct RobotJob {
   LinkOutcome outcome;          // outcome.reason says why it failed, on one line
   std::atomic<int> steps{0};    // step codes sent so far (a transfer)
   std::atomic<bool> done{false};
+  // An earlier job for the same device: this one is not served, and takes
+  // that job's outcome with a reason that says so once the command is done.
+  const RobotJob* same_as = nullptr;
 };
 
 using RobotJobs = std::vector<std::unique_ptr<RobotJob>>;
 
-// A job per port name, with the control lines bound as the window binds its own.
+// A job per port name, with the control lines bound as the window binds its
+// own; names that the installed port resolver leads to one device are marked
+// (same_as).
 RobotJobs MakeRobotJobs(const std::vector<std::string>& portnames,
                         const CommDeviceFactory& factory = MakePlatformCommDevice);
 

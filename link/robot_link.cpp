@@ -58,7 +58,16 @@ void Fail(LinkOutcome& outcome, Notice notice, const std::vector<Words>& port_li
 }
 
 // A failed write: what happened first, then the port's own account of why.
+// A write abandoned on a stop request (a tool's Ctrl+C while the line does
+// not drain) is a stop: the port is released and only how far it came is told.
 void FailAfterWrite(LinkOutcome& outcome, Trs232c& port, Words what) {
+  if (port.lasterror().kind == CommErrorKind::kStopped) {
+    ReleaseAfterFailure(port);
+    outcome.stopped = true;
+    Fail(outcome, {{std::move(what)}, {VK47_TEXT("中断しました"), {}}, {}}, {});
+    outcome.reason = "中断しました";
+    return;
+  }
   Notice notice = ReleaseAfterFailure(port);
   if (notice.empty()) {
     notice.main.push_back({VK47_TEXT("シリアルポート %1 への送信に失敗しました。"), {MenuPortName(port.portname)}});

@@ -34,7 +34,7 @@ struct TransferObserver {
 
 struct LinkOutcome {
   bool ok = false;
-  bool stopped = false; // ended by stop_requested, with the port still open
+  bool stopped = false; // ended by stop_requested, or a write abandoned through the port's writewait
   int steps_sent = 0;   // step codes written by a transfer (the 0x74 not counted)
   Notice notice;        // what to tell the user when !ok: the pupil's lines, the cause, a teacher's details
   std::string message;  // the same as one text (NoticeText), for the tools

@@ -48,6 +48,8 @@ FileRead ReadRegularFile(const std::filesystem::path& path, std::size_t budget);
 //  - a file nobody may write (no write permission bit at all, as a read-only
 //    file on Windows, root included) or that its user may not write, and
 //    anything but a regular file, are refused and left as they were;
+//  - run as root, a link owned by neither root nor the target's owner is not
+//    followed (see LinksMayBeFollowed);
 //  - when the folder forbids the temporary file but the file itself is
 //    writable, the file is rewritten in place (not atomically: nothing else is
 //    possible there).
@@ -58,5 +60,15 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::string_view con
 // relative to each link's folder; `path` itself when it is no link. The target
 // need not exist.
 std::filesystem::path FollowLinks(const std::filesystem::path& path);
+
+// Whether this process may write or remove what `path` leads to through its
+// symbolic links. Only root is held back, by the kernel's protected_symlinks
+// rule applied to the whole chain: root run with a pupil's HOME (sudo -E, su
+// without -) must not write through the pupil's link into a third account's
+// file. Each link must be owned by root or by the owner of the final target
+// (of the folder that would hold it, when it does not exist yet). Always true
+// for other users, whom the system's permissions already hold back, and on
+// Windows.
+bool LinksMayBeFollowed(const std::filesystem::path& path);
 
 }  // namespace vk47

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <system_error>
+#include <vector>
 
 #include "model/file_io.h"
 
@@ -128,7 +130,32 @@ FileRead ReadRegularFile(const fs::path& path, std::size_t budget) {
   return file;
 }
 
+bool LinksMayBeFollowed(const fs::path& path) {
+  if (::geteuid() != 0) return true;
+  // The owners of the links on the way, then of where they lead.
+  std::vector<uid_t> link_owners;
+  fs::path current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat link {};
+    if (::lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) break;
+    link_owners.push_back(link.st_uid);
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(current, ec);
+    if (ec) return false;
+    current = next.is_absolute() ? next : current.parent_path() / next;
+  }
+  if (link_owners.empty()) return true;
+  struct stat target {};
+  if (::stat(current.c_str(), &target) != 0) {
+    const fs::path folder = current.has_parent_path() ? current.parent_path() : fs::path(".");
+    if (errno != ENOENT || ::stat(folder.c_str(), &target) != 0) return false;
+  }
+  return std::all_of(link_owners.begin(), link_owners.end(),
+                     [&](uid_t owner) { return owner == 0 || owner == target.st_uid; });
+}
+
 bool WriteFileAtomically(const fs::path& path, std::string_view content) {
+  if (!LinksMayBeFollowed(path)) return false;
   const fs::path target = FollowLinks(path);
   struct stat existing {};
   const bool exists = ::lstat(target.c_str(), &existing) == 0;

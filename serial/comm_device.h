@@ -32,6 +32,8 @@ enum class CommErrorKind {
   kNotOpen,             // the port is not open
   kBadPortName,         // the name is none of com1..com4 and no absolute path
   kRobotGone,           // the virtual robot the name was linked to has ended
+  kNotSerial,           // the name leads to something that is no serial device
+  kStopped,             // a write was abandoned because the user asked to stop
   kOther,
 };
 
@@ -131,8 +133,16 @@ enum class WriteOutcome {
   kDoneAtOnce,       // completed without waiting (WriteFile returned true)
   kPendingThenDone,  // went on asynchronously and completed within the limit
   kTimedOut,         // did not complete in time; cancelled before returning
+  kStopped,          // the wait hook asked to stop; cancelled before returning
   kFailed,           // the platform reported a failure
 };
+
+// Called every few milliseconds while a write waits for the device (the
+// window repaints there, a tool looks for Ctrl+C); returning false abandons
+// the write, which is then cancelled as on a time-out. An empty hook waits
+// without interruption.
+using WriteWaitHook = std::function<bool()>;
+inline constexpr std::uint32_t kWriteWaitSliceMs = 20;
 
 struct WriteResult {
   WriteOutcome outcome = WriteOutcome::kFailed;
@@ -144,7 +154,8 @@ class CommDevice {
  public:
   virtual ~CommDevice() = default;
 
-  // Opens the named port for reading and writing, exclusively.
+  // Opens the named port for reading and writing, exclusively: the hold ends
+  // when the device is closed or its holder ends, however it ends.
   virtual bool Open(const std::string& portname) = 0;
   virtual bool SetupQueues(std::uint32_t rx_bytes, std::uint32_t tx_bytes) = 0;
   virtual bool GetState(CommControl& state) = 0;
@@ -155,10 +166,14 @@ class CommDevice {
   // Sets the watched events. A pending WaitEvent returns at once with no events.
   virtual bool SetEventMask(std::uint32_t mask) = 0;
   virtual bool Purge(std::uint32_t flags) = 0;
-  // Writes count bytes and waits at most timeout_ms for completion. The bytes
-  // are not used after the call returns: a write that timed out is cancelled.
-  virtual WriteResult Write(const std::uint8_t* bytes, std::uint32_t count,
-                            std::uint32_t timeout_ms) = 0;
+  // Writes count bytes and waits at most timeout_ms for completion, asking
+  // keep_waiting between slices of the wait. The bytes are not used after the
+  // call returns: a write that timed out or was stopped is cancelled.
+  virtual WriteResult Write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t timeout_ms,
+                            const WriteWaitHook& keep_waiting) = 0;
+  WriteResult Write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t timeout_ms) {
+    return Write(bytes, count, timeout_ms, WriteWaitHook());
+  }
   virtual bool Escape(std::uint32_t function) = 0;
   // Blocks until a watched event occurs (events := the kEv bits) or the mask
   // changes or the device closes (true, events := 0). A wait begun with an

@@ -16,6 +16,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #if defined(__linux__)
@@ -90,21 +91,26 @@ class PosixCommDevice final : public CommDevice {
     device_ = resolved.device;
     int fd = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return FailErrno(errno);
+    // A FIFO, a regular file or /dev/null opens, but is no serial line.
+    struct stat info {};
     termios tio{};
-    if (::tcgetattr(fd, &tio) != 0) {
+    if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || ::tcgetattr(fd, &tio) != 0) {
       ::close(fd);
-      return Fail(CommErrorKind::kNotFound, ENOTTY, "not a serial device");
+      return Fail(CommErrorKind::kNotSerial, ENOTTY, "not a serial device");
     }
     // Put back at close, so a terminal named by the user is not left raw.
     const termios original = tio;
-    // flock keeps out every other open, root's included (root passes TIOCEXCL).
+    // The exclusive hold: flock keeps out every other open that asks for it,
+    // root's included, and the kernel drops it with the last descriptor, so
+    // a holder killed by SIGKILL leaves nothing behind. TIOCEXCL is not used:
+    // it stays on the device when its holder is killed, and every later open
+    // by a user would then be refused until the device is re-created.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       int err = errno;
       ::close(fd);
       return err == EWOULDBLOCK ? Fail(CommErrorKind::kInUse, err, "device is locked by another open")
                                 : FailErrno(err);
     }
-    ::ioctl(fd, TIOCEXCL);  // refused on some drivers; flock is the guarantee
     ::cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
     tio.c_cc[VMIN] = 1;
@@ -194,7 +200,8 @@ class PosixCommDevice final : public CommDevice {
     return true;
   }
 
-  WriteResult Write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t timeout_ms) override {
+  WriteResult Write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t timeout_ms,
+                    const WriteWaitHook& keep_waiting) override {
     WriteResult result;
     if (fd_ < 0) {
       NotOpen();
@@ -205,6 +212,11 @@ class PosixCommDevice final : public CommDevice {
     auto remaining_ms = [&] {
       auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
       return left > 0 ? static_cast<int>(std::min<long long>(left, 1 << 30)) : 0;
+    };
+    // With a hook, no single wait outlasts a slice, so a stop request or the
+    // window's repaint is never held up by a device that does not drain.
+    auto slice_ms = [&](int left) {
+      return keep_waiting ? std::min(left, static_cast<int>(kWriteWaitSliceMs)) : left;
     };
     bool waited = false;
     bool first = true;
@@ -223,15 +235,22 @@ class PosixCommDevice final : public CommDevice {
       if (sent == count) break;
       waited = true;
       int left = remaining_ms();
-      if (left == 0) return Cancel(result, sent);
+      if (left == 0) return Cancel(result, sent, WriteOutcome::kTimedOut);
       pollfd pfd{fd_, POLLOUT, 0};
-      ::poll(&pfd, 1, left);
+      ::poll(&pfd, 1, slice_ms(left));
+      if (keep_waiting && !keep_waiting()) return Cancel(result, sent, WriteOutcome::kStopped);
     }
     // Complete means sent on the line: wait for the driver's output queue.
+    // One byte at 9600 bit/s leaves in about a millisecond, so the queue is
+    // looked at every millisecond at first, then less often while it stays.
+    int pause_ms = 1;
     for (std::optional<int> queued = output_queue_(fd_); queued && *queued > 0; queued = output_queue_(fd_)) {
       waited = true;
-      if (remaining_ms() == 0) return Cancel(result, sent);
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      const int left = remaining_ms();
+      if (left == 0) return Cancel(result, sent, WriteOutcome::kTimedOut);
+      std::this_thread::sleep_for(std::chrono::milliseconds(std::min(pause_ms, slice_ms(left))));
+      pause_ms = std::min(pause_ms * 2, static_cast<int>(kWriteWaitSliceMs));
+      if (keep_waiting && !keep_waiting()) return Cancel(result, sent, WriteOutcome::kStopped);
     }
     if (mask_.load() & kEvTxEmpty) {
       tx_pending_ = true;
@@ -306,7 +325,6 @@ class PosixCommDevice final : public CommDevice {
     // The caller has lowered DTR and RTS; the line settings go back to what
     // the device had before Open (a vanished device refuses, which is fine).
     ::tcsetattr(fd_, TCSANOW, &original_);
-    ::ioctl(fd_, TIOCNXCL);
     int rc = ::close(fd_);
     int err = errno;
     fd_ = -1;
@@ -337,10 +355,14 @@ class PosixCommDevice final : public CommDevice {
   }
   bool NotOpen() { return Fail(CommErrorKind::kNotOpen, EBADF, "device is not open"); }
 
-  WriteResult Cancel(WriteResult result, std::uint32_t sent) {
+  WriteResult Cancel(WriteResult result, std::uint32_t sent, WriteOutcome why) {
     ::tcflush(fd_, TCOFLUSH);  // what was queued must not go out later
-    Fail(CommErrorKind::kTimedOut, ETIMEDOUT, std::generic_category().message(ETIMEDOUT));
-    result.outcome = WriteOutcome::kTimedOut;
+    if (why == WriteOutcome::kStopped) {
+      Fail(CommErrorKind::kStopped, ECANCELED, "stopped on request");
+    } else {
+      Fail(CommErrorKind::kTimedOut, ETIMEDOUT, std::generic_category().message(ETIMEDOUT));
+    }
+    result.outcome = why;
     result.transferred_count = sent;
     return result;
   }

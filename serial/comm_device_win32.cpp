@@ -14,6 +14,7 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <mutex>
@@ -207,7 +208,8 @@ class Win32CommDevice final : public CommDevice {
 
   bool Purge(std::uint32_t flags) override { return PurgeComm(handle_, flags) || FailCode(GetLastError()); }
 
-  WriteResult Write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t timeout_ms) override {
+  WriteResult Write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t timeout_ms,
+                    const WriteWaitHook& keep_waiting) override {
     WriteResult result;
     ResetEvent(send_event_);
     OVERLAPPED send{};
@@ -225,7 +227,22 @@ class Win32CommDevice final : public CommDevice {
       FailCode(code);
       return result;
     }
-    DWORD waited = WaitForSingleObject(send_event_, timeout_ms);
+    // With a hook the wait goes in slices, so that a stop request or the
+    // window's repaint is never held up by a device that does not drain.
+    const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+    DWORD waited = WAIT_TIMEOUT;
+    bool stopped = false;
+    for (;;) {
+      const ULONGLONG now = GetTickCount64();
+      const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+      const DWORD slice = keep_waiting ? std::min<DWORD>(left, kWriteWaitSliceMs) : left;
+      waited = WaitForSingleObject(send_event_, slice);
+      if (waited != WAIT_TIMEOUT || left == 0 || slice == left) break;
+      if (keep_waiting && !keep_waiting()) {
+        stopped = true;
+        break;
+      }
+    }
     DWORD transferred = 0;
     if (waited != WAIT_OBJECT_0) {
       DWORD wait_code = waited == WAIT_TIMEOUT ? WAIT_TIMEOUT : GetLastError();
@@ -233,9 +250,15 @@ class Win32CommDevice final : public CommDevice {
       // caller's bytes no longer used by the driver.
       CancelIo(handle_);
       GetOverlappedResult(handle_, &send, &transferred, TRUE);
+      result.transferred_count = transferred;
+      if (stopped) {
+        std::lock_guard lock(error_mutex_);
+        last_error_ = CommError{CommErrorKind::kStopped, ERROR_OPERATION_ABORTED, "stopped on request", device_};
+        result.outcome = WriteOutcome::kStopped;
+        return result;
+      }
       FailCode(wait_code);
       result.outcome = waited == WAIT_TIMEOUT ? WriteOutcome::kTimedOut : WriteOutcome::kFailed;
-      result.transferred_count = transferred;
       return result;
     }
     if (!GetOverlappedResult(handle_, &send, &transferred, FALSE)) {
@@ -345,6 +368,15 @@ PortPresence ProbePortDevice(const std::string& device, const SerialIoctl&) {
   }
   return GetFileAttributesW(Widen(device).c_str()) != INVALID_FILE_ATTRIBUTES ? PortPresence::kPresent
                                                                               : PortPresence::kMissing;
+}
+
+// Device names are not case-sensitive: \\.\COM3 and \\.\com3 are one port.
+std::optional<std::string> DeviceIdentity(const std::string& device) {
+  std::string name = device;
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return name;
 }
 
 }  // namespace vk47

@@ -54,6 +54,11 @@ KindWords WordsOf(CommErrorKind kind) {
     case CommErrorKind::kRobotGone:
       return {VK47_TEXT("シリアルポート %1 につながっていた仮想ロボットはもう動いていません。起動し直してから、もう一度送ってください。"),
               VK47_TEXT("仮想ロボットが動いていません")};
+    case CommErrorKind::kNotSerial:
+      return {VK47_TEXT("%1 はシリアルポートではありません。ロボットをつないだポートを選んでください。"),
+              VK47_TEXT("%1 はシリアルポートではありません")};
+    case CommErrorKind::kStopped:
+      return {VK47_TEXT("シリアルポート %1 への送信を中断しました。"), VK47_TEXT("送信を中断しました")};
     case CommErrorKind::kOther: break;
   }
   return {VK47_TEXT("シリアルポート %1 を使えません。アダプタを抜いて、差し直してください。"), VK47_TEXT("%1 を使えません")};
@@ -84,6 +89,8 @@ const char* CommErrorKindName(CommErrorKind kind) {
     case CommErrorKind::kNotOpen: return "not-open";
     case CommErrorKind::kBadPortName: return "bad-port-name";
     case CommErrorKind::kRobotGone: return "robot-gone";
+    case CommErrorKind::kNotSerial: return "not-serial";
+    case CommErrorKind::kStopped: return "stopped";
     case CommErrorKind::kOther: return "other";
   }
   return "other";

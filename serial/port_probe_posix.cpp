@@ -89,4 +89,12 @@ ResolvedPort DefaultResolvePort(const std::string& portname) {
   return PortDevice(ChoosePortCandidate(candidates).device);
 }
 
+std::optional<std::string> DeviceIdentity(const std::string& device) {
+  struct stat info {};
+  if (::stat(device.c_str(), &info) != 0) return std::nullopt;
+  // Two device files of one character device reach the same line.
+  if (S_ISCHR(info.st_mode)) return "c" + std::to_string(info.st_rdev);
+  return "f" + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+}
+
 }  // namespace vk47

@@ -104,4 +104,10 @@ std::optional<int> BuiltInUartType(const std::string& device,
 // asked counts as present, so that opening it reports the real reason).
 PortPresence ProbeUart(const std::string& device, const SerialIoctl& ioctl = {});
 
+// What tells two names of one device apart from two devices: the same text
+// for "/dev/pts/3" and "/dev/../dev/pts/3" (POSIX: the character device's
+// number), for \\.\COM3 and \\.\com3 (Windows); nothing when the device
+// cannot be looked at (it then counts as a device of its own).
+std::optional<std::string> DeviceIdentity(const std::string& device);
+
 }  // namespace vk47

@@ -221,7 +221,8 @@ bool Trs232c::write(const std::uint8_t* bytes, int count) {
   }
   lasterror_ = {};
   const auto wanted = static_cast<std::uint32_t>(count);
-  WriteResult result = device_->Write(sendbuffer_.data(), wanted, static_cast<std::uint32_t>(txtimeout));
+  WriteResult result =
+      device_->Write(sendbuffer_.data(), wanted, static_cast<std::uint32_t>(txtimeout), writewait);
   byteswritten_ = result.immediate_count;
   switch (result.outcome) {
     case WriteOutcome::kDoneAtOnce:
@@ -234,6 +235,7 @@ bool Trs232c::write(const std::uint8_t* bytes, int count) {
                     deviceerror().device};
       return false;
     case WriteOutcome::kTimedOut:
+    case WriteOutcome::kStopped:
     case WriteOutcome::kFailed:
       lasterror_ = deviceerror();
       return false;

@@ -108,13 +108,20 @@ class Trs232c {
   TNotifyEvent OnBREAK, OnCTS, OnDSR, OnERR, OnRING, OnRLSD, OnRXCHAR, OnRXFLAG, OnTXEMPTY;
   TNotifyEvent OnCreate, OnOpen, OnClose, OnPACKET;
 
+  // Asked every few milliseconds while a write waits for the device: the
+  // window keeps repainting there, a tool looks for Ctrl+C. False abandons
+  // the write (cancelled; lasterror kind kStopped). Empty: the write waits
+  // undisturbed until it completes or txtimeout has passed.
+  WriteWaitHook writewait;
+
   // True when the device is open and configured. False when already open, or
   // when the device is missing, in use, or refuses the settings (released then).
   bool open();
   // False when not open; else whether releasing the device succeeded.
   bool close();
   // True when all count bytes were sent within txtimeout ms. The bytes are
-  // copied first; a write that timed out is cancelled before returning.
+  // copied first; a write that timed out or was stopped through writewait is
+  // cancelled before returning.
   bool write(const std::uint8_t* bytes, int count);
   bool writebyte(std::uint8_t byte);
   // False when not open; else whether the device switched the line.

@@ -290,6 +290,7 @@ bool UpdateProfileFile(const std::string& path, const ProfileChange& change,
     case ProfileUpdate::Action::kRemove: {
       // Through a symbolic link the target goes and the link stays, as a
       // write would have kept it.
+      if (!LinksMayBeFollowed(PathFromText(path))) return fail(ProfileFailure::kNotWritten);
       std::error_code ec;
       std::filesystem::remove(FollowLinks(PathFromText(path)), ec);
       return !ec || fail(ProfileFailure::kNotWritten);

@@ -10,7 +10,10 @@
 // number is handed out again once the robot is gone, so a mapping whose robot
 // no longer holds its record must never be opened: it could be anyone's
 // terminal. A [devices] line without a matching record (one a person wrote)
-// is used as named.
+// is used as named. A record vouches for its device only when both the
+// record and the device belong to the user who resolves the name (root may
+// use anything): another account can neither lock a record nor hand over a
+// terminal of its own.
 //
 // POSIX only (virtual robots live on pseudo-terminals). Any thread.
 
@@ -75,7 +78,11 @@ class RobotLink {
   bool original_section_added_ = false;
 };
 
-// Where records are kept: $XDG_RUNTIME_DIR when it names a folder, else /tmp.
+// Where records are kept, a folder only this user can enter: $XDG_RUNTIME_DIR
+// when it is one, else <temporary folder>/vk47-robot-<uid> (created 0700 and
+// checked: no symbolic link, the user's own, no group or other access), else,
+// when someone else has taken that name, a new folder made by mkdtemp. "" when
+// none can be had.
 std::string RobotRecordFolder();
 
 }  // namespace vk47

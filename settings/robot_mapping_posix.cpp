@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "settings/port_mapping.h"
 #include "settings/port_setting.h"
@@ -64,6 +65,23 @@ Replaced RecordReplaced(int fd) {
 // Robots only ever live on pseudo-terminals.
 bool IsPseudoTerminal(const std::string& device) { return device.starts_with("/dev/pts/"); }
 
+// Whether a file of `owner` may speak for the user who resolves: only the
+// user's own files may, except for root, who may use anything.
+bool OwnedByResolver(uid_t owner) {
+  const uid_t me = ::geteuid();
+  return me == 0 || owner == me;
+}
+
+// A device that exists must be the resolving user's own: a pseudo-terminal
+// belongs to whoever opened it, so another account's terminal that took the
+// number of a dead robot's is never written to. A device that is not there
+// can be trusted as far as this goes: opening it fails.
+bool DeviceTrusted(const std::string& device) {
+  struct stat info {};
+  if (::stat(device.c_str(), &info) != 0) return errno == ENOENT;
+  return OwnedByResolver(info.st_uid);
+}
+
 RobotLinkState StateOfRecord(const std::string& record_path, const std::string& device) {
   const int fd = ::open(record_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) {
@@ -72,8 +90,14 @@ RobotLinkState StateOfRecord(const std::string& record_path, const std::string& 
     return IsPseudoTerminal(device) ? RobotLinkState::kGone : RobotLinkState::kNotARobot;
   }
   RobotLinkState state = RobotLinkState::kNotARobot;
+  struct stat info {};
   const std::optional<std::string> named = RecordDevice(fd);
-  if (!named) {
+  if (::fstat(fd, &info) != 0 || !OwnedByResolver(info.st_uid) || !DeviceTrusted(device)) {
+    // Someone else's record, or someone else's device, vouches for nothing:
+    // another account could hold the lock of a record it can open, or have
+    // taken the dead robot's pseudo-terminal number.
+    state = IsPseudoTerminal(device) ? RobotLinkState::kGone : RobotLinkState::kNotARobot;
+  } else if (!named) {
     state = IsPseudoTerminal(device) ? RobotLinkState::kGone : RobotLinkState::kNotARobot;
   } else if (*named == device) {
     // A shared lock that can be had means the robot no longer holds its own.
@@ -91,13 +115,43 @@ ProfileUpdate Write(std::string text) { return {ProfileUpdate::Action::kWrite, s
 
 }  // namespace
 
+namespace {
+
+// A folder only this user can enter: a real folder (no symbolic link), the
+// user's own, with no access for group or others.
+bool IsPrivateFolder(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+         (info.st_mode & 077) == 0;
+}
+
+std::string SystemTempFolder() {
+  const char* tmpdir = std::getenv("TMPDIR");
+  struct stat info {};
+  if (tmpdir != nullptr && tmpdir[0] == '/' && ::stat(tmpdir, &info) == 0 && S_ISDIR(info.st_mode)) return tmpdir;
+  return "/tmp";
+}
+
+}  // namespace
+
 std::string RobotRecordFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] == '/') {
-    struct stat info {};
-    if (::stat(runtime, &info) == 0 && S_ISDIR(info.st_mode)) return runtime;
+  if (runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime)) return runtime;
+  // The temporary folder is everyone's: the records go into a folder of
+  // this user's own in it, so nobody else can lock, replace or pre-create one.
+  const std::string temp = SystemTempFolder();
+  const std::string mine = temp + "/vk47-robot-" + std::to_string(::geteuid());
+  if (::mkdir(mine.c_str(), 0700) == 0 || errno == EEXIST) {
+    if (IsPrivateFolder(mine)) return mine;
   }
-  return "/tmp";
+  // The name is taken by someone else (or by a folder others may enter): a
+  // fresh private folder instead. Its name is kept in set.ini with each
+  // record, so nobody has to guess it.
+  std::string pattern = mine + "-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  if (::mkdtemp(name.data()) != nullptr) return name.data();
+  return "";
 }
 
 RobotLinkState RobotLinkStateOf(const std::string& ini_path, const std::string& key,
@@ -113,9 +167,13 @@ std::optional<RobotLink> RobotLink::Create(const std::string& ini_path, const st
   link.ini_path_ = ini_path;
   link.key_ = key;
   link.device_ = device;
-  link.record_path_ =
-      RobotRecordFolder() + "/vk47-robot-" + std::to_string(::getpid()) + "-" + key + ".lock";
-  link.record_fd_ = ::open(link.record_path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+  const std::string folder = RobotRecordFolder();
+  if (folder.empty()) {
+    error = "記録を置くフォルダを作れません: " + std::string(std::strerror(errno));
+    return std::nullopt;
+  }
+  link.record_path_ = folder + "/vk47-robot-" + std::to_string(::getpid()) + "-" + key + ".lock";
+  link.record_fd_ = ::open(link.record_path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (link.record_fd_ < 0) {
     error = link.record_path_ + ": " + std::strerror(errno);
     return std::nullopt;

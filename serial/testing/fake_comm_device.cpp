@@ -73,7 +73,8 @@ class FakeCommDevice final : public CommDevice {
     Record(Op("Purge", flags));
     return true;
   }
-  WriteResult Write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t timeout_ms) override {
+  WriteResult Write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t timeout_ms,
+                    const WriteWaitHook& /*keep_waiting*/) override {
     FakeCall call = Op("Write", count, timeout_ms);
     call.bytes.assign(bytes, bytes + count);
     Record(std::move(call));

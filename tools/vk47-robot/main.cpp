@@ -55,6 +55,7 @@ constexpr int kExitCapped = 3;      // stopped at the time cap, or an endless lo
 constexpr int kExitSwitchWait = 4;  // waiting for a switch press that never comes
 
 constexpr long kMaxRobots = 64;
+constexpr double kMinTrackCm = 0.1;
 
 int Usage(int status) {
   std::fprintf(status == 0 ? stdout : stderr,
@@ -76,7 +77,7 @@ int Usage(int status) {
                "シミュレーションのオプション:\n"
                "  --switch-at 秒 ...  その時刻にマイクロスイッチを押す (いくつでも指定できる)\n"
                "  --speed CM_PER_S  車輪の速さ (省略時 10 cm/秒)\n"
-               "  --track CM      左右の車輪の間の長さ (省略時 10 cm)\n"
+               "  --track CM      左右の車輪の間の長さ (0.1 cm 以上、省略時 10 cm)\n"
                "  --turn DEGREES  スイッチで向きを変える角度 (省略時 90 度)\n");
   return status;
 }
@@ -101,6 +102,20 @@ bool TakeNumber(const std::string& option, const char* text, double low, double 
   return true;
 }
 
+// A whole decimal count within [low, high]: "1x", "abc" and "" are refused,
+// not read as the number they begin with.
+bool TakeCount(const std::string& option, const char* text, long low, long high, long& out) {
+  char* end = nullptr;
+  errno = 0;
+  const long value = text ? std::strtol(text, &end, 10) : 0;
+  if (!text || end == text || *end != '\0' || errno == ERANGE || value < low || value > high) {
+    std::fprintf(stderr, "vk47-robot: %s の値が正しくありません: %s\n", option.c_str(), text ? text : "(なし)");
+    return false;
+  }
+  out = value;
+  return true;
+}
+
 std::optional<Options> ParseOptions(int argc, char** argv) {
   Options o;
   bool sim_option = false;
@@ -121,7 +136,9 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
         }
       }
       else if (arg == "--speed" && TakeNumber(arg, v, 0, 1e4, false, number)) o.sim.speed_cm_s = number;
-      else if (arg == "--track" && TakeNumber(arg, v, 0, 1e4, false, number)) o.sim.track_cm = number;
+      // Down to a millimetre: a narrower track would turn faster than any
+      // number can hold, and the trace would fill with nan.
+      else if (arg == "--track" && TakeNumber(arg, v, kMinTrackCm, 1e4, true, number)) o.sim.track_cm = number;
       else if (arg == "--turn" && TakeNumber(arg, v, 0, 360, false, number)) o.sim.turn_deg = number;
       else return std::nullopt;
     }
@@ -131,8 +148,12 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     else if (arg == "--link-as" && (v = value())) o.link_as = v;
     else if (arg == "--ini" && (v = value())) o.ini = v;
     else if (arg == "--json" && (v = value())) o.json = v;
-    else if (arg == "--frames" && (v = value())) o.frames = std::strtol(v, nullptr, 10);
-    else if (arg == "--count" && (v = value())) o.count = std::strtol(v, nullptr, 10);
+    else if (arg == "--frames") {
+      if (!TakeCount(arg, value(), 0, 1000000000L, o.frames)) return std::nullopt;
+    }
+    else if (arg == "--count") {
+      if (!TakeCount(arg, value(), 1, kMaxRobots, o.count)) return std::nullopt;
+    }
     else return std::nullopt;
   }
   if (o.count < 1 || o.count > kMaxRobots) return std::nullopt;
@@ -200,18 +221,33 @@ std::unique_ptr<Robot> OpenRobot() {
   return robot;
 }
 
-// One robot's record as an object (the form scripts know); several as an array.
-void WriteRecords(const std::string& path, const std::vector<std::unique_ptr<Robot>>& robots) {
+// One robot's record as an object (the form scripts know); several as an
+// array. False, with the message on standard error, when it cannot be written.
+bool WriteRecords(const std::string& path, const std::vector<std::unique_ptr<Robot>>& robots) {
   for (const auto& robot : robots) robot->record.bytes = robot->decoder.Received();
+  bool written = false;
   if (robots.size() == 1) {
-    vk47::WriteRobotRecord(path, robots.front()->record);
-    return;
+    written = vk47::WriteRobotRecord(path, robots.front()->record);
+  } else {
+    std::string text = "[\n";
+    for (std::size_t r = 0; r < robots.size(); ++r) {
+      text += (r ? ",\n" : "") + vk47::RobotRecordJson(robots[r]->record);
+    }
+    written = vk47::WriteFileAtomically(path, text + "]\n");
   }
-  std::string text = "[\n";
-  for (std::size_t r = 0; r < robots.size(); ++r) {
-    text += (r ? ",\n" : "") + vk47::RobotRecordJson(robots[r]->record);
-  }
-  vk47::WriteFileAtomically(path, text + "]\n");
+  if (!written) std::fprintf(stderr, "vk47-robot: ファイル %s を作成できません\n", path.c_str());
+  return written;
+}
+
+// Standard output that could not be written makes the run a failure: a
+// script must not take a missing trace or device line for a result.
+int CheckedOutput(int status) {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  const int err = errno;
+  std::fprintf(stderr, "vk47-robot: 標準出力に書き込めませんでした%s%s%s\n", err ? " (" : "",
+               err ? std::strerror(err) : "", err ? ")" : "");
+  return status == 0 ? 1 : status;
 }
 
 // The combined summary of many robots: what each received, and the gaps
@@ -280,9 +316,7 @@ vk47::ProgramCodes FrameCodes(const vk47::RobotFrame& frame) {
   return codes;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RobotMain(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     std::printf("vk47-robot %s\n", VK47_VERSION);
     return 0;
@@ -298,6 +332,9 @@ int main(int argc, char** argv) {
     robots.push_back(std::move(robot));
   }
   const std::string& device = robots.front()->record.device;
+  // A record file that cannot be written is told now, before any robot is
+  // linked or announced, not found empty at the end.
+  if (options->json && !WriteRecords(*options->json, robots)) return 1;
 
   // Caught before the mapping exists, so that no signal can end the robot
   // between writing the mapping and being ready to take it back.
@@ -327,7 +364,9 @@ int main(int argc, char** argv) {
     if (presence) presences.push_back(std::move(*presence));
   }
   for (const auto& robot : robots) std::printf("%s\n", robot->record.device.c_str());
-  std::fflush(stdout);
+  // Whoever started the robot reads the device from here: without it the
+  // robot is of no use to anyone (the link is taken back on the way out).
+  if (std::fflush(stdout) != 0) return CheckedOutput(1);
 
   const bool many = robots.size() > 1;
   // The JSON record is written once the line has been quiet for a moment,
@@ -358,6 +397,7 @@ int main(int argc, char** argv) {
     return true;
   };
 
+  bool record_failed = false;
   std::vector<pollfd> pfds(robots.size());
   while (!g_stop && !finished()) {
     for (std::size_t r = 0; r < robots.size(); ++r) pfds[r] = {robots[r]->master, POLLIN, 0};
@@ -365,7 +405,8 @@ int main(int argc, char** argv) {
     const int ready = poll(pfds.data(), pfds.size(), write_when_quiet ? kQuietMs : 100);
     if (ready < 0 && errno != EINTR) break;
     if (ready == 0 && write_when_quiet) {
-      WriteRecords(*options->json, robots);
+      // Told once; the robot goes on receiving, and the exit status says it.
+      if (!record_failed && !WriteRecords(*options->json, robots)) record_failed = true;
       record_dirty = false;
     }
     if (ready <= 0) continue;
@@ -379,12 +420,16 @@ int main(int argc, char** argv) {
     }
   }
   for (const auto& robot : robots) take(*robot, robot->decoder.Finish());
-  if (options->json) WriteRecords(*options->json, robots);
+  if (options->json && !record_failed && !WriteRecords(*options->json, robots)) record_failed = true;
   if (many) PrintSummary(robots);
   robots.clear();  // closes every pseudo-terminal
   if (link && !link->Remove()) {
     std::fprintf(stderr, "vk47-robot: set.ini から %s の行を戻せませんでした\n", options->link_as->c_str());
     return 1;
   }
-  return 0;
+  return record_failed ? 1 : 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return CheckedOutput(RobotMain(argc, argv)); }

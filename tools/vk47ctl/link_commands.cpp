@@ -66,7 +66,7 @@ class ProgressLines {
       const int steps = job->steps.load();
       std::string bar(16, '.');
       for (int i = 0; i < steps; ++i) bar[i] = '#';
-      const char* state = !job->done.load() ? "転送中" : job->outcome.ok ? "完了" : "失敗";
+      const char* state = job->same_as ? "重複" : !job->done.load() ? "転送中" : job->outcome.ok ? "完了" : "失敗";
       std::fprintf(stderr, "\r\033[K%-14s %s [%s] %2d / 16\n", job->port.portname.c_str(), state,
                    bar.c_str(), steps);
     }
@@ -91,8 +91,13 @@ ClassObserver ToolObserver(ProgressLines* progress) {
 void PrintSummary(const RobotJobs& jobs, bool with_steps) {
   std::cout << "デバイス\t結果" << (with_steps ? "\t送信ステップ" : "") << '\n';
   for (const auto& job : jobs) {
-    std::cout << job->port.portname << '\t' << (job->outcome.ok ? std::string("OK") : job->outcome.reason);
-    if (with_steps) std::cout << '\t' << job->outcome.steps_sent << "/16";
+    std::cout << job->port.portname << '\t';
+    if (job->same_as) {
+      std::cout << job->outcome.reason;
+    } else {
+      std::cout << (job->outcome.ok ? std::string("OK") : job->outcome.reason);
+      if (with_steps) std::cout << '\t' << job->outcome.steps_sent << "/16";
+    }
     std::cout << '\n';
   }
 }

@@ -1,5 +1,7 @@
 // vk47ctl: the command-line face of vk47 for teachers and scripts.
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -28,6 +30,18 @@ constexpr Subcommand kSubcommands[] = {
     {"port", vk47::ctl::Port, "port [com1〜com4]          選ばれているポートを表示する、または選ぶ"},
 };
 
+// Standard output that could not be written (a full disk, a closed pipe)
+// makes any command a failure: a script must not take nothing for a result.
+int CheckedOutput(int status) {
+  errno = 0;
+  std::cout.flush();
+  if (std::cout && std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  const int err = errno;
+  std::cerr << "vk47ctl: 標準出力に書き込めませんでした"
+            << (err != 0 ? std::string(" (") + std::strerror(err) + ")" : std::string()) << '\n';
+  return status == 0 ? 1 : status;
+}
+
 int Usage(std::ostream& out, int status) {
   out << "使い方: vk47ctl コマンド [引数]\n";
   for (const Subcommand& s : kSubcommands) out << "  vk47ctl " << s.usage << '\n';
@@ -36,10 +50,7 @@ int Usage(std::ostream& out, int status) {
   return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  vk47::ctl::PrepareConsole();
+int Main(int argc, char** argv) {
   const std::vector<std::string> args = vk47::ctl::CommandLineArguments(argc, argv);
   if (args.empty()) return Usage(std::cerr, 2);
   const std::string_view name = args[0];
@@ -53,4 +64,11 @@ int main(int argc, char** argv) {
   }
   std::cerr << "vk47ctl: そのようなコマンドはありません: " << name << '\n';
   return Usage(std::cerr, 2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vk47::ctl::PrepareConsole();
+  return CheckedOutput(Main(argc, argv));
 }

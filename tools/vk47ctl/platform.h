@@ -2,8 +2,8 @@
 // What vk47ctl needs from the system beyond the core: its arguments and
 // console as UTF-8, how send and run learn that the user wants them to stop,
 // and the paced wait between steps that such a request ends early. POSIX:
-// SIGINT, SIGTERM and SIGHUP; Windows: Ctrl+C, Ctrl+Break and closing the
-// console.
+// SIGINT, SIGTERM, SIGHUP, SIGQUIT and SIGPIPE; Windows: Ctrl+C, Ctrl+Break
+// and closing the console.
 
 #include <cstdint>
 #include <string>
@@ -38,5 +38,6 @@ void SleepAtLeast(std::uint32_t ms);
 
 // Whether standard error is a terminal (the progress bar is drawn only there).
 bool StderrIsTerminal();
+
 
 }  // namespace vk47::ctl
