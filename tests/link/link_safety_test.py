@@ -9,7 +9,12 @@ themselves, each case from a fresh HOME with nothing created beforehand:
 - a robot killed by SIGKILL whose pseudo-terminal number is then reused by
   another program: send and run put no byte on that terminal and fail;
 - a terminal named with --port gets its own settings back (ICANON, ECHO);
-- SIGINT in the middle of a send says how many steps went out, exits 130;
+- SIGINT in the middle of a send says how many steps went out, exits 130,
+  also within half a second when one of the devices never drains;
+- a device named twice is served once;
+- between two local accounts (setpriv, as root; XDG_RUNTIME_DIR unset):
+  the other account cannot take a pupil's send nor keep the pupil's robot
+  from linking, and a sender killed by SIGKILL leaves no lasting "in use";
 - port names other than com1..com4 or an absolute path are refused (exit 2)
   and nothing is created in the working folder.
 
@@ -246,6 +251,214 @@ class StopSignals(FreshHome):
         finally:
             os.close(master)
             os.close(slave)
+
+
+    def test_sigint_ends_a_send_stalled_on_one_device(self):
+        robots = [self.start_robot() for _ in range(2)]
+        master, slave = pty.openpty()
+        try:
+            termios.tcflow(slave, termios.TCOOFF)  # its output never drains
+            ports = [robots[0][1], os.ttyname(slave), robots[1][1]]
+            send = subprocess.Popen([CTL, "send", self.demo] + [a for p in ports for a in ("--port", p)],
+                                    env=self.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                    text=True)
+            self.procs.append(send)
+            time.sleep(0.6)
+            start = time.monotonic()
+            send.send_signal(signal.SIGINT)
+            out, err = send.communicate(timeout=40)
+            took = time.monotonic() - start
+            self.assertEqual(send.returncode, 130, err)
+            self.assertLess(took, 0.5, "Ctrl+C waited for the stalled device")
+            rows = dict(line.split("\t", 1) for line in out.splitlines()[1:])
+            self.assertIn("中断しました", rows[os.ttyname(slave)])
+            self.assertTrue(rows[os.ttyname(slave)].endswith("0/16"), out)
+        finally:
+            os.close(master)
+            os.close(slave)
+
+    def test_a_device_named_twice_is_served_once(self):
+        robot, device = self.start_robot("--frames", "2")
+        twice = "/dev/../dev/" + device[len("/dev/"):]
+        result = self.ctl("send", self.demo, "--port", device, "--port", twice)
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        self.assertIn("二度指定されています", result.stdout)
+        self.assertNotIn("使用中", result.stdout)
+        self.assertEqual(self.ctl("run", "--port", device).returncode, 0)
+        self.assertEqual(robot.wait(timeout=5), 0)
+        self.assertEqual(robot.stdout.read().count("transfer received"), 1)
+
+
+# Run by another user: tries to take over a pupil's robot after its death.
+# It locks the record when it can, takes the dead robot's pseudo-terminal
+# number and opens it to everyone, then reports how many bytes arrived.
+HIJACKER = r'''
+import fcntl, os, pty, select, sys
+record, device = sys.argv[1], sys.argv[2]
+try:
+    fd = os.open(record, os.O_RDONLY)
+    fcntl.flock(fd, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    locked = "locked"
+except OSError:
+    locked = "refused"
+held, got = [], None
+for _ in range(64):
+    m, s = pty.openpty()
+    if os.ttyname(s) == device:
+        got = m
+        break
+    held.append((m, s))
+for m, s in held:
+    os.close(m); os.close(s)
+if got is None:
+    print("miss", locked, flush=True); sys.exit(0)
+os.chmod(device, 0o666)
+print("ready", locked, flush=True)
+sys.stdin.readline()
+r = select.select([got], [], [], 0.3)[0]
+print(len(os.read(got, 64)) if r else 0, flush=True)
+'''
+
+
+@unittest.skipUnless(hasattr(os, "geteuid") and os.geteuid() == 0 and shutil.which("setpriv"),
+                     "needs root and setpriv to act as two local accounts")
+class OtherAccounts(unittest.TestCase):
+    PUPIL, OTHER = 47221, 47222  # no account entry is needed for a process to run as them
+
+    def setUp(self):
+        self.root = tempfile.mkdtemp(prefix="vk47-accounts-")
+        os.chmod(self.root, 0o755)
+        # The shared temporary folder, like /tmp: everyone may create, nobody may remove others' files.
+        self.tmp = os.path.join(self.root, "tmp")
+        os.mkdir(self.tmp)
+        os.chmod(self.tmp, 0o1777)
+        self.homes = {}
+        for uid in (self.PUPIL, self.OTHER):
+            home = os.path.join(self.root, f"home{uid}")
+            os.mkdir(home, 0o755)
+            os.chown(home, uid, uid)
+            self.homes[uid] = home
+        self.procs = []
+        self.demo = os.path.join(self.homes[self.PUPIL], "demo.pt3")
+        self.run_as(self.PUPIL, CTL, "demo", self.demo).check_returncode()
+
+    def tearDown(self):
+        for p in self.procs:
+            if p.poll() is None:
+                p.kill()
+                p.wait()
+            for stream in (p.stdin, p.stdout, p.stderr):
+                if stream:
+                    stream.close()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def env(self, uid):
+        env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
+        env.update(HOME=self.homes[uid], TMPDIR=self.tmp)
+        return env
+
+    def command(self, uid, *args):
+        return ["setpriv", f"--reuid={uid}", f"--regid={uid}", "--clear-groups", *args]
+
+    def run_as(self, uid, *args, timeout=20):
+        return subprocess.run(self.command(uid, *args), env=self.env(uid), capture_output=True,
+                              text=True, timeout=timeout, cwd=self.homes[uid])
+
+    def start_as(self, uid, *args):
+        p = subprocess.Popen(self.command(uid, *args), env=self.env(uid), stdin=subprocess.PIPE,
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                             cwd=self.homes[uid])
+        self.procs.append(p)
+        return p
+
+    def start_robot(self, *args):
+        robot = self.start_as(self.PUPIL, ROBOT, *args)
+        device = robot.stdout.readline().strip()
+        self.assertTrue(device.startswith("/dev/"), robot.stderr.read() if not device else device)
+        return robot, device
+
+    def ini(self):
+        with open(os.path.join(self.homes[self.PUPIL], "Documents", "PT-36Temp", "set.ini")) as f:
+            return f.read()
+
+    def hijack(self, record, device):
+        other = self.start_as(self.OTHER, sys.executable, "-c", HIJACKER, record, device)
+        state = other.stdout.readline().split()
+        if not state or state[0] != "ready":
+            self.skipTest(f"{device} was not handed out again ({state})")
+        return other, state[1]
+
+    def assert_nothing_sent(self, other):
+        result = self.run_as(self.PUPIL, CTL, "send", self.demo)
+        other.stdin.write("done\n")
+        other.stdin.flush()
+        self.assertEqual(other.stdout.readline().strip(), "0", "bytes reached the other account")
+        self.assertNotEqual(result.returncode, 0)
+        self.assertIn("仮想ロボットはもう動いていません", result.stderr)
+        self.assertNotIn("送信しました", result.stdout)
+
+    def test_another_account_cannot_take_a_pupils_send(self):
+        robot, device = self.start_robot("--link-as", "com1")
+        record = self.ini().split("[robots]")[1].split("com1=")[1].split()[0]
+        folder = os.path.dirname(record)
+        info = os.lstat(folder)
+        self.assertEqual((info.st_uid, info.st_mode & 0o777), (self.PUPIL, 0o700), folder)
+        self.assertEqual(os.stat(record).st_mode & 0o777, 0o600)
+        robot.kill()
+        robot.wait()
+        other, locked = self.hijack(record, device)
+        self.assertEqual(locked, "refused", "the other account could open the record")
+        self.assert_nothing_sent(other)
+
+    def test_a_record_in_the_open_does_not_vouch_for_another_accounts_terminal(self):
+        # A record as an older robot left it: readable by all in the shared
+        # folder, so the other account can lock it. The terminal is the other
+        # account's own, and that alone keeps the pupil's send away from it.
+        robot, device = self.start_robot()
+        record = os.path.join(self.tmp, "vk47-robot-old-com1.lock")
+        with open(record, "w") as f:
+            f.write(device + "\n")
+        os.chown(record, self.PUPIL, self.PUPIL)
+        os.chmod(record, 0o644)
+        ini = os.path.join(self.homes[self.PUPIL], "Documents", "PT-36Temp", "set.ini")
+        os.makedirs(os.path.dirname(ini))
+        with open(ini, "w") as f:
+            f.write(f"[devices]\ncom1={device}\n[robots]\ncom1={record}\n")
+        for path in (ini, os.path.dirname(ini), os.path.dirname(os.path.dirname(ini))):
+            os.chown(path, self.PUPIL, self.PUPIL)
+        robot.kill()
+        robot.wait()
+        other, locked = self.hijack(record, device)
+        self.assertEqual(locked, "locked")
+        self.assert_nothing_sent(other)
+
+    def test_another_account_cannot_keep_a_pupils_robot_from_linking(self):
+        # The per-user folder's name taken, and records laid out for the
+        # next process numbers, as the old fixed names invited.
+        taken = os.path.join(self.tmp, f"vk47-robot-{self.PUPIL}")
+        squat = "import os, sys\nos.mkdir(sys.argv[1], 0o777)\nos.chmod(sys.argv[1], 0o777)\n" \
+                "for pid in range(os.getpid(), os.getpid() + 300):\n" \
+                "    open(os.path.join(sys.argv[2], f'vk47-robot-{pid}-com1.lock'), 'w').close()\n"
+        self.run_as(self.OTHER, sys.executable, "-c", squat, taken, self.tmp).check_returncode()
+        robot, device = self.start_robot("--link-as", "com1", "--frames", "1")
+        self.assertIn(f"com1={device}", self.ini())
+        result = self.run_as(self.PUPIL, CTL, "send", self.demo)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(robot.wait(timeout=5), 0, robot.stderr.read())
+        self.assertIn("transfer received", robot.stdout.read())
+
+    def test_a_sender_killed_mid_send_leaves_no_lasting_in_use(self):
+        robot, device = self.start_robot()
+        sender = self.start_as(self.PUPIL, CTL, "send", self.demo, "--port", device)
+        time.sleep(0.5)
+        sender.kill()
+        sender.wait()
+        result = self.run_as(self.PUPIL, CTL, "send", self.demo, "--port", device)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn("16 ステップを", result.stdout)
+        robot.send_signal(signal.SIGTERM)
+        self.assertEqual(robot.wait(timeout=5), 0)
+        self.assertIn("transfer received", robot.stdout.read())
 
 
 class PortNames(FreshHome):

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -90,6 +92,66 @@ TEST_F(OutputQueueTest, WriteTimesOutWhenTheQueueNeverDrains) {
   ASSERT_TRUE(rs.open());
   EXPECT_FALSE(rs.writebyte(0x78));
   EXPECT_EQ(rs.lasterror().kind, CommErrorKind::kTimedOut);
+}
+
+// A stop request ends a write that waits for a line that never drains, both
+// where the driver holds the byte (output queue) and where the line's output
+// is suspended (TCOOFF: the write itself cannot start). The hook is asked at
+// least every slice, and the cancelled write sends nothing later.
+TEST(PosixStop, AStopRequestEndsAWriteThatNeverDrains) {
+  for (const bool suspended : {false, true}) {
+    SCOPED_TRACE(suspended ? "output suspended" : "queue never drains");
+    PtyPair pty;
+    MasterReader reader{pty.master()};
+    if (suspended) {
+      ASSERT_EQ(::tcflow(pty.slave(), TCOOFF), 0);
+    }
+    auto device = MakePosixCommDeviceForTesting([suspended](int) -> std::optional<int> {
+      return suspended ? 0 : 1;
+    });
+    ASSERT_TRUE(device->Open(pty.slave_path()));
+    int asked = 0;
+    auto longest_gap = Clock::duration::zero();
+    auto last = Clock::now();
+    const auto start = last;
+    const std::uint8_t byte = 0x74;
+    const WriteResult result = device->Write(&byte, 1, 30000, [&] {
+      longest_gap = std::max(longest_gap, Clock::now() - last);
+      last = Clock::now();
+      return ++asked < 5;
+    });
+    EXPECT_EQ(result.outcome, WriteOutcome::kStopped);
+    EXPECT_EQ(device->LastError().kind, CommErrorKind::kStopped);
+    EXPECT_EQ(asked, 5);
+    EXPECT_LT(Clock::now() - start, 500ms);
+    EXPECT_LT(longest_gap, std::chrono::milliseconds(kWriteWaitSliceMs) + 30ms);
+    if (suspended) {
+      // The probe's queue is make-believe; a suspended line really holds the byte.
+      ASSERT_EQ(::tcflow(pty.slave(), TCOON), 0);
+      EXPECT_TRUE(reader.Values(1, 100ms).empty()) << "the cancelled byte went out after all";
+    }
+    EXPECT_TRUE(device->Close());
+  }
+}
+
+// Something that opens but carries no serial line is refused as such, not
+// as a missing device.
+TEST(PosixOpen, WhatIsNoTerminalIsNoSerialPort) {
+  char folder_template[] = "/tmp/vk47-notty-XXXXXX";
+  ASSERT_NE(::mkdtemp(folder_template), nullptr);
+  const std::string folder = folder_template;
+  const std::string fifo = folder + "/fifo", file = folder + "/file";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ::close(::open(file.c_str(), O_CREAT | O_WRONLY, 0600));
+  for (const std::string& path : {std::string("/dev/null"), fifo, file}) {
+    auto device = MakePlatformCommDevice();
+    EXPECT_FALSE(device->Open(path)) << path;
+    EXPECT_EQ(device->LastError().kind, CommErrorKind::kNotSerial) << path;
+    EXPECT_NE(DescribeCommError(device->LastError(), path).find("シリアルポートではありません"), std::string::npos);
+  }
+  ::unlink(fifo.c_str());
+  ::unlink(file.c_str());
+  ::rmdir(folder.c_str());
 }
 
 TEST(PosixPurge, BytesThatArrivedBeforeOpenAreGoneAfterIt) {
