@@ -215,6 +215,47 @@ TEST_F(FileSafety, PermissionsOfTheFileAndTheFolderAreRespected) {
   EXPECT_EQ(Slurp(others), ProgramFileText(kDemo));
 }
 
+// Root run with a pupil's HOME must not write through the pupil's link into
+// a third account's file: a link is followed by root only when root or the
+// target's owner (the folder's, for a new file) owns it.
+TEST_F(FileSafety, RootFollowsOnlyLinksOfTheTargetsOwner) {
+  if (::geteuid() != 0) GTEST_SKIP() << "the rule holds back root only";
+  constexpr uid_t kPupil = 47231, kThird = 47232;
+  const fs::path third = dir_ / "third";
+  fs::create_directory(third);
+  ASSERT_EQ(::chown(third.c_str(), kThird, kThird), 0);
+  const struct {
+    const char* name;
+    uid_t link_owner;
+    bool target_exists;
+    bool written;
+  } rows[] = {
+      {"pupil's link to a third's file", kPupil, true, false},
+      {"pupil's link to a new file in a third's folder", kPupil, false, false},
+      {"the third's own link", kThird, true, true},
+      {"root's own link", 0, true, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const fs::path target = third / "work.pt3", link = dir_ / "link.pt3";
+    fs::remove(target);
+    fs::remove(link);
+    if (row.target_exists) {
+      Put(target, "mine\r\n");
+      ASSERT_EQ(::chown(target.c_str(), kThird, kThird), 0);
+    }
+    fs::create_symlink(target, link);
+    ASSERT_EQ(::lchown(link.c_str(), row.link_owner, row.link_owner), 0);
+    const std::string error = WriteProgramFile(link, kDemo);
+    EXPECT_EQ(error.empty(), row.written) << error;
+    if (!row.written) {
+      EXPECT_EQ(error, "ファイル " + link.string() + " を作成できません");
+      EXPECT_EQ(fs::exists(target) ? Slurp(target) : "", row.target_exists ? "mine\r\n" : "");
+    }
+    EXPECT_TRUE(fs::is_symlink(link));
+  }
+}
+
 TEST_F(FileSafety, LongestLegalNameSavesAndLeavesNothingElse) {
   for (std::size_t length : {249u, 250u, 255u}) {
     const std::string name = std::string(length - 4, 'a') + ".pt3";

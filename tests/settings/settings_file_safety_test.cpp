@@ -75,6 +75,21 @@ TEST(SettingsFileSafety, WriteThroughALinkKeepsTheLinkAndTheMode) {
             "[comport]\nname=2\n[devices]\ncom1=/dev/ttyUSB3\n[editor]\nconfirmexit=0\n");
 }
 
+// As with program files, root does not write set.ini through a link that
+// someone else than the target's owner made (sudo -E with a pupil's HOME).
+TEST(SettingsFileSafety, RootDoesNotWriteThroughAnotherAccountsLink) {
+  if (::geteuid() != 0) GTEST_SKIP() << "the rule holds back root only";
+  TempFolder dir;
+  fs::create_directory(dir / "PT-36Temp");
+  const std::string target = dir / "thirds.ini", ini = dir / "PT-36Temp/set.ini";
+  WriteBytes(target, "[comport]\nname=0\n");
+  ASSERT_EQ(::chown(target.c_str(), 47232, 47232), 0);
+  fs::create_symlink(target, ini);
+  ASSERT_EQ(::lchown(ini.c_str(), 47231, 47231), 0);
+  EXPECT_EQ(WriteError(ini, 2), WriteFailureMessage(ini, ProfileFailure::kNotWritten));
+  EXPECT_EQ(ReadBytes(target), "[comport]\nname=0\n");
+}
+
 TEST(SettingsFileSafety, ReadOnlySettingsFileIsRefusedAndKept) {
   TempFolder dir;
   const std::string ini = dir / "set.ini";

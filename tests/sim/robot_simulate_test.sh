@@ -61,12 +61,25 @@ check "svg unwritable message" "vk47-robot: ファイル $dir/no/such/folder.svg
 # Refused input.
 err=$("$robot" --simulate "$dir/missing.pt3" 2>&1); check "missing file exit" 1 $?
 check "missing file message" "vk47-robot: ファイル $dir/missing.pt3 は開けません" "$err"
-for bad in "--speed 0" "--speed abc" "--track -1" "--turn 400" "--switch-at -1" "--switch-at 1e999" \
-           "--switch-at 1 -2" "--count 2"; do
+for bad in "--speed 0" "--speed abc" "--speed nan" "--track -1" "--track 1e-307" "--turn 400" \
+           "--switch-at -1" "--switch-at 1e999" "--switch-at 1 -2" "--count 2"; do
   # shellcheck disable=SC2086
   "$robot" --simulate "$dir/line.pt3" $bad >/dev/null 2>&1; check "refused: $bad" 2 $?
 done
+# Counts are read whole, never as the number they begin with.
+for bad in "--frames abc" "--frames 1x" "--count 1x" "--count 0" "--count ''"; do
+  eval "\"\$robot\" $bad" >/dev/null 2>&1; check "refused: $bad" 2 $?
+done
 "$robot" --svg "$dir/x.svg" >/dev/null 2>&1; check "--svg alone" 2 $?
+# The narrowest track and the highest speed still give numbers, never nan.
+out=$("$robot" --simulate "$dir/turn_left.pt3" --switch-at 1 --speed 1e4 --track 0.1 --svg "$dir/fast.svg")
+check "fast turn: no nan" "" "$(grep -il nan <<<"$out" "$dir/fast.svg")"
+
+# Output that cannot be written is a failure, with a word on standard error.
+err=$("$robot" --simulate "$dir/line.pt3" 2>&1 >/dev/full); check "trace to a full disk exit" 1 $?
+check "trace to a full disk message" "vk47-robot: 標準出力に書き込めませんでした" "${err%% (*}"
+err=$(timeout 5 "$robot" --json "$dir/no/such/robot.json" 2>&1 >/dev/null); check "unwritable --json exit" 1 $?
+check "unwritable --json message" "vk47-robot: ファイル $dir/no/such/robot.json を作成できません" "$err"
 "$robot" --switch-at 1 >/dev/null 2>&1; check "--switch-at without a simulation" 2 $?
 
 # --trace: the robot simulates what it receives, with the same trace text.

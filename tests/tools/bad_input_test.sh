@@ -99,6 +99,16 @@ for name in huge_valid.pt3 huge_line.pt3; do
   (( kib < small_kib + 8192 )) || report "show $name: peak memory $kib KiB, a small file takes $small_kib KiB"
 done
 
+# Output that cannot be written is a failure with a word on standard error,
+# for every command that prints.
+for command in "demo" "show $dir/demo.pt3" "ports" "port" "--version" "--help"; do
+  # shellcheck disable=SC2086  # the command and its file are words
+  err=$("$ctl" $command 2>&1 >/dev/full)
+  status=$?
+  [[ $status -ne 0 && $err == *"標準出力に書き込めませんでした"* ]] ||
+    report "$command >/dev/full: exit $status" "$err"
+done
+
 # --- settings files ----------------------------------------------------------
 folder=$dir/Documents/PT-36Temp
 mkdir -p "$folder"
