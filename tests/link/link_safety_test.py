@@ -447,6 +447,23 @@ class OtherAccounts(unittest.TestCase):
         self.assertEqual(robot.wait(timeout=5), 0, robot.stderr.read())
         self.assertIn("transfer received", robot.stdout.read())
 
+    def test_devices_whose_thread_cannot_start_fail_and_the_others_are_served(self):
+        # The account may run six processes and threads in all: the robot
+        # and vk47ctl's own thread leave room for four device threads.
+        robots = self.start_as(self.PUPIL, ROBOT, "--count", "10")
+        devices = [robots.stdout.readline().strip() for _ in range(10)]
+        ports = [a for d in devices for a in ("--port", d)]
+        result = self.run_as(self.PUPIL, "prlimit", "--nproc=6", CTL, "send", self.demo, *ports)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        rows = [line.split("\t") for line in result.stdout.splitlines()[1:]]
+        self.assertEqual(len(rows), 10, result.stdout)
+        served = [r for r in rows if r[1] == "OK"]
+        refused = [r for r in rows if "への送信を開始できません" in r[1]]
+        self.assertGreaterEqual(len(served), 1, result.stdout)
+        self.assertEqual(len(served) + len(refused), 10, result.stdout)
+        for row in served:
+            self.assertEqual(row[2], "16/16")
+
     def test_a_sender_killed_mid_send_leaves_no_lasting_in_use(self):
         robot, device = self.start_robot()
         sender = self.start_as(self.PUPIL, CTL, "send", self.demo, "--port", device)
