@@ -122,7 +122,11 @@ void TForm3::showEvent(QShowEvent* event) {
 
 void TForm3::FormShow() {
   if (main_window_) move(main_window_->pos() + QPoint(200, 160));
-  RadioGroup1->SetItemIndex(ReadPortIndex(SettingsFilePath()));
+  // A stored index past COM4 opens COM1 at start-up: that is the port shown,
+  // so that OK cannot quietly switch to COM4. A negative one shows no choice
+  // (OK then keeps it at -1, which start-up also takes as COM1).
+  const std::int32_t stored = ReadPortIndex(SettingsFilePath());
+  RadioGroup1->SetItemIndex(stored >= RadioGroup1->Count() ? 0 : stored);
 }
 
 void TForm3::Button1Click() {

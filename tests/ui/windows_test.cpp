@@ -135,7 +135,7 @@ struct DialogCase {
 
 class PortDialogShow : public WindowsTest, public ::testing::WithParamInterface<DialogCase> {};
 
-TEST_P(PortDialogShow, SelectsTheStoredIndexClamped) {
+TEST_P(PortDialogShow, SelectsThePortStartUpUses) {
   if (GetParam().stored) sandbox.WritePortSetting(*GetParam().stored);
   form1->move(70, 50);
   form3->RadioGroup1->SetItemIndex(1);
@@ -146,8 +146,9 @@ TEST_P(PortDialogShow, SelectsTheStoredIndexClamped) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stored, PortDialogShow,
-                         ::testing::Values(DialogCase{std::nullopt, 0}, DialogCase{2, 2}, DialogCase{7, 3},
-                                           DialogCase{-1, -1}, DialogCase{-5, -1}, DialogCase{3, 3}));
+                         ::testing::Values(DialogCase{std::nullopt, 0}, DialogCase{2, 2}, DialogCase{7, 0},
+                                           DialogCase{99, 0}, DialogCase{4, 0}, DialogCase{-1, -1},
+                                           DialogCase{-5, -1}, DialogCase{3, 3}));
 
 TEST_F(WindowsTest, PortDialogRoundTrip) {
   form3->show();
