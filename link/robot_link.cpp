@@ -1,6 +1,7 @@
 #include "link/robot_link.h"
 
 #include "link/protocol.h"
+#include "serial/port_resolver.h"
 
 namespace vk47 {
 namespace {
@@ -99,7 +100,20 @@ Notice PortFailureNotice(const Trs232c& port) { return CommErrorNotice(port.last
 
 std::string PortFailureText(const Trs232c& port) { return NoticeText(PortFailureNotice(port)); }
 
+bool PortLeadsElsewhere(const Trs232c& port) {
+  if (!port.opened() || port.device().empty()) return false;
+  const ResolvedPort now = ResolvePort(port.portname);
+  return now.refused() || now.device != port.device();
+}
+
 std::optional<Notice> EnsurePortOpen(Trs232c& port) {
+  if (PortLeadsElsewhere(port)) {
+    try {
+      port.close();
+    } catch (...) {
+      // A close handler's error must not keep the command on the old device.
+    }
+  }
   if (port.opened()) return std::nullopt;
   if (port.open()) return std::nullopt;
   Notice notice = PortFailureNotice(port);

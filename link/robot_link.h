@@ -50,8 +50,16 @@ void rs232cOpen(Trs232c& port);
 void rs232cClose(Trs232c& port);
 void BindControlLines(Trs232c& port);
 
+// Whether the open port's name now resolves to another device than the one
+// open (a robot linked anew over an older one, an edited set.ini), or to
+// none at all (the robot has ended).
+bool PortLeadsElsewhere(const Trs232c& port);
+
 // Opens the port when it is not open (an adapter plugged in after start-up
-// then works). Returns what to tell the user when it still cannot be opened.
+// then works). A port still open on a device its name no longer leads to is
+// closed first and opened on the device the name leads to now, so a command
+// never goes to a device other than the one the name (and the window's
+// status bar) names. Returns what to tell the user when it cannot be opened.
 std::optional<Notice> EnsurePortOpen(Trs232c& port);
 
 // Why the port's last operation failed, in words for a pupil and a teacher;

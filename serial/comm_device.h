@@ -185,6 +185,10 @@ class CommDevice {
 
   // The failure of the last operation that returned false (or timed out).
   virtual CommError LastError() const = 0;
+
+  // The device that Open resolved the port name to; empty when the backend
+  // does not resolve names (a test's fake).
+  virtual std::string DevicePath() const { return {}; }
 };
 
 using CommDeviceFactory = std::function<std::unique_ptr<CommDevice>()>;

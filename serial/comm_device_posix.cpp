@@ -338,6 +338,8 @@ class PosixCommDevice final : public CommDevice {
     return rc == 0 || FailErrno(err);
   }
 
+  std::string DevicePath() const override { return device_; }
+
   CommError LastError() const override {
     std::lock_guard lock(error_mutex_);
     return last_error_;

@@ -314,6 +314,8 @@ class Win32CommDevice final : public CommDevice {
     return closed || FailCode(code);
   }
 
+  std::string DevicePath() const override { return device_; }
+
   CommError LastError() const override {
     std::lock_guard lock(error_mutex_);
     return last_error_;

@@ -129,6 +129,9 @@ class Trs232c {
   bool setdtr(bool on);
 
   bool opened() const { return opened_; }
+  // The device the open port uses, as the port resolver named it at open;
+  // empty when closed (or when the backend does not resolve names).
+  std::string device() const { return opened_ && device_ ? device_->DevicePath() : std::string(); }
   bool usethread() const { return usethread_; }
   // Why the last open or write failed; kind kNone after a success.
   CommError lasterror() const { return lasterror_; }

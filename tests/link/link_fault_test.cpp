@@ -140,6 +140,37 @@ TEST(LinkRecovery, TheNextTransferOpensThePortAfresh) {
   EXPECT_EQ(bytes, expected);
 }
 
+// A robot linked anew over one that still runs: the open port follows its
+// name to the new device, and nothing more reaches the old one. A name that
+// now leads nowhere closes the port and says why.
+TEST(LinkRecovery, AnOpenPortFollowsItsNameToAnotherDevice) {
+  PtyPair first, second;
+  MasterReader first_reader(first.master()), second_reader(second.master());
+  ResolvedPort mapped = PortDevice(first.slave_path());
+  SetPortResolver([&](const std::string&) { return mapped; });
+  Trs232c port;
+  port.portname = "COM1";
+  ASSERT_TRUE(port.open());
+  EXPECT_EQ(port.device(), first.slave_path());
+  EXPECT_FALSE(PortLeadsElsewhere(port));
+
+  mapped = PortDevice(second.slave_path());
+  EXPECT_TRUE(PortLeadsElsewhere(port));
+  const LinkOutcome moved = ExecuteProgram(port);
+  EXPECT_TRUE(moved.ok) << moved.message;
+  EXPECT_EQ(port.device(), second.slave_path());
+  EXPECT_EQ(second_reader.Values(1, 1000ms), std::vector<std::uint8_t>{0x78});
+  EXPECT_TRUE(first_reader.Values(1, 100ms).empty()) << "the old device got the byte";
+
+  mapped = RefusedPort(CommErrorKind::kRobotGone, second.slave_path());
+  const LinkOutcome gone = ExecuteProgram(port);
+  SetPortResolver(nullptr);
+  EXPECT_FALSE(gone.ok);
+  EXPECT_FALSE(port.opened());
+  EXPECT_TRUE(Contains(gone.message, "仮想ロボットはもう動いていません")) << gone.message;
+  EXPECT_EQ(second_reader.Values(2, 100ms).size(), 1u) << "a byte went out after all";
+}
+
 TEST_F(LinkFault, DeviceThatStopsReadingTimesTheWriteOut) {
   port.txtimeout = 300;
   TransferObserver observer;
