@@ -784,7 +784,7 @@
 <context>
     <name>vk47</name>
     <message>
-        <location filename="../link/robot_link.cpp" line="+32"/>
+        <location filename="../link/robot_link.cpp" line="+33"/>
         <source>ポートを閉じました。次の操作でポートを開き直します。</source>
         <translation>ポートを とじました。つぎの そうさで ポートを ひらきなおします。</translation>
     </message>
@@ -794,7 +794,7 @@
         <translation>てんそうを とちゅうで やめました。16 ステップのうち %1 ステップを おくりました。</translation>
     </message>
     <message>
-        <location line="+27"/>
+        <location line="+36"/>
         <source>シリアルポート %1 への送信に失敗しました。</source>
         <translation>シリアルポート %1 へ おくれませんでした。</translation>
     </message>
@@ -804,12 +804,13 @@
         <translation>おくれませんでした</translation>
     </message>
     <message>
-        <location line="+34"/>
+        <location line="+47"/>
         <source>シリアルポート %1 を開けません。</source>
         <translation>シリアルポート %1 を ひらけません。</translation>
     </message>
     <message>
-        <location line="+21"/>
+        <location line="-54"/>
+        <location line="+75"/>
         <source>中断しました</source>
         <translation>とちゅうで やめました</translation>
     </message>
@@ -919,6 +920,26 @@
         <translation>かそうロボットが うごいていません</translation>
     </message>
     <message>
+        <location line="+2"/>
+        <source>%1 はシリアルポートではありません。ロボットをつないだポートを選んでください。</source>
+        <translation>%1 は シリアルポートでは ありません。ロボットを つないだ ポートを えらんでください。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>%1 はシリアルポートではありません</source>
+        <translation>%1 は シリアルポートでは ありません</translation>
+    </message>
+    <message>
+        <location line="+2"/>
+        <source>シリアルポート %1 への送信を中断しました。</source>
+        <translation>シリアルポート %1 へ おくるのを とちゅうで やめました。</translation>
+    </message>
+    <message>
+        <location line="+0"/>
+        <source>送信を中断しました</source>
+        <translation>おくるのを とちゅうで やめました</translation>
+    </message>
+    <message>
         <location line="+3"/>
         <source>シリアルポート %1 を使えません。アダプタを抜いて、差し直してください。</source>
         <translation>シリアルポート %1 を つかえません。アダプタを ぬいて、さしなおしてください。</translation>
@@ -929,7 +950,7 @@
         <translation>%1 を つかえません</translation>
     </message>
     <message>
-        <location line="+41"/>
+        <location line="+43"/>
         <source>デバイス: %1</source>
         <translation>デバイス: %1</translation>
     </message>
