@@ -6,6 +6,8 @@
 // the status bar's line, and the error box when nothing or not everything
 // was sent. Nothing is shown as sent that was not.
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <stdexcept>
@@ -38,6 +40,14 @@ void TForm1::ConnectLinkHandlers() {
     if (Form2) Form2->CloseProgress();
   };
   link_ = std::make_unique<LinkRunner>(rs232c, std::move(observer));
+  // A write that waits for a device that does not drain (flow control held,
+  // the interface box switched off) keeps the window alive: menus open and
+  // the progress window repaints, while the commands stay held back, until
+  // the write completes or its time-out ends it.
+  rs232c.writewait = [] {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return true;
+  };
 }
 
 void TForm1::rs232cOpen() { vk47::rs232cOpen(rs232c); }
@@ -49,7 +59,10 @@ void TForm1::N5Click() {
   ShowLinkReport(link_->Transfer(Slots.Program().Codes()));
 }
 
-void TForm1::N6Click() { ShowLinkReport(link_->Execute()); }
+void TForm1::N6Click() {
+  const CommandHold hold = HoldCommands();  // its write may wait, with the window alive meanwhile
+  ShowLinkReport(link_->Execute());
+}
 
 // The dialog stays until the window goes; while it sends, the window's
 // commands are held back as during a transfer.

@@ -1,6 +1,7 @@
 """End-to-end tests of the real vk47 window under Xvfb, driven with xdotool,
 sending to the virtual robot on a pseudo-terminal."""
 
+import json
 import os
 import sys
 import time
@@ -178,6 +179,26 @@ class WindowTest(unittest.TestCase):
         frames = self.s.robot_frames(1)
         self.assertEqual(frames[0]["kind"], "transfer")
         self.assertEqual(frames[0]["values"], [0x74] + DEMO)
+
+    def test_e2_a_robot_linked_over_a_running_one_gets_the_next_transfer(self):
+        self.load_demo()
+        self.s.key("ctrl+t")
+        self.assertEqual(self.s.robot_frames(1)[0]["values"], [0x74] + DEMO)
+        time.sleep(0.5)  # the transfer's last wait, during which commands are held back
+        # Robot 1 runs on; robot 2 is linked as com1 over it. The window's
+        # port is still open on robot 1's device, but the status bar names
+        # robot 2's, and that is where the next transfer must go.
+        robot1, robot1_json = self.s.robot, self.s.robot_json
+        self.addCleanup(lambda: (robot1.terminate(), robot1.wait(timeout=5), robot1.stdout.close()))
+        self.s.robot = None
+        self.s.start_robot(os.path.join(self.s.home, "robot2.json"))
+        self.s.focus_main()
+        self.s.key("ctrl+t")
+        frames = self.s.robot_frames(1)
+        self.assertEqual(frames[0]["values"], [0x74] + DEMO)
+        time.sleep(0.3)
+        with open(robot1_json) as f:
+            self.assertEqual(len(json.load(f)["frames"]), 1, "robot 1 got the second transfer")
 
     def test_f_undo_a_clear_then_transfer(self):
         self.set_track(8)
