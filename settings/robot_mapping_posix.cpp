@@ -286,13 +286,18 @@ bool RobotLink::Remove() {
     // Others changed the file meanwhile, or what was there before is not
     // all to come back: take back only our own lines.
     std::string text = *current;
+    bool device_line_removed = false;
     auto restore = [&](const char* section, const std::string& ours, const std::optional<std::string>& before) {
       if (FindProfileValue(text, section, key_) != ours) return;
       text = before ? SetProfileValue(text, section, key_, *before) : RemoveProfileValue(text, section, key_);
+      if (!before && section == kDevicesSection) device_line_removed = true;
     };
     restore(kDevicesSection, device_, device_back);
     restore(kRobotsSection, record_path_, record_back);
-    if (section_added) text = RemoveEmptyProfileSection(text, kDevicesSection);
+    // A [devices] header goes with its last line: robots started together
+    // each find the header the first one added, and the last to end must
+    // not leave it behind empty.
+    if (section_added || device_line_removed) text = RemoveEmptyProfileSection(text, kDevicesSection);
     // [robots] holds nothing but robots' records, so an empty one is nobody's.
     text = RemoveEmptyProfileSection(text, kRobotsSection);
     return text == *current ? ProfileUpdate{} : Write(std::move(text));
