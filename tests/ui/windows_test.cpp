@@ -30,6 +30,8 @@
 #include "ui/common/WaitWithMessages.h"
 #include "ui/progresbar.h"
 #include "ui_test_support.h"
+#include "serial/port_resolver.h"
+#include "tests/serial/pty_pair.h"
 
 namespace vk47 {
 namespace {
@@ -103,6 +105,36 @@ TEST_F(WindowsTest, ProgressWindowFollowsTheMainWindowAndKeepsItsCounter) {
 TEST(ProgressForStep, RoundsHalfToEven) {
   const int expected[] = {0, 6, 12, 19, 25, 31, 38, 44, 50, 56, 62, 69, 75, 81, 88, 94};
   for (int i = 0; i < 16; ++i) EXPECT_EQ(TForm2::ProgressForStep(i), expected[i]) << i;
+}
+
+// A write that waits for a line whose output is suspended keeps the window
+// alive: a timer fires meanwhile (it resumes the line here), and the execute
+// byte then goes out. Without that, the timer would wait for the write's
+// time-out and the command would fail.
+TEST(WindowStall, AStalledWriteKeepsTheWindowAlive) {
+  testing::UiSandbox sandbox;
+  sandbox.WriteAllIcons();
+  testing::PtyPair pty;
+  testing::MasterReader reader(pty.master());
+  const std::string device = pty.slave_path();
+  SetPortResolver([device](const std::string&) { return PortDevice(device); });
+  TForm1 form(MakePlatformCommDevice);
+  form.rs232c.close();
+  form.rs232c.txtimeout = 3000;
+  ASSERT_TRUE(form.rs232c.open()) << DescribeCommError(form.rs232c.lasterror(), form.rs232c.portname);
+  ASSERT_EQ(::tcflow(pty.slave(), TCOOFF), 0);
+  QElapsedTimer fired;
+  QTimer::singleShot(200, [&] {
+    fired.start();
+    ::tcflow(pty.slave(), TCOON);
+  });
+  QElapsedTimer took;
+  took.start();
+  form.N6Click();
+  EXPECT_TRUE(fired.isValid()) << "no event was handled during the write";
+  EXPECT_LT(took.elapsed(), 2000);
+  EXPECT_TRUE(sandbox.boxes.empty());
+  EXPECT_EQ(reader.Values(1, std::chrono::milliseconds(1000)), std::vector<std::uint8_t>{0x78});
 }
 
 TEST_F(WindowsTest, PortDialogLayout) {
