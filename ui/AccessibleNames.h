@@ -1,0 +1,30 @@
+#pragma once
+// The names that assistive technology (a screen reader) says for the main
+// window's controls: a slot says its step, command and value in words
+// ("ステップ 0 前進 1秒", "ステップ 4 空き"), a palette icon its command
+// ("前進"), the track bar its caption and position ("時間・飛び先・回数 4").
+// The texts go through the translation catalogue like every text the pupil
+// reads. Pure functions of their arguments and the user's number format.
+
+#include <QString>
+
+class QWidget;
+
+namespace vk47 {
+
+// What the command of a number text is called ("2" -> "前進"); empty for a
+// text that is none of the fifteen.
+QString CommandName(const QString& number);
+
+// A slot's name for its step code: "ステップ 0 前進 1秒", "ステップ 3 左折"
+// for a command without a value, "ステップ 4 空き" for an empty slot.
+QString SlotAccessibleName(int slot, int code);
+
+// The track bar's name at a position: "時間・飛び先・回数 4".
+QString TrackBarAccessibleName(int position);
+
+// The value that a step's label shows ("1.5秒", "3回", "12へ", "" for a
+// command without one), with the user's decimal separator.
+QString StepValueCaption(int code);
+
+}  // namespace vk47
