@@ -66,7 +66,8 @@ TSlotEditor::TSlotEditor(TStepSlots& steps, QWidget* program_box, QWidget* clien
     : QObject(parent), slots_(steps), program_box_(program_box), client_(client), drag_(drag),
       hooks_(std::move(hooks)) {
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    QWidget* picture = Picture(slot);
+    QWidget* picture = slots_.SlotPicture(slot);
+    pictures_[slot] = picture;
     if (!picture) continue;
     picture->setFocusPolicy(Qt::StrongFocus);
     picture->installEventFilter(this);
@@ -77,7 +78,7 @@ TSlotEditor::TSlotEditor(TStepSlots& steps, QWidget* program_box, QWidget* clien
   UpdateAccessibleNames();
 }
 
-QWidget* TSlotEditor::Picture(int slot) const { return slots_.SlotPicture(slot); }
+QWidget* TSlotEditor::Picture(int slot) const { return pictures_.at(slot).data(); }
 
 void TSlotEditor::UpdateAccessibleNames() {
   for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -177,6 +178,8 @@ void TSlotEditor::ChooseCommand(int slot) {
       code == kEmptyCode ? QString() : QString::fromStdString(StepCommandNumber(code).value_or(""));
   TCommandMenu menu(current, picture);
   const auto chosen = menu.Choose(picture);
+  // The keys go on where they were, whatever the platform does on closing.
+  FocusSlot(slot);
   if (chosen) PlaceCommand(slot, *chosen);
 }
 
@@ -190,9 +193,9 @@ bool TSlotEditor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Wheel) return ProgramBoxWheel(static_cast<QWheelEvent*>(event));
     return false;
   }
-  const int slot = SlotOf(watched);
-  if (slot < 0 || watched != Picture(slot)) return false;
-  return SlotEvent(slot, static_cast<QWidget*>(watched), event);
+  const auto picture = std::find(pictures_.begin(), pictures_.end(), watched);
+  if (picture == pictures_.end()) return false;
+  return SlotEvent(static_cast<int>(picture - pictures_.begin()), picture->data(), event);
 }
 
 bool TSlotEditor::SlotEvent(int slot, QWidget* picture, QEvent* event) {

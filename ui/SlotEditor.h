@@ -26,6 +26,7 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <functional>
@@ -112,6 +113,7 @@ class TSlotEditor : public QObject {
   QWidget* client_;
   TDragController& drag_;
   SlotEditorHooks hooks_;
+  std::array<QPointer<QWidget>, 16> pictures_{};  // the slots' pictures, by slot
 
   int pressed_slot_ = -1;  // a filled slot under a held left button
   QPoint press_point_;

@@ -55,9 +55,9 @@ void TWindowSizing::ApplyState() {
     client_->setMinimumSize(client_size_);
     client_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   } else {
+    // The layout gives the window this minimum; a larger size is undone.
     client_->setFixedSize(client_size_);
     if (window_->layout()) window_->layout()->activate();
-    window_->setMinimumSize(NormalSize());
     KeepNormalSize();
   }
   UpdateFocusPolicies();

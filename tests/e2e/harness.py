@@ -231,9 +231,13 @@ class Session:
         x, y = self.screen_point(cx, cy)
         self.xdo("mousemove", "--sync", str(x), str(y), "click", "1")
 
-    def drag_client(self, from_xy, to_xy, steps=8):
+    def drag_client(self, from_xy, to_xy, steps=8, hold=None):
+        """A real drag from one client point to another; `hold` names a key
+        (such as "ctrl") held from before the press until after the release."""
         x0, y0 = self.screen_point(*from_xy)
         x1, y1 = self.screen_point(*to_xy)
+        if hold:
+            self.xdo("keydown", hold)
         self.xdo("mousemove", "--sync", str(x0), str(y0), "mousedown", "1")
         for i in range(1, steps + 1):
             xi = x0 + (x1 - x0) * i // steps
@@ -242,7 +246,17 @@ class Session:
             time.sleep(0.03)
         time.sleep(0.1)
         self.xdo("mouseup", "1")
+        if hold:
+            self.xdo("keyup", hold)
         time.sleep(0.2)
+
+    def wheel_client(self, cx, cy, notches):
+        """Turns the wheel over a client point: up (away from the user) for
+        positive notches."""
+        x, y = self.screen_point(cx, cy)
+        button = "4" if notches > 0 else "5"
+        self.xdo("mousemove", "--sync", str(x), str(y), "click", "--repeat", str(abs(notches)),
+                 "--delay", "50", button)
 
     def screenshot(self, path):
         run("import", "-display", self.display, "-window", "root", path, env=self.env)

@@ -233,6 +233,54 @@ class WindowTest(unittest.TestCase):
         wait_for(lambda: self.s.app.poll() is not None, what="the window to close")
         self.assertEqual(self.s.app.returncode, 0)
 
+    def test_i_tab_leaves_the_menu_shortcuts_working(self):
+        self.set_track(8)
+        self.s.drag_client(palette_point(2), slot_point(3))
+        self.s.drag_client(palette_point(31), slot_point(4))
+        self.s.focus_main()
+        self.s.key("Tab")
+        self.s.key("ctrl+z")  # 元に戻す: the second drop
+        time.sleep(0.3)
+        self.s.key("Tab", "Tab")
+        self.s.key("ctrl+t")
+        frames = self.s.robot_frames(1, timeout=10)
+        self.assertEqual(frames[0]["values"], [0x74, 0, 0, 0, 40] + [0] * 12)
+
+    def test_j_a_program_composed_with_the_keyboard_alone(self):
+        self.s.click_client(*slot_point(0))  # focuses it, changes nothing
+        self.s.key("Return")                  # the list, 左前 highlighted
+        time.sleep(0.3)
+        self.s.key("Down", "Return")          # 前進 at the track bar's 0
+        time.sleep(0.2)
+        self.s.key("plus", "plus", "KP_Add")  # 0.75 s
+        self.s.key("Down", "space")           # slot 1: 左前
+        time.sleep(0.3)
+        self.s.key("Return")
+        time.sleep(0.2)
+        self.s.key("Right", "Return")         # slot 5: 終了, the last entry
+        time.sleep(0.3)
+        self.s.key(*["Down"] * 14)
+        self.s.key("Return")
+        time.sleep(0.2)
+        self.s.key("Left", "Delete")          # slot 1 emptied again
+        time.sleep(0.2)
+        self.s.key("ctrl+t")
+        frames = self.s.robot_frames(1, timeout=10)
+        self.assertEqual(frames[0]["values"], [0x74, 35, 0, 0, 0, 0, 208] + [0] * 10)
+        self.s.screenshot(os.path.join(self.s.home, "keyboard.png"))
+
+    def test_k_steps_moved_copied_removed_and_turned_in_place(self):
+        self.set_track(8)
+        self.s.drag_client(palette_point(2), slot_point(0))
+        self.s.drag_client(slot_point(0), slot_point(5))                 # moves
+        self.assertEqual(self.saved_codes("k1.pt3"), [-1] * 5 + [40] + [-1] * 10)
+        self.s.drag_client(slot_point(5), slot_point(10), hold="ctrl")   # copies
+        self.assertEqual(self.saved_codes("k2.pt3"), [-1] * 5 + [40] + [-1] * 4 + [40] + [-1] * 5)
+        self.s.drag_client(slot_point(10), palette_point(2))             # removed
+        self.s.drag_client(slot_point(5), (300, 320))                    # inside the box: kept
+        self.s.wheel_client(*slot_point(5), 2)                           # 2.5 s
+        self.assertEqual(self.saved_codes("k3.pt3"), [-1] * 5 + [42] + [-1] * 10)
+
     def test_h_closing_an_untouched_program_asks_nothing(self):
         self.s.key("ctrl+q")
         wait_for(lambda: self.s.app.poll() is not None, what="the window to close")
