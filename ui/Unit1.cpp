@@ -87,6 +87,7 @@ void TForm1::ConnectHandlers() {
   ConnectDragHandlers();
   ConnectEditHandlers();
   ConnectLinkHandlers();
+  ConnectSlotEditing();
 }
 
 void TForm1::RunCommand(const std::function<void()>& body) {

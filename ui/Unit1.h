@@ -46,6 +46,8 @@ class LinkRunner;
 struct LinkReport;
 class TImage;
 class TClassSendDialog;
+class TSlotEditor;
+class TWindowSizing;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -97,6 +99,8 @@ class TForm1 : public QMainWindow {
   QLabel* PortStatus = nullptr;      // the port, its device and whether it is there
   QLabel* FileStatus = nullptr;      // the file name, "*" while changes are unsaved
   QUndoStack* UndoStack = nullptr;   // the document's: one step per change of the program
+  TSlotEditor* SlotEditor = nullptr;  // slots edited in place and by keyboard
+  TWindowSizing* Sizing = nullptr;     // fixed client area, maximisable
   Trs232c rs232c;
   TDragController DragController1;  // picture and drag object of a palette drag
 
@@ -219,6 +223,7 @@ class TForm1 : public QMainWindow {
   void ConnectDragHandlers();
   void ConnectEditHandlers();
   void ConnectLinkHandlers();
+  void ConnectSlotEditing();  // Unit1_slots.cpp
   void MarkDragImageTargets();
   // Replaces the program by `codes` (a checked file or the demo), slot by
   // slot, calling `step_done` after each; see Unit1_program.cpp.

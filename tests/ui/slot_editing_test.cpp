@@ -22,11 +22,11 @@
 #include <QWheelEvent>
 
 #include "model/demo_program.h"
-#include "ui/CommandMenu.h"
-#include "ui/SlotEditor.h"
-#include "ui/TImage.h"
+#include "ui/editor/CommandMenu.h"
+#include "ui/editor/SlotEditor.h"
+#include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
-#include "ui/WindowSizing.h"
+#include "ui/common/WindowSizing.h"
 #include "ui_test_support.h"
 
 namespace vk47 {

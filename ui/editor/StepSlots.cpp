@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 
 #include "model/command_set.h"
+#include "ui/editor/AccessibleNames.h"
 #include "ui/common/AppFolder.h"
 #include "ui/common/Catalogue.h"
 #include "ui/common/Controls.h"
@@ -55,7 +56,11 @@ TStepSlots::~TStepSlots() = default;
 
 void TStepSlots::SetCode(int slot, int code) {
   program_.SetCode(slot, code);
-  if (TImage* picture = SlotPicture(slot)) picture->setProperty("tag", code);
+  if (TImage* picture = SlotPicture(slot)) {
+    picture->setProperty("tag", code);
+    // What a screen reader says for the slot follows every change of it.
+    picture->setAccessibleName(SlotAccessibleName(slot, code));
+  }
 }
 
 TImage* TStepSlots::SlotPicture(int slot) const {

@@ -43,6 +43,17 @@ void TImage::paintEvent(QPaintEvent*) {
     }
   }
   if (!Badge.isEmpty()) PaintBadge(painter);
+  if (hasFocus()) PaintFocusFrame(painter);
+}
+
+// A frame that a pupil sees from the back of the class: the focused slot is
+// where the keys act.
+void TImage::PaintFocusFrame(QPainter& painter) const {
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(QColor(255, 140, 0), kFocusFrameWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+  const int inset = kFocusFrameWidth / 2;
+  painter.drawRect(rect().adjusted(inset, inset, -inset - 1, -inset - 1));
 }
 
 void TImage::PaintBadge(QPainter& painter) const {

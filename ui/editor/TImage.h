@@ -42,12 +42,15 @@ class TImage : public QLabel {
   // A short text drawn small in the top-left corner over the picture (the
   // step number of a slot); empty draws nothing.
   QString Badge;
+  // Width of the frame drawn round the picture while it has the focus.
+  static constexpr int kFocusFrameWidth = 3;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   void PaintBadge(QPainter& painter) const;
+  void PaintFocusFrame(QPainter& painter) const;
   QPixmap picture_;
 };
 

@@ -1,4 +1,4 @@
-#include "ui/SlotEditor.h"
+#include "ui/editor/SlotEditor.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -18,13 +18,13 @@
 
 #include "model/command_set.h"
 #include "model/step_program.h"
-#include "ui/AccessibleNames.h"
-#include "ui/AppFolder.h"
-#include "ui/CommandMenu.h"
+#include "ui/editor/AccessibleNames.h"
+#include "ui/common/AppFolder.h"
+#include "ui/editor/CommandMenu.h"
 #include "ui/DragController.h"
-#include "ui/ErrorBox.h"
-#include "ui/StepSlots.h"
-#include "ui/TImage.h"
+#include "ui/common/ErrorBox.h"
+#include "ui/editor/StepSlots.h"
+#include "ui/editor/TImage.h"
 
 namespace vk47 {
 namespace {

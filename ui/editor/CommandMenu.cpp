@@ -1,4 +1,4 @@
-#include "ui/CommandMenu.h"
+#include "ui/editor/CommandMenu.h"
 
 #include <QAction>
 #include <QIcon>
@@ -6,9 +6,9 @@
 #include <QPixmap>
 #include <QProxyStyle>
 
-#include "ui/AccessibleNames.h"
-#include "ui/AppFolder.h"
-#include "ui/TImage.h"
+#include "ui/editor/AccessibleNames.h"
+#include "ui/common/AppFolder.h"
+#include "ui/editor/TImage.h"
 
 namespace vk47 {
 namespace {

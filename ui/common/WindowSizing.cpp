@@ -1,4 +1,4 @@
-#include "ui/WindowSizing.h"
+#include "ui/common/WindowSizing.h"
 
 #include <QEvent>
 #include <QLayout>

@@ -1,4 +1,4 @@
-#include "ui/AccessibleNames.h"
+#include "ui/editor/AccessibleNames.h"
 
 #include <QCoreApplication>
 #include <QLocale>

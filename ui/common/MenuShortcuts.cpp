@@ -1,4 +1,4 @@
-#include "ui/MenuShortcuts.h"
+#include "ui/common/MenuShortcuts.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,0 +1,73 @@
+// TForm1's keyboard, in-place editing and assistive-technology wiring: the
+// menu shortcuts ahead of any focused control, the maximisable window with
+// its diagnostic controls, the slot editor (SlotEditor.h) and the accessible
+// names of the palette, the slots, the buttons and the track bar.
+
+#include <QGroupBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <memory>
+
+#include "model/command_set.h"
+#include "ui/editor/AccessibleNames.h"
+#include "ui/common/Controls.h"
+#include "ui/common/MenuShortcuts.h"
+#include "ui/editor/SlotEditor.h"
+#include "ui/editor/TImage.h"
+#include "ui/Unit1.h"
+#include "ui/common/WindowSizing.h"
+
+namespace vk47 {
+
+void TForm1::ConnectSlotEditing() {
+  new TMenuShortcutGuard(this);
+
+  // The transfer log is for reading; it and Button3 lie right of the normal
+  // client area and take the focus only while the maximised window shows them.
+  Memo1->setReadOnly(true);
+  Sizing = new TWindowSizing(this, Client, Client->size());
+  Sizing->FocusOnlyWhenSeen(Memo1, Qt::StrongFocus);
+  Sizing->FocusOnlyWhenSeen(Button3, Qt::StrongFocus);
+
+  SlotEditorHooks hooks;
+  hooks.run_command = [this](const std::function<void()>& body) { RunCommand(body); };
+  hooks.held_back = [this] { return CommandsHeldBack(); };
+  hooks.record_change = [this](const QString& what, const std::function<void()>& change) {
+    document_->RecordChange(what, change);
+  };
+  hooks.show_outcome = [this](const QString& text) { ShowOutcome(text); };
+  // A command chosen from the list goes the way of a palette drop.
+  hooks.place_command = [this](int slot, const QString& number) {
+    const std::unique_ptr<QMimeData> data(NewCommandMimeData(number));
+    Image8DragDrop(Picture(slot + 8), data.get());
+  };
+  SlotEditor = new TSlotEditor(Slots, GroupBox3, Client, DragController1, std::move(hooks), this);
+
+  // Tab: the slots in step order, then 転送 and 実行 (then, maximised, the
+  // diagnostic controls). The track bar takes the focus by a click only.
+  QWidget* previous = nullptr;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    QWidget* picture = Picture(slot + 8);
+    if (previous) setTabOrder(previous, picture);
+    previous = picture;
+  }
+  for (QWidget* next : std::initializer_list<QWidget*>{Button1, Button2, Memo1, Button3}) {
+    setTabOrder(previous, next);
+    previous = next;
+  }
+
+  for (const Command& command : Commands()) {
+    const QString number = QString::fromUtf8(command.number.data(), static_cast<qsizetype>(command.number.size()));
+    if (TImage* icon = Picture(number.toInt())) {
+      icon->setAccessibleName(CommandName(number));
+      icon->setAccessibleDescription(Hint(icon));
+    }
+  }
+  TrackBar1->setAccessibleName(TrackBarAccessibleName(TrackBar1->value()));
+  connect(TrackBar1, &QSlider::valueChanged, this,
+          [this](int position) { TrackBar1->setAccessibleName(TrackBarAccessibleName(position)); });
+}
+
+}  // namespace vk47
