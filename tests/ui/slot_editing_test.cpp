@@ -10,8 +10,10 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -217,6 +219,34 @@ TEST_F(SlotEditingTest, HeldBackWhileALoadTheDemoOrATransferRuns) {
   EXPECT_EQ(form->UndoStack->count(), 0);
 }
 
+// Released over nothing that takes a step: outside the window the step is
+// removed, over the program box it stays. (Offscreen, the drag ends at once
+// where the pointer is; the events go straight to the slot, so the platform
+// counts no button as held when it ends, as after a release.)
+TEST_F(SlotEditingTest, AStepReleasedOverNoTargetIsRemovedOnlyOutsideTheProgramBox) {
+  const auto drag = [&](int slot, QPoint pointer) {
+    QCursor::setPos(pointer);
+    const auto send = [&](QEvent::Type type, QPoint pos, Qt::MouseButtons held) {
+      QMouseEvent event(type, QPointF(pos), Slot(slot)->mapToGlobal(QPointF(pos)),
+                        type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, Qt::NoModifier);
+      QApplication::sendEvent(Slot(slot), &event);
+    };
+    send(QEvent::MouseButtonPress, {20, 30}, Qt::LeftButton);
+    send(QEvent::MouseMove, {30, 30}, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, {30, 30}, Qt::NoButton);
+  };
+  drag(0, form->GroupBox3->mapToGlobal(QPoint(300, 320)));
+  EXPECT_EQ(Codes(), kStart);
+  drag(0, form->mapToGlobal(QPoint(-200, 100)));
+  ProgramCodes expected = kStart;
+  expected[0] = kEmptyCode;
+  EXPECT_EQ(Codes(), expected);
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("ステップ 0 を空にしました")));
+  EXPECT_FALSE(form->DragController1.Dragging);
+  drag(4, form->mapToGlobal(QPoint(-200, 100)));  // an empty slot drags nothing
+  EXPECT_EQ(Codes(), expected);
+}
+
 TEST_F(SlotEditingTest, UndoAndRedoOfAMoveRestorePicturesAndLabels) {
   Slot(9)->setFocus();  // where the drop leaves the focus, with its frame
   const QImage before = form->GroupBox3->grab().toImage();
@@ -294,7 +324,11 @@ TEST_F(SlotEditingTest, MenuShortcutsWinWhateverHasTheFocus) {
   form->showMaximized();
   QApplication::processEvents();
   ASSERT_EQ(form->Memo1->focusPolicy(), Qt::StrongFocus) << "seen in the maximised window";
-  for (QWidget* focus : std::initializer_list<QWidget*>{form->Memo1, Slot(0), form->Button1, form->TrackBar1}) {
+  // A text box that edits, copies and undoes by itself.
+  auto* text = new QLineEdit(QStringLiteral("abc"), form->Client);
+  text->setGeometry(744, 400, 100, 20);
+  text->show();
+  for (QWidget* focus : std::initializer_list<QWidget*>{form->Memo1, text, Slot(0), form->Button1, form->TrackBar1}) {
     SCOPED_TRACE(focus->objectName().toStdString());
     form->RestoreProgram(kStart);
     focus->setFocus();
@@ -309,6 +343,12 @@ TEST_F(SlotEditingTest, MenuShortcutsWinWhateverHasTheFocus) {
     EXPECT_EQ(Codes(), *DemoProgram().codes);
   }
   EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("Memo1")) << "the log took no key";
+  EXPECT_EQ(text->text(), QStringLiteral("abc"));
+  // Keys that are no shortcut of the window still reach the control.
+  text->setFocus();
+  QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(text, Qt::Key_X);
+  EXPECT_EQ(text->text(), QStringLiteral("x"));
 }
 
 TEST_F(SlotEditingTest, MaximisedTheDiagnosticControlsShowAndRestoredTheClientIsFixedAgain) {
