@@ -23,6 +23,11 @@ def slot_point(k):
     return 208 + left + 25, 5 + top + 36
 
 
+def value_label_point(k):
+    """Centre of step slot k's cyan value label, in client coordinates."""
+    return 208 + (k // 4) * 131 + 64 + 26, 5 + (k % 4) * 75 + 30 + 9
+
+
 def track_point(position):
     """Centre of the track bar's handle at a position."""
     return 11 + 7 + round(position * (713 - 14) / 15), 448 + 22 + 16
@@ -279,7 +284,8 @@ class WindowTest(unittest.TestCase):
         self.s.drag_client(slot_point(10), palette_point(2))             # removed
         self.s.drag_client(slot_point(5), (300, 320))                    # inside the box: kept
         self.s.wheel_client(*slot_point(5), 2)                           # 2.5 s
-        self.assertEqual(self.saved_codes("k3.pt3"), [-1] * 5 + [42] + [-1] * 10)
+        self.s.wheel_client(*value_label_point(5), -1)                   # 2.25 s
+        self.assertEqual(self.saved_codes("k3.pt3"), [-1] * 5 + [41] + [-1] * 10)
 
     def test_h_closing_an_untouched_program_asks_nothing(self):
         self.s.key("ctrl+q")

@@ -391,6 +391,12 @@ TEST_F(SlotEditingTest, PaletteButtonsAndTrackBarHaveNames) {
   form->TrackBar1->setValue(4);
   EXPECT_EQ(NameOf(form->TrackBar1), QStringLiteral("時間・飛び先・回数 4"));
 
+  QAccessibleInterface* slot = QAccessible::queryAccessibleInterface(Slot(3));
+  ASSERT_NE(slot, nullptr);
+  EXPECT_EQ(slot->role(), QAccessible::Button);
+  EXPECT_TRUE(slot->state().focusable);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Picture(2))->role(), QAccessible::StaticText);
+
   // Every change of the program renames its slots: a drop, a value-label
   // click, the demo, clear.
   const std::unique_ptr<QMimeData> data(TForm1::NewCommandMimeData(QStringLiteral("30")));

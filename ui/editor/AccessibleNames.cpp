@@ -1,13 +1,26 @@
 #include "ui/editor/AccessibleNames.h"
 
+#include <QAccessibleWidget>
 #include <QCoreApplication>
 #include <QLocale>
+#include <QWidget>
 
 #include "model/command_set.h"
 #include "model/step_program.h"
 
 namespace vk47 {
 namespace {
+
+constexpr char kSlotProperty[] = "accessibleSlot";
+
+// A slot is a picture control to Qt, which a screen reader would announce as
+// static text; it is a focusable control that Enter opens.
+QAccessibleInterface* SlotInterface(const QString& class_name, QObject* object) {
+  if (class_name != QLatin1String("vk47::TImage")) return nullptr;
+  auto* widget = qobject_cast<QWidget*>(object);
+  if (!widget || !widget->property(kSlotProperty).toBool()) return nullptr;
+  return new QAccessibleWidget(widget, QAccessible::Button);
+}
 
 QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -18,6 +31,15 @@ QString CommandName(const QString& number) {
   if (!command) return {};
   const QByteArray name = FromView(command->name).toUtf8();
   return QCoreApplication::translate("vk47::Commands", name.constData());
+}
+
+void MarkAsAccessibleSlot(QWidget* picture) {
+  static const bool installed = [] {
+    QAccessible::installFactory(SlotInterface);
+    return true;
+  }();
+  (void)installed;
+  picture->setProperty(kSlotProperty, true);
 }
 
 QString StepValueCaption(int code) {

@@ -23,6 +23,11 @@ QString SlotAccessibleName(int slot, int code);
 // The track bar's name at a position: "時間・飛び先・回数 4".
 QString TrackBarAccessibleName(int position);
 
+// Makes `picture` (a step slot) known to assistive technology as a button
+// that takes the focus, rather than as a static picture; its name is its
+// accessible name.
+void MarkAsAccessibleSlot(QWidget* picture);
+
 // The value that a step's label shows ("1.5秒", "3回", "12へ", "" for a
 // command without one), with the user's decimal separator.
 QString StepValueCaption(int code);

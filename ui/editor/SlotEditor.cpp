@@ -70,6 +70,7 @@ TSlotEditor::TSlotEditor(TStepSlots& steps, QWidget* program_box, QWidget* clien
     pictures_[slot] = picture;
     if (!picture) continue;
     picture->setFocusPolicy(Qt::StrongFocus);
+    MarkAsAccessibleSlot(picture);
     picture->installEventFilter(this);
   }
   program_box_->installEventFilter(this);

@@ -42,8 +42,9 @@ void TImage::paintEvent(QPaintEvent*) {
       painter.drawPixmap(0, 0, picture_);
     }
   }
-  if (!Badge.isEmpty()) PaintBadge(painter);
+  // The step number stays readable over the frame.
   if (hasFocus()) PaintFocusFrame(painter);
+  if (!Badge.isEmpty()) PaintBadge(painter);
 }
 
 // A frame that a pupil sees from the back of the class: the focused slot is
