@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -169,8 +168,8 @@ void TForm1::CreateComponents() {
 
   CreateMenus();
   CreateStatusBar();
-  // The window keeps the client size; it is not resizable by dragging.
-  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  // The client area keeps its size in the normal window, which cannot be
+  // resized by dragging but can be maximised: see Sizing (Unit1_slots.cpp).
 }
 
 void TForm1::CreateMenus() {

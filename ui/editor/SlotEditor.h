@@ -7,8 +7,8 @@
 //     arrow keys move it through the 4 x 4 grid as drawn (Up/Down within a
 //     column, Left/Right to the neighbouring column);
 //   - Enter or Space: the pop-up list of the fifteen commands (CommandMenu.h);
-//     the chosen command is placed as a palette drop with the track bar's
-//     position places it;
+//     the chosen command is placed exactly as a palette drop places it, with
+//     the track bar's position of the moment;
 //   - + and - (also on the keypad), and the wheel over a filled slot or its
 //     value label: the step's value up or down by one within 0..15, the
 //     result of moving the track bar there and clicking the value label;
@@ -30,6 +30,8 @@
 #include <QString>
 #include <array>
 #include <functional>
+
+#include "model/step_program.h"
 
 class QDropEvent;
 class QKeyEvent;
@@ -113,7 +115,7 @@ class TSlotEditor : public QObject {
   QWidget* client_;
   TDragController& drag_;
   SlotEditorHooks hooks_;
-  std::array<QPointer<QWidget>, 16> pictures_{};  // the slots' pictures, by slot
+  std::array<QPointer<QWidget>, kSlotCount> pictures_{};  // the slots' pictures, by slot
 
   int pressed_slot_ = -1;  // a filled slot under a held left button
   QPoint press_point_;
