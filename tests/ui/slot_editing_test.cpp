@@ -173,7 +173,11 @@ TEST_F(SlotEditingTest, EachChangeIsOneUndoableStepWithItsTextAndNames) {
 
 TEST_F(SlotEditingTest, WhatChangesNothingAddsNoStep) {
   const std::pair<const char*, std::function<void()>> rows[] = {
-      {"a plain click", [&] { QTest::mouseClick(Slot(0), Qt::LeftButton, {}, QPoint(20, 30)); }},
+      {"a plain click, which focuses the slot",
+       [&] {
+         QTest::mouseClick(Slot(0), Qt::LeftButton, {}, QPoint(20, 30));
+         EXPECT_EQ(form->focusWidget(), Slot(0));
+       }},
       {"+ at 15", [&] { Key(2, Qt::Key_Plus); }},
       {"- at 0", [&] { Key(3, Qt::Key_Minus); }},
       {"+ on a command without a value", [&] { Key(1, Qt::Key_Plus); }},
@@ -202,7 +206,6 @@ TEST_F(SlotEditingTest, WhatChangesNothingAddsNoStep) {
     EXPECT_EQ(Codes(), kStart);
     EXPECT_EQ(form->UndoStack->count(), 0);
   }
-  EXPECT_TRUE(Slot(0)->hasFocus()) << "the click focused it";
 }
 
 TEST_F(SlotEditingTest, HeldBackWhileALoadTheDemoOrATransferRuns) {
