@@ -198,10 +198,18 @@
     </message>
 </context>
 <context>
+    <name>TCommandMenu</name>
+    <message>
+        <location filename="../ui/editor/CommandMenu.cpp" line="+39"/>
+        <source>命令の一覧</source>
+        <translation>めいれいの いちらん</translation>
+    </message>
+</context>
+<context>
     <name>TForm1</name>
     <message>
-        <location filename="../ui/Unit1.cpp" line="+161"/>
-        <location filename="../ui/Unit1_layout.cpp" line="+202"/>
+        <location filename="../ui/Unit1.cpp" line="+162"/>
+        <location filename="../ui/Unit1_layout.cpp" line="+201"/>
         <source>クリア</source>
         <translation>クリア</translation>
     </message>
@@ -593,6 +601,54 @@
         <location line="+1"/>
         <source>一時停止中</source>
         <translation>いちじていしちゅう</translation>
+    </message>
+</context>
+<context>
+    <name>TSlotEditor</name>
+    <message>
+        <location filename="../ui/editor/SlotEditor.cpp" line="+112"/>
+        <source>ステップ %1 を %2 に移す</source>
+        <translation>ステップ %1 を %2 に うつす</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>ステップ %1 を %2 に移しました</source>
+        <translation>ステップ %1 を %2 に うつしました</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>ステップ %1 を %2 にコピー</source>
+        <translation>ステップ %1 を %2 に コピー</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>ステップ %1 を %2 にコピーしました</source>
+        <translation>ステップ %1 を %2 に コピーしました</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>ステップ %1 を空にする</source>
+        <translation>ステップ %1 を からに する</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>ステップ %1 を空にしました</source>
+        <translation>ステップ %1 を からに しました</translation>
+    </message>
+    <message>
+        <location line="+17"/>
+        <source>ステップ %1 の値を %2 に</source>
+        <translation>ステップ %1 の あたいを %2 に</translation>
+    </message>
+    <message>
+        <location line="+5"/>
+        <source>ステップ %1 の値を %2 にしました</source>
+        <translation>ステップ %1 の あたいを %2 に しました</translation>
+    </message>
+    <message>
+        <location line="+10"/>
+        <source>ステップ %1 に %2 を置きました</source>
+        <translation>ステップ %1 に %2 を おきました</translation>
     </message>
 </context>
 <context>
@@ -1020,17 +1076,18 @@
         <translation>ファイル %1 を つくれません</translation>
     </message>
     <message>
-        <location filename="../ui/common/ErrorBox.cpp" line="+28"/>
+        <location filename="../ui/common/ErrorBox.cpp" line="+33"/>
         <source>閉じる</source>
         <translation>とじる</translation>
     </message>
     <message>
-        <location line="+0"/>
+        <location line="-5"/>
+        <location line="+5"/>
         <source>くわしく</source>
         <translation>くわしく</translation>
     </message>
     <message>
-        <location line="+23"/>
+        <location line="+22"/>
         <source>保存</source>
         <translation>ほぞん</translation>
     </message>
@@ -1163,6 +1220,21 @@
         <location line="+0"/>
         <source>3.5秒</source>
         <translation>3.5びょう</translation>
+    </message>
+    <message>
+        <location filename="../ui/editor/AccessibleNames.cpp" line="+57"/>
+        <source>ステップ %1 空き</source>
+        <translation>ステップ %1 あき</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>ステップ %1 %2</source>
+        <translation>ステップ %1 %2</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>時間・飛び先・回数 %1</source>
+        <translation>じかん・とびさき・かいすう %1</translation>
     </message>
 </context>
 <context>

@@ -12,6 +12,7 @@
 
 #include "model/command_set.h"
 #include "ui/editor/AccessibleNames.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/Controls.h"
 #include "ui/common/MenuShortcuts.h"
 #include "ui/editor/SlotEditor.h"
@@ -58,14 +59,21 @@ void TForm1::ConnectSlotEditing() {
     previous = next;
   }
 
-  for (const Command& command : Commands()) {
-    const QString number = QString::fromUtf8(command.number.data(), static_cast<qsizetype>(command.number.size()));
-    if (TImage* icon = Picture(number.toInt())) {
-      icon->setAccessibleName(CommandName(number));
-      icon->setAccessibleDescription(Hint(icon));
+  // The names are built from values, so they are built again in the other
+  // mode's words when the hiragana mode is switched.
+  const auto name_controls = [this] {
+    for (const Command& command : Commands()) {
+      const QString number = QString::fromUtf8(command.number.data(), static_cast<qsizetype>(command.number.size()));
+      if (TImage* icon = Picture(number.toInt())) {
+        icon->setAccessibleName(CommandName(number));
+        icon->setAccessibleDescription(Hint(icon));
+      }
     }
-  }
-  TrackBar1->setAccessibleName(TrackBarAccessibleName(TrackBar1->value()));
+    TrackBar1->setAccessibleName(TrackBarAccessibleName(TrackBar1->value()));
+    SlotEditor->UpdateAccessibleNames();
+  };
+  name_controls();
+  connect(&KanaModeNotifier(), &KanaModeSignal::Changed, this, name_controls);
   connect(TrackBar1, &QSlider::valueChanged, this,
           [this](int position) { TrackBar1->setAccessibleName(TrackBarAccessibleName(position)); });
 }

@@ -28,6 +28,7 @@
 #include "ui/editor/SlotEditor.h"
 #include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/WindowSizing.h"
 #include "ui_test_support.h"
 
@@ -413,6 +414,17 @@ TEST_F(SlotEditingTest, PaletteButtonsAndTrackBarHaveNames) {
   EXPECT_EQ(SlotName(15), QStringLiteral("ステップ 15 待つ 1秒"));
   form->N3->trigger();
   for (int k = 0; k < kSlotCount; ++k) EXPECT_EQ(SlotName(k), QStringLiteral("ステップ %1 空き").arg(k));
+}
+
+TEST_F(SlotEditingTest, NamesFollowTheHiraganaMode) {
+  ASSERT_TRUE(SetKanaMode(true, QStringLiteral(VK47_CATALOGUE_DIR)));
+  EXPECT_EQ(SlotName(0), QStringLiteral("ステップ 0 ぜんしん 1びょう"));
+  EXPECT_EQ(SlotName(4), QStringLiteral("ステップ 4 あき"));
+  EXPECT_EQ(NameOf(form->TrackBar1), QStringLiteral("じかん・とびさき・かいすう 0"));
+  EXPECT_EQ(NameOf(form->Picture(2)), QStringLiteral("ぜんしん"));
+  SetKanaMode(false);
+  EXPECT_EQ(SlotName(0), QStringLiteral("ステップ 0 前進 1秒"));
+  EXPECT_EQ(NameOf(form->Picture(2)), QStringLiteral("前進"));
 }
 
 }  // namespace

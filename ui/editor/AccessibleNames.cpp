@@ -1,12 +1,12 @@
 #include "ui/editor/AccessibleNames.h"
 
 #include <QAccessibleWidget>
-#include <QCoreApplication>
 #include <QLocale>
 #include <QWidget>
 
 #include "model/command_set.h"
 #include "model/step_program.h"
+#include "ui/common/Catalogue.h"
 
 namespace vk47 {
 namespace {
@@ -22,15 +22,13 @@ QAccessibleInterface* SlotInterface(const QString& class_name, QObject* object) 
   return new QAccessibleWidget(widget, QAccessible::Button);
 }
 
-QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
 }  // namespace
 
 QString CommandName(const QString& number) {
   const Command* command = FindCommand(number.toStdString());
   if (!command) return {};
-  const QByteArray name = FromView(command->name).toUtf8();
-  return QCoreApplication::translate("vk47::Commands", name.constData());
+  // The names are literals of the command table, marked for the catalogue.
+  return Tr(command->name.data());
 }
 
 void MarkAsAccessibleSlot(QWidget* picture) {
@@ -46,25 +44,30 @@ QString StepValueCaption(int code) {
   const auto number = StepCommandNumber(code);
   if (!number || code == kEmptyCode) return {};
   const auto text = StepValueText(code, *number, QLocale().decimalPoint().toStdString());
-  return text ? QString::fromStdString(*text) : QString();
+  if (!text) return {};
+  // The unit is the command table's word, in the catalogue as the value
+  // label shows it ("1.5秒", "1.5びょう").
+  const std::string_view unit = FindCommand(*number)->unit;
+  if (unit.empty() || !text->ends_with(unit)) return QString::fromStdString(*text);
+  return QString::fromStdString(text->substr(0, text->size() - unit.size())) + Tr(unit.data());
 }
 
 QString SlotAccessibleName(int slot, int code) {
   if (code == kEmptyCode) {
-    return QCoreApplication::translate("vk47::AccessibleNames", "ステップ %1 空き").arg(slot);
+    return Tr("ステップ %1 空き").arg(slot);
   }
   const auto number = StepCommandNumber(code);
   // A code of no command (only a file edited by hand can hold one) is read out
   // as its number.
   const QString command = number ? CommandName(QString::fromStdString(*number)) : QString::number(code);
-  QString name = QCoreApplication::translate("vk47::AccessibleNames", "ステップ %1 %2").arg(slot).arg(command);
+  QString name = Tr("ステップ %1 %2").arg(slot).arg(command);
   const QString value = StepValueCaption(code);
   if (!value.isEmpty()) name += u' ' + value;
   return name;
 }
 
 QString TrackBarAccessibleName(int position) {
-  return QCoreApplication::translate("vk47::AccessibleNames", "時間・飛び先・回数 %1").arg(position);
+  return Tr("時間・飛び先・回数 %1").arg(position);
 }
 
 }  // namespace vk47

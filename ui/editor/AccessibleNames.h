@@ -3,8 +3,9 @@
 // window's controls: a slot says its step, command and value in words
 // ("ステップ 0 前進 1秒", "ステップ 4 空き"), a palette icon its command
 // ("前進"), the track bar its caption and position ("時間・飛び先・回数 4").
-// The texts go through the translation catalogue like every text the pupil
-// reads. Pure functions of their arguments and the user's number format.
+// The texts go through the catalogue (Catalogue.h) like every text the pupil
+// reads; they are built from values, so their owners build them again when
+// the hiragana mode is switched. Pure functions of their arguments and the user's number format.
 
 #include <QString>
 

@@ -8,6 +8,7 @@
 
 #include "ui/editor/AccessibleNames.h"
 #include "ui/common/AppFolder.h"
+#include "ui/common/Catalogue.h"
 #include "ui/editor/TImage.h"
 
 namespace vk47 {
@@ -35,7 +36,7 @@ class IconSizeStyle : public QProxyStyle {
 
 TCommandMenu::TCommandMenu(const QString& current, QWidget* parent) : QMenu(parent) {
   setObjectName(QStringLiteral("CommandMenu"));
-  setAccessibleName(tr("命令の一覧"));
+  setAccessibleName(Tr("命令の一覧"));
   auto* style = new IconSizeStyle;
   style->setParent(this);
   setStyle(style);

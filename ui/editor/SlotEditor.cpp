@@ -20,6 +20,7 @@
 #include "model/step_program.h"
 #include "ui/editor/AccessibleNames.h"
 #include "ui/common/AppFolder.h"
+#include "ui/common/Catalogue.h"
 #include "ui/editor/CommandMenu.h"
 #include "ui/DragController.h"
 #include "ui/common/ErrorBox.h"
@@ -34,8 +35,6 @@ constexpr int kDragThreshold = 5;  // as for a palette drag: more than this star
 constexpr QRgb kDragTransparent = 0xFFFFFF;
 constexpr int kWheelStep = 120;  // one notch of a common wheel, in eighths of a degree
 constexpr int kMaxParameter = 15;
-
-QString Tr(const char* text) { return QCoreApplication::translate("vk47::TSlotEditor", text); }
 
 QString IconFileOf(int code) { return QString::fromStdString(StepIconFile(code).value_or("")); }
 
