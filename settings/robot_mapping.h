@@ -36,16 +36,16 @@ RobotLinkState RobotLinkStateOf(const std::string& ini_path, const std::string& 
                                 const std::string& device);
 
 // The robot's side: links `key` to `device` while it lives.
-class RobotLink {
+class VirtualRobotRecord {
  public:
   // Creates and locks the record, then writes both lines under the settings
   // lock, remembering the values they replace. Nothing when that fails;
   // `error` then says why.
-  static std::optional<RobotLink> Create(const std::string& ini_path, const std::string& key,
+  static std::optional<VirtualRobotRecord> Create(const std::string& ini_path, const std::string& key,
                                          const std::string& device, std::string& error);
-  RobotLink(RobotLink&& other) noexcept;
-  RobotLink& operator=(RobotLink&&) = delete;
-  ~RobotLink();  // Remove()
+  VirtualRobotRecord(VirtualRobotRecord&& other) noexcept;
+  VirtualRobotRecord& operator=(VirtualRobotRecord&&) = delete;
+  ~VirtualRobotRecord();  // Remove()
 
   // Takes back exactly what Create wrote: each line that still holds this
   // robot's value gets back the value it had before (a previous robot's line
@@ -61,7 +61,7 @@ class RobotLink {
   const std::string& record_path() const { return record_path_; }
 
  private:
-  RobotLink() = default;
+  VirtualRobotRecord() = default;
   std::string ini_path_;
   std::string key_;
   std::string device_;

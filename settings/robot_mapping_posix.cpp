@@ -161,9 +161,9 @@ RobotLinkState RobotLinkStateOf(const std::string& ini_path, const std::string& 
   return StateOfRecord(record, device);
 }
 
-std::optional<RobotLink> RobotLink::Create(const std::string& ini_path, const std::string& key,
+std::optional<VirtualRobotRecord> VirtualRobotRecord::Create(const std::string& ini_path, const std::string& key,
                                            const std::string& device, std::string& error) {
-  RobotLink link;
+  VirtualRobotRecord link;
   link.ini_path_ = ini_path;
   link.key_ = key;
   link.device_ = device;
@@ -246,7 +246,7 @@ std::optional<RobotLink> RobotLink::Create(const std::string& ini_path, const st
   return link;
 }
 
-RobotLink::RobotLink(RobotLink&& other) noexcept
+VirtualRobotRecord::VirtualRobotRecord(VirtualRobotRecord&& other) noexcept
     : ini_path_(std::move(other.ini_path_)),
       key_(std::move(other.key_)),
       device_(std::move(other.device_)),
@@ -262,12 +262,12 @@ RobotLink::RobotLink(RobotLink&& other) noexcept
   other.record_fd_ = -1;
 }
 
-RobotLink::~RobotLink() {
+VirtualRobotRecord::~VirtualRobotRecord() {
   if (record_fd_ >= 0 && !file_written_.empty()) Remove();
   if (record_fd_ >= 0) ::close(record_fd_);
 }
 
-bool RobotLink::Remove() {
+bool VirtualRobotRecord::Remove() {
   if (record_fd_ < 0) return true;
   const bool restored = UpdateProfileFile(ini_path_, [&](const std::optional<std::string>& current) {
     if (!current) return ProfileUpdate{};  // someone removed the file: nothing of ours is left

@@ -96,7 +96,7 @@ class RobotMapping : public ::testing::Test {
     ASSERT_GE(child, 0);
     if (child == 0) {
       std::string error;
-      auto link = RobotLink::Create(ini_, key, device, error);
+      auto link = VirtualRobotRecord::Create(ini_, key, device, error);
       _exit(link ? 0 : 1);  // no destructor runs: the lines stay, the lock goes
     }
     int status = 0;
@@ -126,7 +126,7 @@ class RobotMapping : public ::testing::Test {
     if (child == 0) {
       ::close(go[1]);
       std::string error;
-      auto link = RobotLink::Create(ini_, key, device, error);
+      auto link = VirtualRobotRecord::Create(ini_, key, device, error);
       char byte = link ? 1 : 0;
       (void)!::write(ready[1], &byte, 1);
       (void)!::read(go[0], &byte, 1);
@@ -157,7 +157,7 @@ TEST_F(RobotMapping, RemovalPutsBackEveryByte) {
     std::filesystem::remove(ini_);
     if (row.file) WriteBytes(ini_, *row.file);
     std::string error;
-    auto link = RobotLink::Create(ini_, "com1", "/dev/pts/99", error);
+    auto link = VirtualRobotRecord::Create(ini_, "com1", "/dev/pts/99", error);
     ASSERT_TRUE(link) << error;
     EXPECT_EQ(ResolvePortDevice("com1", ini_).device, "/dev/pts/99") << row.name;
     EXPECT_EQ(RobotLinkStateOf(ini_, "com1", "/dev/pts/99"), RobotLinkState::kRunning);
@@ -173,8 +173,8 @@ TEST_F(RobotMapping, RemovalPutsBackEveryByte) {
 TEST_F(RobotMapping, RemovalKeepsWhatOthersWroteMeanwhile) {
   WriteBytes(ini_, "[devices]\r\ncom1=/dev/ttyUSB0\r\n");
   std::string error;
-  auto first = RobotLink::Create(ini_, "com1", "/dev/pts/98", error);
-  auto second = RobotLink::Create(ini_, "com2", "/dev/pts/97", error);
+  auto first = VirtualRobotRecord::Create(ini_, "com1", "/dev/pts/98", error);
+  auto second = VirtualRobotRecord::Create(ini_, "com2", "/dev/pts/97", error);
   ASSERT_TRUE(first && second) << error;
   ASSERT_TRUE(WritePrivateProfileString("comport", "name", "1", ini_));
   ASSERT_TRUE(first->Remove());
@@ -227,7 +227,7 @@ TEST_F(RobotMapping, ADeadRobotsPseudoTerminalIsNeverOpened) {
   // A new robot on com1 does not put the dead one's line back when it ends.
   LinkAndDie("com2", "/dev/pts/95");
   std::string error;
-  auto robot = RobotLink::Create(ini_, "com2", "/dev/pts/94", error);
+  auto robot = VirtualRobotRecord::Create(ini_, "com2", "/dev/pts/94", error);
   ASSERT_TRUE(robot) << error;
   ASSERT_TRUE(robot->Remove());
   EXPECT_EQ(GetPrivateProfileString("devices", "com2", "none", ini_), "none");

@@ -346,8 +346,8 @@ int RobotMain(int argc, char** argv) {
   // The mapping lives as long as the robot: taken back on every end it sees,
   // and ignored by every reader once the robot is gone (SIGKILL included).
   std::string link_error;
-  std::optional<vk47::RobotLink> link =
-      options->link_as ? vk47::RobotLink::Create(options->ini.value_or(vk47::SettingsFilePath()),
+  std::optional<vk47::VirtualRobotRecord> link =
+      options->link_as ? vk47::VirtualRobotRecord::Create(options->ini.value_or(vk47::SettingsFilePath()),
                                                  *options->link_as, device, link_error)
                        : std::nullopt;
   if (options->link_as && !link) {
