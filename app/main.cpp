@@ -24,7 +24,7 @@
 #include "settings/settings_folder.h"
 #include "ui/common/Catalogue.h"
 #include "ui/common/ErrorBox.h"
-#include "ui/common/UiHandoff.h"
+#include "ui/common/QtHandoff.h"
 #include "ui/Setup.h"
 #include "ui/common/Translation.h"
 #include "ui/Unit1.h"
@@ -47,7 +47,7 @@ int main(int argc, char* argv[]) {
   vk47::SetPortResolver([](const std::string& portname) {
     return vk47::ResolvePortDevice(portname, vk47::SettingsFilePath());
   });
-  vk47::InstallUiHandoff();
+  vk47::InstallQtHandoff();
   // The hiragana mode, when a teacher or the 設定 menu chose it; its
   // catalogue is read only then.
   if (vk47::ReadKanaMode(vk47::SettingsFilePath())) vk47::SetKanaMode(true);

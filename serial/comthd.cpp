@@ -5,7 +5,7 @@
 
 #include "serial/comm_device.h"
 #include "serial/rs232c.h"
-#include "serial/ui_handoff.h"
+#include "serial/thread_handoff.h"
 
 namespace vk47 {
 namespace {

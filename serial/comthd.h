@@ -1,7 +1,7 @@
 #pragma once
 // tcommthread: the worker that a Trs232c starts at open when line-event
 // handlers are assigned. It blocks in the device's WaitEvent and hands each
-// report to the UI thread (ui_handoff.h), where doevents raises the owner's
+// report to the UI thread (thread_handoff.h), where doevents raises the owner's
 // handlers with the thread object as sender. A wait that keeps failing is
 // retried with a growing pause (up to 100 ms); a device that has vanished
 // (an I/O error, not found, not open) ends the thread.

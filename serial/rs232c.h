@@ -5,7 +5,7 @@
 // are assigned at open, runs a tcommthread that raises them on the UI thread.
 //
 // Threads: every member is for the user-interface thread only, handlers
-// included (line-event handlers are handed over to it, see ui_handoff.h).
+// included (line-event handlers are handed over to it, see thread_handoff.h).
 // The component's own operations do not throw: they return false on failure
 // and lasterror() says why. An exception thrown by a handler is passed on to
 // the caller, never swallowed: open passes on OnOpen's (the port is open by

@@ -14,7 +14,7 @@
 
 #include "serial/rs232c.h"
 #include "serial/testing/fake_comm_device.h"
-#include "serial/ui_handoff.h"
+#include "serial/thread_handoff.h"
 
 namespace vk47 {
 namespace {
@@ -224,7 +224,7 @@ TEST_F(CommThreadTest, CloseFromOwnHandler) {
   EXPECT_TRUE(rs.close());
 }
 
-TEST(UiHandoffTest, CarriesResultsAndErrorsBack) {
+TEST(ThreadHandoffTest, CarriesResultsAndErrorsBack) {
   std::thread::id ran_on;
   std::string error;
   std::atomic<bool> done{false};
@@ -244,7 +244,7 @@ TEST(UiHandoffTest, CarriesResultsAndErrorsBack) {
   EXPECT_EQ(error, "boom");
 }
 
-TEST(UiHandoffTest, WakeCallbackRunsForEachCall) {
+TEST(ThreadHandoffTest, WakeCallbackRunsForEachCall) {
   std::atomic<int> wakes{0};
   SetWakeCallback([&] { ++wakes; });
   std::atomic<bool> done{false};

@@ -9,7 +9,7 @@
 
 #include "serial/comthd.h"
 #include "serial/rs232c.h"
-#include "serial/ui_handoff.h"
+#include "serial/thread_handoff.h"
 #include "tests/serial/pty_pair.h"
 
 namespace vk47 {

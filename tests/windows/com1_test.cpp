@@ -24,7 +24,7 @@
 #include "link/robot_link.h"
 #include "serial/comthd.h"
 #include "serial/rs232c.h"
-#include "serial/ui_handoff.h"
+#include "serial/thread_handoff.h"
 
 namespace vk47 {
 namespace {

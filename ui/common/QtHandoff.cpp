@@ -1,13 +1,13 @@
-#include "ui/common/UiHandoff.h"
+#include "ui/common/QtHandoff.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
 
-#include "serial/ui_handoff.h"
+#include "serial/thread_handoff.h"
 
 namespace vk47 {
 
-void InstallUiHandoff() {
+void InstallQtHandoff() {
   // Called from worker threads: it only posts; the call runs in the UI loop.
   SetWakeCallback([] {
     if (QCoreApplication* app = QCoreApplication::instance()) {

@@ -1,4 +1,4 @@
-#include "serial/ui_handoff.h"
+#include "serial/thread_handoff.h"
 
 #include <condition_variable>
 #include <deque>
