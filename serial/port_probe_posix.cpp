@@ -80,6 +80,21 @@ PortPresence ProbePortDevice(const std::string& device, const SerialIoctl& ioctl
   return ProbeUart(device, ioctl);
 }
 
+bool IsAbsoluteDevicePath(std::string_view text) { return text.starts_with('/'); }
+
+std::string SystemDevicePath(const std::string& name) { return "/dev/" + name; }
+
+std::vector<PortCandidate> BuiltInPortCandidates(int com, const PortProbe& probe) {
+  const std::string index = std::to_string(com - 1);
+  std::vector<PortCandidate> candidates = {
+      {"/dev/ttyUSB" + index, PortPresence::kMissing, "USB serial adapter"},
+      {"/dev/ttyACM" + index, PortPresence::kMissing, "USB CDC-ACM device"},
+      {"/dev/ttyS" + index, PortPresence::kMissing, "built-in serial port"},
+  };
+  for (PortCandidate& candidate : candidates) candidate.presence = probe(candidate.device);
+  return candidates;
+}
+
 ResolvedPort DefaultResolvePort(const std::string& portname) {
   const std::optional<PortName> name = ParsePortName(portname);
   if (!name) return RefusedPort(CommErrorKind::kBadPortName, portname);

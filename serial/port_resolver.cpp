@@ -15,20 +15,10 @@ PortResolver& InstalledResolver() {
   return resolver;
 }
 
-bool IsAbsolutePath(std::string_view text) {
-  if (text.starts_with('/')) return true;
-#if defined(_WIN32)
-  // "\\.\COM7", "\\?\..." and "C:\..." on Windows.
-  if (text.starts_with("\\\\")) return true;
-  if (text.size() > 2 && text[1] == ':' && (text[2] == '\\' || text[2] == '/')) return true;
-#endif
-  return false;
-}
-
 }  // namespace
 
 std::optional<PortName> ParsePortName(std::string_view text) {
-  if (IsAbsolutePath(text)) {
+  if (IsAbsoluteDevicePath(text)) {
     // A NUL would cut the path the system sees short of the one shown.
     if (text.find('\0') != std::string_view::npos) return std::nullopt;
     return PortName{0, std::string(text)};
@@ -54,23 +44,6 @@ ResolvedPort ResolvePort(const std::string& portname) {
   }
   // Called outside the lock so that a resolver may itself consult the default.
   return resolver ? resolver(portname) : DefaultResolvePort(portname);
-}
-
-std::vector<PortCandidate> BuiltInPortCandidates(int com, const PortProbe& probe) {
-#if defined(_WIN32)
-  std::vector<PortCandidate> candidates = {
-      {"\\\\.\\COM" + std::to_string(com), PortPresence::kMissing, "COM port"},
-  };
-#else
-  const std::string index = std::to_string(com - 1);
-  std::vector<PortCandidate> candidates = {
-      {"/dev/ttyUSB" + index, PortPresence::kMissing, "USB serial adapter"},
-      {"/dev/ttyACM" + index, PortPresence::kMissing, "USB CDC-ACM device"},
-      {"/dev/ttyS" + index, PortPresence::kMissing, "built-in serial port"},
-  };
-#endif
-  for (PortCandidate& candidate : candidates) candidate.presence = probe(candidate.device);
-  return candidates;
 }
 
 PortCandidate ChoosePortCandidate(const std::vector<PortCandidate>& candidates) {

@@ -80,6 +80,14 @@ struct PortCandidate {
   bool exists() const { return presence == PortPresence::kPresent; }
 };
 
+// The platform's parts of port naming, in port_probe_posix.cpp and
+// port_probe_win32.cpp (CMake picks one): whether a name is a device path in
+// full ("/dev/ttyUSB0"; on Windows also "\\.\COM7" and "C:\..."), and the
+// device of a bare name from set.ini ("ttyUSB0" is /dev/ttyUSB0, on Windows
+// "COM7" is \\.\COM7).
+bool IsAbsoluteDevicePath(std::string_view text);
+std::string SystemDevicePath(const std::string& name);
+
 // The devices that stand for COMn, in the order they are tried. POSIX:
 // /dev/ttyUSB{n-1}, /dev/ttyACM{n-1}, /dev/ttyS{n-1}; Windows: \\.\COMn.
 std::vector<PortCandidate> BuiltInPortCandidates(int com, const PortProbe& probe);

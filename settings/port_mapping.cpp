@@ -20,11 +20,7 @@ std::string ConfiguredDevice(int com, const std::string& ini_path) {
   std::string configured = GetPrivateProfileString(kDevicesSection, KeyOf(com), "", ini_path);
   const std::optional<PortName> full = ParsePortName(configured);
   if (configured.empty() || (full && full->com == 0)) return configured;
-#if defined(_WIN32)
-  return "\\\\.\\" + configured;
-#else
-  return "/dev/" + configured;
-#endif
+  return SystemDevicePath(configured);
 }
 
 }  // namespace
@@ -45,7 +41,6 @@ ResolvedPort ResolvePortDevice(const std::string& portname, const std::string& i
                                const PortProbe& probe) {
   const std::optional<PortName> name = ParsePortName(portname);
   if (!name) return RefusedPort(CommErrorKind::kBadPortName, portname);
-#if !defined(_WIN32)
   if (name->com != 0) {
     const std::string configured = ConfiguredDevice(name->com, ini_path);
     if (!configured.empty() &&
@@ -53,7 +48,6 @@ ResolvedPort ResolvePortDevice(const std::string& portname, const std::string& i
       return RefusedPort(CommErrorKind::kRobotGone, configured);
     }
   }
-#endif
   return PortDevice(ChoosePortCandidate(PortCandidates(portname, ini_path, probe)).device);
 }
 
