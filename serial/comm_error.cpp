@@ -1,4 +1,4 @@
-#include "serial/comm_device.h"
+#include "serial/comm_error.h"
 
 #include "serial/port_resolver.h"
 
