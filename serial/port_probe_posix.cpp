@@ -95,6 +95,8 @@ std::vector<PortCandidate> BuiltInPortCandidates(int com, const PortProbe& probe
   return candidates;
 }
 
+std::string DeviceDisplayName(const std::string& device) { return device; }
+
 ResolvedPort DefaultResolvePort(const std::string& portname) {
   const std::optional<PortName> name = ParsePortName(portname);
   if (!name) return RefusedPort(CommErrorKind::kBadPortName, portname);

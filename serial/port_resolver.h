@@ -64,6 +64,11 @@ ResolvedPort ResolvePort(const std::string& portname);
 // Windows: "comN" becomes "\\.\COMN". A malformed name is refused.
 ResolvedPort DefaultResolvePort(const std::string& portname);
 
+// The device as a user knows it, for the status bar and messages. Windows:
+// "\\.\COM7" is "COM7" (the device namespace prefix is an implementation
+// detail); POSIX: the path as it is.
+std::string DeviceDisplayName(const std::string& device);
+
 // Whether a device is there to be opened.
 enum class PortPresence {
   kMissing,  // no such device file

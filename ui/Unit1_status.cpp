@@ -102,7 +102,8 @@ void TForm1::ElideOutcome() {
   if (shown != StatusBar1->currentMessage()) StatusBar1->showMessage(shown);
 }
 
-// "COM1 → /dev/ttyUSB0" while the port is open or its device is there,
+// "COM1 → /dev/ttyUSB0" while the port is open or its device is there (just
+// "COM1" where the device is called so itself, as on Windows),
 // "COM1: 見つかりません" when nothing is behind it (the device it would use
 // in the tool tip), "COM1: 使えません" for a name that leads nowhere.
 void TForm1::UpdatePortStatus() {
@@ -110,10 +111,11 @@ void TForm1::UpdatePortStatus() {
   const QString port = PortCaption(rs232c.portname);
   const ResolvedPort resolved = ResolvePort(rs232c.portname);
   const QString device = QString::fromStdString(resolved.device);
+  const QString shown = QString::fromStdString(DeviceDisplayName(resolved.device));
   if (resolved.refused()) {
     PortStatus->setText(port + Tr(": 使えません"));
   } else if (rs232c.opened() || ProbePortDevice(resolved.device) == PortPresence::kPresent) {
-    PortStatus->setText(port + QStringLiteral(" → ") + device);
+    PortStatus->setText(shown.compare(port, Qt::CaseInsensitive) == 0 ? port : port + QStringLiteral(" → ") + shown);
   } else {
     PortStatus->setText(port + Tr(": 見つかりません"));
   }

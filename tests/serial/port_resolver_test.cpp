@@ -123,6 +123,12 @@ TEST(PortNameTest, WindowsNamesTheComDevice) {
   EXPECT_EQ(ProbePortDevice("\\\\.\\COM9"), PortPresence::kMissing);
   EXPECT_EQ(ProbePortDevice("C:\\no such folder\\port"), PortPresence::kMissing);
   EXPECT_EQ(ProbePortDevice("C:\\"), PortPresence::kPresent);
+
+  // Users know the device by its name, without the device namespace prefix.
+  EXPECT_EQ(DeviceDisplayName("\\\\.\\COM1"), "COM1");
+  EXPECT_EQ(DeviceDisplayName("\\\\.\\COM12"), "COM12");
+  EXPECT_EQ(DeviceDisplayName("\\\\.\\"), "\\\\.\\") << "no name to show after the prefix";
+  EXPECT_EQ(DeviceDisplayName("C:\\robot\\port"), "C:\\robot\\port");
 }
 #endif
 

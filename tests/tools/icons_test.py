@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Checks the command icons that the build draws into bin/Img.
+"""Checks the command icons that the build draws into bin/Img, and the
+application icon's Windows .ico file (icons/vk47.ico beside bin/).
 
 The window loads each icon as a 50 x 72 bitmap and treats the colour of its
 bottom-left pixel as transparent, so that pixel must be pure white, and the
@@ -16,6 +17,9 @@ WIDTH, HEIGHT = 50, 72
 PICTURE_ROWS = 56  # the drawing above the caption band
 WHITE = (255, 255, 255)
 IMG = pathlib.Path(sys.argv.pop(1) if len(sys.argv) > 1 else "bin/Img")
+ICO = IMG.parent.parent / "icons" / "vk47.ico"
+ICO_SIZES = [16, 24, 32, 48, 64, 256]
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 
 
 def read_bmp(path):
@@ -76,6 +80,28 @@ class IconsTest(unittest.TestCase):
                 pa, pb = self.pixels[a][:PICTURE_ROWS], self.pixels[b][:PICTURE_ROWS]
                 differing = sum(x != y for ra, rb in zip(pa, pb) for x, y in zip(ra, rb))
                 self.assertGreater(differing, 150)
+
+
+class WindowsIconTest(unittest.TestCase):
+    def test_ico_holds_one_png_per_size_where_its_directory_says(self):
+        data = ICO.read_bytes()
+        reserved, kind, count = struct.unpack_from("<HHH", data, 0)
+        self.assertEqual((reserved, kind, count), (0, 1, len(ICO_SIZES)))
+        end_of_directory = 6 + 16 * count
+        expected_offset = end_of_directory
+        for i, size in enumerate(ICO_SIZES):
+            with self.subTest(size=size):
+                w, h, colours, _, planes, bpp, length, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
+                # A width or height of 0 stands for 256: one byte cannot hold it.
+                self.assertEqual((w or 256, h or 256, colours, planes, bpp), (size, size, 0, 1, 32))
+                self.assertEqual(offset, expected_offset, "images back to back, in directory order")
+                image = data[offset:offset + length]
+                self.assertEqual(len(image), length, "image runs past the end of the file")
+                self.assertEqual(image[:8], PNG_SIGNATURE)
+                png_w, png_h = struct.unpack_from(">II", image, 16)  # IHDR
+                self.assertEqual((png_w, png_h), (size, size))
+                expected_offset += length
+        self.assertEqual(expected_offset, len(data), "nothing after the last image")
 
 
 if __name__ == "__main__":

@@ -1,8 +1,10 @@
 #include "tools/icongen/app_icon.h"
 
+#include <QBuffer>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <iterator>
 #include <vector>
 
 namespace vk47::icongen {
@@ -56,6 +58,10 @@ const std::vector<Shape>& Shapes() {
 
 QString Number(double v) { return QString::number(v, 'g', 6); }
 
+void AppendLittleEndian(QByteArray& out, quint32 value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.append(char((value >> (8 * i)) & 0xff));
+}
+
 }  // namespace
 
 QImage RenderAppIcon(int size) {
@@ -106,6 +112,40 @@ QString AppIconSvg() {
   }
   svg += QStringLiteral("</svg>\n");
   return svg;
+}
+
+QByteArray AppIconIco() {
+  constexpr int kHeaderSize = 6;
+  constexpr int kEntrySize = 16;
+  constexpr int kCount = int(std::size(kWindowsIconSizes));
+  std::vector<QByteArray> images;
+  for (const int size : kWindowsIconSizes) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !RenderAppIcon(size).save(&buffer, "PNG")) return {};
+    images.push_back(png);
+  }
+  // ICONDIR: reserved, type 1 (icon), number of images; then one
+  // ICONDIRENTRY per image, then the images in the same order.
+  QByteArray ico;
+  AppendLittleEndian(ico, 0, 2);
+  AppendLittleEndian(ico, 1, 2);
+  AppendLittleEndian(ico, kCount, 2);
+  quint32 offset = kHeaderSize + kCount * kEntrySize;
+  for (int i = 0; i < kCount; ++i) {
+    const int size = kWindowsIconSizes[i];
+    ico.append(char(size >= 256 ? 0 : size));  // 0 stands for 256
+    ico.append(char(size >= 256 ? 0 : size));
+    ico.append(char(0));                        // no palette
+    ico.append(char(0));                        // reserved
+    AppendLittleEndian(ico, 1, 2);              // colour planes
+    AppendLittleEndian(ico, 32, 2);             // bits per pixel
+    AppendLittleEndian(ico, quint32(images[i].size()), 4);
+    AppendLittleEndian(ico, offset, 4);
+    offset += quint32(images[i].size());
+  }
+  for (const QByteArray& png : images) ico += png;
+  return ico;
 }
 
 }  // namespace vk47::icongen

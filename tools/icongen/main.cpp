@@ -2,7 +2,8 @@
 // folder, normally the build's bin/Img beside the application, and the same
 // icons captioned in kana into its subfolder "kana" (the hiragana mode); with
 // --app-icon, the application icon "vk47" as an icon theme tree
-// (hicolor/NxN/apps/vk47.png and hicolor/scalable/apps/vk47.svg).
+// (hicolor/NxN/apps/vk47.png and hicolor/scalable/apps/vk47.svg); with
+// --windows-icon, the same icon as a Windows .ico file for vk47.exe.
 
 #include <QDir>
 #include <QFileInfo>
@@ -43,18 +44,31 @@ int WriteAppIcon(const QString& folder) {
   return 0;
 }
 
+int WriteWindowsIcon(const QString& path) {
+  const QByteArray ico = vk47::icongen::AppIconIco();
+  if (ico.isEmpty() || !WriteFile(path, ico)) {
+    std::fprintf(stderr, "vk47-icongen: cannot write %s\n", qPrintable(path));
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const bool app_icon = argc == 3 && qstrcmp(argv[1], "--app-icon") == 0;
-  if (argc != 2 && !app_icon) {
-    std::fprintf(stderr, "usage: vk47-icongen OUTPUT_FOLDER\n       vk47-icongen --app-icon OUTPUT_FOLDER\n");
+  const bool windows_icon = argc == 3 && qstrcmp(argv[1], "--windows-icon") == 0;
+  if (argc != 2 && !app_icon && !windows_icon) {
+    std::fprintf(stderr,
+                 "usage: vk47-icongen OUTPUT_FOLDER\n       vk47-icongen --app-icon OUTPUT_FOLDER\n"
+                 "       vk47-icongen --windows-icon FILE.ico\n");
     return 2;
   }
   // Fonts need a platform plugin; offscreen needs no display, as on a build server.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   if (app_icon) return WriteAppIcon(QString::fromLocal8Bit(argv[2]));
+  if (windows_icon) return WriteWindowsIcon(QString::fromLocal8Bit(argv[2]));
 
   const QString folder = QString::fromLocal8Bit(argv[1]);
   const QString kana_folder = QDir(folder).filePath(QStringLiteral("kana"));
