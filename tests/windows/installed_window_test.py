@@ -162,8 +162,14 @@ class Stage:
         log(f"Xvfb on :{number}")
 
     def wine(self, *args, timeout=300):
-        return subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=timeout)
+        # Output through a file, not a pipe: Wine's services, started by the
+        # first program, inherit it and would hold a pipe open for ever.
+        with tempfile.TemporaryFile() as out:
+            result = subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                                    stderr=subprocess.STDOUT, timeout=timeout)
+            out.seek(0)
+            result.stdout = out.read()
+        return result
 
     def xdo(self, *args):
         # --sync waits for an event that Wine may never send without a window
