@@ -195,6 +195,7 @@ class Stage:
         self.failures.check(result.returncode == 0, f"installer /S ended with {result.returncode}")
         for name in ["vk47.exe", "vk47ctl.exe", "uninstall.exe", "qt.conf", os.path.join("Img", "31.bmp"),
                      os.path.join("Help", "index.html"), os.path.join("translations", "qtbase_ja.qm"),
+                     os.path.join("translations", "vk47_kana.qm"), os.path.join("Img", "kana", "31.bmp"),
                      os.path.join("licenses", "Qt.txt")]:
             self.failures.check(os.path.isfile(os.path.join(self.install_dir, name)), f"not installed: {name}")
         self.failures.check(os.path.isfile(self.start_menu), "no Start-menu entry " + START_MENU_ENTRY)
