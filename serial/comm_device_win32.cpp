@@ -350,7 +350,6 @@ class Win32CommDevice final : public CommDevice {
 
 std::unique_ptr<CommDevice> MakePlatformCommDevice() { return std::make_unique<Win32CommDevice>(); }
 
-
 // "comN" becomes "\\.\COMN", the form that also reaches COM10 and above.
 ResolvedPort DefaultResolvePort(const std::string& portname) {
   const std::optional<PortName> name = ParsePortName(portname);
