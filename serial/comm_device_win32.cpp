@@ -350,36 +350,6 @@ class Win32CommDevice final : public CommDevice {
 
 std::unique_ptr<CommDevice> MakePlatformCommDevice() { return std::make_unique<Win32CommDevice>(); }
 
-// "comN" becomes "\\.\COMN", the form that also reaches COM10 and above.
-ResolvedPort DefaultResolvePort(const std::string& portname) {
-  const std::optional<PortName> name = ParsePortName(portname);
-  if (!name) return RefusedPort(CommErrorKind::kBadPortName, portname);
-  if (name->com == 0) return PortDevice(name->path);
-  return PortDevice("\\\\.\\COM" + std::to_string(name->com));
-}
-
-std::string DeviceDisplayName(const std::string& device) {
-  constexpr std::string_view kDevicePrefix = "\\\\.\\";
-  if (device.size() > kDevicePrefix.size() && device.starts_with(kDevicePrefix)) {
-    return device.substr(kDevicePrefix.size());
-  }
-  return device;
-}
-
-// A COM port is there when the system has a device of that name; anything
-// else named in full when it exists. Nothing is opened, so a port that
-// another program holds counts as present.
-PortPresence ProbePortDevice(const std::string& device, const SerialIoctl&) {
-  constexpr std::string_view kDevicePrefix = "\\\\.\\";
-  if (device.starts_with(kDevicePrefix)) {
-    wchar_t target[512];
-    const std::wstring name = Widen(device.substr(kDevicePrefix.size()));
-    return QueryDosDeviceW(name.c_str(), target, 512) != 0 ? PortPresence::kPresent : PortPresence::kMissing;
-  }
-  return GetFileAttributesW(Widen(device).c_str()) != INVALID_FILE_ATTRIBUTES ? PortPresence::kPresent
-                                                                              : PortPresence::kMissing;
-}
-
 // Device names are not case-sensitive: \\.\COM3 and \\.\com3 are one port.
 std::optional<std::string> DeviceIdentity(const std::string& device) {
   std::string name = device;

@@ -53,6 +53,14 @@ ResolvedPort DefaultResolvePort(const std::string& portname) {
   return PortDevice("\\\\.\\COM" + std::to_string(name->com));
 }
 
+std::string DeviceDisplayName(const std::string& device) {
+  constexpr std::string_view kDevicePrefix = "\\\\.\\";
+  if (device.size() > kDevicePrefix.size() && device.starts_with(kDevicePrefix)) {
+    return device.substr(kDevicePrefix.size());
+  }
+  return device;
+}
+
 // A COM port is there when the system has a device of that name; anything
 // else named in full when it exists. Nothing is opened, so a port that
 // another program holds counts as present.
