@@ -21,12 +21,25 @@ constexpr Motion kMotions[] = {
     {1, 1, 0}, {2, 1, 1}, {3, 0, 1}, {4, 0, 0}, {5, -1, 0}, {6, -1, -1}, {7, 0, -1},
 };
 
-// A step that took no time: the next one runs, unless such steps have
-// repeated for longer than any program without a loop could.
+// A step that took no time: the next one runs.
 void FinishInstant(SimState& s, int next) {
   s.phase = SimPhase::kNextStep;
   s.step = next;
-  if (++s.instant_steps > kMaxInstantSteps) s.phase = SimPhase::kStuck;
+}
+
+// Where the step about to run stands among the steps reached with no time
+// passing: slot, counter (0 to 15) and mode decide everything that follows.
+std::size_t ReachedIndex(const SimState& s) {
+  return (static_cast<std::size_t>(s.step) * 16 + static_cast<std::size_t>(std::clamp(s.counter, 0, 15))) * 4 +
+         static_cast<std::size_t>(s.mode);
+}
+
+void BeginMotion(SimState& s, int left, int right, double seconds) {
+  s.left = left;
+  s.right = right;
+  s.motion_start = s.pose;
+  s.motion_start_s = s.time_s;
+  s.motion_end_s = s.time_s + seconds;
 }
 
 // Starts the step at s.step; returns true when it ended at once.
@@ -43,10 +56,8 @@ bool BeginStep(const ProgramCodes& codes, SimState& s) {
   const int n = std::stoi(*number);
   for (const Motion& m : kMotions) {
     if (m.number != n) continue;
-    s.left = m.left;
-    s.right = m.right;
+    BeginMotion(s, m.left, m.right, parameter * 0.25);
     s.forward_move = n == 2;
-    s.motion_end_s = s.time_s + parameter * 0.25;
     s.phase = SimPhase::kMoving;
     if (parameter > 0) return false;
     FinishInstant(s, s.step + 1);
@@ -73,7 +84,7 @@ bool BeginStep(const ProgramCodes& codes, SimState& s) {
       s.mode = SwitchMode::kTurnRight;
       break;
     case 29:
-      s.left = s.right = 0;
+      BeginMotion(s, 0, 0, 0);
       s.forward_move = false;
       s.phase = SimPhase::kWaitSwitch;
       return false;
@@ -111,11 +122,9 @@ bool TakePress(SimState& s, const SimParams& params) {
   // On the spot: one wheel forward, the other backward, each at full speed.
   const bool left_turn = s.mode == SwitchMode::kTurnLeft;
   s.phase = SimPhase::kSwitchTurn;
-  s.left = left_turn ? -1 : 1;
-  s.right = left_turn ? 1 : -1;
   s.forward_move = false;
   const double turn_s = std::abs(params.turn_deg) / kDegPerRad * params.track_cm / (2.0 * params.speed_cm_s);
-  s.motion_end_s = s.time_s + turn_s;
+  BeginMotion(s, left_turn ? -1 : 1, left_turn ? 1 : -1, turn_s);
   if (turn_s > 0) return false;
   EndTimedStep(s);
   return true;
@@ -164,6 +173,14 @@ SimAdvance Advance(const ProgramCodes& codes, const SimParams& params, const Sim
       s.phase = SimPhase::kEnded;
       return out;
     }
+    // The same step again with the same counter and mode and no time passed:
+    // everything from here repeats for ever.
+    const std::size_t reached = ReachedIndex(s);
+    if (s.reached.test(reached)) {
+      s.phase = SimPhase::kStuck;
+      return out;
+    }
+    s.reached.set(reached);
     const int step = s.step;
     if (BeginStep(codes, s)) {
       out.finished_step = step;
@@ -172,6 +189,7 @@ SimAdvance Advance(const ProgramCodes& codes, const SimParams& params, const Sim
   }
   if (press) {
     out.press_taken = true;
+    s.reached.reset();  // a wait or a forward move met the press: a new course
     const int step = s.step;
     if (TakePress(s, params)) {
       out.finished_step = step;
@@ -189,8 +207,9 @@ SimAdvance Advance(const ProgramCodes& codes, const SimParams& params, const Sim
   if (timed) until = std::min(until, s.motion_end_s);
   if (!(until > s.time_s)) return out;
   out.press_taken = true;  // the moment of any press has passed
-  s.instant_steps = 0;
-  s.pose = Drive(s.pose, s.left, s.right, until - s.time_s, params);
+  s.reached.reset();
+  // From where the motion began, so that slices add up to the same pose.
+  if (s.left || s.right) s.pose = Drive(s.motion_start, s.left, s.right, until - s.motion_start_s, params);
   s.time_s = until;
   if (timed && s.time_s >= s.motion_end_s) {
     out.finished_step = s.step;

@@ -2,26 +2,34 @@
 // The robot simulator: runs a program of sixteen step codes the way the robot
 // is assumed to, and gives the robot's place on the floor over time. What a
 // command really does lies in the robot's firmware; these are the rules used
-// here (the window and the help page show them to the pupil):
+// here (the window, the help page and the man page state them):
 //  - commands 1 to 7 run for (code - base code) x 0.25 s: 2 both wheels
 //    forward, 6 both backward, 1 / 3 only the left / right wheel forward,
 //    5 / 7 only the left / right wheel backward (one wheel alone pivots the
 //    robot about the other), 4 both wheels still; an empty slot is code 0;
-//  - 24 sets the repeat counter; 25 lowers it by one (not below 0) and jumps
-//    to its address while it is still above 0; 30 jumps; 31 ends, and so
-//    does running past step 15;
+//  - there is one repeat counter: 24 sets it; 25 lowers it by one (not below
+//    0) and jumps to its address while it is still above 0. A 24 inside a
+//    loop sets the same counter again, so loops do not nest, and a 25 with
+//    no 24 before it, or after its loop has ended, never jumps; 30 jumps;
+//    31 ends, and so does running past step 15;
 //  - 29 waits for a press of the micro switch; 26 / 27 / 28 choose what a
-//    press during a later forward move (command 2) does: turn left on the
-//    spot by the turn angle, stop the move, or turn right; then the next step
-//    runs. A press at any other moment is lost;
+//    press during any later forward move (command 2 only, not 1 or 3) does:
+//    turn left on the spot by the turn angle, stop the move, or turn right,
+//    and then the next step runs. A turn spins both wheels at full speed in
+//    opposite directions: 2 x speed / track radians a second;
+//  - a press counts only while 29 waits or during a forward move in one of
+//    these modes: at the instant such a wait or move starts it counts, at
+//    the instant it ends it does not. Every other press is lost;
 //  - a code of no command does nothing and takes no time;
-//  - a program still running after the time cap (10 minutes) is stopped, and
-//    so is a loop of steps that take no time, which would never end.
+//  - a program still running at the time cap (10 minutes) is stopped there,
+//    and so is a loop of steps that take no time, as soon as a step is
+//    reached again with the same counter and mode and no time passed.
 // The robot starts at (0, 0) heading along +x; headings are in degrees,
 // counter-clockwise positive, kept in (-180, 180].
 //
 // Pure functions over plain values; any thread.
 
+#include <bitset>
 #include <optional>
 
 #include "model/step_program.h"
@@ -67,16 +75,16 @@ struct SimState {
   Pose pose;
   double time_s = 0;
   double motion_end_s = 0;   // when the motion in progress ends
+  double motion_start_s = 0;  // when it began, at the pose `motion_start`
+  Pose motion_start;
   int left = 0;              // wheel directions of the motion: -1, 0, +1
   int right = 0;
   bool forward_move = false;  // the motion is command 2, which a press may end
   bool ended_by_command = false;
-  int instant_steps = 0;  // steps in a row that took no time
+  // The steps reached since time last ran or a press last met a step, by
+  // slot, counter and mode: reaching one again can only repeat for ever.
+  std::bitset<kSlotCount * 16 * 4> reached;
 };
-
-// More steps in a row without time passing than there are distinct states
-// (slot x counter x switch mode) can only be an endless loop.
-inline constexpr int kMaxInstantSteps = kSlotCount * 16 * 4 + 1;
 
 struct SimAdvance {
   SimState state;
@@ -85,12 +93,14 @@ struct SimAdvance {
 };
 
 // Advances the simulation to the time `until_s` at most, stopping early at
-// the end of a step or at the cap; each of these times is taken exactly, so
-// runs in small slices and in one go end at the same times. Steps that take
-// no time end one per call with no time passing. `press` is a press of the micro switch at the state's time: it
-// acts (or is lost) once the program has reached a step that lets time run;
-// until then `press_taken` stays false and the caller keeps the press for
-// the next call.
+// the end of a step or at the cap; each of these times is taken exactly, and
+// a pose is always worked out from where its motion began, so runs in small
+// slices and in one go reach the same states bit for bit. Steps that take no
+// time end one per call with no time passing. `press` is a press of the
+// micro switch at the state's time: it acts (or is lost) once the program
+// has reached a step that lets time run; until then `press_taken` stays
+// false and the caller keeps the press for the next call. SimRunner
+// (sim/run.h) does this keeping for every caller.
 SimAdvance Advance(const ProgramCodes& codes, const SimParams& params, const SimState& state,
                    double until_s, bool press = false);
 

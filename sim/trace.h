@@ -6,22 +6,17 @@
 //
 // Trace text: a header line "t_s\tstep\tx_cm\ty_cm\theading_deg", then one
 // tab-separated line per executed step, numbers with two decimals (never
-// "-0.00"). Scripts read it; its columns never change.
+// "-0.00"); a run stopped at the time cap ends with the state at the cap and
+// the step that was running. Scripts read it; its columns never change.
 //
 // Pure functions; any thread.
 
 #include <string>
 #include <vector>
 
-#include "sim/simulator.h"
+#include "sim/run.h"
 
 namespace vk47 {
-
-struct TraceRow {
-  double time_s;
-  int step;
-  Pose pose;
-};
 
 struct SimRun {
   enum class Outcome {
@@ -36,9 +31,9 @@ struct SimRun {
   SimState end;
 };
 
-// Runs `codes` to their end. `presses` are the times of switch presses in
-// seconds (any order); a press meets the program at that moment (see
-// Advance). The path is sampled every `path_step_s` seconds of moving.
+// Runs `codes` to their end through a SimRunner, pressing the switch at the
+// given times in seconds (any order): the runner runs to each time, then
+// presses. The path is sampled every `path_step_s` seconds of moving.
 SimRun RunProgram(const ProgramCodes& codes, const SimParams& params, std::vector<double> presses,
                   double path_step_s = 0.05);
 
@@ -52,8 +47,10 @@ std::string Fixed2(double value);
 // What ended the run, in Japanese, for the tools' messages: "" for kEnded.
 std::string OutcomeText(const SimRun& run, const SimParams& params);
 
-// The path on a centimetre grid, scaled to fit a printed page (at most
-// 1 cm on paper per cm on the floor), with the start and the end pose marked.
+// The path on a grid of the floor, with the start and the end pose marked,
+// for a worksheet on an A4 page: life size when it fits, else at the scale
+// that sim/floor_scale.h chooses, which the legend states. The viewBox is in
+// centimetres of floor, the width and height in millimetres of paper.
 std::string PathSvg(const SimRun& run, const SimParams& params);
 
 }  // namespace vk47

@@ -1,0 +1,55 @@
+#include "sim/floor_scale.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vk47 {
+namespace {
+
+// 1, 2, 5, 10, 20, 50 ... from the smallest; the step after `value`.
+double NextOneTwoFive(double value) {
+  const double decade = std::pow(10.0, std::floor(std::log10(value) + 1e-9));
+  const double mantissa = value / decade;
+  if (mantissa < 1.5) return 2 * decade;
+  if (mantissa < 3.5) return 5 * decade;
+  return 10 * decade;
+}
+
+}  // namespace
+
+FloorBox PathBounds(const std::vector<Pose>& path, const Pose& end, const SimParams& params) {
+  const double start_mark = params.track_cm / 10.0, end_mark = params.track_cm / 3.0;
+  FloorBox box{-start_mark, -start_mark, start_mark, start_mark};
+  for (const Pose& p : path) {
+    box.x0_cm = std::min(box.x0_cm, p.x_cm), box.x1_cm = std::max(box.x1_cm, p.x_cm);
+    box.y0_cm = std::min(box.y0_cm, p.y_cm), box.y1_cm = std::max(box.y1_cm, p.y_cm);
+  }
+  box.x0_cm = std::min(box.x0_cm, end.x_cm - end_mark), box.x1_cm = std::max(box.x1_cm, end.x_cm + end_mark);
+  box.y0_cm = std::min(box.y0_cm, end.y_cm - end_mark), box.y1_cm = std::max(box.y1_cm, end.y_cm + end_mark);
+  return box;
+}
+
+FloorScale FitFloor(const FloorBox& bounds, double room_w_mm, double room_h_mm, double beside_w_mm,
+                    double beside_h_mm) {
+  FloorScale scale;
+  for (double n = 1;; n = NextOneTwoFive(n)) {
+    scale.denominator = static_cast<int>(n);
+    double grid = 1;
+    while (grid * scale.MmPerCm() < 5) grid = NextOneTwoFive(grid);
+    scale.grid_cm = grid;
+    // A fifth of a square of room at least around the bounds.
+    const double room = grid / 5;
+    scale.grid = {std::floor((bounds.x0_cm - room) / grid) * grid, std::floor((bounds.y0_cm - room) / grid) * grid,
+                  std::ceil((bounds.x1_cm + room) / grid) * grid, std::ceil((bounds.y1_cm + room) / grid) * grid};
+    const bool fits = scale.grid.Width() * scale.MmPerCm() + beside_w_mm <= room_w_mm &&
+                      scale.grid.Height() * scale.MmPerCm() + beside_h_mm <= room_h_mm;
+    if (fits || n >= 1e8) return scale;
+  }
+}
+
+std::string ScaleText(const FloorScale& scale) {
+  if (scale.denominator == 1) return "実物大";
+  return "縮尺 1/" + std::to_string(scale.denominator);
+}
+
+}  // namespace vk47
