@@ -205,7 +205,7 @@ void TForm1::CreateMenus() {
   N4 = menu("N4", VK47_TEXT("制御"));
   N5 = item(N4, "N5", VK47_TEXT("転送"), "Ctrl+T");
   N6 = item(N4, "N6", VK47_TEXT("実行"), "Ctrl+R");
-  Sim1 = item(N4, "Sim1", VK47_TEXT("シミュレーション"), nullptr);
+  Sim1 = item(N4, "Sim1", VK47_TEXT("シミュレーション"), "F5");
   N4->addSeparator();
   Class1 = item(N4, "Class1", VK47_TEXT("クラスに転送…"), nullptr);
   N7 = menu("N7", VK47_TEXT("設定"));

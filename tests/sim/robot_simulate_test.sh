@@ -23,7 +23,14 @@ table=(
   "loop|179 36 193 208||0|9|3.00	3	30.00	0.00	0.00"
   "loop_once|176 36 193 208||0|5|1.00	3	10.00	0.00	0.00"
   "jump_cap|36 160||3|1201|600.00	1	6000.00	0.00	0.00"
-  "zero_loop|160||3|1027|0.00	0	0.00	0.00	0.00"
+  "zero_loop|160||3|2|0.00	0	0.00	0.00	0.00"
+  "zero_loop_after_a_move|36 161||3|3|1.00	1	10.00	0.00	0.00"
+  "cap_within_a_step|47 29 160||3|258|600.00	1	41.61	1.47	-59.58"
+  "presses_during_a_wait_are_lost|15 128 40 208|--switch-at 1 2|4|2|3.75	0	0.00	0.00	0.00"
+  "each_lost_press|4 128 208|--switch-at 0.3 0.6|4|2|1.00	0	0.00	0.00	0.00"
+  "no_press_kept_for_a_move|113 4 40 208|--switch-at 0.3 0.6|0|5|3.00	3	20.00	0.00	0.00"
+  "press_as_the_move_ends|113 36 4 208|--switch-at 1|0|5|2.00	3	10.00	0.00	0.00"
+  "press_as_the_next_move_starts|113 36 36 208|--switch-at 1|0|5|1.79	3	10.00	0.00	-90.00"
   "switch_never|36 128 36 208||4|2|1.00	0	10.00	0.00	0.00"
   "switch_pressed|36 128 36 208|--switch-at 2.5|0|5|3.50	3	20.00	0.00	0.00"
   "switch_too_early|36 128 36 208|--switch-at 0.5|4|2|1.00	0	10.00	0.00	0.00"
@@ -48,6 +55,8 @@ for row in "${table[@]}"; do
 done
 check "square: a right angle" $'2.50\t1\t14.77\t4.77\t90.00' "$("$robot" --simulate "$dir/square.pt3" --track 9.5493 | sed -n 3p)"
 check "cap message" "vk47-robot: 10 分たっても終わらないので止めました (ステップ 0)" "$(cat "$dir/jump_cap.err")"
+check "loop message" "vk47-robot: 時間の進まないくり返しなので止めました (ステップ 1 にもどっても時間が進まず、同じことがずっとくり返されます)" \
+  "$(cat "$dir/zero_loop_after_a_move.err")"
 check "switch message" "vk47-robot: ステップ 1 でマイクロスイッチが押されるのを待ったままです (1.00 秒)" \
   "$(cat "$dir/switch_never.err")"
 
@@ -55,6 +64,7 @@ check "switch message" "vk47-robot: ステップ 1 でマイクロスイッチ�
 "$robot" --simulate "$dir/square.pt3" --svg "$dir/square.svg" >/dev/null; check "svg exit" 0 $?
 check "svg start" '<?xml version="1.0" encoding="UTF-8"?>' "$(head -n 1 "$dir/square.svg")"
 check "svg end" '</svg>' "$(tail -n 1 "$dir/square.svg")"
+check "svg size in millimetres" 'width="' "$(grep -o 'width="[0-9.]*mm"' "$dir/square.svg" | head -c 7)"
 err=$("$robot" --simulate "$dir/square.pt3" --svg "$dir/no/such/folder.svg" 2>&1 >/dev/null); check "svg unwritable exit" 1 $?
 check "svg unwritable message" "vk47-robot: ファイル $dir/no/such/folder.svg を作成できません" "$err"
 

@@ -103,12 +103,29 @@ TEST(Simulator, EndlessLoopsStop) {
   EXPECT_EQ(moving.rows.size(), 1200u);
   EXPECT_EQ(moving.end.step, 0);
 
-  for (const ProgramCodes& codes : {Program({0xA0}), Program({-1, 0xA0}), Program({0xB5, 0xC0})}) {
-    const SimRun stuck = RunProgram(codes, {}, {});
-    EXPECT_EQ(stuck.outcome, SimRun::Outcome::kStuck);
-    EXPECT_EQ(stuck.end.time_s, 0.0);
-    EXPECT_EQ(static_cast<int>(stuck.rows.size()), kMaxInstantSteps + 1);
+  // Stopped where a step comes again with the same counter and mode: every
+  // step shows once (step 0 of the loop twice, with another counter).
+  struct Stuck { ProgramCodes codes; double time_s; std::vector<int> steps; int again; };
+  const Stuck stuck_rows[] = {
+      {Program({0xA0}), 0, {0}, 0},
+      {Program({-1, 0xA0}), 0, {0, 1}, 0},
+      {Program({0xB5, 0xC0}), 0, {0, 1, 0}, 1},
+      {Program({0x24, 0xA1}), 1, {0, 1}, 1},
+      {Program({0x72, 0x20, 0xA1}), 0, {0, 1, 2}, 1},  // a forward move of 0 s meets no press
+  };
+  for (const Stuck& row : stuck_rows) {
+    const SimRun stuck = RunProgram(row.codes, {}, {0, 0});
+    EXPECT_EQ(stuck.outcome, SimRun::Outcome::kStuck) << row.codes[0];
+    EXPECT_EQ(stuck.end.time_s, row.time_s) << row.codes[0];
+    EXPECT_EQ(stuck.end.step, row.again) << row.codes[0];
+    std::vector<int> steps;
+    for (const TraceRow& r : stuck.rows) steps.push_back(r.step);
+    EXPECT_EQ(steps, row.steps) << row.codes[0];
   }
+  // Presses at one instant: each 29 they end is a new course, not a repetition.
+  const SimRun pressed = RunProgram(Program({0x80, 0xA0}), {}, {1, 1, 1});
+  EXPECT_EQ(pressed.outcome, SimRun::Outcome::kWaitingSwitch);
+  EXPECT_EQ(pressed.rows.size(), 6u);
   // A shorter cap stops a program that would end later.
   const SimRun capped = RunProgram(Program({0x2F}), {10, 10, 90, 2.0}, {});
   EXPECT_EQ(capped.outcome, SimRun::Outcome::kCapped);

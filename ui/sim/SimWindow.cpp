@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QScreen>
 #include <QTimer>
 #include <QUndoStack>
@@ -36,16 +38,23 @@ constexpr double kStartScale = 8.0;       // pixels per centimetre at the start
 constexpr double kMaxFrameSeconds = 0.25;  // a stalled loop does not leap ahead
 constexpr qint64 kFrameNs = 1'000'000'000 / TSimWindow::kFramesPerSecond;
 
+// Every rule the simulator follows, as a teacher checks them against the
+// robot; where the robot may well differ from what one expects, it says so.
 const char kRules[] = VK47_TEXT(
-    "・車輪は 1 秒に 10 cm 進みます。左右の車輪の間は 10 cm です。\n"
+    "・車輪は 1 秒に 10 cm 進みます。左右の車輪の間は 10 cm です。ロボットは右を向いてスタートします。\n"
     "・「前進」「後退」は両方の車輪が回ります。「左前」「右前」「左後」「右後」は片方の車輪だけが回り、"
-    "止まっている車輪を中心にまわります。「待つ」は止まったままです。\n"
-    "・何も置いていないステップは 0 秒の「待つ」です。\n"
-    "・「回数」で決めた回数だけ、「ここから」の数字のステップにもどってくり返します。"
-    "「飛ぶ」は数字のステップへ飛びます。\n"
-    "・「入力」はスイッチが押されるまで待ちます。「左折」「停止」「右折」を置くと、そのあとの「前進」の"
-    "とちゅうでスイッチを押したとき、その場で 90 度まがるか止まって、次のステップへ進みます。\n"
-    "・「終了」か、ステップ 15 が終わるとおしまいです。10 分たっても終わらないときは止めます。");
+    "止まっている車輪を中心にまわります。「待つ」と、何も置いていないステップ (0 秒) は止まったままです。\n"
+    "・くり返しの回数は 1 つしかありません。「回数」が回数を決め、「ここから」は回数を 1 へらして、まだ残っていれば"
+    "数字のステップにもどります。くり返しの中にくり返しを入れることはできません: 中の「回数」が同じ回数を"
+    "決めなおすので、外のくり返しは 1 回で終わります。「回数」のない「ここから」や、くり返しが終わったあとの"
+    "「ここから」は、もどりません。「飛ぶ」は数字のステップへ飛びます。\n"
+    "・スイッチが使われるのは、「入力」で待っている間と、「左折」「停止」「右折」のあとの「前進」の間だけです"
+    " (「左前」「右前」の間ではありません)。待ちや「前進」が始まった瞬間に押したスイッチは使われ、"
+    "終わった瞬間に押したスイッチは使われません。ほかのときに押したスイッチは、なかったことになります。\n"
+    "・「左折」「停止」「右折」は、そのあとのすべての「前進」に効きます。「前進」の間にスイッチを押すと、"
+    "その場で 90 度まわる (両方の車輪が逆に回り、0.79 秒かかります) か止まって、次のステップへ進みます。\n"
+    "・「終了」か、ステップ 15 が終わるとおしまいです。10 分たつとそこで止めます。時間の進まないくり返し"
+    " (0 秒のステップと「飛ぶ」だけのくり返し) は、同じステップにもどったところで止めます。");
 
 // The frame around the running step's slot in the main window: drawn over
 // the slot, letting the mouse and drops through to it.
@@ -63,10 +72,6 @@ class TSlotMark : public QWidget {
     painter.drawRect(QRectF(rect()).adjusted(2, 2, -2, -2));
   }
 };
-
-bool SamePose(const Pose& a, const Pose& b) {
-  return a.x_cm == b.x_cm && a.y_cm == b.y_cm && a.heading_deg == b.heading_deg;
-}
 
 // A button that works with its key too while the window is active.
 QPushButton* NewButton(QWidget* parent, const char* name, const QString& text, const QString& key) {
@@ -87,20 +92,20 @@ class TSimFloor : public QWidget {
  public:
   explicit TSimFloor(TSimWindow* window) : QWidget(window), window_(window) {
     setObjectName(QStringLiteral("Floor"));
-    setMinimumSize(540, 360);
+    setMinimumSize(540, 320);
     setAttribute(Qt::WA_OpaquePaintEvent);
   }
 
   // Repaints what a frame changed: where the robot was and is, and the new
   // part of the path; everything when the view has to move.
   void UpdateAfterStep(const Pose& before) {
-    const Pose& now = window_->state_.pose;
+    const Pose& now = window_->State().pose;
     if (layer_.isNull() || !Shows(now)) {
       update();
       return;
     }
     QRectF dirty = RobotRect(before) | RobotRect(now);
-    const std::vector<Pose>& path = window_->path_;
+    const std::vector<Pose>& path = window_->Path();
     for (std::size_t i = drawn_ ? drawn_ - 1 : 0; i < path.size(); ++i) {
       const QPointF at = ToScreen(path[i].x_cm, path[i].y_cm);
       dirty |= QRectF(at - QPointF(3, 3), at + QPointF(3, 3));
@@ -117,9 +122,9 @@ class TSimFloor : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override {
-    const Pose& pose = window_->state_.pose;
+    const Pose& pose = window_->State().pose;
     if (!Shows(pose)) FitView();
-    const std::vector<Pose>& path = window_->path_;
+    const std::vector<Pose>& path = window_->Path();
     const qreal ratio = devicePixelRatioF();
     if (layer_.isNull() || layer_.size() != size() * ratio || drawn_ > path.size()) {
       RebuildLayer(ratio);
@@ -157,7 +162,7 @@ class TSimFloor : public QWidget {
   // Centres the view on the path and the robot, zooming out as needed.
   void FitView() {
     double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
-    for (const Pose& p : window_->path_) {
+    for (const Pose& p : window_->Path()) {
       x0 = std::min(x0, p.x_cm), x1 = std::max(x1, p.x_cm);
       y0 = std::min(y0, p.y_cm), y1 = std::max(y1, p.y_cm);
     }
@@ -219,7 +224,7 @@ class TSimFloor : public QWidget {
 
   // The path from point `from` on, and remembers how far it is drawn.
   void DrawPath(QPainter& painter, std::size_t from) {
-    const std::vector<Pose>& path = window_->path_;
+    const std::vector<Pose>& path = window_->Path();
     if (path.size() >= 2 && from + 1 < path.size()) {
       QPolygonF line;
       for (std::size_t i = from; i < path.size(); ++i) line << ToScreen(path[i].x_cm, path[i].y_cm);
@@ -302,20 +307,55 @@ TSimWindow* TSimWindow::Open(TForm1* form) {
   TSimWindow* window = form->findChild<TSimWindow*>(QString(), Qt::FindDirectChildrenOnly);
   if (!window) {
     window = new TSimWindow(form);
-    window->adjustSize();
-    // Beside the main window where the screen has room, so that both show.
-    if (QScreen* screen = form->screen()) {
-      const QRect free = screen->availableGeometry(), main = form->frameGeometry();
-      const int width = window->width() + 8;
-      if (main.right() + width <= free.right()) window->move(main.right() + 8, main.top());
-      else if (main.left() - width >= free.left()) window->move(main.left() - width, main.top());
-    }
+    window->PlaceBeside(form);
   }
+  window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
   window->show();
   window->raise();
   window->activateWindow();
   window->CheckProgram();
   return window;
+}
+
+// Beside the main window, both wholly on the screen and neither covering the
+// other: right of it, else left of it, else the main window moves left as
+// far as it must (a screen narrower than both gets them overlapping, the
+// simulator at its right edge). The height shows every rule when the screen
+// is tall enough; else the rules scroll. The simulator's frame is taken to
+// be as wide as the main window's.
+void TSimWindow::PlaceBeside(TForm1* form) {
+  QScreen* screen = form->screen();
+  if (!screen) return;
+  const QRect free = screen->availableGeometry();
+  QRect main = form->frameGeometry();
+  const QRect inner = form->geometry();
+  const int frame_w = inner.left() - main.left() + main.right() - inner.right();
+  const int frame_h = inner.top() - main.top() + main.bottom() - inner.bottom();
+
+  auto* rules = findChild<QScrollArea*>(QStringLiteral("RulesScroll"));
+  const int least = rules->minimumHeight();
+  rules->setMinimumHeight(rules_text_height_);
+  const int whole = layout()->minimumSize().height();
+  rules->setMinimumHeight(least);
+  const int height = std::max(std::min(whole, free.height() - frame_h), layout()->minimumSize().height());
+  resize(width(), height);
+
+  constexpr int kGap = 8;
+  const int w = width() + frame_w, h = height + frame_h;
+  int x = main.right() + 1 + kGap;
+  if (x + w > free.right() + 1) {
+    if (main.left() - kGap - w >= free.left()) {
+      x = main.left() - kGap - w;
+    } else {
+      const int main_x = std::max(free.left(), free.right() + 1 - w - kGap - main.width());
+      if (main_x != main.left()) {
+        form->move(main_x, main.top());
+        main.moveLeft(main_x);
+      }
+      x = std::min(main.right() + 1 + kGap, free.right() + 1 - w);
+    }
+  }
+  move(x, std::clamp(main.top(), free.top(), std::max(free.top(), free.bottom() + 1 - h)));
 }
 
 void TSimWindow::CreateControls() {
@@ -355,11 +395,19 @@ void TSimWindow::CreateControls() {
 
   auto* rules_box = new QGroupBox(Tr("このシミュレーションのきまり (本物のロボットと少しちがうことがあります)"), this);
   rules_box->setObjectName(QStringLiteral("RulesBox"));
-  RulesLabel = new QLabel(Tr(kRules), rules_box);
+  // The rules scroll when the screen is too low to show them all.
+  auto* rules_scroll = new QScrollArea(rules_box);
+  rules_scroll->setObjectName(QStringLiteral("RulesScroll"));
+  rules_scroll->setFrameShape(QFrame::NoFrame);
+  rules_scroll->setWidgetResizable(true);
+  rules_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  RulesLabel = new QLabel(Tr(kRules));
   RulesLabel->setObjectName(QStringLiteral("RulesLabel"));
   RulesLabel->setWordWrap(true);
-  RulesLabel->setFont(WindowFont(11));
-  (new QVBoxLayout(rules_box))->addWidget(RulesLabel);
+  RulesLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  RulesLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  rules_scroll->setWidget(RulesLabel);
+  (new QVBoxLayout(rules_box))->addWidget(rules_scroll);
 
   auto* info = new QHBoxLayout;
   info->addWidget(TimeLabel);
@@ -373,31 +421,33 @@ void TSimWindow::CreateControls() {
   buttons->addWidget(SwitchButton);
   buttons->addStretch(1);
   auto* column = new QVBoxLayout(this);
-  column->addWidget(Floor, 1);
+  column->addWidget(Floor, 3);
   column->addLayout(info);
   column->addWidget(StatusLabel);
   column->addLayout(buttons);
-  column->addWidget(rules_box);
-  // Wrapped texts get the height they need at the window's fixed width, and
-  // the window never gets smaller than its contents (nothing overlaps).
+  column->addWidget(rules_box, 2);
+  // A fixed width; the height shares what the screen gives between the floor
+  // and the rules, which show whole where there is room (PlaceBeside). The
+  // status gets the height of two lines, so that nothing overlaps.
   const int inner = Floor->minimumWidth();
   setFixedWidth(inner + column->contentsMargins().left() + column->contentsMargins().right());
   const QMargins box = rules_box->contentsMargins() + rules_box->layout()->contentsMargins();
-  RulesLabel->setMinimumHeight(RulesLabel->heightForWidth(inner - box.left() - box.right()));
+  rules_text_height_ = RulesLabel->heightForWidth(inner - box.left() - box.right() -
+                                                  rules_scroll->verticalScrollBar()->sizeHint().width());
+  rules_scroll->setMinimumHeight(5 * RulesLabel->fontMetrics().lineSpacing());
   StatusLabel->setMinimumHeight(2 * StatusLabel->fontMetrics().lineSpacing());
-  column->setSizeConstraint(QLayout::SetMinimumSize);
 }
 
 void TSimWindow::Start() {
   if (running_) return;
   CheckProgram();
-  if (IsFinished(state_.phase)) Reset();
+  if (IsFinished(State().phase)) Reset();
   running_ = true;
   const qint64 now = clock_.nsecsElapsed();
   run_started_ns_ = last_tick_ns_ = next_frame_ns_ = now;
   frames_ = 0;
   worst_gap_ns_ = 0;
-  MarkSlot(state_.step);
+  MarkSlot(State().step);
   UpdateTexts();
   ScheduleFrame();
 }
@@ -416,17 +466,14 @@ void TSimWindow::Stop() {
 
 void TSimWindow::Reset() {
   Stop();
-  if (form_) codes_ = form_->Slots.Program().Codes();
-  state_ = SimState{};
-  path_.assign(1, state_.pose);
-  press_pending_ = false;
+  runner_ = std::make_unique<SimRunner>(form_ ? form_->Slots.Program().Codes() : EmptyProgram(), kParams);
   static_cast<TSimFloor*>(Floor)->ResetView();
   MarkSlot(-1);
   UpdateTexts();
 }
 
 void TSimWindow::PressSwitch() {
-  if (running_) press_pending_ = true;
+  if (running_) runner_->Press();
 }
 
 void TSimWindow::SetSpeed(int factor) {
@@ -450,30 +497,25 @@ void TSimWindow::Tick() {
 }
 
 void TSimWindow::AdvanceFrame(double real_seconds) {
+  RunTo(State().time_s + std::clamp(real_seconds, 0.0, kMaxFrameSeconds) * speed_);
+}
+
+void TSimWindow::RunTo(double sim_seconds) {
   if (CheckProgram()) return;
-  const double until = state_.time_s + std::clamp(real_seconds, 0.0, kMaxFrameSeconds) * speed_;
-  const Pose before = state_.pose;
-  // Steps that take no time end one per call; an endless run of them is
-  // stopped by the simulator itself, well within this bound.
-  for (int i = 0; i <= 4 * kMaxInstantSteps && !IsFinished(state_.phase); ++i) {
-    const SimAdvance next = Advance(codes_, kParams, state_, until, press_pending_);
-    if (press_pending_ && next.press_taken) press_pending_ = false;
-    state_ = next.state;
-    if (!SamePose(state_.pose, path_.back())) path_.push_back(state_.pose);
-    if (state_.phase != SimPhase::kNextStep && state_.time_s >= until) break;
-  }
-  if (IsFinished(state_.phase)) {
+  const Pose before = State().pose;
+  runner_->RunUntil(sim_seconds);
+  if (IsFinished(State().phase)) {
     Stop();
     MarkSlot(-1);
   } else {
-    MarkSlot(state_.step);
+    MarkSlot(State().step);
   }
   UpdateTexts();
   static_cast<TSimFloor*>(Floor)->UpdateAfterStep(before);
 }
 
 bool TSimWindow::CheckProgram() {
-  if (!form_ || form_->Slots.Program().Codes() == codes_) return false;
+  if (!form_ || form_->Slots.Program().Codes() == Codes()) return false;
   Reset();
   return true;
 }
@@ -500,11 +542,11 @@ void TSimWindow::MarkSlot(int slot) {
 }
 
 void TSimWindow::UpdateTexts() {
-  TimeLabel->setText(Tr("時間 %1 秒").arg(state_.time_s, 0, 'f', 2));
-  const int step = state_.step;
+  TimeLabel->setText(Tr("時間 %1 秒").arg(State().time_s, 0, 'f', 2));
+  const int step = State().step;
   QString step_text;
-  if (step >= 0 && step < kSlotCount && !IsFinished(state_.phase)) {
-    const StepView view = DescribeStep(std::max(codes_[static_cast<std::size_t>(step)], 0));
+  if (step >= 0 && step < kSlotCount && !IsFinished(State().phase)) {
+    const StepView view = DescribeStep(std::max(Codes()[static_cast<std::size_t>(step)], 0));
     const Command* command = view.command_number ? FindCommand(*view.command_number) : nullptr;
     step_text = Tr("ステップ %1").arg(step);
     if (command) {
@@ -514,16 +556,16 @@ void TSimWindow::UpdateTexts() {
       if (!unit.isEmpty() && value.endsWith(unit)) value = value.chopped(unit.size()) + Tr(command->unit.data());
       step_text += QStringLiteral(": ") + Tr(command->name.data()) + QStringLiteral(" ") + value;
     }
-    if (state_.counter > 0) step_text += Tr("  (回数の残り %1)").arg(state_.counter);
+    if (State().counter > 0) step_text += Tr("  (回数の残り %1)").arg(State().counter);
   }
   StepLabel->setText(step_text);
 
   QString status;
-  const bool at_start = state_.time_s == 0 && state_.step == 0 && state_.phase == SimPhase::kNextStep;
-  switch (state_.phase) {
+  const bool at_start = State().time_s == 0 && State().step == 0 && State().phase == SimPhase::kNextStep;
+  switch (State().phase) {
     case SimPhase::kEnded:
-      status = state_.ended_by_command
-                   ? Tr("おわり: ステップ %1 の「終了」でおしまいです。").arg(state_.step)
+      status = State().ended_by_command
+                   ? Tr("おわり: ステップ %1 の「終了」でおしまいです。").arg(State().step)
                    : Tr("おわり: ステップ 15 まで進みました。");
       break;
     case SimPhase::kCapped:

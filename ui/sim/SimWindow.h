@@ -1,11 +1,15 @@
 #pragma once
-// TSimWindow: the simulator window, opened from 制御 > シミュレーション. It
-// runs the program that is on the main window's slots (sim/simulator.h) and
+// TSimWindow: the simulator window, opened from 制御 > シミュレーション (F5).
+// It runs the program that is on the main window's slots through the same
+// SimRunner as vk47-robot --simulate (sim/run.h), and
 // shows a top-down floor with a centimetre grid, the robot with its wheels
 // and heading, the path behind it and the time; the step that runs is
 // marked on its slot in the main window. Buttons: スタート, 一時停止,
 // リセット, the speed ×1 / ×2 / ×4 and スイッチ (a press of the micro
-// switch). The rules the simulator assumes are shown in the window.
+// switch). The rules the simulator assumes are shown in the window, at the
+// window's font size, scrolling when the screen is too low for all of them.
+// It opens beside the main window, which moves aside when the screen has
+// room for both only that way.
 //
 // The simulator runs on the program as it was when スタート was pressed from
 // the start; any change of the program on the slots resets it. Frames come
@@ -20,10 +24,11 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 #include <vector>
 
 #include "model/step_program.h"
-#include "sim/simulator.h"
+#include "sim/run.h"
 
 class QLabel;
 class QPushButton;
@@ -40,7 +45,8 @@ class TSimWindow : public QWidget {
   explicit TSimWindow(TForm1* form);
   ~TSimWindow() override;
 
-  // Shows the main window's simulator, creating it when there is none.
+  // Shows the main window's simulator, creating it when there is none, and
+  // brings it to the front.
   static TSimWindow* Open(TForm1* form);
 
   QWidget* Floor = nullptr;
@@ -52,7 +58,7 @@ class TSimWindow : public QWidget {
   QLabel* TimeLabel = nullptr;
   QLabel* StepLabel = nullptr;
   QLabel* StatusLabel = nullptr;
-  QLabel* RulesLabel = nullptr;  // the assumptions, for the pupil
+  QLabel* RulesLabel = nullptr;  // the assumptions, for the pupil and the teacher
 
   void Start();  // from the start, or on after a pause; again after the end
   void Pause();
@@ -64,11 +70,15 @@ class TSimWindow : public QWidget {
   // Runs the simulation for `real_seconds` of the wall clock times the speed
   // and repaints: one frame. The timer calls it; tests call it directly.
   void AdvanceFrame(double real_seconds);
+  // The same to the simulated time `sim_seconds`, whatever a frame allows.
+  void RunTo(double sim_seconds);
 
   bool Running() const { return running_; }
-  const SimState& State() const { return state_; }
-  const ProgramCodes& Codes() const { return codes_; }
-  const std::vector<Pose>& Path() const { return path_; }
+  const SimState& State() const { return runner_->State(); }
+  const ProgramCodes& Codes() const { return runner_->Codes(); }
+  const std::vector<Pose>& Path() const { return runner_->Path(); }
+  // A line for every step that ended, as vk47-robot --simulate prints them.
+  const std::vector<TraceRow>& Rows() const { return runner_->Rows(); }
   // The slot marked in the main window, or -1.
   int MarkedSlot() const;
 
@@ -87,6 +97,7 @@ class TSimWindow : public QWidget {
   void UpdateTexts();
   void MarkSlot(int slot);  // -1 removes the mark
   void WriteFrameStats() const;
+  void PlaceBeside(TForm1* form);
 
   QPointer<TForm1> form_;
   QPointer<QWidget> mark_;  // the frame around the running step's slot
@@ -95,12 +106,10 @@ class TSimWindow : public QWidget {
   qint64 last_tick_ns_ = 0;
   qint64 next_frame_ns_ = 0;
 
-  ProgramCodes codes_ = EmptyProgram();
-  SimState state_;
-  std::vector<Pose> path_;
+  std::unique_ptr<SimRunner> runner_;
   bool running_ = false;
-  bool press_pending_ = false;
   int speed_ = 1;
+  int rules_text_height_ = 0;  // the rules' height when all of them show
 
   // Frame figures of the current run (VK47_SIM_STATS).
   friend class TSimFloor;
