@@ -1,7 +1,11 @@
-// The simulator window offscreen: opened from the 制御 menu, it runs the
+// The simulator window offscreen: opened from the 制御 menu or F5, it runs the
 // program on the slots, marks the running step's slot in the main window,
 // takes switch presses, and goes back to the start when the program changes.
+// Given the same presses, it and vk47-robot --simulate's RunProgram reach the
+// same steps at the same times and places.
 #include <gtest/gtest.h>
+
+#include <numbers>
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +16,12 @@
 #include <QSlider>
 #include <QTest>
 #include <QUndoStack>
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+
+#include "model/command_set.h"
+#include "sim/trace.h"
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/sim/SimWindow.h"
@@ -52,6 +62,62 @@ class SimWindowTest : public ::testing::Test {
     return c.red() > 230 && c.green() > 100 && c.green() < 170 && c.blue() < 60;
   }
 
+  // Runs `codes` in the window as a pupil does, at x4 with frames of
+  // `frame_s` of the wall clock (several lengths by turns), the switch
+  // pressed when the simulated time reaches each press; stops at the end or
+  // when it waits for a press that will not come.
+  TSimWindow* RunInWindow(const ProgramCodes& codes, std::vector<double> presses,
+                          std::vector<double> frames = {1.0 / 60}) {
+    for (int i = 0; i < kSlotCount; ++i) form->Slots.SetCode(i, codes[static_cast<std::size_t>(i)]);
+    TSimWindow* sim = TSimWindow::Open(form.get());
+    sim->Reset();
+    sim->SetSpeed(4);
+    sim->Start();
+    std::sort(presses.begin(), presses.end());
+    std::size_t next = 0, turn = 0;
+    while (sim->Running()) {
+      const double frame = frames[turn++ % frames.size()];
+      if (next < presses.size() && presses[next] <= sim->State().time_s + frame * 4) {
+        sim->RunTo(presses[next++]);
+        sim->PressSwitch();
+        continue;
+      }
+      if (next == presses.size() && sim->State().phase == SimPhase::kWaitSwitch) break;
+      sim->AdvanceFrame(frame);
+    }
+    return sim;
+  }
+
+  // Where the window's run and the trace's differ; "" when they agree.
+  static std::string Differences(const TSimWindow& sim, const SimRun& trace) {
+    std::string out;
+    const std::vector<TraceRow>& rows = sim.Rows();
+    if (rows.size() != trace.rows.size()) {
+      out += "rows " + std::to_string(rows.size()) + " / " + std::to_string(trace.rows.size()) + "; ";
+    }
+    for (std::size_t i = 0; i < std::min(rows.size(), trace.rows.size()); ++i) {
+      const TraceRow &a = rows[i], &b = trace.rows[i];
+      if (a.time_s != b.time_s || a.step != b.step || a.pose.x_cm != b.pose.x_cm || a.pose.y_cm != b.pose.y_cm ||
+          a.pose.heading_deg != b.pose.heading_deg) {
+        out += "row " + std::to_string(i) + ": " + TraceLine(a) + " / " + TraceLine(b);
+        break;
+      }
+    }
+    const SimPhase expected = trace.outcome == SimRun::Outcome::kWaitingSwitch ? SimPhase::kWaitSwitch
+                              : trace.outcome == SimRun::Outcome::kCapped      ? SimPhase::kCapped
+                              : trace.outcome == SimRun::Outcome::kStuck       ? SimPhase::kStuck
+                                                                               : SimPhase::kEnded;
+    const SimState& end = sim.State();
+    if (end.phase != expected || end.step != trace.end.step) out += "end phase or step; ";
+    // While a wait goes on the window's clock runs; the place is the same.
+    if (expected != SimPhase::kWaitSwitch && end.time_s != trace.end.time_s) out += "end time; ";
+    if (end.pose.x_cm != trace.end.pose.x_cm || end.pose.y_cm != trace.end.pose.y_cm ||
+        end.pose.heading_deg != trace.end.pose.heading_deg) {
+      out += "end pose; ";
+    }
+    return out;
+  }
+
   testing::UiSandbox sandbox;
   std::unique_ptr<TForm1> form;
   std::unique_ptr<TForm2> form2;
@@ -70,6 +136,108 @@ TEST_F(SimWindowTest, OpensOnceFromTheControlMenuWithItsRules) {
   EXPECT_EQ(sim->MarkedSlot(), -1);
   // The main window's client area keeps its size.
   EXPECT_EQ(form->Client->size(), QSize(732, 524));
+}
+
+TEST_F(SimWindowTest, F5OpensItOrBringsItToTheFront) {
+  EXPECT_EQ(form->Sim1->shortcut(), QKeySequence(Qt::Key_F5));
+  // No other command of the window has the key.
+  for (QAction* action : form->findChildren<QAction*>()) {
+    if (action == form->Sim1) continue;
+    EXPECT_NE(action->shortcut(), QKeySequence(Qt::Key_F5)) << action->objectName().toStdString();
+  }
+  QApplication::setActiveWindow(form.get());
+  QTest::keyClick(form.get(), Qt::Key_F5);
+  TSimWindow* sim = form->findChild<TSimWindow*>();
+  ASSERT_NE(sim, nullptr);
+  sim->showMinimized();
+  QApplication::setActiveWindow(form.get());
+  QTest::keyClick(form.get(), Qt::Key_F5);
+  EXPECT_EQ(form->findChildren<TSimWindow*>().size(), 1);
+  EXPECT_FALSE(sim->isMinimized());
+  // The rules are no smaller than the window's text.
+  EXPECT_GE(sim->RulesLabel->font().pixelSize(), sim->font().pixelSize());
+  EXPECT_GE(QFontInfo(sim->RulesLabel->font()).pixelSize(), QFontInfo(sim->font()).pixelSize());
+}
+
+TEST_F(SimWindowTest, TheWindowAndTheTraceAgree) {
+  // The programs a teacher would try, with their presses: through the
+  // window frame by frame, and through RunProgram as vk47-robot does.
+  using O = SimRun::Outcome;
+  struct Row { ProgramCodes codes; std::vector<double> presses; O outcome; double end_s, x, heading; const char* what; };
+  const double turn_s = std::numbers::pi / 4;
+  auto program = [](std::initializer_list<int> first) {
+    ProgramCodes codes = EmptyProgram();
+    std::copy(first.begin(), first.end(), codes.begin());
+    return codes;
+  };
+  const Row rows[] = {
+      {program({15, 128, 40, 208}), {1, 2}, O::kWaitingSwitch, 3.75, 0, 0, "both presses during the wait are lost"},
+      {program({4, 128, 208}), {0.3, 0.6}, O::kWaitingSwitch, 1, 0, 0, "each press before 29 is lost"},
+      {program({113, 4, 40, 208}), {0.3, 0.6}, O::kEnded, 3, 20, 0, "no press is kept for a later 前進"},
+      {program({113, 36, 4, 208}), {1}, O::kEnded, 2, 10, 0, "a press as the 前進 ends is lost"},
+      {program({113, 36, 36, 208}), {1}, O::kEnded, 1 + turn_s, 10, -90, "a press as the 前進 starts counts"},
+      {program({0x72, 0x20, 0x80, 0xD0}), {0}, O::kEnded, 0, 0, 0, "a 前進 of 0 s leaves the press to 29"},
+      {program({0x24, 0xB3, 0x80, 0xD0}), {1}, O::kEnded, 1, 10, 0, "pressed while steps take no time: 29 takes it"},
+      {program({128, 128, 208}), {2, 2}, O::kEnded, 2, 0, 0, "two presses at one instant end two waits"},
+      {program({0x72, 0x34, 0xD0}), {0.5}, O::kEnded, 1, 5 * std::sin(1.0), 180 / std::numbers::pi,
+       "only 前進 reacts, not 右前"},
+      {program({178, 36, 178, 4, 195, 193, 208}), {}, O::kEnded, 3, 10, 0, "loops do not nest: one drive"},
+      {program({47, 29, 160}), {}, O::kCapped, 600, 41.61, -59.58, "the cap within a step"},
+      {program({36, 161}), {}, O::kStuck, 1, 10, 0, "a loop that takes no time"},
+  };
+  for (const Row& row : rows) {
+    const SimRun trace = RunProgram(row.codes, TSimWindow::kParams, row.presses);
+    EXPECT_EQ(trace.outcome, row.outcome) << row.what;
+    EXPECT_NEAR(trace.end.time_s, row.end_s, 1e-9) << row.what;
+    EXPECT_NEAR(trace.end.pose.x_cm, row.x, 0.005) << row.what;
+    EXPECT_NEAR(trace.end.pose.heading_deg, row.heading, 0.005) << row.what;
+    ASSERT_FALSE(trace.rows.empty()) << row.what;
+    if (row.outcome == O::kCapped) {  // the last line is the state at the cap
+      EXPECT_EQ(trace.rows.back().time_s, 600.0);
+      EXPECT_EQ(trace.rows.back().step, trace.end.step);
+    }
+    const TSimWindow* sim = RunInWindow(row.codes, row.presses, {1.0 / 60, 0.25, 0.007});
+    EXPECT_EQ(Differences(*sim, trace), "") << row.what;
+  }
+}
+
+// Random programs with random presses, a share of them on quarter seconds
+// where steps begin and end. VK47_SIM_AGREEMENT=N runs N programs and prints
+// the share that agree.
+TEST_F(SimWindowTest, RandomProgramsAgreeWithTheTrace) {
+  const char* count_text = std::getenv("VK47_SIM_AGREEMENT");
+  const int count = count_text ? std::atoi(count_text) : 150;
+  std::mt19937 random(26);
+  std::vector<int> codes_in_use;
+  for (const Command& c : Commands()) {
+    for (int p = 0; p < (c.takes_parameter ? 16 : 1); ++p) codes_in_use.push_back(c.base_code + p);
+  }
+  std::uniform_real_distribution<double> frame(0.001, 0.25);
+  int agree = 0;
+  std::string first_difference;
+  for (int n = 0; n < count; ++n) {
+    ProgramCodes codes = EmptyProgram();
+    const int length = std::uniform_int_distribution<int>(1, 16)(random);
+    for (int i = 0; i < length; ++i) {
+      codes[static_cast<std::size_t>(i)] =
+          codes_in_use[std::uniform_int_distribution<std::size_t>(0, codes_in_use.size() - 1)(random)];
+    }
+    std::vector<double> presses(std::uniform_int_distribution<std::size_t>(0, 6)(random));
+    for (double& at : presses) {
+      at = std::uniform_real_distribution<double>(0, 30)(random);
+      if (random() % 2) at = std::round(at * 4) / 4;
+    }
+    const std::vector<double> frames = {frame(random), frame(random), frame(random)};
+    const SimRun trace = RunProgram(codes, TSimWindow::kParams, presses);
+    const std::string differences = Differences(*RunInWindow(codes, presses, frames), trace);
+    if (differences.empty()) {
+      ++agree;
+    } else if (first_difference.empty()) {
+      first_difference = "program " + std::to_string(n) + ": " + differences;
+    }
+  }
+  std::printf("the window and the trace agree on %d of %d random programs\n", agree, count);
+  EXPECT_EQ(agree, count) << first_difference;
 }
 
 TEST_F(SimWindowTest, RunsTheDemoAndMarksTheRunningStep) {

@@ -472,8 +472,11 @@ void TSimWindow::Reset() {
   UpdateTexts();
 }
 
+// The press meets the program at once, at the simulated time of now.
 void TSimWindow::PressSwitch() {
-  if (running_) runner_->Press();
+  if (!running_) return;
+  runner_->Press();
+  RunTo(State().time_s);
 }
 
 void TSimWindow::SetSpeed(int factor) {
