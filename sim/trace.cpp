@@ -78,7 +78,7 @@ std::string OutcomeText(const SimRun& run, const SimParams& params) {
 std::string PathSvg(const SimRun& run, const SimParams& params) {
   // Paper beside the floor, in millimetres whatever the scale: the numbers
   // of the grid on the left and below, the legend's two lines above.
-  constexpr double kLeft = 11, kRight = 3, kTop = 12, kBottom = 6, kFont = 3;
+  constexpr double kLeft = 11, kRight = 5, kTop = 12, kBottom = 6, kFont = 3;
   constexpr double kLegendWidth = 96;  // the longer legend line, with room
   const FloorScale scale =
       FitFloor(PathBounds(run.path, run.end.pose, params), kPageRoomWidthMm, kPageRoomHeightMm, kLeft + kRight,

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <numbers>
 
+#include "sim/floor_scale.h"
 #include "sim/simulator.h"
 #include "sim/trace.h"
 
@@ -256,6 +257,81 @@ TEST(Trace, SvgDrawsThePath) {
                         &height_mm), 2);
   EXPECT_LE(width_mm, 190);
   EXPECT_LE(height_mm, 260);
+}
+
+// The paper size and the floor of an SVG drawing.
+struct SvgSize {
+  double width_mm = 0, height_mm = 0, view_x = 0, view_y = 0, view_w = 0, view_h = 0;
+};
+SvgSize ReadSvgSize(const std::string& svg) {
+  SvgSize size;
+  const std::size_t at = svg.find("<svg ");
+  EXPECT_EQ(std::sscanf(svg.c_str() + at, "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%lfmm\" height=\"%lfmm\" "
+                                          "viewBox=\"%lf %lf %lf %lf\"",
+                        &size.width_mm, &size.height_mm, &size.view_x, &size.view_y, &size.view_w, &size.view_h),
+            6);
+  return size;
+}
+
+TEST(Trace, SvgIsLifeSizeWhenItFitsAPage) {
+  // The viewBox is in centimetres of floor, the size in millimetres of paper;
+  // the floor drawn reaches only a little past the path and its marks.
+  const SimParams spiral_robot{30, 30, 90, 600};  // the default robot three times as large
+  ProgramCodes spiral;  // ever longer drives, each with a quarter turn after it
+  for (int i = 0; i < 8; ++i) spiral[2 * i] = 0x22 + 2 * i - (i == 7), spiral[2 * i + 1] = 0x36;
+  struct Row { ProgramCodes codes; SimParams params; int denominator; double max_floor_w, max_floor_h; const char* what; };
+  const Row rows[] = {
+      {EmptyProgram(), {}, 1, 10, 10, "a robot that does not move"},
+      {Program({0x24, 0xD0}), {}, 1, 18, 10, "a 10 cm drive"},
+      {Program({0x28, 0xD0}), {}, 2, 30, 10, "a 20 cm drive: wider than 18 cm with its marks"},
+      {Program({0xBF, 0x2F, 0xC1, 0xD0}), {}, 50, 650, 100, "a 5.6 m line"},
+      {spiral, spiral_robot, 20, 300, 300, "a spiral of about 2 m"},
+  };
+  for (const Row& row : rows) {
+    const SimRun run = RunProgram(row.codes, row.params, {});
+    const std::string svg = PathSvg(run, row.params);
+    const SvgSize size = ReadSvgSize(svg);
+    EXPECT_LE(size.width_mm, kPageRoomWidthMm) << row.what;
+    EXPECT_LE(size.height_mm, kPageRoomHeightMm) << row.what;
+    const double mm_per_cm = 10.0 / row.denominator;
+    EXPECT_NEAR(size.width_mm, size.view_w * mm_per_cm, 0.01) << row.what;
+    EXPECT_NEAR(size.height_mm, size.view_h * mm_per_cm, 0.01) << row.what;
+    const std::string scale = row.denominator == 1 ? "実物大" : "縮尺 1/" + std::to_string(row.denominator);
+    EXPECT_NE(svg.find(scale), std::string::npos) << row.what;
+    // The path and its marks are inside, the floor no larger than it needs.
+    const FloorBox bounds = PathBounds(run.path, run.end.pose, row.params);
+    EXPECT_LE(size.view_x, bounds.x0_cm) << row.what;
+    EXPECT_GE(size.view_x + size.view_w, bounds.x1_cm) << row.what;
+    EXPECT_LE(size.view_y, -bounds.y1_cm) << row.what;
+    EXPECT_GE(size.view_y + size.view_h, -bounds.y0_cm) << row.what;
+    EXPECT_LT(size.view_w * mm_per_cm, row.max_floor_w * mm_per_cm + 25) << row.what;
+    EXPECT_LT(size.view_h * mm_per_cm, row.max_floor_h * mm_per_cm + 25) << row.what;
+  }
+}
+
+TEST(FloorScale, TheLargestScaleThatFits) {
+  // Room 180 x 267 mm; a fifth of a square of room around the bounds, then
+  // whole squares of 1 cm (at 1/1 and 1/2), 5 cm (1/5, 1/10), 10 cm (1/20).
+  struct Row { FloorBox bounds; double beside_w, beside_h; int denominator; double grid_cm; };
+  const Row rows[] = {
+      {{0.5, 0.5, 17.5, 10.5}, 0, 0, 1, 1},      // 18 cm: exactly 180 mm
+      {{0.5, 0.5, 17.9, 10.5}, 0, 0, 2, 1},      // 19 cm
+      {{0.5, 0.5, 17.5, 10.5}, 1, 0, 2, 1},      // 180 mm and 1 mm beside it
+      {{0.5, 0.5, 10.5, 25.5}, 0, 7, 1, 1},      // 26 cm + 7 mm: exactly 267 mm
+      {{0.5, 0.5, 10.5, 25.5}, 0, 8, 2, 1},
+      {{0, 0, 187.5, 0}, 0, 0, 20, 10},           // long and low: the width decides
+      {{0, 0, 0, 187.5}, 0, 0, 10, 5},            // tall and narrow: 267 mm holds 1/10
+      {{-1e5, -1e5, 1e5, 1e5}, 0, 0, 20000, 10000},  // 2 km: 100 mm
+  };
+  for (const Row& row : rows) {
+    const FloorScale scale = FitFloor(row.bounds, kPageRoomWidthMm, kPageRoomHeightMm, row.beside_w, row.beside_h);
+    EXPECT_EQ(scale.denominator, row.denominator) << row.bounds.x1_cm << " x " << row.bounds.y1_cm;
+    EXPECT_EQ(scale.grid_cm, row.grid_cm) << row.bounds.x1_cm << " x " << row.bounds.y1_cm;
+    EXPECT_LE(scale.grid.x0_cm, row.bounds.x0_cm);
+    EXPECT_GE(scale.grid.x1_cm, row.bounds.x1_cm);
+  }
+  EXPECT_EQ(ScaleText(FitFloor({0, 0, 1, 1})), "実物大");
+  EXPECT_EQ(ScaleText(FitFloor({0, 0, 100, 1})), "縮尺 1/10");
 }
 
 }  // namespace
