@@ -34,6 +34,7 @@ const QColor kMinorLine(226, 231, 236);
 const QColor kMajorLine(176, 190, 204);
 const QColor kAxisLine(120, 136, 152);
 
+constexpr int kWidestFloor = 540;        // pixels, where the screen has room
 constexpr double kStartScale = 8.0;       // pixels per centimetre at the start
 constexpr double kMaxFrameSeconds = 0.25;  // a stalled loop does not leap ahead
 constexpr qint64 kFrameNs = 1'000'000'000 / TSimWindow::kFramesPerSecond;
@@ -92,7 +93,7 @@ class TSimFloor : public QWidget {
  public:
   explicit TSimFloor(TSimWindow* window) : QWidget(window), window_(window) {
     setObjectName(QStringLiteral("Floor"));
-    setMinimumSize(540, 320);
+    setMinimumSize(500, 320);
     setAttribute(Qt::WA_OpaquePaintEvent);
   }
 
@@ -332,15 +333,25 @@ void TSimWindow::PlaceBeside(TForm1* form) {
   const int frame_w = inner.left() - main.left() + main.right() - inner.right();
   const int frame_h = inner.top() - main.top() + main.bottom() - inner.bottom();
 
+  // As wide as the screen lets it be beside the main window, within its
+  // narrowest and widest.
+  constexpr int kGap = 6;
+  const int room = free.width() - main.width() - kGap - frame_w;
+  setFixedWidth(std::clamp(room, narrowest_width_, widest_width_));
+  // The rules get the height they need out of what the screen has to spare
+  // above the window's least height; the rest of them scroll.
+  ensurePolished();
+  for (QWidget* child : findChildren<QWidget*>()) child->ensurePolished();
   auto* rules = findChild<QScrollArea*>(QStringLiteral("RulesScroll"));
-  const int least = rules->minimumHeight();
-  rules->setMinimumHeight(rules_text_height_);
-  const int whole = layout()->minimumSize().height();
-  rules->setMinimumHeight(least);
-  const int height = std::max(std::min(whole, free.height() - frame_h), layout()->minimumSize().height());
+  const int least = rules->minimumHeight();  // set by CreateControls
+  const int spare = free.height() - frame_h - layout()->totalMinimumHeightForWidth(width());
+  const int more = std::clamp(RulesHeightFor(width()) - least, 0, std::max(spare, 0));
+  // The window's layout takes the new least height of the rules when it is
+  // shown (the sizes of hidden widgets are not passed up until then).
+  rules->setMinimumHeight(least + more);
+  const int height = layout()->totalMinimumHeightForWidth(width()) + more;
   resize(width(), height);
 
-  constexpr int kGap = 8;
   const int w = width() + frame_w, h = height + frame_h;
   int x = main.right() + 1 + kGap;
   if (x + w > free.right() + 1) {
@@ -421,21 +432,29 @@ void TSimWindow::CreateControls() {
   buttons->addWidget(SwitchButton);
   buttons->addStretch(1);
   auto* column = new QVBoxLayout(this);
-  column->addWidget(Floor, 3);
+  column->addWidget(Floor, 1);
   column->addLayout(info);
   column->addWidget(StatusLabel);
   column->addLayout(buttons);
-  column->addWidget(rules_box, 2);
-  // A fixed width; the height shares what the screen gives between the floor
-  // and the rules, which show whole where there is room (PlaceBeside). The
-  // status gets the height of two lines, so that nothing overlaps.
-  const int inner = Floor->minimumWidth();
-  setFixedWidth(inner + column->contentsMargins().left() + column->contentsMargins().right());
-  const QMargins box = rules_box->contentsMargins() + rules_box->layout()->contentsMargins();
-  rules_text_height_ = RulesLabel->heightForWidth(inner - box.left() - box.right() -
-                                                  rules_scroll->verticalScrollBar()->sizeHint().width());
+  column->addWidget(rules_box);
+  // A width and a height for the screen (PlaceBeside); a taller window gives
+  // the floor the room. The status gets the height of two lines, so that
+  // nothing overlaps.
+  const int sides = column->contentsMargins().left() + column->contentsMargins().right();
+  narrowest_width_ = Floor->minimumWidth() + sides;
+  widest_width_ = kWidestFloor + sides;
+  setFixedWidth(widest_width_);
   rules_scroll->setMinimumHeight(5 * RulesLabel->fontMetrics().lineSpacing());
   StatusLabel->setMinimumHeight(2 * StatusLabel->fontMetrics().lineSpacing());
+}
+
+int TSimWindow::RulesHeightFor(int window_width) const {
+  const QWidget* box = RulesLabel->parentWidget();
+  while (box && !qobject_cast<const QGroupBox*>(box)) box = box->parentWidget();
+  const QMargins margins = layout()->contentsMargins() + box->contentsMargins() + box->layout()->contentsMargins();
+  const auto* scroll = findChild<QScrollArea*>(QStringLiteral("RulesScroll"));
+  const int text_width = window_width - margins.left() - margins.right() - scroll->verticalScrollBar()->sizeHint().width();
+  return RulesLabel->heightForWidth(text_width) + 2 * scroll->frameWidth();
 }
 
 void TSimWindow::Start() {

@@ -98,6 +98,7 @@ class TSimWindow : public QWidget {
   void MarkSlot(int slot);  // -1 removes the mark
   void WriteFrameStats() const;
   void PlaceBeside(TForm1* form);
+  int RulesHeightFor(int window_width) const;  // all the rules, at that width
 
   QPointer<TForm1> form_;
   QPointer<QWidget> mark_;  // the frame around the running step's slot
@@ -109,7 +110,8 @@ class TSimWindow : public QWidget {
   std::unique_ptr<SimRunner> runner_;
   bool running_ = false;
   int speed_ = 1;
-  int rules_text_height_ = 0;  // the rules' height when all of them show
+  int narrowest_width_ = 0;  // the window's width range beside the main window
+  int widest_width_ = 0;
 
   // Frame figures of the current run (VK47_SIM_STATS).
   friend class TSimFloor;
