@@ -205,7 +205,10 @@ TEST(ClassLink, EveryRobotGetsTheFrameAndAMissingOneDelaysNobody) {
   EXPECT_EQ(finished.front(), 1u) << "the missing robot is done before any other";
   EXPECT_GT(idles, 0);
   std::vector<std::uint8_t> frame = {0x74};
-  for (int code : *DemoProgram().codes) frame.push_back(static_cast<std::uint8_t>(code));
+  // The demo is kept in a named object: a range over a member of a temporary
+  // would outlive it.
+  const auto demo = DemoProgram();
+  for (int code : *demo.codes) frame.push_back(static_cast<std::uint8_t>(code));
   for (std::size_t i : {0u, 2u}) {
     std::vector<std::uint8_t> bytes;
     for (const auto& call : lines[i]->CallsOf("Write")) bytes.insert(bytes.end(), call.bytes.begin(), call.bytes.end());

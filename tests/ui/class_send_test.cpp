@@ -65,7 +65,10 @@ TEST(ClassSendDialog, ThreeRobotsGetTheProgramAtOnceAndTheMissingOneIsNamed) {
   const qint64 took = clock.elapsed();
 
   std::vector<std::uint8_t> frame = {0x74};
-  for (int code : *DemoProgram().codes) frame.push_back(static_cast<std::uint8_t>(code));
+  // The demo is kept in a named object: a range over a member of a temporary
+  // would outlive it.
+  const auto demo = DemoProgram();
+  for (int code : *demo.codes) frame.push_back(static_cast<std::uint8_t>(code));
   for (std::size_t i = 0; i < readers.size(); ++i) {
     EXPECT_EQ(readers[i]->Values(17, std::chrono::milliseconds(1000)), frame) << i;
   }

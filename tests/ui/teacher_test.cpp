@@ -118,7 +118,10 @@ TEST_F(Teacher, TheClassDialogHoldsTheWindowBackWhileItSends) {
   EXPECT_EQ(form->Slots.Program().Codes(), *DemoProgram().codes);
   EXPECT_TRUE(sandbox.line->CallsOf("Write").empty());
   std::vector<std::uint8_t> frame = {0x74};
-  for (int code : *DemoProgram().codes) frame.push_back(static_cast<std::uint8_t>(code));
+  // The demo is kept in a named object: a range over a member of a temporary
+  // would outlive it.
+  const auto demo = DemoProgram();
+  for (int code : *demo.codes) frame.push_back(static_cast<std::uint8_t>(code));
   EXPECT_EQ(reader.Values(17, std::chrono::milliseconds(1000)), frame);
 }
 
