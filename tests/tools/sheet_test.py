@@ -60,7 +60,12 @@ class Sheet(unittest.TestCase):
         for words, count in [("前進 1秒", 2), ("後退 1秒", 2), ("待つ 1秒", 8), ("左前 1秒", 1), ("左後 1秒", 1),
                              ("右前 1秒", 1), ("右後 1秒", 1)]:
             self.assertEqual(text.count(words), count, words)
-        self.assertRegex(text, r"縮尺 1/\d+|実物大")
+        # The demo's path fits the page at life size; 150 cm of forward
+        # driving needs 1/10.
+        self.assertIn("実物大", text)
+        long_drive = self.write_program("long.pt3", [36] * 15 + [20])
+        self.assertEqual(self.sheet("--sheet", long_drive, "--pdf", self.path("long.pdf")).returncode, 0)
+        self.assertIn("縮尺 1/10", self.pdf_text(self.path("long.pdf")))
 
     def test_every_kind_of_step_in_words_and_an_untitled_floor_note(self):
         # 回数 3, wait for the switch, ここから → 2, 飛ぶ → 5, the end.

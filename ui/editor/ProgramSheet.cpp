@@ -15,6 +15,7 @@
 
 #include "model/command_set.h"
 #include "model/listing.h"
+#include "sim/floor_scale.h"
 #include "sim/trace.h"
 #include "ui/common/AppFolder.h"
 #include "ui/common/Controls.h"
@@ -51,47 +52,6 @@ QFont SheetFont(double points, bool bold = false) {
   font.setPointSizeF(points);
   font.setBold(bold);
   return font;
-}
-
-// The floor around the path on whole grid lines, and how many millimetres
-// of paper a centimetre of floor takes: life size (10) when it fits the
-// space, else 10 / N for the smallest N of 1, 2, 2.5, 4, 5 times a power of
-// ten that fits, so that the scale reads as a plain 1/N.
-struct FloorFrame {
-  double x0 = 0, x1 = 0, y0 = 0, y1 = 0;  // centimetres of floor
-  double major = 10, minor = 1;           // grid spacing, centimetres
-  double mm_per_cm = 10;
-  double scale_denominator = 1;  // the N of 1/N; 1 at life size
-};
-
-FloorFrame FrameFor(const SimRun& run, const SimParams& params, double space_w, double space_h) {
-  FloorFrame f;
-  for (const Pose& p : run.path) {
-    f.x0 = std::min(f.x0, p.x_cm), f.x1 = std::max(f.x1, p.x_cm);
-    f.y0 = std::min(f.y0, p.y_cm), f.y1 = std::max(f.y1, p.y_cm);
-  }
-  const double margin = params.track_cm + 5.0;
-  const double extent = std::max(f.x1 - f.x0, f.y1 - f.y0) + 2 * margin;
-  // About ten numbered lines along the longer side, at 10, 20, 50, 100 ... cm.
-  for (double decade = 10; f.major * 10 < extent; decade *= 10) {
-    for (double step : {1.0, 2.0, 5.0, 10.0}) {
-      f.major = step * decade;
-      if (f.major * 10 >= extent) break;
-    }
-  }
-  f.minor = f.major / 10;
-  f.x0 = std::floor((f.x0 - margin) / f.major) * f.major, f.x1 = std::ceil((f.x1 + margin) / f.major) * f.major;
-  f.y0 = std::floor((f.y0 - margin) / f.major) * f.major, f.y1 = std::ceil((f.y1 + margin) / f.major) * f.major;
-  const double fit = std::min({10.0, space_w / (f.x1 - f.x0), space_h / (f.y1 - f.y0)});
-  for (double decade = 1;; decade *= 10) {
-    for (double n : {1.0, 2.0, 2.5, 4.0, 5.0}) {
-      if (10.0 / (n * decade) <= fit + 1e-9) {
-        f.scale_denominator = n * decade;
-        f.mm_per_cm = 10.0 / f.scale_denominator;
-        return f;
-      }
-    }
-  }
 }
 
 QString Number(double value) { return QLocale::c().toString(value, 'g', 6); }
@@ -164,47 +124,69 @@ void PaintStep(QPainter& p, const PageUnits& u, int slot, int code, double x, do
 void PaintFloor(QPainter& p, const PageUnits& u, const ProgramCodes& codes) {
   const SimParams params;
   const SimRun run = RunProgram(codes, params, {});
+  // The floor's numbers take a column left of it and a row under it.
+  constexpr double kNumbersW = 10, kNumbersH = 5;
   const double space_top = kFloorTop + 8, space_h = kFloorBottom - space_top;
-  const FloorFrame f = FrameFor(run, params, kContentW - 10, space_h - 6);
-  const double w_mm = (f.x1 - f.x0) * f.mm_per_cm, h_mm = (f.y1 - f.y0) * f.mm_per_cm;
+  const FloorScale scale =
+      FitFloor(PathBounds(run.path, run.end.pose, params), kContentW, space_h, kNumbersW, kNumbersH);
+  const FloorBox& g = scale.grid;
+  const double mm_per_cm = scale.MmPerCm();
+  const double w_mm = g.Width() * mm_per_cm, h_mm = g.Height() * mm_per_cm;
   // The floor centred in its space, numbers left of and under it.
-  const double left = kMargin + 10 + (kContentW - 10 - w_mm) / 2, top = space_top + (space_h - 6 - h_mm) / 2;
+  const double left = kMargin + kNumbersW + (kContentW - kNumbersW - w_mm) / 2;
+  const double top = space_top + (space_h - kNumbersH - h_mm) / 2;
   auto floor = [&](double x_cm, double y_cm) {
-    return u.At(left + (x_cm - f.x0) * f.mm_per_cm, top + (f.y1 - y_cm) * f.mm_per_cm);
+    return u.At(left + (x_cm - g.x0_cm) * mm_per_cm, top + (g.y1_cm - y_cm) * mm_per_cm);
   };
 
   p.setPen(kInk);
   p.setFont(SheetFont(11, true));
   p.drawText(u.Box(kMargin, kFloorTop, kContentW / 2, 6), Qt::AlignLeft | Qt::AlignVCenter,
              ProgramSheet::tr("ロボットの通り道 (スイッチを押さないとき)"));
-  p.setFont(SheetFont(11, true));
-  const QString scale = f.scale_denominator == 1 ? ProgramSheet::tr("実物大")
-                                                 : ProgramSheet::tr("縮尺 1/%1").arg(Number(f.scale_denominator));
-  p.drawText(u.Box(kPageW / 2, kFloorTop, kContentW / 2, 6), Qt::AlignRight | Qt::AlignVCenter, scale);
+  // The scale in the words of ScaleText, through the catalogue.
+  const QString scale_text = scale.denominator == 1 ? ProgramSheet::tr("実物大")
+                                                    : ProgramSheet::tr("縮尺 1/%1").arg(scale.denominator);
+  p.drawText(u.Box(kPageW / 2, kFloorTop, kContentW / 2, 6), Qt::AlignRight | Qt::AlignVCenter, scale_text);
 
-  auto is_major = [&](double v) { return std::fmod(std::abs(v), f.major) < 1e-6; };
-  for (double x = f.x0; x <= f.x1 + 1e-9; x += f.minor) {
-    p.setPen(QPen(is_major(x) ? QColor(0x99, 0xaa, 0xbb) : QColor(0xd4, 0xdd, 0xe5), u.Len(is_major(x) ? 0.3 : 0.1)));
-    p.drawLine(floor(x, f.y0), floor(x, f.y1));
+  // Every grid line; numbers on every line that leaves them 10 mm apart,
+  // and those lines drawn stronger.
+  const double square = scale.grid_cm;
+  int every = 1;
+  for (int k : {1, 2, 5, 10, 20, 50}) {
+    every = k;
+    if (k * square * mm_per_cm >= 10) break;
   }
-  for (double y = f.y0; y <= f.y1 + 1e-9; y += f.minor) {
-    p.setPen(QPen(is_major(y) ? QColor(0x99, 0xaa, 0xbb) : QColor(0xd4, 0xdd, 0xe5), u.Len(is_major(y) ? 0.3 : 0.1)));
-    p.drawLine(floor(f.x0, y), floor(f.x1, y));
+  auto numbered = [&](double v) {
+    const double n = std::round(v / square);
+    return std::abs(std::fmod(n, every)) < 0.5;
+  };
+  auto grid_pen = [&](double v) {
+    return QPen(numbered(v) ? QColor(0x99, 0xaa, 0xbb) : QColor(0xd4, 0xdd, 0xe5), u.Len(numbered(v) ? 0.3 : 0.12));
+  };
+  for (double x = g.x0_cm; x <= g.x1_cm + 1e-9; x += square) {
+    p.setPen(grid_pen(x));
+    p.drawLine(floor(x, g.y0_cm), floor(x, g.y1_cm));
+  }
+  for (double y = g.y0_cm; y <= g.y1_cm + 1e-9; y += square) {
+    p.setPen(grid_pen(y));
+    p.drawLine(floor(g.x0_cm, y), floor(g.x1_cm, y));
   }
   p.setPen(QPen(QColor(0x55, 0x66, 0x77), u.Len(0.4)));
-  p.drawLine(floor(f.x0, 0), floor(f.x1, 0));
-  p.drawLine(floor(0, f.y0), floor(0, f.y1));
+  if (g.y0_cm <= 0 && g.y1_cm >= 0) p.drawLine(floor(g.x0_cm, 0), floor(g.x1_cm, 0));
+  if (g.x0_cm <= 0 && g.x1_cm >= 0) p.drawLine(floor(0, g.y0_cm), floor(0, g.y1_cm));
   p.setPen(kInk);
   p.setFont(SheetFont(7.5));
-  for (double x = f.x0; x <= f.x1 + 1e-9; x += f.major) {
-    const QPointF at = floor(x, f.y0);
+  for (double x = g.x0_cm; x <= g.x1_cm + 1e-9; x += square) {
+    if (!numbered(x)) continue;
+    const QPointF at = floor(x, g.y0_cm);
     p.drawText(QRectF(at.x() - u.Len(8), at.y() + u.Len(0.5), u.Len(16), u.Len(4)), Qt::AlignHCenter | Qt::AlignTop,
                Number(x));
   }
-  for (double y = f.y0; y <= f.y1 + 1e-9; y += f.major) {
-    const QPointF at = floor(f.x0, y);
-    p.drawText(QRectF(at.x() - u.Len(11), at.y() - u.Len(2), u.Len(10), u.Len(4)), Qt::AlignRight | Qt::AlignVCenter,
-               Number(y));
+  for (double y = g.y0_cm; y <= g.y1_cm + 1e-9; y += square) {
+    if (!numbered(y)) continue;
+    const QPointF at = floor(g.x0_cm, y);
+    p.drawText(QRectF(at.x() - u.Len(kNumbersW + 1), at.y() - u.Len(2), u.Len(kNumbersW), u.Len(4)),
+               Qt::AlignRight | Qt::AlignVCenter, Number(y));
   }
 
   p.setRenderHint(QPainter::Antialiasing, true);
@@ -216,28 +198,28 @@ void PaintFloor(QPainter& p, const PageUnits& u, const ProgramCodes& codes) {
   }
   p.setPen(QPen(kPathBlue, u.Len(0.8), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.drawPath(path);
-  // The start: a green dot; the end: a triangle pointing along the heading.
-  const double dot = params.track_cm / 10.0 * f.mm_per_cm;
+  // The end: a see-through triangle pointing along the heading; the start: a
+  // green dot over it. Both at their size on the floor, as in the SVG.
   p.setPen(Qt::NoPen);
-  p.setBrush(kStartGreen);
-  p.drawEllipse(floor(0, 0), u.Len(std::max(dot, 1.2)), u.Len(std::max(dot, 1.2)));
   const Pose& e = run.end.pose;
   const double th = e.heading_deg * std::acos(-1.0) / 180.0;
-  const double r = std::max(params.track_cm / 3.0, 3.0 / f.mm_per_cm);
+  const double r = params.track_cm / 3.0;
   auto corner = [&](double along, double side) {
     return floor(e.x_cm + along * std::cos(th) - side * std::sin(th), e.y_cm + along * std::sin(th) + side * std::cos(th));
   };
   QColor end = kEndOrange;
-  end.setAlphaF(0.75);
+  end.setAlphaF(0.5);
   p.setBrush(end);
   p.drawPolygon(QPolygonF({corner(r, 0), corner(-r * 0.6, r * 0.6), corner(-r * 0.6, -r * 0.6)}));
+  const double dot = params.track_cm / 10.0 * mm_per_cm;
+  p.setBrush(kStartGreen);
+  p.drawEllipse(floor(0, 0), u.Len(dot), u.Len(dot));
   p.setBrush(Qt::NoBrush);
   p.setRenderHint(QPainter::Antialiasing, false);
 
   p.setPen(kInk);
   p.setFont(SheetFont(9));
-  QString legend = ProgramSheet::tr("● スタート　▲ 最後の位置と向き　数字は cm、1 目盛り = %1 cm")
-                       .arg(Number(f.minor));
+  QString legend = ProgramSheet::tr("● スタート　▲ 最後の位置と向き　数字は cm、1 目盛り = %1 cm").arg(Number(square));
   const std::string outcome = OutcomeText(run, params);
   if (!outcome.empty()) legend += QStringLiteral("\n") + QString::fromStdString(outcome);
   p.drawText(u.Box(kMargin, kFloorBottom + 1, kContentW, 10), Qt::AlignLeft | Qt::AlignTop, legend);
