@@ -85,4 +85,9 @@ class VirtualRobotRecord {
 // none can be had.
 std::string RobotRecordFolder();
 
+// Creates the record `path` with `mode` (never through a link), takes its
+// exclusive lock and writes `line` into it. The descriptor, or -1 with `error`
+// set and the half-made record removed.
+int CreateLockedRecord(const std::string& path, const std::string& line, int mode, std::string& error);
+
 }  // namespace vk47

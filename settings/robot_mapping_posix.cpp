@@ -134,6 +134,22 @@ std::string SystemTempFolder() {
 
 }  // namespace
 
+int CreateLockedRecord(const std::string& path, const std::string& line, int mode, std::string& error) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, mode);
+  if (fd < 0) {
+    error = path + ": " + std::strerror(errno);
+    return -1;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0 ||
+      ::pwrite(fd, line.data(), line.size(), 0) != static_cast<ssize_t>(line.size())) {
+    error = path + ": " + std::strerror(errno);
+    ::unlink(path.c_str());
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 std::string RobotRecordFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime)) return runtime;
@@ -173,17 +189,10 @@ std::optional<VirtualRobotRecord> VirtualRobotRecord::Create(const std::string& 
     return std::nullopt;
   }
   link.record_path_ = folder + "/vk47-robot-" + std::to_string(::getpid()) + "-" + key + ".lock";
-  link.record_fd_ = ::open(link.record_path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (link.record_fd_ < 0) {
-    error = link.record_path_ + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
   const std::string line = device + "\n";
-  if (::flock(link.record_fd_, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(link.record_fd_, 0) != 0 ||
-      ::pwrite(link.record_fd_, line.data(), line.size(), 0) != static_cast<ssize_t>(line.size())) {
-    error = link.record_path_ + ": " + std::strerror(errno);
-    ::unlink(link.record_path_.c_str());
-    return std::nullopt;  // the destructor closes the record
+  link.record_fd_ = CreateLockedRecord(link.record_path_, line, 0600, error);
+  if (link.record_fd_ < 0) {
+    return std::nullopt;
   }
 
   ProfileFailure failure = ProfileFailure::kNone;

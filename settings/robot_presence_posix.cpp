@@ -53,17 +53,8 @@ std::optional<RobotPresence> RobotPresence::Create(const std::string& device, in
   RobotPresence presence;
   presence.path_ = RobotRecordFolder() + "/" + kRecordPrefix + std::to_string(::getpid()) + "-" +
                    std::to_string(index) + kRecordSuffix;
-  presence.fd_ = ::open(presence.path_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (presence.fd_ < 0) {
-    error = presence.path_ + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
-  const std::string line = device + "\n";
-  if (::flock(presence.fd_, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(presence.fd_, 0) != 0 ||
-      ::pwrite(presence.fd_, line.data(), line.size(), 0) != static_cast<ssize_t>(line.size())) {
-    error = presence.path_ + ": " + std::strerror(errno);
-    return std::nullopt;  // the destructor deletes and closes the record
-  }
+  presence.fd_ = CreateLockedRecord(presence.path_, device + "\n", 0644, error);
+  if (presence.fd_ < 0) return std::nullopt;
   return presence;
 }
 
