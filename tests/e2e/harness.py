@@ -221,6 +221,15 @@ class Session:
         self.xdo("windowactivate", "--sync", self.window, check=False)
         self.xdo("windowfocus", "--sync", self.window, check=False)
 
+    def focus_window(self, window_id):
+        """Gives a dialog the keyboard and waits until the X server says it has
+        it: a key typed while the focus is still elsewhere would be lost, and a
+        path missing its first letters is saved somewhere else."""
+        def focused():
+            self.xdo("windowfocus", "--sync", window_id, check=False)
+            return self.xdo("getwindowfocus", "-f", check=False) == window_id
+        wait_for(focused, what="the keyboard on window " + window_id)
+
     def key(self, *keys, window=None):
         self.xdo("key", "--clearmodifiers", *keys)
 

@@ -117,6 +117,7 @@ class TeacherTest(unittest.TestCase):
         self.menu_last_item(0)  # ファイル > PDF に書き出す…
         dialog = self.s.find_window("PDF に書き出す")
         time.sleep(0.3)
+        self.s.focus_window(dialog)
         self.s.key("ctrl+a")
         self.s.type_text(pdf)
         self.s.key("Return")

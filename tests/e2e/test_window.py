@@ -73,6 +73,8 @@ class WindowTest(unittest.TestCase):
     def file_dialog(self, title, path):
         dialog = self.s.find_window(title)
         time.sleep(0.3)
+        # A late focus_main (the retried Ctrl+S) may have taken the keyboard.
+        self.s.focus_window(dialog)
         self.s.key("ctrl+a")
         self.s.type_text(path)
         self.s.key("Return")
@@ -89,7 +91,12 @@ class WindowTest(unittest.TestCase):
             self.s.focus_main()
             self.s.key("ctrl+s")
         self.file_dialog("名前を付けて保存", path)
-        wait_for(lambda: os.path.exists(path), what="saved file")
+        try:
+            wait_for(lambda: os.path.exists(path), what="saved file")
+        except AssertionError:
+            # Say where the save went instead: the caption names the file.
+            caption = self.s.xdo("getwindowname", self.s.window, check=False)
+            raise AssertionError("%s not saved; the window says %r" % (path, caption))
         time.sleep(0.2)
         with open(path, "rb") as f:
             return f.read()
