@@ -25,21 +25,25 @@
 #include "ui/common/Catalogue.h"
 #include "ui/common/ErrorBox.h"
 #include "ui/common/QtHandoff.h"
+#include "ui/common/StartupTrace.h"
 #include "ui/Setup.h"
 #include "ui/common/Translation.h"
 #include "ui/Unit1.h"
 #include "ui/progresbar.h"
 
 int main(int argc, char* argv[]) {
+  vk47::MarkStartup("main");
   if (vk47::IsSheetCommand(argc, argv)) return vk47::RunSheetCommand(argc, argv);
   if (const auto status = vk47::AnswerCommandLine(argc, argv, std::cout, std::cerr)) return *status;
   QApplication app(argc, argv);
+  vk47::MarkStartup("qapplication");
   QApplication::setApplicationName(QStringLiteral("vk47"));
   // The program ends when the main window closes, even while the progress
   // window is still shown.
   QApplication::setQuitOnLastWindowClosed(false);
   // Qt's dialogs and buttons in Japanese, like every text of the program.
   vk47::InstallQtJapanese(app);
+  vk47::MarkStartup("translations");
   vk47::SetMessageBoxFunction({});
   // The documents folder comes from settings/'s own rule (no provider), the
   // one vk47ctl and vk47-robot use, so all read and write the same set.ini.
@@ -52,11 +56,16 @@ int main(int argc, char* argv[]) {
   // catalogue is read only then.
   if (vk47::ReadKanaMode(vk47::SettingsFilePath())) vk47::SetKanaMode(true);
 
+  vk47::MarkStartup("settings");
   auto form1 = std::make_unique<vk47::TForm1>();
+  vk47::MarkStartup("form1");
   auto form2 = std::make_unique<vk47::TForm2>(form1.get());
   auto form3 = std::make_unique<vk47::TForm3>(form1.get());
   QObject::connect(form1.get(), &vk47::TForm1::Closed, &app, &QApplication::quit);
+  vk47::MarkStartup("forms");
   form1->show();
+  vk47::MarkStartup("show");
+  vk47::FinishStartupTraceAfterFirstPaint(form1.get());
   const int result = QApplication::exec();
   form3.reset();
   form2.reset();

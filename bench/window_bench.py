@@ -17,6 +17,10 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from harness import Session, wait_for  # noqa: E402
 
 START_PAUSE_MS = 400  # the start-up's own pause before it opens the port
+# Beyond the pause, start-up may take 50 ms, or as long as a bare Qt window
+# where Qt alone needs longer than that (a slow disk or virtual machine): what
+# the window adds to Qt's own start-up must fit inside the pause.
+STARTUP_GOAL_MS = 50.0
 
 
 def cpu_seconds(pid):
@@ -41,17 +45,89 @@ def visible(session, name):
     return out.split()
 
 
+# Start-up's parts outside the pause, from the window's own marks
+# (ui/common/StartupTrace.h): (name, from mark, to mark).
+STARTUP_PARTS = (
+    ("process start to main (loading the libraries)", None, "main"),
+    ("Qt's application object", "main", "qapplication"),
+    ("translations and settings", "qapplication", "form1 begins"),
+    ("showing: map and first paint", "pause ends", "painted"),
+)
+# Inside the pause, for the record: what it is spent on.
+PAUSE_PARTS = (
+    ("controls", "form1 begins", "components"),
+    ("pictures", "components", "icons"),
+    ("window readied off screen", "pause begins", "prepared"),
+)
+
+
+def one_startup(bin_dir, program, with_ini):
+    """Starts `program` ("vk47" or the bare window) on a fresh display and
+    HOME, with or without a set.ini, and returns its marks in milliseconds
+    from the moment before the process was started."""
+    s = Session(bin_dir)
+    try:
+        s.start_x()
+        if with_ini:
+            os.makedirs(s.settings_dir)
+            with open(s.ini, "w") as f:
+                f.write("[comport]\r\nname=0\r\n")
+        trace = os.path.join(s.home, "startup.txt")
+        s.env["VK47_STARTUP_TRACE"] = trace
+        log = open(os.path.join(s.home, "app.log"), "w")
+        # Polled from here with os.stat alone: a poll that started processes
+        # would take the CPU that start-up needs.
+        t0 = time.monotonic() * 1000.0
+        s.app = subprocess.Popen([os.path.join(bin_dir, program)], env=s.env, stdout=log,
+                                 stderr=subprocess.STDOUT, start_new_session=True)
+        text = wait_for(lambda: os.path.exists(trace) and open(trace).read().endswith("\n")
+                        and open(trace).read(), timeout=60, step=0.005, what="start-up marks")
+        log.close()
+        return {name: float(ms) - t0 for name, ms in (line.rsplit(" ", 1) for line in text.splitlines())}
+    finally:
+        s.stop()
+
+
+def part_ms(marks, start, end):
+    return marks[end] - (marks[start] if start else 0.0)
+
+
+def startup_figures(bin_dir, runs):
+    """Rows of start-up: process start to the first paint, beyond the pause,
+    from a fresh HOME and with a set.ini, beside a bare Qt window started the
+    same way, and the largest parts outside the pause."""
+    results = {"fresh": [], "ini": [], "bare": []}
+    for _ in range(runs):
+        results["fresh"].append(one_startup(bin_dir, "vk47", False))
+        results["ini"].append(one_startup(bin_dir, "vk47", True))
+        results["bare"].append(one_startup(bin_dir, "vk47_bare_window", False))
+    bare = statistics.median(r["painted"] for r in results["bare"])
+    rows = [("a bare Qt window: process start to first paint", "%.0f ms" % bare,
+             "Qt's own floor here", "")]
+    verdict = lambda ok: "ok" if ok else "MISSED"
+    for key, label in (("fresh", "fresh HOME"), ("ini", "with set.ini")):
+        beyond = statistics.median(r["painted"] - START_PAUSE_MS for r in results[key])
+        over_bare = beyond - bare
+        rows.append(("window start-up to first paint, minus 400 ms (%s)" % label,
+                     "%.0f ms (bare window + %.0f ms)" % (beyond, over_bare),
+                     "goal <= 50 ms or <= the bare window",
+                     verdict(beyond <= max(STARTUP_GOAL_MS, bare))))
+        parts = sorted(((statistics.median(part_ms(r, a, b) for r in results[key]), name)
+                        for name, a, b in STARTUP_PARTS), reverse=True)
+        rows.append(("  largest parts outside the pause",
+                     ", ".join("%s %.0f ms" % (name, ms) for ms, name in parts[:3]), "for the record", ""))
+        inside = [(name, statistics.median(part_ms(r, a, b) for r in results[key])) for name, a, b in PAUSE_PARTS]
+        rows.append(("  inside the pause", ", ".join("%s %.0f ms" % p for p in inside), "for the record", ""))
+    return rows
+
+
 def one_run(bin_dir):
     s = Session(bin_dir)
     try:
-        # Start-up: from process start to the main window on screen.
         s.start_x()
         s.start_robot()
-        t0 = time.monotonic()
         s.start_app()
-        window = wait_for(s._find_main_window, timeout=60, step=0.002, what="main window")
-        startup_ms = (time.monotonic() - t0) * 1000.0 - START_PAUSE_MS
-        s.window = window
+        s.window = wait_for(s._find_main_window, timeout=60, what="main window")
         time.sleep(1.0)  # let start-up settle
         s.focus_main()
 
@@ -76,7 +152,6 @@ def one_run(bin_dir):
         frames = s.robot_frames(1)
         gaps = frames[0]["gaps_ms"][1:]
         return {
-            "startup_ms": startup_ms,
             "rss_mb": peak_rss_mb(s.app.pid),
             "load_wall_ms": load_wall * 1000.0,
             "load_cpu_ms": load_cpu * 1000.0,
@@ -110,8 +185,6 @@ def window_figures(bin_dir, runs):
          "goal <= 1 % (spinning: 100 %)", verdict(med("transfer_cpu_share") <= 1.0)),
         ("window: demo load", "%.1f ms wall, %.1f ms CPU" % (med("load_wall_ms"), med("load_cpu_ms")),
          "for the record (16 x 2 ms waits)", ""),
-        ("window: start-up to shown, minus 400 ms", "%.0f ms" % med("startup_ms"), "goal <= 100 ms",
-         verdict(med("startup_ms") <= 100.0)),
         ("window: peak resident memory", "%.1f MB" % med("rss_mb"), "goal <= 50 MB",
          verdict(med("rss_mb") <= 50.0)),
     ]
@@ -177,7 +250,7 @@ def simulator_figures(bin_dir, runs):
 def main():
     bin_dir = sys.argv[1]
     runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
-    for row in window_figures(bin_dir, runs) + simulator_figures(bin_dir, runs):
+    for row in startup_figures(bin_dir, runs) + window_figures(bin_dir, runs) + simulator_figures(bin_dir, runs):
         print("  ".join(row))
 
 

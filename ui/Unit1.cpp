@@ -28,6 +28,7 @@
 #include "ui/MyConst.h"
 #include "ui/Setup.h"
 #include "ui/editor/TImage.h"
+#include "ui/common/StartupTrace.h"
 #include "ui/common/WaitWithMessages.h"
 #include "ui/robot/ClassSendDialog.h"
 #include "ui/robot/LinkRunner.h"
@@ -42,10 +43,18 @@ TForm1::TForm1(CommDeviceFactory device_factory)
   Form1 = this;
   rs232c.OnOpen = [this](void*) { rs232cOpen(); };
   rs232c.OnClose = [this](void*) { rs232cClose(); };
+  MarkStartup("form1 begins");
+  // Start-up's close of the port (which finds it closed) comes first, and
+  // the 400 ms before the port opens count from it: the controls are built
+  // and the pictures loaded within that pause instead of before it.
+  rs232c.close();
+  port_closed_at_ = TickCount();
   CreateComponents();
+  MarkStartup("components");
   ConnectHandlers();
   FormCreate();
   UpdatePortStatus();
+  MarkStartup("port status");
 }
 
 TForm1::~TForm1() {
@@ -104,21 +113,38 @@ void TForm1::FormCreate() {
       const QString file = (n >= 8 && n <= 23) ? QStringLiteral("4.bmp") : QStringLiteral("%1.bmp").arg(n);
       if (TImage* image = Picture(n)) image->LoadFromFile(IconPath(file));
     }
+    MarkStartup("icons");
     // 2. Where the drag image stays visible during a palette drag.
     MarkDragImageTargets();
     // 3. The picture of a dragged icon.
     DragBitmap = std::make_unique<QPixmap>();
     // 4. Double buffering: Qt paints every widget double-buffered already.
-    // 5.-8. The serial port, on the port that the settings name.
-    rs232c.close();
+    // 5.-8. The serial port, on the port that the settings name. It was
+    // closed when the window's construction began; the rest of the pause is
+    // spent readying the window to be shown.
     if (const auto name = PortNameForIndex(ReadPortIndex(SettingsFilePath()))) rs232c.portname = *name;
-    WaitWithMessages(400);
+    MarkStartup("pause begins");
+    PrepareToShow();
+    MarkStartup("prepared");
+    WaitWithMessagesSince(port_closed_at_, 400);
+    MarkStartup("pause ends");
     rs232c.open();
+    MarkStartup("port open");
     // 9. No slot has labels yet.
     Slots.ResetLabelArrays();
   } catch (...) {
     ShowFailureWarning(this);
   }
+}
+
+// Polishes and lays out every control, creates the native window and paints
+// it once off screen, so that fonts, glyphs and pictures are ready and the
+// first show only maps the window and paints from warm caches.
+void TForm1::PrepareToShow() {
+  ensurePolished();
+  if (layout()) layout()->activate();
+  winId();
+  (void)grab();
 }
 
 void TForm1::MarkDragImageTargets() {

@@ -225,6 +225,7 @@ class TForm1 : public QMainWindow {
   void ConnectLinkHandlers();
   void ConnectSlotEditing();  // Unit1_slots.cpp
   void MarkDragImageTargets();
+  void PrepareToShow();
   // Replaces the program by `codes` (a checked file or the demo), slot by
   // slot, calling `step_done` after each; see Unit1_program.cpp.
   void ApplyProgram(const ProgramCodes& codes, const std::function<void(int)>& step_done);
@@ -244,6 +245,7 @@ class TForm1 : public QMainWindow {
   std::optional<CommandHold> class_hold_;  // while the class dialog sends
   TClassSendDialog* class_dialog_ = nullptr;
   bool centred_ = false;
+  std::uint32_t port_closed_at_ = 0;  // start-up's close of the port, on TickCount
   QString outcome_;  // the status bar's last outcome, whole
 };
 

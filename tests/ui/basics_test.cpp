@@ -48,6 +48,19 @@ TEST(WaitWithMessages, LastsItsTimeAndProcessesEvents) {
   SetTickOffsetForTesting(0);
 }
 
+// A wait counted from an earlier tick waits only what is left of it, and a
+// start that has passed long ago returns at once.
+TEST(WaitWithMessages, CountedFromAnEarlierTickWaitsWhatIsLeft) {
+  QElapsedTimer timer;
+  timer.start();
+  WaitWithMessagesSince(TickCount() - 40, 100);
+  EXPECT_GE(timer.elapsed(), 59);
+  EXPECT_LT(timer.elapsed(), 95);
+  timer.restart();
+  WaitWithMessagesSince(TickCount() - 500, 400);
+  EXPECT_LT(timer.elapsed(), 20);
+}
+
 TEST(ErrorBox, AppendsAPeriodAfterCharactersThatSortAfterIt) {
   struct Row { const char* message; const char* shown; };
   const Row rows[] = {{"ファイル a は開けません", "ファイル a は開けません."},

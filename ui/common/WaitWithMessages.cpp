@@ -21,8 +21,13 @@ std::uint32_t TickCount() {
 
 void SetTickOffsetForTesting(std::uint32_t offset) { g_tick_offset = offset; }
 
-void WaitWithMessages(std::uint32_t ms) {
-  const std::uint32_t start = TickCount();
+void WaitWithMessages(std::uint32_t ms) { WaitWithMessagesSince(TickCount(), ms); }
+
+void WaitWithMessagesSince(std::uint32_t start, std::uint32_t ms) {
+  const std::uint32_t passed = TicksElapsed(start, TickCount());
+  if (passed >= ms) return;
+  ms -= passed;
+  start += passed;
   // The millisecond counter decides, as its contract says; a deadline on the
   // same monotonic clock at full resolution sets the wake-up, so the wait
   // neither returns up to a tick early nor oversleeps by a tick or two.

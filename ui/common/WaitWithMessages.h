@@ -24,6 +24,10 @@ constexpr std::uint32_t TicksElapsed(std::uint32_t start, std::uint32_t now) {
 
 void WaitWithMessages(std::uint32_t ms);
 
+// The same wait, counted from an earlier tick `start` instead of from the
+// call: it returns at once when `ms` have passed since `start` already.
+void WaitWithMessagesSince(std::uint32_t start, std::uint32_t ms);
+
 // Shifts TickCount by `offset` so tests can start a wait just before the wrap.
 void SetTickOffsetForTesting(std::uint32_t offset);
 
