@@ -21,6 +21,17 @@ START_PAUSE_MS = 400  # the start-up's own pause before it opens the port
 # where Qt alone needs longer than that (a slow disk or virtual machine): what
 # the window adds to Qt's own start-up must fit inside the pause.
 STARTUP_GOAL_MS = 50.0
+IDLE_SECONDS = 10.0
+POLL_S = 0.01
+IDLE_GOAL_PERCENT = 0.1
+
+
+def measure_at_priority(pid):
+    """The virtual robot stamps the bytes it reads: where the system lets it
+    (root), it runs at a real-time priority, so that its own wake-ups do not
+    shift those stamps (bench/run does the same)."""
+    if os.geteuid() == 0:
+        subprocess.run(["chrt", "-f", "-p", "10", str(pid)], capture_output=True)
 
 
 def cpu_seconds(pid):
@@ -126,6 +137,7 @@ def one_run(bin_dir):
     try:
         s.start_x()
         s.start_robot()
+        measure_at_priority(s.robot.pid)
         s.start_app()
         s.window = wait_for(s._find_main_window, timeout=60, what="main window")
         time.sleep(1.0)  # let start-up settle
@@ -134,8 +146,8 @@ def one_run(bin_dir):
         # Load (the demo): wall and CPU time.
         cpu0, w0 = cpu_seconds(s.app.pid), time.monotonic()
         s.key("ctrl+d")
-        wait_for(lambda: visible(s, "^転送$"), timeout=10, step=0.002, what="progress window")
-        wait_for(lambda: not visible(s, "^転送$"), timeout=10, step=0.002, what="load end")
+        wait_for(lambda: visible(s, "^転送$"), timeout=10, step=POLL_S, what="progress window")
+        wait_for(lambda: not visible(s, "^転送$"), timeout=10, step=POLL_S, what="load end")
         load_wall = time.monotonic() - w0
         load_cpu = cpu_seconds(s.app.pid) - cpu0
 
@@ -144,14 +156,24 @@ def one_run(bin_dir):
         s.focus_main()
         cpu0 = cpu_seconds(s.app.pid)
         s.key("ctrl+t")
-        wait_for(lambda: visible(s, "^転送$"), timeout=10, step=0.002, what="progress window")
+        # Polled every 10 ms: each poll starts xdotool, and polling any faster
+        # would take the CPU and the X server from the window being measured.
+        wait_for(lambda: visible(s, "^転送$"), timeout=10, step=POLL_S, what="progress window")
         shown = time.monotonic()
-        wait_for(lambda: not visible(s, "^転送$"), timeout=20, step=0.002, what="transfer end")
+        wait_for(lambda: not visible(s, "^転送$"), timeout=20, step=POLL_S, what="transfer end")
         transfer_s = time.monotonic() - shown
         transfer_cpu = cpu_seconds(s.app.pid) - cpu0
         frames = s.robot_frames(1)
         gaps = frames[0]["gaps_ms"][1:]
+
+        # Idle: nothing asked of the window for 10 s (the status bar looks at
+        # the port every 2 s meanwhile).
+        time.sleep(1.0)
+        cpu0, w0 = cpu_seconds(s.app.pid), time.monotonic()
+        time.sleep(IDLE_SECONDS)
+        idle_share = 100.0 * (cpu_seconds(s.app.pid) - cpu0) / (time.monotonic() - w0)
         return {
+            "idle_share": idle_share,
             "rss_mb": peak_rss_mb(s.app.pid),
             "load_wall_ms": load_wall * 1000.0,
             "load_cpu_ms": load_cpu * 1000.0,
@@ -179,18 +201,21 @@ def window_figures(bin_dir, runs):
         ("window transfer: gaps 2..17, median", "%.2f ms (steps %.1f..%.1f)" % (
             statistics.median(gap_medians), min(gap_medians), max(gap_medians)),
          "floor 100, goal <= 102 ms", verdict(statistics.median(gap_medians) <= 102.0)),
-        ("window transfer: worst gap", "%.2f ms" % worst_gap, "goal <= 105 ms",
-         verdict(worst_gap <= 105.0)),
+        ("window transfer: worst gap", "%.2f ms" % worst_gap, "goal <= 103 ms",
+         verdict(worst_gap <= 103.0)),
         ("window: CPU / wall during a transfer", "%.2f %%" % med("transfer_cpu_share"),
          "goal <= 1 % (spinning: 100 %)", verdict(med("transfer_cpu_share") <= 1.0)),
         ("window: demo load", "%.1f ms wall, %.1f ms CPU" % (med("load_wall_ms"), med("load_cpu_ms")),
          "for the record (16 x 2 ms waits)", ""),
+        ("window: CPU / wall while idle for %.0f s" % IDLE_SECONDS, "%.3f %%" % med("idle_share"),
+         "goal <= 0.1 %", verdict(med("idle_share") <= IDLE_GOAL_PERCENT)),
         ("window: peak resident memory", "%.1f MB" % med("rss_mb"), "goal <= 50 MB",
          verdict(med("rss_mb") <= 50.0)),
     ]
 
 
-SIM_SECONDS = 3.0  # of the demo's 4 s at x4
+SIM_SECONDS = 3.0
+SIM_IDLE_SECONDS = 5.0  # of the demo's 4 s at x4
 
 
 def one_simulator_run(bin_dir):
@@ -216,7 +241,12 @@ def one_simulator_run(bin_dir):
         s.key("Down", "Down", "Return")  # シミュレーション
         sim = s.find_window("^シミュレーション$")
         s.xdo("windowfocus", "--sync", sim, check=False)
-        time.sleep(0.5)
+        time.sleep(1.0)
+        # Open and waiting for its start: the simulator window must cost
+        # nothing while it stands still.
+        cpu0, w0 = cpu_seconds(s.app.pid), time.monotonic()
+        time.sleep(SIM_IDLE_SECONDS)
+        idle_share = 100.0 * (cpu_seconds(s.app.pid) - cpu0) / (time.monotonic() - w0)
         s.key("4")
         cpu0, w0 = cpu_seconds(s.app.pid), time.monotonic()
         s.key("s")
@@ -226,7 +256,7 @@ def one_simulator_run(bin_dir):
         figures = json.loads(wait_for(lambda: os.path.exists(stats) and open(stats).read(),
                                       what="frame figures"))
         return {"fps": figures["frames"] / figures["seconds"], "worst_gap_ms": figures["worst_gap_ms"],
-                "cpu_share": share}
+                "cpu_share": share, "idle_share": idle_share}
     finally:
         s.stop()
 
@@ -242,6 +272,9 @@ def simulator_figures(bin_dir, runs):
         ("simulator x4: frames per second", "%.1f (min %.1f)" % (fps, min(r["fps"] for r in results)),
          "goal >= 60", verdict(fps >= 59.5)),
         ("simulator x4: worst gap between frames", "%.1f ms" % worst, "for the record", ""),
+        ("simulator window open, not running: CPU / wall", "%.3f %%" % statistics.median(
+            r["idle_share"] for r in results), "goal <= 0.1 %",
+         verdict(statistics.median(r["idle_share"] for r in results) <= IDLE_GOAL_PERCENT)),
         ("simulator x4: window CPU / wall", "%.2f %% (max %.2f)" % (share, max(r["cpu_share"] for r in results)),
          "goal < 10 % of a core", verdict(share < 10.0)),
     ]

@@ -89,11 +89,24 @@ void TForm2::SetTitle(const QString& title) {
   Label1->resize(Label1->sizeHint().width(), 16);
 }
 
-void TForm2::SetPosition(int position) { ProgressBar1->setValue(position); }
+// A progress bar repaints itself at once when its value changes; here the
+// change is only marked, so that the bar and the counter are painted together
+// in one pass when the transfer's wait next handles events.
+void TForm2::SetPosition(int position) {
+  ProgressBar1->setUpdatesEnabled(false);
+  ProgressBar1->setValue(position);
+  ProgressBar1->setUpdatesEnabled(true);  // marks the bar for the next paint
+}
 
 void TForm2::SetCounter(int counter) {
-  Label2->setText(QString::number(counter));
-  const int width = std::max(Label2->sizeHint().width(), 1);
+  const QString text = QString::number(counter);
+  if (text == Label2->text()) return;
+  Label2->setText(text);
+  // The width of each count is measured once: laying the text out again at
+  // every step cost more than painting it.
+  auto known = counter_widths_.find(text);
+  if (known == counter_widths_.end()) known = counter_widths_.insert(text, std::max(Label2->sizeHint().width(), 1));
+  const int width = *known;
   Label2->setGeometry(kCounterRight - width, 8, width, 16);
 }
 

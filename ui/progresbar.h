@@ -10,6 +10,7 @@
 // showing: it keeps the previous operation's value until the first step.
 // UI thread only.
 
+#include <QHash>
 #include <QWidget>
 
 class QLabel;
@@ -44,6 +45,7 @@ class TForm2 : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  QHash<QString, int> counter_widths_;  // the counter label's width for each count
   void FormShow();
 
   QWidget* main_window_;

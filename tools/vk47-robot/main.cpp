@@ -412,12 +412,15 @@ int RobotMain(int argc, char** argv) {
       record_dirty = false;
     }
     if (ready <= 0) continue;
+    // Every byte that poll reports had arrived when it returned: stamped
+    // then, the last of many terminals is not stamped later than the first
+    // by the reads before it.
+    const double now = NowMs();
     for (std::size_t r = 0; r < robots.size(); ++r) {
       if (!(pfds[r].revents & POLLIN)) continue;
       Robot& robot = *robots[r];
       std::uint8_t buffer[256];
       const ssize_t n = read(robot.master, buffer, sizeof buffer);
-      const double now = NowMs();
       for (ssize_t i = 0; i < n; ++i) take(robot, robot.decoder.Feed(buffer[i], now));
     }
   }

@@ -70,5 +70,6 @@ int Main(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   vk47::ctl::PrepareConsole();
+  vk47::ctl::ShareOneHeap();
   return CheckedOutput(Main(argc, argv));
 }

@@ -61,6 +61,8 @@ std::vector<std::string> CommandLineArguments(int, char**) {
 
 void PrepareConsole() { SetConsoleOutputCP(CP_UTF8); }
 
+void ShareOneHeap() {}
+
 void CatchStopSignals() {
   if (g_stop_event == nullptr) g_stop_event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   SetConsoleCtrlHandler(OnConsoleControl, TRUE);
