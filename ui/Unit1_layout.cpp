@@ -160,6 +160,9 @@ void TForm1::CreateComponents() {
   Memo1 = new QPlainTextEdit(QStringLiteral("Memo1"), Client);
   Memo1->setObjectName(QStringLiteral("Memo1"));
   Memo1->setGeometry(744, 16, 185, 361);
+  // A log that is only appended to keeps no undo history: each byte of a
+  // transfer would add a step to it.
+  Memo1->setUndoRedoEnabled(false);
   Button3 = NewButton(Client, "Button3", VK47_TEXT("クラス呼び出し"), {760, 432, 105, 25});
   Label13 = new QLabel(QStringLiteral("Label13"), Client);
   Label13->setObjectName(QStringLiteral("Label13"));

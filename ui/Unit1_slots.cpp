@@ -29,8 +29,8 @@ void TForm1::ConnectSlotEditing() {
   // client area and take the focus only while the maximised window shows them.
   Memo1->setReadOnly(true);
   Sizing = new TWindowSizing(this, Client, Client->size());
-  Sizing->FocusOnlyWhenSeen(Memo1, Qt::StrongFocus);
-  Sizing->FocusOnlyWhenSeen(Button3, Qt::StrongFocus);
+  Sizing->ShowOnlyWhenSeen(Memo1, Qt::StrongFocus);
+  Sizing->ShowOnlyWhenSeen(Button3, Qt::StrongFocus);
 
   SlotEditorHooks hooks;
   hooks.run_command = [this](const std::function<void()>& body) { RunCommand(body); };

@@ -58,6 +58,9 @@ TForm2::TForm2(QWidget* main_window)
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setValue(50);
   ProgressBar1->setTextVisible(false);
+  // No text is shown; an empty format spares formatting a percentage at
+  // every paint.
+  ProgressBar1->setFormat(QString());
   Form2 = this;
 }
 

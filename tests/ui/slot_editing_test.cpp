@@ -356,6 +356,8 @@ TEST_F(SlotEditingTest, MenuShortcutsWinWhateverHasTheFocus) {
 }
 
 TEST_F(SlotEditingTest, MaximisedTheDiagnosticControlsShowAndRestoredTheClientIsFixedAgain) {
+  // Out of sight they are hidden: the log then costs a transfer nothing.
+  EXPECT_FALSE(form->Memo1->isVisibleTo(form.get()));
   EXPECT_EQ(form->Memo1->focusPolicy(), Qt::NoFocus);
   EXPECT_EQ(form->Button3->focusPolicy(), Qt::NoFocus);
   EXPECT_EQ(form->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)) << "the window can be maximised";
@@ -364,6 +366,7 @@ TEST_F(SlotEditingTest, MaximisedTheDiagnosticControlsShowAndRestoredTheClientIs
   QApplication::processEvents();
   ASSERT_GT(form->Client->width(), 760);
   EXPECT_EQ(form->Memo1->geometry(), QRect(744, 16, 185, 361));
+  EXPECT_TRUE(form->Memo1->isVisible());
   EXPECT_EQ(form->Button3->geometry(), QRect(760, 432, 105, 25));
   QTest::mouseClick(form->Button3, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(form->Label13->text(), QStringLiteral("1"));

@@ -34,9 +34,9 @@ QSize TWindowSizing::NormalSize() const {
   return window_->layout() ? window_->layout()->minimumSize() : window_->minimumSizeHint();
 }
 
-void TWindowSizing::FocusOnlyWhenSeen(QWidget* widget, Qt::FocusPolicy policy) {
+void TWindowSizing::ShowOnlyWhenSeen(QWidget* widget, Qt::FocusPolicy policy) {
   watched_.push_back({widget, policy});
-  UpdateFocusPolicies();
+  UpdateSeenWidgets();
 }
 
 bool TWindowSizing::eventFilter(QObject* watched, QEvent* event) {
@@ -44,7 +44,7 @@ bool TWindowSizing::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::WindowStateChange) ApplyState();
     if (event->type() == QEvent::Resize && !Enlarged()) settle_.start();
   } else if (watched == client_ && event->type() == QEvent::Resize) {
-    UpdateFocusPolicies();
+    UpdateSeenWidgets();
   }
   return false;
 }
@@ -60,7 +60,7 @@ void TWindowSizing::ApplyState() {
     if (window_->layout()) window_->layout()->activate();
     KeepNormalSize();
   }
-  UpdateFocusPolicies();
+  UpdateSeenWidgets();
 }
 
 void TWindowSizing::KeepNormalSize() {
@@ -69,12 +69,13 @@ void TWindowSizing::KeepNormalSize() {
   if (window_->size() != normal) window_->resize(normal);
 }
 
-void TWindowSizing::UpdateFocusPolicies() {
+void TWindowSizing::UpdateSeenWidgets() {
   const QRect seen(QPoint(0, 0), client_->size());
   for (const Watched& w : watched_) {
     const bool visible = seen.intersects(w.widget->geometry());
     w.widget->setFocusPolicy(visible ? w.policy : Qt::NoFocus);
     if (!visible && w.widget->hasFocus()) w.widget->clearFocus();
+    w.widget->setVisible(visible);
   }
 }
 

@@ -32,9 +32,10 @@ class TWindowSizing : public QObject {
   // normal state. The window owns the object.
   TWindowSizing(QMainWindow* window, QWidget* client, QSize client_size);
 
-  // `widget` (a child of the client area) takes the focus with `policy`
-  // while some of it lies within the client area, and none otherwise.
-  void FocusOnlyWhenSeen(QWidget* widget, Qt::FocusPolicy policy);
+  // `widget` (a child of the client area) is shown and takes the focus with
+  // `policy` while some of it lies within the client area; otherwise it is
+  // hidden and takes none (a hidden log costs nothing to append to).
+  void ShowOnlyWhenSeen(QWidget* widget, Qt::FocusPolicy policy);
 
   // Whether the window is maximised or full screen.
   bool Enlarged() const;
@@ -46,7 +47,7 @@ class TWindowSizing : public QObject {
 
  private:
   void ApplyState();
-  void UpdateFocusPolicies();
+  void UpdateSeenWidgets();
   void KeepNormalSize();
 
   QMainWindow* window_;
