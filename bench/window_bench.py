@@ -8,6 +8,7 @@ usage: window_bench.py BIN_DIR [RUNS]"""
 
 import json
 import os
+import signal
 import statistics
 import subprocess
 import sys
@@ -15,6 +16,9 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 from harness import Session, wait_for  # noqa: E402
+import sender_trace  # noqa: E402
+
+TRACING = sender_trace.available()
 
 START_PAUSE_MS = 400  # the start-up's own pause before it opens the port
 # Beyond the pause, start-up may take 50 ms, or as long as a bare Qt window
@@ -154,6 +158,9 @@ def one_run(bin_dir):
         # Transfer: from the progress window's appearance to its closing.
         time.sleep(0.3)
         s.focus_main()
+        trace_path = os.path.join(s.home, "writes.perf")
+        tracer = sender_trace.attach(s.app.pid, trace_path) if TRACING else None
+        time.sleep(0.3)  # perf is attached
         cpu0 = cpu_seconds(s.app.pid)
         s.key("ctrl+t")
         # Polled every 10 ms: each poll starts xdotool, and polling any faster
@@ -165,6 +172,13 @@ def one_run(bin_dir):
         transfer_cpu = cpu_seconds(s.app.pid) - cpu0
         frames = s.robot_frames(1)
         gaps = frames[0]["gaps_ms"][1:]
+        sent = None
+        if tracer:
+            tracer.send_signal(signal.SIGINT)
+            tracer.wait()
+            written = sender_trace.transfers(trace_path)
+            assert len(written) == 1, "perf saw %d transfers of the window" % len(written)
+            sent = sender_trace.gaps(written[0])
 
         # Idle: nothing asked of the window for 10 s (the status bar looks at
         # the port every 2 s meanwhile).
@@ -173,6 +187,7 @@ def one_run(bin_dir):
         time.sleep(IDLE_SECONDS)
         idle_share = 100.0 * (cpu_seconds(s.app.pid) - cpu0) / (time.monotonic() - w0)
         return {
+            "sent": sent,
             "idle_share": idle_share,
             "rss_mb": peak_rss_mb(s.app.pid),
             "load_wall_ms": load_wall * 1000.0,
@@ -193,7 +208,10 @@ def window_figures(bin_dir, runs):
         return statistics.median(r[key] for r in results)
 
     gap_medians = [statistics.median(r["gaps"][i] for r in results) for i in range(16)]
-    worst_gap = max(max(r["gaps"]) for r in results)
+    worst_stamped = max(max(r["gaps"]) for r in results)
+    # The goal holds the gaps as the window sent them (perf); the robot's
+    # stamps add its own read delay and are shown for the record.
+    worst_gap = max(max(r["sent"]) for r in results) if TRACING else worst_stamped
     verdict = lambda ok: "ok" if ok else "MISSED"
     return [
         ("window transfer: total", "%.3f s" % med("transfer_s"), ">= 1.7 s (protocol)",
@@ -201,8 +219,9 @@ def window_figures(bin_dir, runs):
         ("window transfer: gaps 2..17, median", "%.2f ms (steps %.1f..%.1f)" % (
             statistics.median(gap_medians), min(gap_medians), max(gap_medians)),
          "floor 100, goal <= 102 ms", verdict(statistics.median(gap_medians) <= 102.0)),
-        ("window transfer: worst gap", "%.2f ms" % worst_gap, "goal <= 103 ms",
-         verdict(worst_gap <= 103.0)),
+        ("window transfer: worst gap" + (", as sent" if TRACING else ""), "%.2f ms" % worst_gap,
+         "goal <= 103 ms", verdict(worst_gap <= 103.0)),
+    ] + ([("  as the robot stamped them", "%.2f ms" % worst_stamped, "for the record", "")] if TRACING else []) + [
         ("window: CPU / wall during a transfer", "%.2f %%" % med("transfer_cpu_share"),
          "goal <= 1 % (spinning: 100 %)", verdict(med("transfer_cpu_share") <= 1.0)),
         ("window: demo load", "%.1f ms wall, %.1f ms CPU" % (med("load_wall_ms"), med("load_cpu_ms")),
