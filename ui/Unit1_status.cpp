@@ -61,7 +61,11 @@ void TForm1::CreateStatusBar() {
   }
 
   auto* port_poll = new QTimer(this);
-  connect(port_poll, &QTimer::timeout, this, [this] { UpdatePortStatus(); });
+  // While a command runs the port is its own: the look waits for the next
+  // tick rather than reading set.ini between two bytes of a transfer.
+  connect(port_poll, &QTimer::timeout, this, [this] {
+    if (!CommandsHeldBack()) UpdatePortStatus();
+  });
   port_poll->start(kPortPollMs);
 }
 
