@@ -3,12 +3,15 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWidget>
 
 #include "ui/common/ErrorBox.h"
 #include "ui/editor/TImage.h"
+#include "ui/common/StartupTrace.h"
 #include "ui/common/WaitWithMessages.h"
 #include "ui_test_support.h"
 
@@ -59,6 +62,38 @@ TEST(WaitWithMessages, CountedFromAnEarlierTickWaitsWhatIsLeft) {
   timer.restart();
   WaitWithMessagesSince(TickCount() - 500, 400);
   EXPECT_LT(timer.elapsed(), 20);
+}
+
+// The benchmark reads start-up's marks from this file: every mark in order,
+// and "painted" last, once the window's first expose has been painted.
+TEST(StartupTrace, WritesTheMarksAfterTheFirstPaint) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("marks.txt"));
+  qputenv("VK47_STARTUP_TRACE", path.toLocal8Bit());
+  MarkStartup("before");
+  QWidget window;
+  window.resize(100, 50);
+  window.show();
+  FinishStartupTraceAfterFirstPaint(&window);
+  MarkStartup("shown");
+  QElapsedTimer waited;
+  waited.start();
+  while (!QFile::exists(path) && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+  qunsetenv("VK47_STARTUP_TRACE");
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "no marks written";
+  QStringList names;
+  double last = 0;
+  for (const QByteArray& line : file.readAll().split('\n')) {
+    if (line.isEmpty()) continue;
+    const QList<QByteArray> parts = line.split(' ');
+    ASSERT_EQ(parts.size(), 2) << line.constData();
+    EXPECT_GE(parts[1].toDouble(), last) << line.constData();
+    last = parts[1].toDouble();
+    names << QString::fromLatin1(parts[0]);
+  }
+  ASSERT_GE(names.size(), 3);
+  EXPECT_EQ(names.mid(names.size() - 3), QStringList({"before", "shown", "painted"}));
 }
 
 TEST(ErrorBox, AppendsAPeriodAfterCharactersThatSortAfterIt) {
