@@ -47,7 +47,10 @@ Notice Prepend(Words first, Notice notice) {
 // The port's own sentences on one line, for a summary.
 std::string OneLine(const std::vector<Words>& lines) {
   std::string text;
-  for (const Words& line : lines) text += (text.empty() ? "" : " ") + Plain(line);
+  for (const Words& line : lines) {
+    if (!text.empty()) text += ' ';
+    text += Plain(line);
+  }
   return text;
 }
 
