@@ -25,7 +25,8 @@ def fragments(message):
 
 def readme_messages():
     text = (ROOT / "README.md").read_text(encoding="utf-8")
-    table = text.split("### Troubleshooting", 1)[1].split("\n## ", 1)[0]
+    # The table ends at the next heading, whatever its level.
+    table = re.split(r"\n##+ ", text.split("### Troubleshooting", 1)[1], maxsplit=1)[0]
     rows = [line.split("|")[1].strip() for line in table.splitlines()
             if line.startswith("| ") and not line.startswith("| Message")]
     return [m for row in rows if not row.startswith("使い方") for m in row.split(" / ")]
