@@ -23,6 +23,7 @@
 
 #include "serial/comm_device.h"
 #include "serial/port_resolver.h"
+#include "serial/wide_name_win32.h"
 
 namespace vk47 {
 namespace {
@@ -66,17 +67,6 @@ std::string SystemMessage(DWORD code) {
   }
   if (buffer != nullptr) LocalFree(buffer);
   return text;
-}
-
-// A UTF-8 device name for the wide API (a path given in full may hold any
-// character; the ANSI call would read it in the system's code page).
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  int count = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(count > 0 ? count : 0), L'\0');
-  if (count > 0)
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
-  return wide;
 }
 
 // The one place where GetLastError() becomes a portable kind.

@@ -14,20 +14,9 @@
 #include <string>
 
 #include "serial/port_resolver.h"
+#include "serial/wide_name_win32.h"
 
 namespace vk47 {
-namespace {
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  int count = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(count > 0 ? count : 0), L'\0');
-  if (count > 0)
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
-  return wide;
-}
-
-}  // namespace
 
 // A device path in full: /..., \\.\COM7, \\?\... or C:\...
 bool IsAbsoluteDevicePath(std::string_view text) {
