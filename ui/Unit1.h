@@ -46,6 +46,7 @@ class LinkRunner;
 struct LinkReport;
 class TImage;
 class TClassSendDialog;
+class TLogWhenSeen;
 class TSlotEditor;
 class TWindowSizing;
 
@@ -72,6 +73,7 @@ class TForm1 : public QMainWindow {
   QPushButton* Button2 = nullptr;
   QPushButton* Button3 = nullptr;
   QPlainTextEdit* Memo1 = nullptr;  // transfer log, beyond the client area
+  TLogWhenSeen* MemoLog = nullptr;  // its lines, kept while it is hidden
   QLabel* Label13 = nullptr;
   QMenuBar* MainMenu1 = nullptr;
   QMenu* File1 = nullptr;

@@ -14,6 +14,7 @@
 
 #include "ui/Unit1.h"
 #include "ui/common/Catalogue.h"
+#include "ui/common/LogWhenSeen.h"
 #include "ui/common/WaitWithMessages.h"
 #include "ui/progresbar.h"
 #include "ui/robot/ClassSendDialog.h"
@@ -30,7 +31,7 @@ void TForm1::ConnectLinkHandlers() {
     Form2->SetTitle(Tr("プログラム転送中"));
   };
   observer.wait = [](std::uint32_t ms) { WaitWithMessages(ms); };
-  observer.log = [this](int value) { Memo1->appendPlainText(QString::number(value)); };
+  observer.log = [this](int value) { MemoLog->Append(QString::number(value)); };
   observer.progress = [](int position, int counter) {
     if (!Form2) return;
     Form2->SetPosition(position);

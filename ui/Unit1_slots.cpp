@@ -18,6 +18,7 @@
 #include "ui/editor/SlotEditor.h"
 #include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
+#include "ui/common/LogWhenSeen.h"
 #include "ui/common/WindowSizing.h"
 
 namespace vk47 {
@@ -28,6 +29,7 @@ void TForm1::ConnectSlotEditing() {
   // The transfer log is for reading; it and Button3 lie right of the normal
   // client area and take the focus only while the maximised window shows them.
   Memo1->setReadOnly(true);
+  MemoLog = new TLogWhenSeen(Memo1);
   Sizing = new TWindowSizing(this, Client, Client->size());
   Sizing->ShowOnlyWhenSeen(Memo1, Qt::StrongFocus);
   Sizing->ShowOnlyWhenSeen(Button3, Qt::StrongFocus);

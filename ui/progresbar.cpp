@@ -1,10 +1,12 @@
 #include "ui/progresbar.h"
 
 #include "link/protocol.h"
+#include "model/step_program.h"
 #include "ui/common/Catalogue.h"
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -18,9 +20,11 @@ namespace {
 
 // Counter's right edge: the label grows to the left as the number widens.
 constexpr int kCounterRight = 231;
+constexpr int kPrepareAfterMs = 1000;
 
+template <typename Label = QLabel>
 QLabel* GreenLabel(QWidget* parent, const char* name, const QString& text, QRect rect) {
-  auto* label = new QLabel(text, parent);
+  auto* label = new Label(text, parent);
   label->setObjectName(QString::fromLatin1(name));
   QFont font = WindowFont(16);
   font.setBold(true);
@@ -48,11 +52,11 @@ TForm2::TForm2(QWidget* main_window)
   // The title keeps fitting its words when the hiragana mode is switched.
   connect(&KanaModeNotifier(), &KanaModeSignal::Changed, this,
           [this] { Label1->resize(std::max(Label1->width(), Label1->sizeHint().width()), 16); });
-  Label2 = GreenLabel(this, "Label2", QStringLiteral("1"), {222, 8, 9, 16});
+  Label2 = GreenLabel<TStaticTextLabel>(this, "Label2", QStringLiteral("1"), {222, 8, 9, 16});
   Label2->setAlignment(Qt::AlignRight | Qt::AlignTop);
   Label3 = GreenLabel(this, "Label3", QStringLiteral("/ 16"), {240, 8, 33, 16});
 
-  ProgressBar1 = new QProgressBar(this);
+  ProgressBar1 = new TCachedProgressBar(this);
   ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
   ProgressBar1->setGeometry(0, 32, 369, 33);
   ProgressBar1->setRange(0, 100);
@@ -61,6 +65,14 @@ TForm2::TForm2(QWidget* main_window)
   // No text is shown; an empty format spares formatting a percentage at
   // every paint.
   ProgressBar1->setFormat(QString());
+  // The bar's positions are drawn once the windows are up and idle, so
+  // that neither start-up nor the first transfer's steps pay for the style's
+  // drawing.
+  QTimer::singleShot(kPrepareAfterMs, this, [this] {
+    QList<int> positions{ProgressBar1->value(), 0};
+    for (int slot = 0; slot < kSlotCount; ++slot) positions.append(ProgressForStep(slot));
+    ProgressBar1->Prepare(positions);
+  });
   Form2 = this;
 }
 

@@ -13,8 +13,9 @@
 #include <QHash>
 #include <QWidget>
 
+#include "ui/common/QuickPaint.h"
+
 class QLabel;
-class QProgressBar;
 
 namespace vk47 {
 
@@ -39,7 +40,7 @@ class TForm2 : public QWidget {
   QLabel* Label1 = nullptr;
   QLabel* Label2 = nullptr;
   QLabel* Label3 = nullptr;
-  QProgressBar* ProgressBar1 = nullptr;
+  TCachedProgressBar* ProgressBar1 = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -17,6 +18,7 @@
 #include "model/demo_program.h"
 #include "model/program_file.h"
 #include "ui/common/FileDialogs.h"
+#include "ui/common/LogWhenSeen.h"
 #include "ui/editor/TImage.h"
 #include "ui/Unit1.h"
 #include "ui/progresbar.h"
@@ -200,13 +202,26 @@ TEST_F(ProgramCommands, TransferSendsTheFrameLogsAndShowsProgress) {
   std::vector<std::uint8_t> expected = {0x74};
   expected.insert(expected.end(), kDemo.begin(), kDemo.end());
   EXPECT_EQ(Written(), expected);
+  // The log is out of sight in the normal window: its lines wait, in order,
+  // and are there once the maximised window shows it.
+  EXPECT_EQ(form1->Memo1->document()->blockCount(), memo_lines);
+  EXPECT_EQ(form1->MemoLog->Pending().size(), 16);
+  form1->showMaximized();
+  QApplication::processEvents();
+  ASSERT_TRUE(form1->Memo1->isVisible());
+  EXPECT_TRUE(form1->MemoLog->Pending().isEmpty());
   EXPECT_EQ(form1->Memo1->document()->blockCount(), memo_lines + 16);
+  EXPECT_EQ(form1->Memo1->document()->findBlockByNumber(memo_lines).text(), QStringLiteral("36"));
   EXPECT_EQ(form1->Memo1->document()->lastBlock().text(), QStringLiteral("4"));
   EXPECT_EQ(form2->Label1->text(), QStringLiteral("プログラム転送中"));
   EXPECT_EQ(form2->ProgressBar1->value(), 94);
   EXPECT_EQ(form2->Label2->text(), QStringLiteral("16"));
   EXPECT_FALSE(form2->isVisible());
   EXPECT_TRUE(sandbox.boxes.empty());
+
+  form1->Button1Click();  // seen: each line goes in as it is sent
+  EXPECT_TRUE(form1->MemoLog->Pending().isEmpty());
+  EXPECT_EQ(form1->Memo1->document()->blockCount(), memo_lines + 32);
 
   sandbox.line->ClearCalls();
   form1->Button2Click();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -100,6 +101,64 @@ TEST_F(WindowsTest, ProgressWindowFollowsTheMainWindowAndKeepsItsCounter) {
   EXPECT_EQ(form2->Label2->text(), QStringLiteral("16"));
   EXPECT_EQ(form2->Label1->x(), 67);
   form2->CloseProgress();
+}
+
+// The progress window's bar and counter repaint from kept pictures and
+// layouts; what they show must be what a plain QProgressBar and QLabel show,
+// at every position, after their pictures were drawn ahead, and after a
+// change of size or font.
+TEST_F(WindowsTest, ProgressBarAndCounterLookAsTheQtOriginals) {
+  QWidget parent;
+  parent.setFixedSize(400, 80);
+  auto* plain_bar = new QProgressBar(&parent);
+  auto* quick_bar = new TCachedProgressBar(&parent);
+  auto* plain_label = new QLabel(&parent);
+  auto* quick_label = new TStaticTextLabel(QString(), &parent);
+  for (QProgressBar* bar : {plain_bar, static_cast<QProgressBar*>(quick_bar)}) {
+    bar->setGeometry(0, 32, 369, 33);
+    bar->setTextVisible(false);
+  }
+  for (QLabel* label : {plain_label, static_cast<QLabel*>(quick_label)}) {
+    label->setFont(form2->Label2->font());
+    label->setPalette(form2->Label2->palette());
+    label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    label->setGeometry(200, 8, 31, 16);
+  }
+  // The bar's picture is blended onto the window once more than the
+  // style's own drawing: its antialiased edges may differ by a rounding step.
+  auto same = [](QWidget* a, QWidget* b) {
+    const QImage one = a->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage two = b->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    if (one.size() != two.size()) return false;
+    for (int y = 0; y < one.height(); ++y) {
+      for (int x = 0; x < one.width(); ++x) {
+        const QRgb p = one.pixel(x, y), q = two.pixel(x, y);
+        for (int shift : {0, 8, 16, 24}) {
+          if (std::abs(int((p >> shift) & 0xff) - int((q >> shift) & 0xff)) > 1) return false;
+        }
+      }
+    }
+    return true;
+  };
+  quick_bar->Prepare({0, 50, 94});
+  EXPECT_EQ(quick_bar->CachedPictures(), 3);
+  for (int position : {0, 6, 50, 94, 100, 50}) {
+    plain_bar->setValue(position);
+    quick_bar->setValue(position);
+    EXPECT_TRUE(same(plain_bar, quick_bar)) << position;
+    plain_label->setText(QString::number(position));
+    quick_label->setText(QString::number(position));
+    EXPECT_TRUE(same(plain_label, quick_label)) << position;
+  }
+  EXPECT_EQ(quick_bar->CachedPictures(), 5) << "each position drawn once";
+  plain_bar->resize(200, 20);
+  quick_bar->resize(200, 20);
+  EXPECT_TRUE(same(plain_bar, quick_bar)) << "after a resize";
+  QFont larger = plain_label->font();
+  larger.setPixelSize(24);
+  plain_label->setFont(larger);
+  quick_label->setFont(larger);
+  EXPECT_TRUE(same(plain_label, quick_label)) << "after a font change";
 }
 
 TEST(ProgressForStep, RoundsHalfToEven) {
