@@ -14,6 +14,8 @@
 namespace vk47 {
 namespace {
 
+constexpr int kOpenTurnMs = 100;
+
 // Runs `work` for every job at once, each on its own thread, and waits for
 // all of them, calling `idle` on this thread meanwhile.
 template <typename Work>
@@ -119,7 +121,20 @@ RobotJobs MakeRobotJobs(const std::vector<std::string>& portnames, const CommDev
 }
 
 void SendToClass(RobotJobs& jobs, const ProgramCodes& codes, const ClassObserver& observer) {
+  // The ports are opened one at a time: a thread that has written its first
+  // byte then does not wait for the processor behind a crowd of others still
+  // opening theirs, which would lengthen its first wait. A port whose open
+  // hangs holds the others back for at most kOpenTurnMs; they then open
+  // without waiting their turn.
+  std::timed_mutex open_turn;
   RunAll(jobs, observer, [&](std::size_t index, RobotJob& job) {
+    {
+      std::unique_lock<std::timed_mutex> turn(open_turn, std::defer_lock);
+      (void)turn.try_lock_for(std::chrono::milliseconds(kOpenTurnMs));
+      // A port that fails to open here is tried once more by the transfer,
+      // which reports it.
+      (void)EnsurePortOpen(job.port);
+    }
     TransferObserver transfer;
     transfer.wait = observer.wait;
     transfer.progress = [&, index](int, int counter) {

@@ -3,8 +3,9 @@
 // to many ports at once, each port served on a thread of its own with the
 // same frame, pacing and failure handling as a single transfer
 // (robot_link.h). A class set of robots therefore takes as long as one robot,
-// and a device that is missing, busy or fails never delays or stops the
-// others. A device named twice (two names that resolve to one line) is
+// and a device that is missing, busy or fails never stops the others (the
+// ports open one at a time, and a port whose open hangs holds the others
+// back for at most a tenth of a second). A device named twice (two names that resolve to one line) is
 // served once. A stop request also ends a write that waits for a line that
 // does not drain. A port whose thread cannot be started fails with the
 // system's reason, and the others are served. vk47ctl's send/run with several

@@ -62,6 +62,9 @@ TForm2::TForm2(QWidget* main_window)
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setValue(50);
   ProgressBar1->setTextVisible(false);
+  // Its own background, the window's colour: the window then paints nothing
+  // under it at each step, and its pictures are opaque.
+  ProgressBar1->setAutoFillBackground(true);
   // No text is shown; an empty format spares formatting a percentage at
   // every paint.
   ProgressBar1->setFormat(QString());

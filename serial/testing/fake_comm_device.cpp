@@ -1,5 +1,8 @@
 #include "serial/testing/fake_comm_device.h"
 
+#include <chrono>
+#include <thread>
+
 namespace vk47::testing {
 namespace {
 
@@ -22,6 +25,7 @@ class FakeCommDevice final : public CommDevice {
     FakeCall call = Op("Open");
     call.text = portname;
     Record(std::move(call));
+    if (line_->open_delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(line_->open_delay_ms));
     std::lock_guard lock(line_->mutex);
     if (line_->open_error) return Fail(line_->open_error);
     if (line_->is_held) return Fail({CommErrorKind::kInUse, 16, "Device or resource busy", portname});

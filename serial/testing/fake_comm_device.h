@@ -35,6 +35,7 @@ class FakeCommLine : public std::enable_shared_from_this<FakeCommLine> {
 
   // --- script ---
   CommError open_error;            // kind != kNone: Open fails with it
+  int open_delay_ms = 0;           // Open takes this long (a device that is slow to answer)
   bool fail_setup = false;         // SetupQueues fails
   bool fail_set_state = false;     // SetState fails (the device refuses the settings)
   bool fail_set_timeouts = false;  // SetTimeouts fails

@@ -234,5 +234,36 @@ TEST(ClassLink, EveryRobotGetsTheFrameAndAMissingOneDelaysNobody) {
   EXPECT_EQ(lines[2]->CallsOf("Write")[0].bytes, std::vector<std::uint8_t>{0x78});
 }
 
+
+// The ports open one at a time, but a port whose open hangs holds the
+// others back only briefly: they are sent to while it is still opening.
+TEST(ClassLink, APortSlowToOpenHoldsTheOthersBackOnlyBriefly) {
+  std::vector<std::shared_ptr<FakeCommLine>> lines = {FakeCommLine::Make(), FakeCommLine::Make(),
+                                                      FakeCommLine::Make()};
+  lines[0]->open_delay_ms = 3000;
+  RobotJobs jobs;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    jobs.push_back(std::make_unique<RobotJob>("com" + std::to_string(i + 1), lines[i]->Factory()));
+  }
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  std::mutex mutex;
+  std::vector<std::pair<std::size_t, Clock::duration>> done;
+  ClassObserver observer;
+  observer.wait = [](std::uint32_t) {};
+  observer.changed = [&](std::size_t index, const RobotJob& job) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (job.done) done.emplace_back(index, Clock::now() - start);
+  };
+  SendToClass(jobs, *DemoProgram().codes, observer);
+
+  EXPECT_EQ(CountSucceeded(jobs), 3u);
+  ASSERT_EQ(done.size(), 3u);
+  EXPECT_EQ(done.back().first, 0u) << "the slow port is done last";
+  for (std::size_t k : {0u, 1u}) {
+    EXPECT_LT(done[k].second, std::chrono::seconds(2)) << "port " << done[k].first << " waited for the slow open";
+  }
+}
+
 }  // namespace
 }  // namespace vk47

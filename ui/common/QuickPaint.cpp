@@ -27,9 +27,15 @@ void TCachedProgressBar::Prepare(const QList<int>& positions) {
 
 const QPixmap& TCachedProgressBar::Picture(const QStyleOptionProgressBar& option) {
   const qreal ratio = devicePixelRatio();
-  const Look look{option.progress,        option.minimum,    option.maximum,
-                  static_cast<int>(option.state), option.invertedAppearance, option.bottomToTop,
-                  ratio,                  option.textVisible ? option.text : QString()};
+  const Look look{option.progress,
+                  option.minimum,
+                  option.maximum,
+                  static_cast<int>(option.state),
+                  option.invertedAppearance,
+                  option.bottomToTop,
+                  autoFillBackground(),
+                  ratio,
+                  option.textVisible ? option.text : QString()};
   if (drawn_size_ != size()) {
     pictures_.clear();
     drawn_size_ = size();
@@ -41,6 +47,9 @@ const QPixmap& TCachedProgressBar::Picture(const QStyleOptionProgressBar& option
   drawn.setDevicePixelRatio(ratio);
   drawn.fill(Qt::transparent);
   QPainter painter(&drawn);
+  // A bar that fills its own background keeps it in the picture, which is
+  // then opaque and shows exactly what the style draws on that background.
+  if (autoFillBackground()) painter.fillRect(rect(), palette().brush(backgroundRole()));
   style()->drawControl(QStyle::CE_ProgressBar, &option, &painter, this);
   painter.end();
   return *pictures_.insert(look, drawn);

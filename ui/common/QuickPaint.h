@@ -2,9 +2,8 @@
 // Two controls of the progress window that repaint at every step of a
 // transfer, made cheap to repaint so that the window stays light while the
 // link waits: the bar keeps each position it has painted as a picture, and
-// the counter keeps its text laid out. Both look as their Qt originals (the
-// bar's antialiased edges to within a rounding step, being blended from a
-// picture); they differ in what a repaint costs. UI thread only.
+// the counter keeps its text laid out. Both look as their Qt originals; they
+// differ in what a repaint costs. UI thread only.
 
 #include <QHash>
 #include <QHashFunctions>
@@ -18,7 +17,10 @@ class QStyleOptionProgressBar;
 namespace vk47 {
 
 // A QProgressBar that draws each position once through the style and later
-// repaints it from that picture. The pictures are dropped when the size,
+// repaints it from that picture. One that fills its background (as the
+// progress window's does) keeps it in the picture, which is then opaque and
+// the same to the pixel; one that does not is blended from a transparent
+// picture, its antialiased edges to within a rounding step. The pictures are dropped when the size,
 // style, palette or font changes, since they would no longer match; the
 // screen's pixel ratio is part of what a picture is kept under.
 class TCachedProgressBar : public QProgressBar {
@@ -41,13 +43,13 @@ class TCachedProgressBar : public QProgressBar {
   // Everything of the style's options that a paint may change.
   struct Look {
     int progress, minimum, maximum, state;
-    bool inverted, bottom_to_top;
+    bool inverted, bottom_to_top, filled;
     qreal ratio;
     QString text;
     bool operator==(const Look&) const = default;
     friend size_t qHash(const Look& look, size_t seed = 0) {
       return qHashMulti(seed, look.progress, look.minimum, look.maximum, look.state, look.inverted,
-                        look.bottom_to_top, look.ratio, look.text);
+                        look.bottom_to_top, look.filled, look.ratio, look.text);
     }
   };
   QHash<Look, QPixmap> pictures_;
