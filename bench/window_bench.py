@@ -136,6 +136,20 @@ def startup_figures(bin_dir, runs):
     return rows
 
 
+def started_again_once(run, bin_dir):
+    """A run whose window never appeared is started once more, and said so:
+    a benchmark of many minutes is not lost to one start that the machine
+    held up (seen a few times in a hundred on this 2-core virtual machine,
+    never when looked for)."""
+    try:
+        return run(bin_dir)
+    except AssertionError as e:
+        if "main window" not in str(e):
+            raise
+        print("the window did not appear within 60 s; started once more", file=sys.stderr)
+        return run(bin_dir)
+
+
 def one_run(bin_dir):
     s = Session(bin_dir)
     try:
@@ -209,7 +223,7 @@ def one_run(bin_dir):
 
 def window_figures(bin_dir, runs):
     """Rows (figure, measured, floor / goal, verdict) of the window's figures."""
-    results = [one_run(bin_dir) for _ in range(runs)]
+    results = [started_again_once(one_run, bin_dir) for _ in range(runs)]
 
     def med(key):
         return statistics.median(r[key] for r in results)
@@ -293,7 +307,7 @@ def one_simulator_run(bin_dir):
 
 def simulator_figures(bin_dir, runs):
     """Rows (figure, measured, floor / goal, verdict) of the simulator window at x4."""
-    results = [one_simulator_run(bin_dir) for _ in range(runs)]
+    results = [started_again_once(one_simulator_run, bin_dir) for _ in range(runs)]
     fps = statistics.median(r["fps"] for r in results)
     worst = max(r["worst_gap_ms"] for r in results)
     share = statistics.median(r["cpu_share"] for r in results)
