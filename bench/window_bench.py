@@ -27,6 +27,7 @@ START_PAUSE_MS = 400  # the start-up's own pause before it opens the port
 STARTUP_GOAL_MS = 50.0
 IDLE_SECONDS = 10.0
 POLL_S = 0.01
+AFTER_LAST_BYTE_S = 0.25  # the 100 ms wait after the last byte, the progress window's closing
 IDLE_GOAL_PERCENT = 0.1
 
 
@@ -169,7 +170,11 @@ def one_run(bin_dir):
         load_wall = time.monotonic() - w0
         load_cpu = cpu_seconds(s.app.pid) - cpu0
 
-        # Transfer: from the progress window's appearance to its closing.
+        # Transfer: the window's CPU from the key until the wait after the
+        # last byte is over and the progress window closed. The end is taken
+        # from the robot's record, a file, rather than by polling the progress
+        # window: each xdotool poll starts a process, and those took the CPU
+        # and the X server from the window being measured.
         time.sleep(0.3)
         s.focus_main()
         trace_path = os.path.join(s.home, "writes.perf")
@@ -178,14 +183,10 @@ def one_run(bin_dir):
         time.sleep(0.3)  # perf is attached
         cpu0 = cpu_seconds(s.app.pid)
         s.key("ctrl+t")
-        # Polled every 10 ms: each poll starts xdotool, and polling any faster
-        # would take the CPU and the X server from the window being measured.
-        wait_for(lambda: visible(s, "^転送$"), timeout=10, step=POLL_S, what="progress window")
-        shown = time.monotonic()
-        wait_for(lambda: not visible(s, "^転送$"), timeout=20, step=POLL_S, what="transfer end")
-        transfer_s = time.monotonic() - shown
-        transfer_cpu = cpu_seconds(s.app.pid) - cpu0
         frames = s.robot_frames(1)
+        time.sleep(AFTER_LAST_BYTE_S)
+        transfer_cpu = cpu_seconds(s.app.pid) - cpu0
+        assert not visible(s, "^転送$"), "the progress window is still open"
         gaps = frames[0]["gaps_ms"][1:]
         sent = own = None
         stall = 0.0
@@ -198,6 +199,9 @@ def one_run(bin_dir):
             assert len(written) == 1, "perf saw %d transfers of the window" % len(written)
             sent = sender_trace.gaps(written[0])
             own = sender_trace.own_gaps(written[0], stalls)
+        # First byte to last: as sent where perf tells, else as the robot
+        # stamped them.
+        first_to_last_s = sum(sent if sent else gaps) / 1000.0
 
         # Idle: nothing asked of the window for 10 s (the status bar looks at
         # the port every 2 s meanwhile).
@@ -213,8 +217,10 @@ def one_run(bin_dir):
             "rss_mb": peak_rss_mb(s.app.pid),
             "load_wall_ms": load_wall * 1000.0,
             "load_cpu_ms": load_cpu * 1000.0,
-            "transfer_s": transfer_s,
-            "transfer_cpu_share": 100.0 * transfer_cpu / transfer_s,
+            "first_to_last_s": first_to_last_s,
+            # Over the transfer's own time, the wait after the last byte
+            # included; the CPU counts from the key to after that wait.
+            "transfer_cpu_share": 100.0 * transfer_cpu / (first_to_last_s + 0.1),
             "gaps": gaps,
         }
     finally:
@@ -237,8 +243,8 @@ def window_figures(bin_dir, runs):
     worst_gap = max(max(r["own"]) for r in results) if TRACING else worst_stamped
     verdict = lambda ok: "ok" if ok else "MISSED"
     return [
-        ("window transfer: total", "%.3f s" % med("transfer_s"), ">= 1.7 s (protocol)",
-         verdict(med("transfer_s") >= 1.7)),
+        ("window transfer: first byte to last", "%.3f s" % med("first_to_last_s"),
+         ">= 1.6 s (protocol: 16 waits of 100 ms)", verdict(min(r["first_to_last_s"] for r in results) >= 1.6)),
         ("window transfer: gaps 2..17, median", "%.2f ms (steps %.1f..%.1f)" % (
             statistics.median(gap_medians), min(gap_medians), max(gap_medians)),
          "floor 100, goal <= 102 ms", verdict(statistics.median(gap_medians) <= 102.0)),
