@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,7 +88,12 @@ TEST(PortMapping, ListsWhatWasConsideredAndWhy) {
 // SIGKILL would leave it.
 class RobotMapping : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("XDG_RUNTIME_DIR", dir_.path().c_str(), 1); }
+  // A private runtime folder of the test's own, so that robots running
+  // elsewhere on the machine (the user's own records folder) are not seen.
+  void SetUp() override {
+    ASSERT_EQ(chmod(dir_.path().c_str(), 0700), 0);
+    setenv("XDG_RUNTIME_DIR", dir_.path().c_str(), 1);
+  }
   void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
 
   // Forks a robot that links `key` to `device` and dies at once, leaving its lines.
