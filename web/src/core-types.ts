@@ -1,0 +1,88 @@
+// What the page asks of the core (the C++ modules compiled to WebAssembly).
+// The page decides no rule: every text, code, byte and wait comes from here.
+// Texts come in the current mode (kanji, or hiragana after setKana(true)).
+
+export interface CommandInfo {
+  number: string;          // "1".."7", "24".."31": also the picture's name (`${number}.png`)
+  group: string;           // the palette group's caption ("基本命令")
+  name: string;            // the caption under the picture ("前進")
+  hint: string;            // what the command does, in a sentence ("" for none)
+  takesParameter: boolean; // the track bar's position is added to its code
+}
+
+// What the page tells a pupil about a failure: `main` one line each, `reason`
+// for the status line, `details` behind くわしく (for a teacher).
+export interface Notice {
+  main: string[];
+  reason: string;
+  details: string[];
+}
+
+export type ReadResult = { ok: true; codes: number[] } | { ok: false; notice: Notice };
+
+// One write of a transfer, in order: the byte, then the wait that starts
+// once the write has completed; after it the progress window shows
+// `position` (bar, 0..100) and `counter` (x / 16), when counter > 0.
+export interface TransferStep {
+  byte: number;
+  waitMs: number;
+  position: number;
+  counter: number;
+}
+
+export interface SimState {
+  timeS: number;        // simulated seconds since the start
+  step: number;         // the running step (-1 before the start and after the end)
+  xCm: number;
+  yCm: number;
+  headingDeg: number;
+  waitingSwitch: boolean;
+  ended: boolean;
+  status: string;       // the status text the desktop's simulator shows
+}
+
+export interface SimRun {
+  advance(seconds: number): SimState; // runs on by that much simulated time
+  press(): void;                      // the micro switch
+  state(): SimState;
+  floorSvg(widthPx: number, heightPx: number): string; // floor, path so far, robot
+  free(): void;
+}
+
+export interface SheetContent {
+  title: string;        // the program's name as the sheet heads it
+  rows: { slot: number; code: number; command: string; text: string }[];
+  floorSvg: string;     // the path on its grid, viewBox in cm, size in mm (life size when it fits)
+  scale: string;        // 「実物大」 or 「縮尺 1/N」
+  lines: string[];      // the rest of the sheet's text, in order
+}
+
+export interface Core {
+  setKana(on: boolean): void;
+  kana(): boolean;
+  // A catalogue text in the current mode, %1..%9 filled from `args`.
+  text(source: string, ...args: string[]): string;
+
+  commands(): CommandInfo[]; // palette order
+  encodeStep(number: string, position: number): number;
+  commandOf(code: number): string | null; // command number text; null for none; -1 gives "4"
+  valueText(code: number): string;        // value label: "1秒", "3回", "12へ", ""
+  slotName(slot: number, code: number): string;      // "ステップ 0 前進 1秒", "ステップ 4 空き"
+  trackBarName(position: number): string;            // "時間・飛び先・回数 4"
+
+  programFile(codes: number[]): Uint8Array;          // the .pt3 bytes, as the desktop writes them
+  readProgramFile(bytes: Uint8Array, fileName: string): ReadResult;
+  demo(): number[];
+
+  transferSteps(codes: number[]): TransferStep[];    // 0x74 and the sixteen codes, with their waits
+  executeByte(): number;                             // 0x78
+  // The pupil's words for a transfer that ended after `stepsSent` steps
+  // because the port went away or refused a write (`cause`: the browser's
+  // own error text, for the details).
+  transferFailed(stepsSent: number, port: string, cause: string): Notice;
+  transferDone(steps: number, port: string, time: string): string; // the status line
+
+  simRules(): string;                                // the rules text the simulator shows
+  simStart(codes: number[]): SimRun;
+  sheet(codes: number[], fileName: string): SheetContent;
+}
