@@ -1,0 +1,96 @@
+// The transfer's waits, timed on a dedicated Worker so that they hold while
+// the tab is hidden or the screen dims (the page's own timers are then
+// throttled to about one wake-up a second).
+//
+// wait(fromMs, ms) ends no earlier than `ms` after `fromMs` (performance.now()
+// of this page, taken when the write before it had completed). Each wait is
+// measured from its own start: a wait that began late is never shortened to
+// catch up. One pacer serves one transfer; close() ends its Worker, once no
+// wait is running.
+
+import { pacerWorkerMain } from "./pacer.worker";
+
+export interface Pacer {
+  wait(fromMs: number, ms: number): Promise<void>;
+  close(): void;
+}
+
+// The Worker's source: its function, called at once. Bundled into the page's
+// script, so the Worker needs no file of its own (nor a place in the
+// service worker's list of files for offline use).
+function workerUrl(): string {
+  const source = `(${pacerWorkerMain.toString()})();`;
+  return URL.createObjectURL(new Blob([source], { type: "text/javascript" }));
+}
+
+class WorkerPacer implements Pacer {
+  private readonly worker: Worker;
+  private readonly url: string;
+  private nextId = 1;
+  private readonly pending = new Map<number, () => void>();
+  // Set when the Worker cannot run (its script refused by a policy): the
+  // waits then go on, on the page's own timer.
+  private failed = false;
+
+  constructor() {
+    this.url = workerUrl();
+    this.worker = new Worker(this.url);
+    this.worker.onmessage = (event: MessageEvent) => {
+      const { id } = event.data as { id: number };
+      const done = this.pending.get(id);
+      this.pending.delete(id);
+      done?.();
+    };
+    this.worker.onerror = () => {
+      this.failed = true;
+      // The loop in wait() checks the clock again and waits on for the rest.
+      for (const done of this.pending.values()) done();
+      this.pending.clear();
+    };
+  }
+
+  async wait(fromMs: number, ms: number): Promise<void> {
+    const until = fromMs + ms;
+    // The Worker's clock and this page's share their origin only through
+    // timeOrigin; should they disagree by a fraction of a millisecond, the
+    // rest is waited for again here rather than taken from the next gap.
+    while (performance.now() < until) {
+      if (this.failed) {
+        await pageTimer(until);
+        continue;
+      }
+      const id = this.nextId++;
+      const answered = new Promise<void>((resolve) => this.pending.set(id, resolve));
+      this.worker.postMessage({ id, until: performance.timeOrigin + until });
+      await answered;
+    }
+  }
+
+  close(): void {
+    this.worker.terminate();
+    URL.revokeObjectURL(this.url);
+  }
+}
+
+function pageTimer(until: number): Promise<void> {
+  return new Promise((resolve) => setTimeout(resolve, Math.max(0, until - performance.now())));
+}
+
+// Where a Worker cannot be started (a policy forbids blob: workers), the
+// page's own timer: exact in front, throttled in a hidden tab.
+class PageTimerPacer implements Pacer {
+  async wait(fromMs: number, ms: number): Promise<void> {
+    const until = fromMs + ms;
+    while (performance.now() < until) await pageTimer(until);
+  }
+
+  close(): void {}
+}
+
+export function createPacer(): Pacer {
+  try {
+    return new WorkerPacer();
+  } catch {
+    return new PageTimerPacer();
+  }
+}
