@@ -127,9 +127,13 @@ ProgramParse ReadProgramFile(const std::filesystem::path& path) {
   if (file.status != FileRead::Status::kRead) {
     return Refused({VK47_TEXT("ファイル %1 は開けません"), {PathText(path)}});
   }
+  return ParseProgramStart(file.bytes, file.complete);
+}
+
+ProgramParse ParseProgramStart(std::string_view start, bool complete) {
   ProgramLineSplitter splitter(kSlotCount);
-  splitter.Feed(file.bytes);
-  if (!file.complete) splitter.Cut();
+  splitter.Feed(start);
+  if (!complete) splitter.Cut();
   return ParseProgramLines(splitter.Finish());
 }
 

@@ -76,6 +76,11 @@ struct ProgramParse {
 ProgramParse ParseProgramLines(const std::vector<ProgramLine>& lines);
 ProgramParse ParseProgramText(std::string_view content);
 
+// Checks the start of a file as ReadProgramFile read it: `complete` is false
+// when the file went on beyond these bytes, so that a line cut there is not
+// read as a shorter number.
+ProgramParse ParseProgramStart(std::string_view start, bool complete);
+
 // Reads and checks a program file (ReadRegularFile, at most
 // kMaxProgramFileBytes). A file that is missing, cannot be opened, or is no
 // regular file (a FIFO, device, socket or folder) gives

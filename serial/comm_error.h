@@ -7,27 +7,10 @@
 
 #include <string>
 
+#include "text/port_words.h"
 #include "text/words.h"
 
 namespace vk47 {
-
-// Why a comm operation failed, independent of the platform.
-enum class CommErrorKind {
-  kNone,
-  kNotFound,            // no such device (adapter unplugged, wrong name)
-  kInUse,               // another program (or another open) holds the device
-  kPermissionDenied,    // no access right (on Linux: not in group "dialout")
-  kUnsupportedSetting,  // the device cannot take a speed, size, parity, mode
-  kIoError,             // the device failed or vanished during I/O
-  kTimedOut,            // a write did not complete in time and was cancelled
-  kShortWrite,          // a write completed with fewer bytes than asked
-  kNotOpen,             // the port is not open
-  kBadPortName,         // the name is none of com1..com4 and no absolute path
-  kRobotGone,           // the virtual robot the name was linked to has ended
-  kNotSerial,           // the name leads to something that is no serial device
-  kStopped,             // a write was abandoned because the user asked to stop
-  kOther,
-};
 
 struct CommError {
   CommErrorKind kind = CommErrorKind::kNone;

@@ -20,6 +20,17 @@ std::string Fill(std::string_view source, const std::vector<std::string>& args) 
   return text;
 }
 
+std::string Render(const Words& words, const Lookup& lookup) {
+  if (words.source == "%1") return Fill(words.source, words.args);
+  return Fill(lookup(words.source), words.args);
+}
+
+std::string Plain(const WordsLine& line) {
+  std::string text;
+  for (const Words& piece : line) text += Plain(piece);
+  return text;
+}
+
 std::string NoticeText(const Notice& notice) {
   std::string text;
   auto add = [&text](const Words& words) {

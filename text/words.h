@@ -10,6 +10,7 @@
 // function, not a member function), where lupdate gives it the context "vk47"
 // that the window looks Words up in. Plain values; no threads of their own.
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,6 +37,23 @@ inline std::string Plain(const Words& words) { return Fill(words.source, words.a
 
 // Words that are no catalogue text: shown as they are in every mode.
 inline Words Verbatim(std::string text) { return {"%1", {std::move(text)}}; }
+
+// A text made of pieces that the catalogue knows one by one: "前進", " 1",
+// "秒" for "前進 1秒". Each piece is looked up on its own, then they are
+// joined as they are, so that a command's name or a unit gets its hiragana
+// without a catalogue text for every combination.
+using WordsLine = std::vector<Words>;
+std::string Plain(const WordsLine& line);
+
+// The catalogue of the current mode as a function: a source's text in that
+// mode, or the source itself where the mode has none. The window passes its
+// Tr (ui/common/Catalogue.h), the browser edition its compiled table.
+using Lookup = std::function<std::string(const std::string& source)>;
+
+// The words in the mode of `lookup`: the source looked up, then its values
+// filled in one pass (a value holding "%2" stays as it is). A "%1" source is
+// its value as it is.
+std::string Render(const Words& words, const Lookup& lookup);
 
 // What vk47 tells a person about a failure.
 //   main:    for the pupil: what happened and what to do, in short sentences,

@@ -20,6 +20,24 @@ export interface Notice {
 
 export type ReadResult = { ok: true; codes: number[] } | { ok: false; notice: Notice };
 
+// A robot command that failed: the notice, and the status line.
+export interface LinkFailure extends Notice {
+  status: string;
+}
+
+// Why a port failed, as the page can tell: not found (no port granted, or it
+// was unplugged), in use by another program, refused, a setting it cannot
+// take, gone during a write, a write that did not end in time, not open.
+export type PortTrouble =
+  | "not-found"
+  | "in-use"
+  | "permission-denied"
+  | "unsupported-setting"
+  | "io-error"
+  | "timed-out"
+  | "not-open"
+  | "other";
+
 // One write of a transfer, in order: the byte, then the wait that starts
 // once the write has completed; after it the progress window shows
 // `position` (bar, 0..100) and `counter` (x / 16), when counter > 0.
@@ -71,16 +89,32 @@ export interface Core {
   trackBarName(position: number): string;            // "時間・飛び先・回数 4"
 
   programFile(codes: number[]): Uint8Array;          // the .pt3 bytes, as the desktop writes them
-  readProgramFile(bytes: Uint8Array, fileName: string): ReadResult;
+  // The file's codes, or why it is refused (as on the desktop, the notice
+  // names no file: `fileName` is not part of it). At most the first 64 KiB
+  // are read, as the desktop reads.
+  readProgramFile(bytes: Uint8Array, fileName?: string): ReadResult;
   demo(): number[];
 
   transferSteps(codes: number[]): TransferStep[];    // 0x74 and the sixteen codes, with their waits
   executeByte(): number;                             // 0x78
-  // The pupil's words for a transfer that ended after `stepsSent` steps
-  // because the port went away or refused a write (`cause`: the browser's
-  // own error text, for the details).
-  transferFailed(stepsSent: number, port: string, cause: string): Notice;
-  transferDone(steps: number, port: string, time: string): string; // the status line
+  // `port`: the port as the page names it; `time`: "10:42", the time the
+  // status line ends with ("" for none).
+  // The status line after a transfer or an execute that wrote every byte:
+  // "16 ステップを COM1 に送信しました 10:42", "実行命令を COM1 に送信しました 10:42".
+  transferDone(port: string, time: string): string;
+  executeDone(port: string, time: string): string;
+  // The pupil's words for a transfer that ended after `stepsSent` steps (or an
+  // execute that did not go out) because the port went away or refused a
+  // write (`cause`: the browser's own error text, for the details), and the
+  // status line "送信できませんでした: ロボットとの接続が切れました 10:42".
+  transferFailed(stepsSent: number, port: string, cause: string, time: string): LinkFailure;
+  executeFailed(port: string, cause: string, time: string): LinkFailure;
+  // A port that could not be asked for or opened, by the kind of failure.
+  portFailed(kind: PortTrouble, port: string, cause: string, time: string): LinkFailure;
+
+  // The simulator's trace of a whole run with the switch pressed at the given
+  // seconds (the rows vk47-robot --simulate prints), for the core's tests.
+  traceText(codes: number[], presses: number[]): string;
 
   simRules(): string;                                // the rules text the simulator shows
   simStart(codes: number[]): SimRun;
