@@ -14,18 +14,36 @@ std::string ListingLine(int slot, int code) {
          (command ? std::string(command->name) : std::string());
 }
 
-std::string StepSheetText(int code) {
-  if (code == kEmptyCode) return "";
+WordsLine StepValueWords(int code) {
+  if (code == kEmptyCode) return {};
   const StepView view = DescribeStep(code);
   const Command* command = view.command_number ? FindCommand(*view.command_number) : nullptr;
-  if (!command) return "コード " + view.code_text;
-  const std::string name(command->name);
-  if (!command->takes_parameter) return name;
-  const std::string parameter = std::to_string(code - command->base_code);
-  if (command->unit == "回") return name + " " + parameter;
-  if (command->unit == "へ") return name + " → " + parameter;
-  return name + " " + view.value_text;
+  if (!command || view.value_text.empty()) return {};
+  const std::string& value = view.value_text;
+  if (command->unit.empty() || !value.ends_with(command->unit)) return {Verbatim(value)};
+  return {Verbatim(value.substr(0, value.size() - command->unit.size())), Words{std::string(command->unit), {}}};
 }
+
+WordsLine StepSheetWords(int code) {
+  if (code == kEmptyCode) return {};
+  const StepView view = DescribeStep(code);
+  const Command* command = view.command_number ? FindCommand(*view.command_number) : nullptr;
+  if (!command) return {Words{VK47_TEXT("コード %1"), {view.code_text}}};
+  WordsLine line{Words{std::string(command->name), {}}};
+  if (!command->takes_parameter) return line;
+  const std::string parameter = std::to_string(code - command->base_code);
+  if (command->unit == "回") {
+    line.push_back(Verbatim(" " + parameter));
+  } else if (command->unit == "へ") {
+    line.push_back(Verbatim(" → " + parameter));
+  } else {
+    line.push_back(Verbatim(" "));
+    for (Words& piece : StepValueWords(code)) line.push_back(std::move(piece));
+  }
+  return line;
+}
+
+std::string StepSheetText(int code) { return Plain(StepSheetWords(code)); }
 
 std::string ProgramListing(const ProgramCodes& codes) {
   std::string text;

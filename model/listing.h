@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model/step_program.h"
+#include "text/words.h"
 
 namespace vk47 {
 
@@ -19,5 +20,14 @@ std::string ProgramListing(const ProgramCodes& codes);
 // command without one ("左折"), "" for an empty slot, and "コード 112" for a
 // code of no command.
 std::string StepSheetText(int code);
+
+// The same in pieces for the catalogue (text/words.h): the command's name
+// and the unit are catalogue texts, numbers and arrows stand as they are.
+WordsLine StepSheetWords(int code);
+
+// A step's value as its label shows it ("1.5秒", "3回", "12へ"), in pieces:
+// the number, then the unit as a catalogue text; empty for a step without
+// a value.
+WordsLine StepValueWords(int code);
 
 }  // namespace vk47

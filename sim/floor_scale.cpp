@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/floor_marks.h"
+
 namespace vk47 {
-namespace {
 
 // 1, 2, 5, 10, 20, 50 ... from the smallest; the step after `value`.
 double NextOneTwoFive(double value) {
@@ -15,10 +16,8 @@ double NextOneTwoFive(double value) {
   return 10 * decade;
 }
 
-}  // namespace
-
 FloorBox PathBounds(const std::vector<Pose>& path, const Pose& end, const SimParams& params) {
-  const double start_mark = params.track_cm / 10.0, end_mark = params.track_cm / 3.0;
+  const double start_mark = StartDotRadius(params), end_mark = EndMarkReach(params);
   FloorBox box{-start_mark, -start_mark, start_mark, start_mark};
   for (const Pose& p : path) {
     box.x0_cm = std::min(box.x0_cm, p.x_cm), box.x1_cm = std::max(box.x1_cm, p.x_cm);
@@ -47,9 +46,11 @@ FloorScale FitFloor(const FloorBox& bounds, double room_w_mm, double room_h_mm, 
   }
 }
 
-std::string ScaleText(const FloorScale& scale) {
-  if (scale.denominator == 1) return "実物大";
-  return "縮尺 1/" + std::to_string(scale.denominator);
+Words ScaleWords(const FloorScale& scale) {
+  if (scale.denominator == 1) return {VK47_TEXT("実物大"), {}};
+  return {VK47_TEXT("縮尺 1/%1"), {std::to_string(scale.denominator)}};
 }
+
+std::string ScaleText(const FloorScale& scale) { return Plain(ScaleWords(scale)); }
 
 }  // namespace vk47

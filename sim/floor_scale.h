@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "sim/simulator.h"
+#include "text/words.h"
 
 namespace vk47 {
 
@@ -52,5 +53,10 @@ FloorScale FitFloor(const FloorBox& bounds, double room_w_mm = kPageRoomWidthMm,
 
 // The scale as a drawing states it: 「実物大」 or 「縮尺 1/N」.
 std::string ScaleText(const FloorScale& scale);
+Words ScaleWords(const FloorScale& scale);
+
+// The 1-2-5 ladder of scales and grids: 1, 2, 5, 10, 20, 50 ... The step
+// after `value` (a value on the ladder, or between two steps).
+double NextOneTwoFive(double value);
 
 }  // namespace vk47

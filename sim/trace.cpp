@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "sim/floor_marks.h"
 #include "sim/floor_scale.h"
+#include "sim/sim_texts.h"
 
 namespace vk47 {
 namespace {
@@ -58,22 +60,7 @@ SimRun RunProgram(const ProgramCodes& codes, const SimParams& params, std::vecto
   return run;
 }
 
-std::string OutcomeText(const SimRun& run, const SimParams& params) {
-  const std::string step = std::to_string(run.end.step);
-  switch (run.outcome) {
-    case SimRun::Outcome::kEnded:
-      return "";
-    case SimRun::Outcome::kCapped:
-      return Format("%g", params.cap_s / 60.0) + " 分たっても終わらないので止めました (ステップ " + step + ")";
-    case SimRun::Outcome::kStuck:
-      return "時間の進まないくり返しなので止めました (ステップ " + step +
-             " にもどっても時間が進まず、同じことがずっとくり返されます)";
-    case SimRun::Outcome::kWaitingSwitch:
-      return "ステップ " + step + " でマイクロスイッチが押されるのを待ったままです (" + Fixed2(run.end.time_s) +
-             " 秒)";
-  }
-  return "";
-}
+std::string OutcomeText(const SimRun& run, const SimParams& params) { return Plain(OutcomeWords(run, params)); }
 
 std::string PathSvg(const SimRun& run, const SimParams& params) {
   // Paper beside the floor, in millimetres whatever the scale: the numbers
@@ -107,16 +94,16 @@ std::string PathSvg(const SimRun& run, const SimParams& params) {
   const double step = scale.grid_cm, major = 5 * step;
   const auto is_major = [&](double v) { return std::abs(std::remainder(v, major)) < step / 2; };
   for (double x = g.x0_cm; x <= g.x1_cm + step / 2; x += step) {
-    line(x, g.y0_cm, x, g.y1_cm, is_major(x) ? "#9ab" : "#d4dde5", is_major(x) ? 0.3 : 0.1);
+    line(x, g.y0_cm, x, g.y1_cm, is_major(x) ? kGridMajorColour : kGridColour, is_major(x) ? 0.3 : 0.1);
   }
   for (double y = g.y0_cm; y <= g.y1_cm + step / 2; y += step) {
-    line(g.x0_cm, y, g.x1_cm, y, is_major(y) ? "#9ab" : "#d4dde5", is_major(y) ? 0.3 : 0.1);
+    line(g.x0_cm, y, g.x1_cm, y, is_major(y) ? kGridMajorColour : kGridColour, is_major(y) ? 0.3 : 0.1);
   }
-  if (g.y0_cm <= 0 && g.y1_cm >= 0) line(g.x0_cm, 0, g.x1_cm, 0, "#567", 0.4);
-  if (g.x0_cm <= 0 && g.x1_cm >= 0) line(0, g.y0_cm, 0, g.y1_cm, "#567", 0.4);
+  if (g.y0_cm <= 0 && g.y1_cm >= 0) line(g.x0_cm, 0, g.x1_cm, 0, kAxisColour, 0.4);
+  if (g.x0_cm <= 0 && g.x1_cm >= 0) line(0, g.y0_cm, 0, g.y1_cm, kAxisColour, 0.4);
   auto text = [&](double x, double y, const std::string& content, const char* anchor) {
     svg += "<text x=\"" + Format("%.4f", x) + "\" y=\"" + Format("%.4f", -y) + "\" font-size=\"" +
-           Format("%.4f", font) + "\" font-family=\"sans-serif\" fill=\"#345\" text-anchor=\"" + anchor + "\">" +
+           Format("%.4f", font) + "\" font-family=\"sans-serif\" fill=\"" + kInkColour + "\" text-anchor=\"" + anchor + "\">" +
            content + "</text>\n";
   };
   const auto first = [&](double from) { return std::ceil(from / major - 1e-9) * major; };
@@ -133,19 +120,15 @@ std::string PathSvg(const SimRun& run, const SimParams& params) {
   std::string points;
   for (const Pose& p : run.path) points += Fixed2(p.x_cm) + "," + Fixed2(-p.y_cm) + " ";
   if (!points.empty()) points.pop_back();
-  svg += "<polyline points=\"" + points + "\" fill=\"none\" stroke=\"#0064e6\" stroke-width=\"" +
+  svg += "<polyline points=\"" + points + "\" fill=\"none\" stroke=\"" + kPathColour + "\" stroke-width=\"" +
          Format("%.4f", 0.8 * cm) + "\" stroke-linejoin=\"round\"/>\n";
-  svg += Format("<circle cx=\"0\" cy=\"0\" r=\"%.2f\" fill=\"#1a9e3a\"/>\n", params.track_cm / 10.0);
+  svg += "<circle cx=\"0\" cy=\"0\" r=\"" + Fixed2(StartDotRadius(params)) + "\" fill=\"" + kStartColour + "\"/>\n";
   // The end pose: a triangle pointing along the heading.
-  const Pose& e = run.end.pose;
-  const double th = e.heading_deg * std::acos(-1.0) / 180.0, r = params.track_cm / 3.0;
-  auto corner = [&](double along, double side) {
-    const double x = e.x_cm + along * std::cos(th) - side * std::sin(th);
-    const double y = e.y_cm + along * std::sin(th) + side * std::cos(th);
-    return Fixed2(x) + "," + Fixed2(-y);
-  };
-  svg += "<polygon points=\"" + corner(r, 0) + " " + corner(-r * 0.6, r * 0.6) + " " + corner(-r * 0.6, -r * 0.6) +
-         "\" fill=\"#e05a00\" fill-opacity=\"0.6\"/>\n";
+  std::string corners;
+  for (const FloorPoint& c : EndTriangle(run.end.pose, params)) corners += Fixed2(c.x_cm) + "," + Fixed2(-c.y_cm) + " ";
+  corners.pop_back();
+  svg += "<polygon points=\"" + corners + "\" fill=\"" + kEndColour + "\" fill-opacity=\"" +
+         Format("%g", kEndMarkOpacity) + "\"/>\n";
   svg += "</svg>\n";
   return svg;
 }

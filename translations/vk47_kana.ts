@@ -1236,6 +1236,36 @@
         <source>時間・飛び先・回数 %1</source>
         <translation>じかん・とびさき・かいすう %1</translation>
     </message>
+    <message>
+        <location filename="../model/listing.cpp" line="+0"/>
+        <source>コード %1</source>
+        <translation>コード %1</translation>
+    </message>
+    <message>
+        <location filename="../sim/sheet.cpp" line="+0"/>
+        <source>%1年%2月%3日</source>
+        <translation>%1ねん%2がつ%3にち</translation>
+    </message>
+    <message>
+        <location filename="../sim/floor_svg.cpp" line="+0"/>
+        <source>床とロボットの通り道</source>
+        <translation>ゆかと ロボットの とおりみち</translation>
+    </message>
+    <message>
+        <location filename="../sim/sim_texts.cpp" line="+0"/>
+        <source>%1 分たっても終わらないので止めました (ステップ %2)</source>
+        <translation>%1 ぷん たっても おわらないので とめました (ステップ %2)</translation>
+    </message>
+    <message>
+        <location filename="../sim/sim_texts.cpp" line="+0"/>
+        <source>時間の進まないくり返しなので止めました (ステップ %1 にもどっても時間が進まず、同じことがずっとくり返されます)</source>
+        <translation>じかんの すすまない くりかえしなので とめました (ステップ %1 に もどっても じかんが すすまず、おなじ ことが ずっと くりかえされます)</translation>
+    </message>
+    <message>
+        <location filename="../sim/sim_texts.cpp" line="+0"/>
+        <source>ステップ %1 でマイクロスイッチが押されるのを待ったままです (%2 秒)</source>
+        <translation>ステップ %1 で マイクロスイッチが おされるのを まった ままです (%2 びょう)</translation>
+    </message>
 </context>
 <context>
     <name>vk47::LoadProgress</name>

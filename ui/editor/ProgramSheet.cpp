@@ -14,30 +14,33 @@
 #include <cmath>
 
 #include "model/command_set.h"
-#include "model/listing.h"
-#include "sim/floor_scale.h"
-#include "sim/trace.h"
+#include "sim/floor_marks.h"
+#include "sim/sheet.h"
 #include "ui/common/AppFolder.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/Controls.h"
 #include "ui/editor/TImage.h"
 
 namespace vk47 {
 namespace {
 
-// The page in millimetres: A4 portrait with 15 mm margins.
-constexpr double kPageW = 210, kPageH = 297, kMargin = 15;
-constexpr double kContentW = kPageW - 2 * kMargin;
-// The step grid: four columns of four cells.
-constexpr double kGridTop = 47, kCellW = kContentW / 4, kCellH = 27;
-// The floor under it.
-constexpr double kFloorTop = kGridTop + 4 * kCellH + 16, kFloorBottom = 276;
+// The page in millimetres, and what it says, are the sheet's own
+// (sim/sheet.h), shared with the browser's print.
+using namespace sheet_mm;
 
-const QColor kInk(0x22, 0x33, 0x44);
+const QColor kInk{QLatin1String(kInkColour)};
 const QColor kFaint(0x9a, 0xa8, 0xb4);
 const QColor kBadge(0, 0, 128);
-const QColor kPathBlue(0x00, 0x64, 0xe6);
-const QColor kStartGreen(0x1a, 0x9e, 0x3a);
-const QColor kEndOrange(0xe0, 0x5a, 0x00);
+const QColor kPathBlue{QLatin1String(kPathColour)};
+const QColor kStartGreen{QLatin1String(kStartColour)};
+const QColor kEndOrange{QLatin1String(kEndColour)};
+
+// A text of pieces (text/words.h) in the current mode.
+QString TrLine(const WordsLine& line) {
+  QString text;
+  for (const Words& piece : line) text += TrWords(piece);
+  return text;
+}
 
 // Millimetres on the page to device units.
 struct PageUnits {
@@ -54,31 +57,32 @@ QFont SheetFont(double points, bool bold = false) {
   return font;
 }
 
-QString Number(double value) { return QLocale::c().toString(value, 'g', 6); }
+QString Number(double value) { return QString::fromStdString(GridNumber(value)); }
 
-void PaintHeader(QPainter& p, const PageUnits& u, const QString& title, const QDate& date) {
+void PaintHeader(QPainter& p, const PageUnits& u, const PrintedSheet& sheet) {
   p.setPen(kInk);
   p.setFont(SheetFont(17, true));
-  p.drawText(u.Box(kMargin, kMargin - 2, kContentW - 45, 11), Qt::AlignLeft | Qt::AlignVCenter, title);
+  p.drawText(u.Box(kMargin, kMargin - 2, kContentW - 45, 11), Qt::AlignLeft | Qt::AlignVCenter, TrWords(sheet.title));
   p.setFont(SheetFont(11));
   p.drawText(u.Box(kPageW - kMargin - 45, kMargin - 2, 45, 11), Qt::AlignRight | Qt::AlignVCenter,
-             QLocale(QLocale::Japanese).toString(date, QStringLiteral("yyyy年M月d日")));
+             TrWords(sheet.date));
   // Lines to write on: the pupil's name and class.
   const double line_y = kMargin + 21;
   p.setFont(SheetFont(12));
-  p.drawText(u.Box(kMargin, line_y - 7, 16, 7), Qt::AlignLeft | Qt::AlignBottom, ProgramSheet::tr("名前"));
-  p.drawText(u.Box(kMargin + 118, line_y - 7, 12, 7), Qt::AlignLeft | Qt::AlignBottom, ProgramSheet::tr("組"));
+  p.drawText(u.Box(kMargin, line_y - 7, 16, 7), Qt::AlignLeft | Qt::AlignBottom, TrWords(sheet.name_label));
+  p.drawText(u.Box(kMargin + 118, line_y - 7, 12, 7), Qt::AlignLeft | Qt::AlignBottom, TrWords(sheet.class_label));
   p.setPen(QPen(kInk, u.Len(0.3)));
   p.drawLine(u.At(kMargin + 15, line_y), u.At(kMargin + 112, line_y));
   p.drawLine(u.At(kMargin + 128, line_y), u.At(kPageW - kMargin, line_y));
   p.setPen(kInk);
   p.setFont(SheetFont(11, true));
   p.drawText(u.Box(kMargin, kGridTop - 7, kContentW, 6), Qt::AlignLeft | Qt::AlignBottom,
-             ProgramSheet::tr("プログラム (上から下へ、左の列から右の列へ進みます)"));
+             TrWords(sheet.program_heading));
 }
 
 // One step: its number, its icon and what it does, in the cell at (x, y).
-void PaintStep(QPainter& p, const PageUnits& u, int slot, int code, double x, double y) {
+void PaintStep(QPainter& p, const PageUnits& u, const SheetStep& step, const Words& empty, double x, double y) {
+  const int code = step.code;
   p.setPen(QPen(kFaint, u.Len(0.25)));
   p.setBrush(Qt::NoBrush);
   p.drawRoundedRect(u.Box(x + 0.8, y + 0.8, kCellW - 1.6, kCellH - 1.6), u.Len(1.5), u.Len(1.5));
@@ -86,7 +90,7 @@ void PaintStep(QPainter& p, const PageUnits& u, int slot, int code, double x, do
   // The icon at the bitmap's proportions (50 x 72), as the window shows it;
   // an empty slot shows the empty-slot picture like the window.
   const QRectF icon = u.Box(x + 8.5, y + 3, 14.6, 21);
-  const std::string file = StepIconFile(code).value_or("4.bmp");
+  const std::string file = step.picture + ".bmp";
   QImage image;
   if (image.load(IconPath(QString::fromStdString(file)))) {
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -106,29 +110,27 @@ void PaintStep(QPainter& p, const PageUnits& u, int slot, int code, double x, do
   p.setBrush(Qt::NoBrush);
   p.setPen(Qt::white);
   p.setFont(SheetFont(9, true));
-  p.drawText(badge, Qt::AlignCenter, QString::number(slot));
+  p.drawText(badge, Qt::AlignCenter, QString::number(step.slot));
 
   // The step in words on one line, smaller where a long one needs it.
-  const std::string words = StepSheetText(code);
-  const QString text = words.empty() ? ProgramSheet::tr("(空き)") : QString::fromStdString(words);
+  const bool filled = !step.text.empty();
+  const QString text = filled ? TrLine(step.text) : TrWords(empty);
   const QRectF box = u.Box(x + 24.2, y + 2, kCellW - 25.5, kCellH - 4);
-  QFont font = SheetFont(10.5, !words.empty());
+  QFont font = SheetFont(10.5, filled);
   while (font.pointSizeF() > 7 && QFontMetricsF(font, p.device()).horizontalAdvance(text) > box.width()) {
     font.setPointSizeF(font.pointSizeF() - 0.5);
   }
-  p.setPen(words.empty() ? kFaint : kInk);
+  p.setPen(filled ? kInk : kFaint);
   p.setFont(font);
   p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, text);
 }
 
-void PaintFloor(QPainter& p, const PageUnits& u, const ProgramCodes& codes) {
+void PaintFloor(QPainter& p, const PageUnits& u, const PrintedSheet& sheet) {
   const SimParams params;
-  const SimRun run = RunProgram(codes, params, {});
+  const SimRun& run = sheet.run;
   // The floor's numbers take a column left of it and a row under it.
-  constexpr double kNumbersW = 10, kNumbersH = 5;
-  const double space_top = kFloorTop + 8, space_h = kFloorBottom - space_top;
-  const FloorScale scale =
-      FitFloor(PathBounds(run.path, run.end.pose, params), kContentW, space_h, kNumbersW, kNumbersH);
+  const double space_top = kFloorRoomTop, space_h = kFloorRoomH;
+  const FloorScale& scale = sheet.floor.scale;
   const FloorBox& g = scale.grid;
   const double mm_per_cm = scale.MmPerCm();
   const double w_mm = g.Width() * mm_per_cm, h_mm = g.Height() * mm_per_cm;
@@ -142,26 +144,16 @@ void PaintFloor(QPainter& p, const PageUnits& u, const ProgramCodes& codes) {
   p.setPen(kInk);
   p.setFont(SheetFont(11, true));
   p.drawText(u.Box(kMargin, kFloorTop, kContentW / 2, 6), Qt::AlignLeft | Qt::AlignVCenter,
-             ProgramSheet::tr("ロボットの通り道 (スイッチを押さないとき)"));
-  // The scale in the words of ScaleText, through the catalogue.
-  const QString scale_text = scale.denominator == 1 ? ProgramSheet::tr("実物大")
-                                                    : ProgramSheet::tr("縮尺 1/%1").arg(scale.denominator);
-  p.drawText(u.Box(kPageW / 2, kFloorTop, kContentW / 2, 6), Qt::AlignRight | Qt::AlignVCenter, scale_text);
+             TrWords(sheet.floor_heading));
+  p.drawText(u.Box(kPageW / 2, kFloorTop, kContentW / 2, 6), Qt::AlignRight | Qt::AlignVCenter,
+             TrWords(sheet.scale));
 
   // Every grid line; numbers on every line that leaves them 10 mm apart,
   // and those lines drawn stronger.
   const double square = scale.grid_cm;
-  int every = 1;
-  for (int k : {1, 2, 5, 10, 20, 50}) {
-    every = k;
-    if (k * square * mm_per_cm >= 10) break;
-  }
-  auto numbered = [&](double v) {
-    const double n = std::round(v / square);
-    return std::abs(std::fmod(n, every)) < 0.5;
-  };
+  auto numbered = [&](double v) { return PaperLineNumbered(sheet.floor, v); };
   auto grid_pen = [&](double v) {
-    return QPen(numbered(v) ? QColor(0x99, 0xaa, 0xbb) : QColor(0xd4, 0xdd, 0xe5), u.Len(numbered(v) ? 0.3 : 0.12));
+    return QPen(QColor(QLatin1String(numbered(v) ? kGridMajorColour : kGridColour)), u.Len(numbered(v) ? 0.3 : 0.12));
   };
   for (double x = g.x0_cm; x <= g.x1_cm + 1e-9; x += square) {
     p.setPen(grid_pen(x));
@@ -171,7 +163,7 @@ void PaintFloor(QPainter& p, const PageUnits& u, const ProgramCodes& codes) {
     p.setPen(grid_pen(y));
     p.drawLine(floor(g.x0_cm, y), floor(g.x1_cm, y));
   }
-  p.setPen(QPen(QColor(0x55, 0x66, 0x77), u.Len(0.4)));
+  p.setPen(QPen(QColor(QLatin1String(kAxisColour)), u.Len(0.4)));
   if (g.y0_cm <= 0 && g.y1_cm >= 0) p.drawLine(floor(g.x0_cm, 0), floor(g.x1_cm, 0));
   if (g.x0_cm <= 0 && g.x1_cm >= 0) p.drawLine(floor(0, g.y0_cm), floor(0, g.y1_cm));
   p.setPen(kInk);
@@ -201,17 +193,13 @@ void PaintFloor(QPainter& p, const PageUnits& u, const ProgramCodes& codes) {
   // The end: a see-through triangle pointing along the heading; the start: a
   // green dot over it. Both at their size on the floor, as in the SVG.
   p.setPen(Qt::NoPen);
-  const Pose& e = run.end.pose;
-  const double th = e.heading_deg * std::acos(-1.0) / 180.0;
-  const double r = params.track_cm / 3.0;
-  auto corner = [&](double along, double side) {
-    return floor(e.x_cm + along * std::cos(th) - side * std::sin(th), e.y_cm + along * std::sin(th) + side * std::cos(th));
-  };
+  QPolygonF triangle;
+  for (const FloorPoint& c : EndTriangle(run.end.pose, params)) triangle << floor(c.x_cm, c.y_cm);
   QColor end = kEndOrange;
-  end.setAlphaF(0.5);
+  end.setAlphaF(kEndMarkOpacity);
   p.setBrush(end);
-  p.drawPolygon(QPolygonF({corner(r, 0), corner(-r * 0.6, r * 0.6), corner(-r * 0.6, -r * 0.6)}));
-  const double dot = params.track_cm / 10.0 * mm_per_cm;
+  p.drawPolygon(triangle);
+  const double dot = StartDotRadius(params) * mm_per_cm;
   p.setBrush(kStartGreen);
   p.drawEllipse(floor(0, 0), u.Len(dot), u.Len(dot));
   p.setBrush(Qt::NoBrush);
@@ -219,29 +207,31 @@ void PaintFloor(QPainter& p, const PageUnits& u, const ProgramCodes& codes) {
 
   p.setPen(kInk);
   p.setFont(SheetFont(9));
-  QString legend = ProgramSheet::tr("● スタート　▲ 最後の位置と向き　数字は cm、1 目盛り = %1 cm").arg(Number(square));
-  const std::string outcome = OutcomeText(run, params);
-  if (!outcome.empty()) legend += QStringLiteral("\n") + QString::fromStdString(outcome);
+  QString legend = TrWords(sheet.legend);
+  if (!sheet.outcome.empty()) legend += QStringLiteral("\n") + TrWords(sheet.outcome);
   p.drawText(u.Box(kMargin, kFloorBottom + 1, kContentW, 10), Qt::AlignLeft | Qt::AlignTop, legend);
 }
 
 }  // namespace
 
-QString ProgramSheet::Title() const {
-  if (content_.file_name.isEmpty()) return tr("無題");
-  return QFileInfo(content_.file_name).fileName();
+PrintedSheet ProgramSheet::Shared() const {
+  const QDate& d = content_.date;
+  return MakePrintedSheet(content_.codes, content_.file_name.toStdString(), {d.year(), d.month(), d.day()});
 }
+
+QString ProgramSheet::Title() const { return TrWords(Shared().title); }
 
 void ProgramSheet::Paint(QPainter& painter, double dots_per_mm) const {
   const PageUnits u{dots_per_mm};
   painter.save();
   painter.fillRect(u.Box(0, 0, kPageW, kPageH), Qt::white);
-  PaintHeader(painter, u, Title(), content_.date);
+  const PrintedSheet sheet = Shared();
+  PaintHeader(painter, u, sheet);
   for (int k = 0; k < kSlotCount; ++k) {
     // Down the columns, as the window's slots run.
-    PaintStep(painter, u, k, content_.codes[k], kMargin + (k / 4) * kCellW, kGridTop + (k % 4) * kCellH);
+    PaintStep(painter, u, sheet.steps[k], sheet.empty_step, kMargin + (k / 4) * kCellW, kGridTop + (k % 4) * kCellH);
   }
-  PaintFloor(painter, u, content_.codes);
+  PaintFloor(painter, u, sheet);
   painter.restore();
 }
 

@@ -20,6 +20,7 @@
 #include <QString>
 
 #include "model/step_program.h"
+#include "sim/sheet.h"
 
 class QPainter;
 class QPagedPaintDevice;
@@ -54,6 +55,9 @@ class ProgramSheet {
   QString Title() const;
 
  private:
+  // What the sheet says and where its floor lies (sim/sheet.h).
+  PrintedSheet Shared() const;
+
   SheetContent content_;
 };
 

@@ -19,6 +19,9 @@
 #include <cmath>
 
 #include "model/command_set.h"
+#include "sim/floor_marks.h"
+#include "sim/floor_svg.h"
+#include "sim/sim_texts.h"
 #include "ui/common/Catalogue.h"
 #include "ui/common/Controls.h"
 #include "ui/editor/TImage.h"
@@ -27,35 +30,25 @@
 namespace vk47 {
 namespace {
 
-const QColor kPathColour(0, 100, 230);
-const QColor kMarkColour(255, 136, 0);
-const QColor kFloorColour(252, 252, 248);
-const QColor kMinorLine(226, 231, 236);
-const QColor kMajorLine(176, 190, 204);
-const QColor kAxisLine(120, 136, 152);
+// The colours of every drawing of the floor (sim/floor_marks.h).
+const QColor kPathPen{QLatin1String(vk47::kPathColour)};
+const QColor kMarkColour{QLatin1String(kRunningStepColour)};
+const QColor kFloorColour{QLatin1String(kScreenFloorColour)};
+const QColor kMinorLine{QLatin1String(kScreenMinorColour)};
+const QColor kMajorLine{QLatin1String(kScreenMajorColour)};
+const QColor kAxisLine{QLatin1String(kScreenAxisColour)};
+
+// A text of pieces (text/words.h) in the current mode.
+QString TrLine(const WordsLine& line) {
+  QString text;
+  for (const Words& piece : line) text += TrWords(piece);
+  return text;
+}
 
 constexpr int kWidestFloor = 540;        // pixels, where the screen has room
 constexpr double kStartScale = 8.0;       // pixels per centimetre at the start
 constexpr double kMaxFrameSeconds = 0.25;  // a stalled loop does not leap ahead
 constexpr qint64 kFrameNs = 1'000'000'000 / TSimWindow::kFramesPerSecond;
-
-// Every rule the simulator follows, as a teacher checks them against the
-// robot; where the robot may well differ from what one expects, it says so.
-const char kRules[] = VK47_TEXT(
-    "・車輪は 1 秒に 10 cm 進みます。左右の車輪の間は 10 cm です。ロボットは右を向いてスタートします。\n"
-    "・「前進」「後退」は両方の車輪が回ります。「左前」「右前」「左後」「右後」は片方の車輪だけが回り、"
-    "止まっている車輪を中心にまわります。「待つ」と、何も置いていないステップ (0 秒) は止まったままです。\n"
-    "・くり返しの回数は 1 つしかありません。「回数」が回数を決め、「ここから」は回数を 1 へらして、まだ残っていれば"
-    "数字のステップにもどります。くり返しの中にくり返しを入れることはできません: 中の「回数」が同じ回数を"
-    "決めなおすので、外のくり返しは 1 回で終わります。「回数」のない「ここから」や、くり返しが終わったあとの"
-    "「ここから」は、もどりません。「飛ぶ」は数字のステップへ飛びます。\n"
-    "・スイッチが使われるのは、「入力」で待っている間と、「左折」「停止」「右折」のあとの「前進」の間だけです"
-    " (「左前」「右前」の間ではありません)。待ちや「前進」が始まった瞬間に押したスイッチは使われ、"
-    "終わった瞬間に押したスイッチは使われません。ほかのときに押したスイッチは、なかったことになります。\n"
-    "・「左折」「停止」「右折」は、そのあとのすべての「前進」に効きます。「前進」の間にスイッチを押すと、"
-    "その場で 90 度まわる (両方の車輪が逆に回り、0.79 秒かかります) か止まって、次のステップへ進みます。\n"
-    "・「終了」か、ステップ 15 が終わるとおしまいです。10 分たつとそこで止めます。時間の進まないくり返し"
-    " (0 秒のステップと「飛ぶ」だけのくり返し) は、同じステップにもどったところで止めます。");
 
 // The frame around the running step's slot in the main window: drawn over
 // the slot, letting the mouse and drops through to it.
@@ -152,25 +145,17 @@ class TSimFloor : public QWidget {
   }
 
   // Whether the whole robot is in view, with a little room.
-  bool Shows(const Pose& p) const {
-    const double reach = kParams().track_cm * 0.8 * scale_ + 8;
-    const QPointF at = ToScreen(p.x_cm, p.y_cm);
-    return at.x() - reach >= 0 && at.y() - reach >= 0 && at.x() + reach <= width() && at.y() + reach <= height();
-  }
+  bool Shows(const Pose& p) const { return ViewShows(View(), p, kParams(), width(), height()); }
+
+  FloorView View() const { return {scale_, centre_.x(), centre_.y()}; }
 
   static const SimParams& kParams() { return TSimWindow::kParams; }
 
   // Centres the view on the path and the robot, zooming out as needed.
   void FitView() {
-    double x0 = 0, x1 = 0, y0 = 0, y1 = 0;
-    for (const Pose& p : window_->Path()) {
-      x0 = std::min(x0, p.x_cm), x1 = std::max(x1, p.x_cm);
-      y0 = std::min(y0, p.y_cm), y1 = std::max(y1, p.y_cm);
-    }
-    const double margin = kParams().track_cm * 1.5;
-    const double w = x1 - x0 + 2 * margin, h = y1 - y0 + 2 * margin;
-    scale_ = std::min({scale_, width() / (w * 1.3), height() / (h * 1.3)});
-    centre_ = QPointF((x0 + x1) / 2, (y0 + y1) / 2);
+    const FloorView view = FollowRobot(View(), window_->Path(), window_->State().pose, kParams(), width(), height());
+    scale_ = view.px_per_cm;
+    centre_ = QPointF(view.centre_x_cm, view.centre_y_cm);
     layer_ = QPixmap();
   }
 
@@ -181,18 +166,11 @@ class TSimFloor : public QWidget {
     QPainter painter(&layer_);
     // Lines every 10, 20, 50, 100 ... cm at least 60 pixels apart, and a
     // tenth of that between them while they are 6 pixels apart or more.
-    double major = 10;
-    for (double decade = 10; major * scale_ < 60; decade *= 10) {
-      for (double f : {1.0, 2.0, 5.0, 10.0}) {
-        major = f * decade;
-        if (major * scale_ >= 60) break;
-      }
-    }
-    const double minor = major / 10;
-    const bool minor_lines = minor * scale_ >= 6;
+    const ScreenGrid grid = LiveGrid(scale_);
+    const double major = grid.major_cm;
     const double left = centre_.x() - width() / 2.0 / scale_, right = centre_.x() + width() / 2.0 / scale_;
     const double bottom = centre_.y() - height() / 2.0 / scale_, top = centre_.y() + height() / 2.0 / scale_;
-    const double step = minor_lines ? minor : major;
+    const double step = grid.step_cm;
     auto colour = [&](double v) {
       if (std::abs(v) < step / 2) return kAxisLine;
       return std::abs(std::remainder(v, major)) < step / 2 ? kMajorLine : kMinorLine;
@@ -213,12 +191,12 @@ class TSimFloor : public QWidget {
     for (double y = std::ceil(bottom / major) * major; y <= top; y += major) {
       if (std::abs(y - bottom) * scale_ > 20) painter.drawText(ToScreen(left, y) + QPointF(3, -3), QString::number(y));
     }
-    const QString caption = Tr("1 マス = %1 cm").arg(step);
+    const QString caption = TrWords({VK47_TEXT("1 マス = %1 cm"), {GridNumber(step)}});
     painter.drawText(QRectF(0, 4, width() - 6, height()), Qt::AlignRight | Qt::AlignTop, caption);
     // The start: where the robot stood.
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(26, 158, 58));
+    painter.setBrush(QColor(QLatin1String(kStartColour)));
     painter.drawEllipse(ToScreen(0, 0), 4, 4);
     DrawPath(painter, 0);
   }
@@ -230,7 +208,7 @@ class TSimFloor : public QWidget {
       QPolygonF line;
       for (std::size_t i = from; i < path.size(); ++i) line << ToScreen(path[i].x_cm, path[i].y_cm);
       painter.setRenderHint(QPainter::Antialiasing);
-      painter.setPen(QPen(kPathColour, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      painter.setPen(QPen(kPathPen, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
       painter.setBrush(Qt::NoBrush);
       painter.drawPolyline(line);
     }
@@ -248,17 +226,19 @@ class TSimFloor : public QWidget {
     painter.rotate(-pose.heading_deg);  // the screen's y runs down
     const double s = std::max(scale_, 24.0 / t);
     painter.scale(s, s);
-    QPen outline(QColor(60, 60, 60), 1.5);
+    QPen outline(QColor(QLatin1String(kRobotOutlineColour)), 1.5);
     outline.setCosmetic(true);
     painter.setPen(outline);
-    painter.setBrush(QColor(255, 214, 80, 80));  // the path shows through the body
+    QColor body{QLatin1String(kRobotBodyColour)};
+    body.setAlphaF(kRobotBodyOpacity);  // the path shows through the body
+    painter.setBrush(body);
     painter.drawRoundedRect(QRectF(-0.55 * t, -0.45 * t, 1.1 * t, 0.9 * t), 0.15 * t, 0.15 * t);
-    painter.setBrush(QColor(40, 40, 40));
+    painter.setBrush(QColor(QLatin1String(kRobotWheelColour)));
     for (double side : {-1.0, 1.0}) {  // the left wheel is at -y on the screen
       painter.drawRoundedRect(QRectF(-0.28 * t, side * t / 2 - 0.1 * t, 0.56 * t, 0.2 * t), 0.05 * t, 0.05 * t);
     }
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(215, 40, 40));
+    painter.setBrush(QColor(QLatin1String(kRobotArrowColour)));
     painter.drawPolygon(QPolygonF({QPointF(0.52 * t, 0), QPointF(0.2 * t, -0.2 * t), QPointF(0.2 * t, 0.2 * t)}));
     painter.restore();
   }
@@ -404,7 +384,7 @@ void TSimWindow::CreateControls() {
   SpeedButtons[0]->setChecked(true);
   connect(speeds, &QButtonGroup::idClicked, this, [this](int factor) { SetSpeed(factor); });
 
-  auto* rules_box = new QGroupBox(Tr("このシミュレーションのきまり (本物のロボットと少しちがうことがあります)"), this);
+  auto* rules_box = new QGroupBox(TrWords(SimRulesTitle()), this);
   rules_box->setObjectName(QStringLiteral("RulesBox"));
   // The rules scroll when the screen is too low to show them all.
   auto* rules_scroll = new QScrollArea(rules_box);
@@ -412,7 +392,7 @@ void TSimWindow::CreateControls() {
   rules_scroll->setFrameShape(QFrame::NoFrame);
   rules_scroll->setWidgetResizable(true);
   rules_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  RulesLabel = new QLabel(Tr(kRules));
+  RulesLabel = new QLabel(TrWords(SimRules()));
   RulesLabel->setObjectName(QStringLiteral("RulesLabel"));
   RulesLabel->setWordWrap(true);
   RulesLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -564,48 +544,10 @@ void TSimWindow::MarkSlot(int slot) {
 }
 
 void TSimWindow::UpdateTexts() {
-  TimeLabel->setText(Tr("時間 %1 秒").arg(State().time_s, 0, 'f', 2));
-  const int step = State().step;
-  QString step_text;
-  if (step >= 0 && step < kSlotCount && !IsFinished(State().phase)) {
-    const StepView view = DescribeStep(std::max(Codes()[static_cast<std::size_t>(step)], 0));
-    const Command* command = view.command_number ? FindCommand(*view.command_number) : nullptr;
-    step_text = Tr("ステップ %1").arg(step);
-    if (command) {
-      // The command's name and unit are words of the command table.
-      QString value = QString::fromStdString(view.value_text);
-      const QString unit = QString::fromUtf8(command->unit.data(), static_cast<int>(command->unit.size()));
-      if (!unit.isEmpty() && value.endsWith(unit)) value = value.chopped(unit.size()) + Tr(command->unit.data());
-      step_text += QStringLiteral(": ") + Tr(command->name.data()) + QStringLiteral(" ") + value;
-    }
-    if (State().counter > 0) step_text += Tr("  (回数の残り %1)").arg(State().counter);
-  }
-  StepLabel->setText(step_text);
-
-  QString status;
-  const bool at_start = State().time_s == 0 && State().step == 0 && State().phase == SimPhase::kNextStep;
-  switch (State().phase) {
-    case SimPhase::kEnded:
-      status = State().ended_by_command
-                   ? Tr("おわり: ステップ %1 の「終了」でおしまいです。").arg(State().step)
-                   : Tr("おわり: ステップ 15 まで進みました。");
-      break;
-    case SimPhase::kCapped:
-      status = Tr("10 分たっても終わらないので止めました。");
-      break;
-    case SimPhase::kStuck:
-      status = Tr("時間の進まないくり返しがずっと続くので止めました。");
-      break;
-    case SimPhase::kWaitSwitch:
-      status = running_ ? Tr("スイッチが押されるのを待っています。「スイッチ」を押してください。")
-                        : Tr("一時停止中 (スイッチを待っています)");
-      break;
-    default:
-      if (running_) status = Tr("動いています (速さ ×%1)").arg(speed_);
-      else if (at_start) status = Tr("「スタート」を押すと、いまのプログラムで動きます。");
-      else status = Tr("一時停止中");
-  }
-  StatusLabel->setText(status);
+  // The words are the simulator's own (sim/sim_texts.h), as the browser shows them.
+  TimeLabel->setText(TrWords(SimTimeWords(State().time_s)));
+  StepLabel->setText(TrLine(SimStepWords(Codes(), State())));
+  StatusLabel->setText(TrWords(SimStatusWords(State(), running_, speed_)));
   StartButton->setEnabled(!running_);
   PauseButton->setEnabled(running_);
   SwitchButton->setEnabled(running_);

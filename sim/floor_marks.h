@@ -1,0 +1,69 @@
+#pragma once
+// The marks and colours of every drawing of the floor: the simulator's live
+// view (the window's and the page's), the printed sheet (the window's and
+// the page's) and the worksheet SVG of vk47-robot --svg. Keeping them here
+// lets each edition paint with its own tools and still look the same.
+//
+//  - the start: a green dot of radius track / 10 centred at (0, 0);
+//  - the end on paper: a see-through orange triangle from the end pose,
+//    reaching track / 3 ahead and 0.6 of that behind and to each side;
+//  - the path: a blue line with round joins;
+//  - the grid: faint lines, stronger ones where numbers are, the axes darker.
+// Colours are CSS hex texts; the window turns them into QColor.
+//
+// Constants and pure functions; any thread.
+
+#include <array>
+#include <cmath>
+#include <numbers>
+
+#include "sim/simulator.h"
+
+namespace vk47 {
+
+inline constexpr double kPi = std::numbers::pi;
+
+inline constexpr char kPathColour[] = "#0064e6";
+inline constexpr char kStartColour[] = "#1a9e3a";
+inline constexpr char kEndColour[] = "#e05a00";
+inline constexpr double kEndMarkOpacity = 0.5;  // the path shows through the end mark
+inline constexpr char kGridColour[] = "#d4dde5";      // paper: every square
+inline constexpr char kGridMajorColour[] = "#99aabb";  // paper: numbered lines
+inline constexpr char kAxisColour[] = "#556677";       // paper: x = 0 and y = 0
+inline constexpr char kInkColour[] = "#223344";        // paper: numbers and words
+
+// The live view on screen, lighter than paper.
+inline constexpr char kScreenFloorColour[] = "#fcfcf8";
+inline constexpr char kScreenMinorColour[] = "#e2e7ec";
+inline constexpr char kScreenMajorColour[] = "#b0becc";
+inline constexpr char kScreenAxisColour[] = "#788898";
+
+// The robot from above on screen, in tracks (the distance between the wheels).
+inline constexpr char kRobotBodyColour[] = "#ffd650";  // drawn at kRobotBodyOpacity
+inline constexpr double kRobotBodyOpacity = 80.0 / 255;
+inline constexpr char kRobotOutlineColour[] = "#3c3c3c";
+inline constexpr char kRobotWheelColour[] = "#282828";
+inline constexpr char kRobotArrowColour[] = "#d72828";
+inline constexpr char kRunningStepColour[] = "#ff8800";  // the frame around the running step's slot
+
+inline double StartDotRadius(const SimParams& params) { return params.track_cm / 10.0; }
+
+// How far the end triangle reaches ahead of the end pose.
+inline double EndMarkReach(const SimParams& params) { return params.track_cm / 3.0; }
+
+struct FloorPoint {
+  double x_cm = 0, y_cm = 0;
+};
+
+// The end triangle's corners on the floor: the tip ahead, then the two
+// corners behind, left and right.
+inline std::array<FloorPoint, 3> EndTriangle(const Pose& end, const SimParams& params) {
+  const double th = end.heading_deg * kPi / 180.0, r = EndMarkReach(params);
+  auto corner = [&](double along, double side) {
+    return FloorPoint{end.x_cm + along * std::cos(th) - side * std::sin(th),
+                      end.y_cm + along * std::sin(th) + side * std::cos(th)};
+  };
+  return {corner(r, 0), corner(-r * 0.6, r * 0.6), corner(-r * 0.6, -r * 0.6)};
+}
+
+}  // namespace vk47
