@@ -3,7 +3,12 @@ on a pseudo-terminal and a private HOME whose set.ini maps com1 to it.
 
 Every test gets a fresh Session: its own X display, HOME, robot and app.
 The tests read the program's state from what the app saves and from the
-bytes the robot receives, never from the app's internals."""
+bytes the robot receives, never from the app's internals.
+
+Nothing of the desktop that runs the tests reaches the window (see
+tests/isolation.py): no session bus, none of the desktop's display, input
+method, theme or locale settings. A window under strace is waited for by
+its own exit, never by strace's (pacing.TracedProgram)."""
 
 import json
 import os
@@ -15,6 +20,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import isolation  # noqa: E402
 import pacing  # noqa: E402
 
 CLIENT_W, CLIENT_H = 732, 524
@@ -51,14 +57,15 @@ class Session:
         self.settings_dir = os.path.join(self.documents, "PT-36Temp")
         self.ini = os.path.join(self.settings_dir, "set.ini")
         self.robot_json = os.path.join(self.home, "robot.json")
-        self.env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
-        self.env.update(HOME=self.home, LANG="C.UTF-8",
-                        XDG_RUNTIME_DIR=os.path.join(self.home, "run"))
+        # The robots' records go to a runtime folder of the session's own, so
+        # robots running elsewhere on the machine are not seen.
+        self.env = isolation.environment(self.home, XDG_RUNTIME_DIR=os.path.join(self.home, "run"),
+                                         QT_QPA_PLATFORM="xcb")
         os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
-        self.env.pop("QT_QPA_PLATFORM", None)
         self.xvfb = None
         self.robot = None
-        self.app = None
+        self.app = None  # the process started: the window, or strace running it
+        self.traced_app = None  # the window under strace (trace_writes)
         self.window = None
 
     # --- processes -------------------------------------------------------
@@ -72,9 +79,9 @@ class Session:
                 if with_robot and self.robot is None:
                     self.start_robot()
                 self.start_app()
-                self.window = wait_for(lambda: self._find_main_window() or self.app.poll() is not None,
+                self.window = wait_for(lambda: self._find_main_window() or self.app_exit() is not None,
                                        timeout=60, what="main window")
-                if self.app.poll() is None:
+                if self.app_exit() is None:
                     return self
                 output = self.app_output()
                 self._stop_app_and_x()
@@ -85,19 +92,42 @@ class Session:
             self.stop()
             raise
 
-    def _signal_app(self, sig):
-        """Signals the window and, when it runs under strace, strace too
-        (strace ended alone would leave the window running)."""
+    def app_exit(self):
+        """The window's exit status, or None while it runs. Under strace this
+        is the window's own exit, whatever strace still follows."""
+        if self.traced_app:
+            return self.traced_app.poll()
+        return self.app.poll() if self.app else None
+
+    def wait_app_exit(self, timeout=10.0):
+        """Waits for the window to end by itself; its exit status."""
+        wait_for(lambda: self.app_exit() is not None, timeout=timeout, what="the window to close")
+        return self.app_exit()
+
+    def _stop_app(self, grace):
+        """Ends the window, SIGTERM first when `grace` seconds are given, and
+        whatever it started that is still in its process group."""
+        if self.traced_app:
+            self.traced_app.stop(grace)
+            return
+        if not self.app:
+            return
+        for sig in ((signal.SIGTERM, signal.SIGKILL) if grace else (signal.SIGKILL,)):
+            if self.app.poll() is not None:
+                break
+            self.app.send_signal(sig)
+            try:
+                self.app.wait(timeout=grace or None)
+            except subprocess.TimeoutExpired:
+                pass
+        self.app.wait()
         try:
-            os.killpg(self.app.pid, sig)
+            os.killpg(self.app.pid, signal.SIGKILL)
         except ProcessLookupError:
             pass
 
     def _stop_app_and_x(self):
-        if self.app and self.app.poll() is None:
-            self._signal_app(signal.SIGKILL)
-        if self.app:
-            self.app.wait()
+        self._stop_app(0)
         if getattr(self, "app_log", None):
             self.app_log.close()
             self.app_log = None
@@ -128,8 +158,11 @@ class Session:
         command = [os.path.join(self.bin_dir, "vk47")]
         if self.trace_writes:
             self.app_writes = os.path.join(self.home, "vk47.strace")
-            command = pacing.traced(command, self.app_writes)
-        # Its own process group, so that stopping strace stops the window too.
+            self.traced_app = pacing.TracedProgram(command, self.app_writes, env=self.env,
+                                                   stdout=self.app_log, stderr=subprocess.STDOUT)
+            self.app = self.traced_app.strace
+            return
+        # Its own process group, so that whatever it starts is stopped with it.
         self.app = subprocess.Popen(command, env=self.env, stdout=self.app_log,
                                     stderr=subprocess.STDOUT, start_new_session=True)
 
@@ -153,12 +186,7 @@ class Session:
         assert self.robot_device.startswith("/dev/"), self.robot_device
 
     def stop(self):
-        if self.app and self.app.poll() is None:
-            self._signal_app(signal.SIGTERM)
-            try:
-                self.app.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self._signal_app(signal.SIGKILL)
+        self._stop_app(5)
         if self.robot and self.robot.poll() is None:
             self.robot.terminate()
             try:

@@ -164,7 +164,7 @@ class WindowTest(unittest.TestCase):
         # The program is the one just saved: Ctrl+Q closes at once.
         self.s.focus_main()
         self.s.key("ctrl+q")
-        wait_for(lambda: self.s.app.poll() is not None, what="the window to close")
+        self.assertEqual(self.s.wait_app_exit(), 0)
 
     def test_d_port_dialog_writes_the_index(self):
         self.menu(3)  # 設定 > RS-232Cポートの設定
@@ -240,7 +240,7 @@ class WindowTest(unittest.TestCase):
         self.s.key("Escape")  # キャンセル: the window and the program stay
         self.s.window_gone(box)
         time.sleep(0.3)
-        self.assertIsNone(self.s.app.poll())
+        self.assertIsNone(self.s.app_exit())
         self.assertEqual(self.saved_codes("kept.pt3")[0], 32)
 
         self.s.drag_client(palette_point(31), slot_point(1))
@@ -249,8 +249,7 @@ class WindowTest(unittest.TestCase):
         self.s.find_window("vk47")
         time.sleep(0.3)
         self.s.key("Tab", "space")  # from 保存 to 保存しない
-        wait_for(lambda: self.s.app.poll() is not None, what="the window to close")
-        self.assertEqual(self.s.app.returncode, 0)
+        self.assertEqual(self.s.wait_app_exit(), 0)
 
     def test_i_tab_leaves_the_menu_shortcuts_working(self):
         self.set_track(8)
@@ -303,7 +302,7 @@ class WindowTest(unittest.TestCase):
 
     def test_h_closing_an_untouched_program_asks_nothing(self):
         self.s.key("ctrl+q")
-        wait_for(lambda: self.s.app.poll() is not None, what="the window to close")
+        self.assertEqual(self.s.wait_app_exit(), 0)
 
 
 if __name__ == "__main__":

@@ -16,6 +16,7 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import isolation  # noqa: E402
 import pacing  # noqa: E402
 
 CTL, ROBOT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
@@ -25,8 +26,8 @@ DEMO = [36, 4, 84, 4, 36, 4, 84, 4, 20, 4, 68, 4, 52, 4, 100, 4]
 class Classroom(unittest.TestCase):
     def setUp(self):
         self.home = tempfile.mkdtemp(prefix="vk47-class-")
-        self.env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
-        self.env["HOME"] = self.home
+        self.env = isolation.environment(self.home, XDG_RUNTIME_DIR=os.path.join(self.home, "run"))
+        os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
         self.demo = os.path.join(self.home, "demo.pt3")
         subprocess.run([CTL, "demo", self.demo], env=self.env, check=True)
         self.robots = None
@@ -49,11 +50,20 @@ class Classroom(unittest.TestCase):
         return devices
 
     def ctl(self, *args, traced=False):
-        command = [CTL, *args]
-        if traced:
-            self.strace_log = os.path.join(self.home, "send.strace")
-            command = pacing.traced(command, self.strace_log)
-        return subprocess.run(command, env=self.env, capture_output=True, text=True, timeout=30)
+        if not traced:
+            return subprocess.run([CTL, *args], env=self.env, capture_output=True, text=True, timeout=30)
+        # Under strace, waited for by vk47ctl's own exit; its output goes
+        # through files, which nothing it might leave behind holds open.
+        self.strace_log = os.path.join(self.home, "send.strace")
+        with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
+            program = pacing.TracedProgram([CTL, *args], self.strace_log, env=self.env, stdout=out, stderr=err)
+            try:
+                status = program.wait(timeout=30)
+            finally:
+                program.stop()
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(program.strace.args, status, out.read(), err.read())
 
     def finish_robots(self):
         self.assertEqual(self.robots.wait(timeout=10), 0)

@@ -32,14 +32,16 @@ import termios
 import time
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import isolation  # noqa: E402
+
 CTL, ROBOT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 
 
 class FreshHome(unittest.TestCase):
     def setUp(self):
         self.home = tempfile.mkdtemp(prefix="vk47-link-")
-        self.env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
-        self.env["HOME"] = self.home
+        self.env = isolation.environment(self.home)
         # Records of running robots go here, as on a desktop session.
         self.env["XDG_RUNTIME_DIR"] = os.path.join(self.home, "run")
         os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
@@ -219,7 +221,7 @@ class StopSignals(FreshHome):
             out, err = send.communicate(timeout=5)
             self.assertEqual(send.returncode, 130, err)
             self.assertEqual(out, "")
-            line = [l for l in err.splitlines() if "ステップを送信しました" in l]
+            line = [l for l in err.splitlines() if "16 ステップのうち " in l]
             self.assertEqual(len(line), 1, err)
             steps = int(line[0].split("16 ステップのうち ")[1].split(" ")[0])
             self.assertLess(steps, 16, line[0])
@@ -353,9 +355,7 @@ class OtherAccounts(unittest.TestCase):
         shutil.rmtree(self.root, ignore_errors=True)
 
     def env(self, uid):
-        env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_")}
-        env.update(HOME=self.homes[uid], TMPDIR=self.tmp)
-        return env
+        return isolation.environment(self.homes[uid], TMPDIR=self.tmp)
 
     def command(self, uid, *args):
         return ["setpriv", f"--reuid={uid}", f"--regid={uid}", "--clear-groups", *args]

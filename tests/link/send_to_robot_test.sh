@@ -18,10 +18,10 @@ device=$(head -n1 "$dir/robot.out")
 [[ -c $device ]] || { echo "robot printed no device: '$device'"; exit 1; }
 
 "$ctl" demo "$dir/demo.pt3" || exit 1
-# Under strace, which stamps each of the sender's own writes (LeakSanitizer
-# cannot run under ptrace, so a sanitized build checks no leaks here).
-strace -f -qq -ttt -y -xx --seccomp-bpf -e trace=write -e signal=none \
-  -E "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" -o "$dir/send.strace" \
+# Under strace, which stamps each of the sender's own writes (pacing.py:
+# LeakSanitizer cannot run under ptrace, so a sanitized build checks no leaks
+# here), waited for by the sender's own exit.
+python3 "$(dirname "$0")/../pacing.py" trace "$dir/send.strace" \
   "$ctl" send "$dir/demo.pt3" --port "$device" 2>/dev/null || { echo "send failed"; exit 1; }
 "$ctl" run --port "$device" || { echo "run failed"; exit 1; }
 wait "$robot_pid"

@@ -31,6 +31,9 @@ import threading
 import time
 import tty
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import isolation  # noqa: E402
+
 TITLE = "VK-47ロボット制御３"
 START_MENU_ENTRY = "VK-47ロボット制御.lnk"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\vk47"
@@ -144,8 +147,10 @@ class Stage:
         self.start_menu = os.path.join(self.prefix, "drive_c", "ProgramData", "Microsoft", "Windows",
                                        "Start Menu", "Programs", START_MENU_ENTRY)
         self.settings_dir = os.path.join(os.path.abspath(args.home), "PT-36Temp")
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, HOME=os.path.abspath(args.home),
-                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", LANG="C.UTF-8")
+        # Nothing of the desktop running the stage (tests/isolation.py): Wine
+        # and the window get no session bus, display or locale of its own.
+        self.env = isolation.environment(os.path.abspath(args.home), WINEPREFIX=self.prefix,
+                                         WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
         self.xvfb = None
         self.app = None
 
