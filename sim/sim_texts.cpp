@@ -49,8 +49,9 @@ WordsLine SimStepWords(const ProgramCodes& codes, const SimState& state) {
   if (const Command* command = number ? FindCommand(*number) : nullptr) {
     line.push_back(Verbatim(": "));
     line.push_back(Words{std::string(command->name), {}});
-    line.push_back(Verbatim(" "));
-    for (Words& piece : StepValueWords(code)) line.push_back(std::move(piece));
+    WordsLine value = StepValueWords(code);
+    if (!value.empty()) line.push_back(Verbatim(" "));
+    for (Words& piece : value) line.push_back(std::move(piece));
   }
   if (state.counter > 0) line.push_back(Words{VK47_TEXT("  (回数の残り %1)"), {std::to_string(state.counter)}});
   return line;

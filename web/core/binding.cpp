@@ -6,6 +6,8 @@
 #include "binding.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "catalogue.h"
@@ -158,6 +160,17 @@ void Json::String(std::string_view value) {
 void Json::Int(long long value) {
   Separate();
   text_ += std::to_string(value);
+}
+
+void Json::Number(double value) {
+  Separate();
+  if (!std::isfinite(value)) {
+    text_ += "null";
+    return;
+  }
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  text_ += buffer;
 }
 
 void Json::Bool(bool value) {

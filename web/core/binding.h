@@ -55,6 +55,7 @@ class Json {
   void Key(std::string_view key);
   void String(std::string_view value);
   void Int(long long value);
+  void Number(double value);  // with the digits to read back the same; null when not finite
   void Bool(bool value);
   void Null();
   void Strings(const std::vector<std::string>& values);

@@ -50,29 +50,57 @@ export interface TransferStep {
 
 export interface SimState {
   timeS: number;        // simulated seconds since the start
-  step: number;         // the running step (-1 before the start and after the end)
+  step: number;         // the step running or about to run; -1 once the program is finished
   xCm: number;
   yCm: number;
   headingDeg: number;
   waitingSwitch: boolean;
-  ended: boolean;
-  status: string;       // the status text the desktop's simulator shows
+  ended: boolean;       // finished: ended, stopped at the time cap, or an endless loop of no time
+  atStart: boolean;     // nothing has run yet
+  timeText: string;     // 「時間 1.50 秒」
+  stepText: string;     // 「ステップ 1: 待つ 1秒」 (with the loop counter); "" once finished
 }
 
+// One run of the simulator, kept in the core until free().
 export interface SimRun {
   advance(seconds: number): SimState; // runs on by that much simulated time
-  press(): void;                      // the micro switch
+  press(): SimState;                  // the micro switch, met at once
   state(): SimState;
-  floorSvg(widthPx: number, heightPx: number): string; // floor, path so far, robot
+  status(running: boolean, speed: number): string; // the status line the desktop's simulator shows
+  floorSvg(widthPx: number, heightPx: number): string; // floor, path so far, robot; the view follows the robot
   free(): void;
 }
 
+export interface SimRules {
+  title: string;        // the heading over the rules
+  rules: string;        // every rule the simulator assumes, one paragraph a line
+}
+
+export interface SheetDate {
+  year: number;
+  month: number;        // 1..12
+  day: number;
+}
+
+// The program sheet, as the desktop's print and PDF show it (sim/sheet.h);
+// every text in the current mode.
 export interface SheetContent {
-  title: string;        // the program's name as the sheet heads it
-  rows: { slot: number; code: number; command: string; text: string }[];
+  title: string;        // the program's name as the sheet heads it (無題 when never saved)
+  date: string;         // 「2026年12月10日」
+  nameLabel: string;    // 名前, before a line to write on
+  classLabel: string;   // 組, likewise
+  programHeading: string;
+  // By slot (laid out down the columns); `picture` is the command number
+  // whose picture the step shows, `text` "" for an empty slot.
+  rows: { slot: number; code: number; picture: string; text: string }[];
+  emptyStep: string;    // what an empty slot says: 「(空き)」
+  floorHeading: string;
   floorSvg: string;     // the path on its grid, viewBox in cm, size in mm (life size when it fits)
+  floorWidthMm: number; // the drawing's size on paper
+  floorHeightMm: number;
   scale: string;        // 「実物大」 or 「縮尺 1/N」
-  lines: string[];      // the rest of the sheet's text, in order
+  legend: string;       // the marks, the unit and the grid's square
+  outcome: string;      // what ended the run when it did not end by itself; else ""
 }
 
 export interface Core {
@@ -116,7 +144,7 @@ export interface Core {
   // seconds (the rows vk47-robot --simulate prints), for the core's tests.
   traceText(codes: number[], presses: number[]): string;
 
-  simRules(): string;                                // the rules text the simulator shows
+  simRules(): SimRules;                              // the rules text the simulator shows
   simStart(codes: number[]): SimRun;
-  sheet(codes: number[], fileName: string): SheetContent;
+  sheet(codes: number[], fileName: string, date: SheetDate): SheetContent;
 }

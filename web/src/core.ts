@@ -10,7 +10,10 @@ import type {
   PortTrouble,
   ReadResult,
   SheetContent,
+  SheetDate,
+  SimRules,
   SimRun,
+  SimState,
   TransferStep,
 } from "./core-types";
 
@@ -229,9 +232,9 @@ class WasmCore implements Core {
   }
 
   // Set in the constructor from simulatorAndSheet().
-  declare simRules: () => string;
+  declare simRules: () => SimRules;
   declare simStart: (codes: number[]) => SimRun;
-  declare sheet: (codes: number[], fileName: string) => SheetContent;
+  declare sheet: (codes: number[], fileName: string, date: SheetDate) => SheetContent;
 }
 
 // ---------------------------------------------------------------------------
@@ -240,13 +243,67 @@ class WasmCore implements Core {
 type SimulatorAndSheet = Pick<Core, "simRules" | "simStart" | "sheet">;
 
 function simulatorAndSheet(io: Exchange): SimulatorAndSheet {
-  const missing = (what: string) => () => {
-    throw new Error(`${what}: web/core/sim_binding.cpp is not in this build of the core`);
-  };
-  void io;
+  const m = io.module;
   return {
-    simRules: missing("simRules"),
-    simStart: missing("simStart"),
-    sheet: missing("sheet"),
+    simRules: (): SimRules => {
+      m._vk47_sim_rules();
+      return io.json<SimRules>();
+    },
+    simStart: (codes: number[]): SimRun => {
+      io.codes(codes);
+      return new CoreSimRun(io, m._vk47_sim_start());
+    },
+    sheet: (codes: number[], fileName: string, date: SheetDate): SheetContent => {
+      io.codes(codes);
+      io.texts(fileName);
+      io.numbers([date.year, date.month, date.day]);
+      m._vk47_sheet();
+      return io.json<SheetContent>();
+    },
   };
+}
+
+// A run kept in the core under its handle; every call after free() throws.
+class CoreSimRun implements SimRun {
+  private handle: number;
+
+  constructor(private readonly io: Exchange, handle: number) {
+    this.handle = handle;
+  }
+
+  private call(name: string, ...args: number[]): void {
+    if (this.handle <= 0 || this.io.module[`_vk47_sim_${name}`](this.handle, ...args) < 0) {
+      throw new Error(`the simulator's run ${this.handle} is gone (${name})`);
+    }
+  }
+
+  advance(seconds: number): SimState {
+    this.call("advance", seconds);
+    return this.io.json<SimState>();
+  }
+
+  press(): SimState {
+    this.call("press");
+    return this.io.json<SimState>();
+  }
+
+  state(): SimState {
+    this.call("state");
+    return this.io.json<SimState>();
+  }
+
+  status(running: boolean, speed: number): string {
+    this.call("status", running ? 1 : 0, speed);
+    return this.io.answer();
+  }
+
+  floorSvg(widthPx: number, heightPx: number): string {
+    this.call("floor_svg", Math.round(widthPx), Math.round(heightPx));
+    return this.io.answer();
+  }
+
+  free(): void {
+    if (this.handle > 0) this.io.module._vk47_sim_free(this.handle);
+    this.handle = 0;
+  }
 }
