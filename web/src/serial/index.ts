@@ -164,6 +164,7 @@ class WebSerialLink implements RobotLink {
       const screen = await holdScreen();
       const pacer = createPacer();
       try {
+        await pacer.ready();
         const outcome = await sendSteps(port, steps, pacer, (position, counter) => progress.step(position, counter));
         if (outcome.error === null) return { kind: "sent", status: this.core.transferDone(name, clock()) };
         return failed(this.core.transferFailed(outcome.stepsSent, name, errorText(outcome.error), clock()));

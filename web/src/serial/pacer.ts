@@ -11,6 +11,9 @@
 import { pacerWorkerMain } from "./pacer.worker";
 
 export interface Pacer {
+  // Resolves once the timer runs (a Worker takes a moment to start), so that
+  // the first wait is not lengthened by the start.
+  ready(): Promise<void>;
   wait(fromMs: number, ms: number): Promise<void>;
   close(): void;
 }
@@ -28,6 +31,7 @@ class WorkerPacer implements Pacer {
   private readonly url: string;
   private nextId = 1;
   private readonly pending = new Map<number, () => void>();
+  private readonly started: Promise<void>;
   // Set when the Worker cannot run (its script refused by a policy): the
   // waits then go on, on the page's own timer.
   private failed = false;
@@ -47,13 +51,20 @@ class WorkerPacer implements Pacer {
       for (const done of this.pending.values()) done();
       this.pending.clear();
     };
+    // A first short wait starts the Worker and takes its first timer's
+    // slowness out of the transfer's first gap.
+    this.started = new Promise<void>((resolve) => this.pending.set(0, resolve));
+    this.worker.postMessage({ id: 0, ms: 5 });
+  }
+
+  ready(): Promise<void> {
+    return this.started;
   }
 
   async wait(fromMs: number, ms: number): Promise<void> {
     const until = fromMs + ms;
-    // The Worker's clock and this page's share their origin only through
-    // timeOrigin; should they disagree by a fraction of a millisecond, the
-    // rest is waited for again here rather than taken from the next gap.
+    // The end is checked on this page's clock: should the Worker's have run
+    // faster, the rest is waited for again rather than taken from the gap.
     while (performance.now() < until) {
       if (this.failed) {
         await pageTimer(until);
@@ -61,7 +72,7 @@ class WorkerPacer implements Pacer {
       }
       const id = this.nextId++;
       const answered = new Promise<void>((resolve) => this.pending.set(id, resolve));
-      this.worker.postMessage({ id, until: performance.timeOrigin + until });
+      this.worker.postMessage({ id, ms: until - performance.now() });
       await answered;
     }
   }
@@ -79,6 +90,8 @@ function pageTimer(until: number): Promise<void> {
 // Where a Worker cannot be started (a policy forbids blob: workers), the
 // page's own timer: exact in front, throttled in a hidden tab.
 class PageTimerPacer implements Pacer {
+  async ready(): Promise<void> {}
+
   async wait(fromMs: number, ms: number): Promise<void> {
     const until = fromMs + ms;
     while (performance.now() < until) await pageTimer(until);

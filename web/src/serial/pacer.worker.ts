@@ -2,11 +2,13 @@
 // browser (woken at most once a second), a dedicated Worker's are not: the
 // transfer's waits are timed here.
 //
-// Message in:  { id, until }  `until` is the moment the wait ends, in ms on
-//              the shared clock performance.timeOrigin + performance.now()
-//              (the page computes it from the end of its write).
-// Message out: { id, at }     sent once that moment has passed here; `at` is
-//              the moment it was sent, on the same clock.
+// Message in:  { id, ms }  wait `ms` from the moment the message arrives.
+// Message out: { id }      sent once that wait is over.
+//
+// The page sends what is left of its wait, measured on its own clock just
+// before it posts; the message's delivery only lengthens the wait. (The
+// clocks of a page and its Worker share no exact origin: their
+// timeOrigin + now() were seen 2 ms apart.)
 //
 // The function is sent to the Worker as its source text (pacer.ts turns it
 // into a Blob URL), so it must not use anything from outside its own body.
@@ -15,18 +17,24 @@ export function pacerWorkerMain(): void {
     onmessage: ((event: MessageEvent) => void) | null;
     postMessage(message: unknown): void;
   };
-  const now = (): number => performance.timeOrigin + performance.now();
+  // The timer is set to wake this much before the end, and the rest is
+  // spent watching the clock, so that the end is not late by the timer's
+  // own slack (nor early: a timer may wake a fraction of a millisecond
+  // before its time).
+  const spinMs = 2;
   scope.onmessage = (event: MessageEvent) => {
-    const { id, until } = event.data as { id: number; until: number };
-    // A timer may wake a fraction of a millisecond early by this clock: it
-    // is set again for what is left, so the wait is never cut short.
+    const { id, ms } = event.data as { id: number; ms: number };
+    const until = performance.now() + ms;
     const check = (): void => {
-      const left = until - now();
-      if (left > 0) {
-        setTimeout(check, left);
+      const left = until - performance.now();
+      if (left > spinMs) {
+        setTimeout(check, left - spinMs);
         return;
       }
-      scope.postMessage({ id, at: now() });
+      while (performance.now() < until) {
+        // watching the clock
+      }
+      scope.postMessage({ id });
     };
     check();
   };
