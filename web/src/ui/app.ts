@@ -12,7 +12,7 @@ import { showNotice } from "./notice";
 import { type Command, commandOfKey, installedApp, shortcutText } from "./shortcuts";
 import { Texts } from "./texts";
 import { robotCommands, type RobotCommands } from "./robot";
-import { printProgram, simulate } from "./extras";
+import { printProgram, programChanged, simulate } from "./extras";
 
 export const PRODUCT_NAME = "VK-47ロボット制御３";
 const KANA_KEY = "vk47.kana";
@@ -98,6 +98,7 @@ export function startPage(core: Core, root: HTMLElement): Page {
   };
   doc.onChanged = () => {
     editor.render();
+    programChanged();
     showState();
   };
   texts.bind(() => {
@@ -116,7 +117,7 @@ export function startPage(core: Core, root: HTMLElement): Page {
     switch (command) {
       case "open": return openFile();
       case "save": return saveFile();
-      case "print": return printProgram(core, texts, doc, status);
+      case "print": return printProgram(core, doc, (number) => editor.pictureOf(number));
       case "demo":
         doc.change({ source: "デモ", args: [] }, core.demo());
         return;
@@ -135,7 +136,10 @@ export function startPage(core: Core, root: HTMLElement): Page {
       }
       case "transfer": return robot.transfer([...doc.codes]);
       case "execute": return robot.execute();
-      case "simulate": return simulate(core, texts, doc);
+      case "simulate":
+        simulate(core, texts, doc);
+        fit();
+        return;
       case "help":
         window.open("help.html", "_blank", "noopener");
         return;
@@ -221,15 +225,23 @@ export function startPage(core: Core, root: HTMLElement): Page {
   });
 
   // The window's body keeps the desktop's proportions and fills the room
-  // between the menu bar and the status line, without scrolling.
+  // between the menu bar and the status line, without scrolling; beside the
+  // simulator's panel while that is open, as the desktop places its window.
   const fit = () => {
+    const panel = document.querySelector<HTMLElement>(".sim-panel");
+    const beside = panel && !panel.hidden ? window.innerWidth - panel.getBoundingClientRect().left + 6 : 0;
     const room = window.innerHeight - menus.node.offsetHeight - statusLine.offsetHeight;
-    const scale = Math.max(0.3, Math.min(window.innerWidth / CLIENT_WIDTH, room / CLIENT_HEIGHT, 2.5));
+    const width = Math.max(CLIENT_WIDTH * 0.3, window.innerWidth - beside);
+    const scale = Math.max(0.3, Math.min(width / CLIENT_WIDTH, room / CLIENT_HEIGHT, 2.5));
     editor.node.style.transform = `scale(${scale})`;
     stage.style.width = `${CLIENT_WIDTH * scale}px`;
     stage.style.height = `${CLIENT_HEIGHT * scale}px`;
+    stage.style.marginLeft = beside ? "0" : "auto";
   };
   window.addEventListener("resize", fit);
+  new MutationObserver((changes) => {
+    if (changes.some((change) => (change.target as Element).classList?.contains("sim-panel"))) fit();
+  }).observe(document.body, { subtree: true, attributes: true, attributeFilter: ["hidden"] });
   fit();
 
   editor.render();
