@@ -182,6 +182,7 @@ describe("the program sheet", () => {
       window.__printed = 0;
       window.print = () => {
         window.__printed += 1;
+        window.__printTitle = document.title;
       };
     });
     await chooseMenu(page, fileMenu, printItem);
@@ -213,6 +214,8 @@ describe("the program sheet", () => {
         })(),
       };
     });
+    assert.equal(await page.evaluate(() => window.__printTitle), "無題", "the print job is named as the sheet");
+    assert.match(await page.evaluate(() => document.title), /VK-47ロボット制御３/, "and the page's title comes back");
     assert.ok(sheet.sheetShown);
     assert.equal(sheet.editorShown, false, "the editor is not printed");
     assert.equal(sheet.steps.length, 16);

@@ -43,7 +43,16 @@ export interface SheetOptions {
 // in the page (hidden on screen) until the next print replaces it.
 export function printSheet(core: Core, codes: readonly number[], options: SheetOptions): HTMLElement {
   const sheet = buildSheet(core, codes, options);
-  (options.print ?? (() => window.print()))();
+  // The browser names the print job and a saved PDF after the page's title:
+  // the sheet's, as the desktop's PDF is titled, while the dialog is open
+  // (window.print returns when it closes).
+  const title = document.title;
+  document.title = sheet.getAttribute("aria-label") ?? title;
+  try {
+    (options.print ?? (() => window.print()))();
+  } finally {
+    document.title = title;
+  }
   return sheet;
 }
 

@@ -125,7 +125,7 @@ const CSS = `
 }
 .sheet-step-text { display: flex; align-items: center; font-weight: bold; line-height: 1.2; overflow-wrap: anywhere; }
 .sheet-step-text.empty { font-weight: normal; color: #9aa8b4; }
-.sheet-floor svg { display: block; }
+.sheet-floor svg { display: block; overflow: visible; } /* the top and right numbers stand half outside the grid */
 .sheet-legend { font-size: 9pt; }
 .sheet-legend p { margin: 0; }
 `;
