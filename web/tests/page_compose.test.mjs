@@ -39,6 +39,30 @@ test("a program composed by drags, clicks, keys and the wheel ends as composed",
   await drag(page, await palette(page, "後退"), await page.$("#box-basic .box-caption"));
   assert.deepEqual(await slotNames(page), before);
 
+  // Escape ends a drag without a drop.
+  const escFrom = await (await palette(page, "後退")).boundingBox();
+  const escTo = await (await slot(page, 4)).boundingBox();
+  await page.mouse.move(escFrom.x + 10, escFrom.y + 10);
+  await page.mouse.down();
+  await page.mouse.move(escTo.x + 10, escTo.y + 10, { steps: 5 });
+  await page.keyboard.press("Escape");
+  await page.mouse.up();
+  assert.deepEqual(await slotNames(page), before);
+
+  // A finger drags as a mouse does (pointer events).
+  await setTrack(page, 0);
+  const touchFrom = await (await palette(page, "前進")).boundingBox();
+  const touchTo = await (await slot(page, 9)).boundingBox();
+  await page.touchscreen.touchStart(touchFrom.x + 20, touchFrom.y + 20);
+  for (let i = 1; i <= 8; ++i) {
+    await page.touchscreen.touchMove(touchFrom.x + 20 + ((touchTo.x - touchFrom.x) * i) / 8, touchFrom.y + 20 + ((touchTo.y - touchFrom.y) * i) / 8);
+  }
+  await page.touchscreen.touchEnd();
+  assert.equal((await slotNames(page))[9], "ステップ 9 前進 0秒");
+  await (await slot(page, 9)).focus();
+  await page.keyboard.press("Backspace");
+  await setTrack(page, 8);
+
   // The keys: Enter opens the command list on the focused slot, the arrows
   // choose (後退 is the sixth), Enter places it with the track bar's position.
   await (await slot(page, 1)).focus();

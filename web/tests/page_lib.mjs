@@ -11,7 +11,12 @@ export const KANJI = /[\u3400-\u4dbf\u4e00-\u9fff\uf900-\ufaff]/;
 
 export async function openEditor(harness, options = {}) {
   const opened = await harness.openPage(options);
-  await opened.page.waitForSelector("body[data-ready]", { timeout: 20000 });
+  try {
+    await opened.page.waitForSelector("body[data-ready]", { timeout: 30000 });
+  } catch (error) {
+    const shown = await opened.page.evaluate(() => document.body.innerText.slice(0, 200)).catch(() => "");
+    throw new Error(`the editor did not start (${opened.page.pageErrors.map(String).join("; ") || shown}): ${error.message}`);
+  }
   return opened;
 }
 

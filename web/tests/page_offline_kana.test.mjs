@@ -32,6 +32,10 @@ test("offline, a second visit still opens and composes", async () => {
         await new Promise((resolve) => navigator.serviceWorker.addEventListener("controllerchange", resolve, { once: true }));
       }
     });
+    // Installable as an app: Chromium finds nothing missing in the manifest,
+    // its icons or the worker.
+    const cdp = await first.createCDPSession();
+    assert.deepEqual((await cdp.send("Page.getInstallabilityErrors")).installabilityErrors, []);
   } finally {
     await first.close();
     await served.close();
