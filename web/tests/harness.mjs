@@ -526,9 +526,14 @@ export async function startHarness({ root = distDir } = {}) {
       await page.evaluateOnNewDocument(
         `(${installSerialStandIn.toString()})(${JSON.stringify(serial)}, (...a) => { window.__vk47SerialBridge(...a).catch(() => {}); });`,
       );
+      // What the page said, for a test's failure message.
       const errors = [];
+      const messages = [];
       page.on("pageerror", (error) => errors.push(error));
+      page.on("console", (message) => messages.push(`${message.type()}: ${message.text()}`));
+      page.on("requestfailed", (request) => messages.push(`request failed: ${request.url()}`));
       page.pageErrors = errors;
+      page.consoleMessages = messages;
       await page.goto(`${served.url}${where}`, { waitUntil: "load" });
       return { page, serial: bridge };
     },

@@ -26,7 +26,12 @@ after(async () => {
 async function open(serial, query = "") {
   const robot = await h.startRobot();
   const opened = await h.openPage({ path: `/${query}`, serial, robot });
-  await opened.page.waitForFunction(() => window.__ready === true, { timeout: 15000 });
+  try {
+    await opened.page.waitForFunction(() => window.__ready === true, { timeout: 15000 });
+  } catch (error) {
+    const said = [...opened.page.pageErrors.map(String), ...opened.page.consoleMessages].join("\n");
+    throw new Error(`the fixture page did not start: ${error.message}\n${said}`);
+  }
   return { ...opened, robot };
 }
 
