@@ -27,6 +27,8 @@
 //               Chromium's does for a port another program holds
 //               ("NetworkError") (default none)
 //   absent      no navigator.serial at all (Firefox, Safari)
+//   wakeLock    "grant" or "refuse": navigator.wakeLock.request("screen")
+//               is answered so, and counted (default: the browser's own)
 // Each write is stamped with the page's own performance.now() when the page
 // calls it (`t`), and when it completes (`done`), with the page's
 // document.visibilityState at that moment.
@@ -269,7 +271,8 @@ function installSerialStandIn(initial, bridge) {
       absent: false,
       ...initial,
     },
-    writes: [],     // { value, t, done, visibility }
+    writes: [],     // { value, t, done, visibility, screenHeld }
+    wakeLocks: { requests: 0, releases: 0, held: 0 },
     opens: [],      // the options of every open()
     closes: 0,
     requests: 0,    // requestPort() calls
@@ -277,6 +280,32 @@ function installSerialStandIn(initial, bridge) {
     vanished: false,
   };
   state.granted = !!state.options.granted;
+
+  if (state.options.wakeLock) {
+    const locks = state.wakeLocks;
+    const wakeLock = {
+      async request(type) {
+        locks.requests += 1;
+        if (state.options.wakeLock === "refuse" || type !== "screen") {
+          throw new DOMException("The requesting page is not visible", "NotAllowedError");
+        }
+        locks.held += 1;
+        let released = false;
+        return {
+          released: false,
+          type,
+          async release() {
+            if (released) return;
+            released = true;
+            this.released = true;
+            locks.held -= 1;
+            locks.releases += 1;
+          },
+        };
+      },
+    };
+    Object.defineProperty(Navigator.prototype, "wakeLock", { configurable: true, get: () => wakeLock });
+  }
 
   if (state.options.absent) {
     delete Navigator.prototype.serial;
@@ -314,7 +343,13 @@ function installSerialStandIn(initial, bridge) {
             vanish();
             throw new DOMException("The device has been lost.", "NetworkError");
           }
-          const record = { value: bytes.length === 1 ? bytes[0] : bytes, t, done: null, visibility: document.visibilityState };
+          const record = {
+            value: bytes.length === 1 ? bytes[0] : bytes,
+            t,
+            done: null,
+            visibility: document.visibilityState,
+            screenHeld: state.wakeLocks.held > 0,
+          };
           state.writes.push(record);
           bridge("write", bytes, t, document.visibilityState);
           const delay = state.options.slowWrites[index] ?? 0;

@@ -42,6 +42,7 @@ async function results(page, count) {
 }
 
 const pageText = (page) => page.evaluate(() => document.body.innerText);
+const KANJI = /[\u3400-\u4dbf\u4e00-\u9fff\uf900-\ufaff]/;
 
 describe("the port", () => {
   test("a granted port is used without asking; it is opened at 9600 8N1 and closed after", async () => {
@@ -198,6 +199,55 @@ describe("the transfer", () => {
       frames.map((f) => [f.kind, f.values.length]),
       [["incomplete", 5], ["execute", 1]],
     );
+  });
+
+  test("the screen is kept on while a transfer runs, and let go after; a refused lock stops nothing", async () => {
+    const { page, serial } = await open({ granted: true, wakeLock: "grant" });
+    await clickByRole(page, "button", "転送");
+    await results(page, 1);
+    const state = await serial.state();
+    assert.ok(state.writes.every((w) => w.screenHeld), "every byte went out with the screen held");
+    assert.deepEqual(state.wakeLocks, { requests: 1, releases: 1, held: 0 });
+
+    const refused = await open({ granted: true, wakeLock: "refuse" });
+    await clickByRole(refused.page, "button", "転送");
+    const [result] = await results(refused.page, 1);
+    assert.equal(result.kind, "sent");
+    assert.equal((await refused.serial.state()).wakeLocks.requests, 1);
+  });
+
+  test("in hiragana mode every word of the link is in hiragana", async () => {
+    const cancelled = await open({ chooser: "cancel" }, "?kana=1");
+    await clickByRole(cancelled.page, "button", "転送");
+    const { page, serial } = await open({ granted: true, failAfter: 3 }, "?kana=1");
+    await clickByRole(page, "button", "転送");
+    const title = await page.waitForFunction(
+      () => {
+        const box = document.querySelector(".vk47-progress");
+        return box && !box.hidden ? box.querySelector(".vk47-progress-title").textContent : null;
+      },
+      { polling: 5 },
+    );
+    const [failed] = await results(page, 1);
+    await serial.configure({ failAfter: null });
+    await page.evaluate(() => {
+      window.__vk47SerialStandIn.state.vanished = false;
+    });
+    await clickByRole(page, "button", "実行"); // asks again: the port went away
+    const [, sent] = await results(page, 2);
+    const [none] = await results(cancelled.page, 1);
+    const words = [
+      await title.jsonValue(),
+      none.status,
+      failed.status,
+      ...failed.notice.main,
+      failed.notice.reason,
+      sent.status,
+    ];
+    assert.equal(failed.kind, "failed");
+    assert.equal(sent.kind, "sent");
+    for (const text of words) assert.doesNotMatch(text, KANJI, text);
+    assert.doesNotMatch(failed.status + failed.notice.main.join(""), /おくりました/);
   });
 
   test("実行 writes 0x78 alone, with no progress window", async () => {
