@@ -56,6 +56,8 @@ async function buildPage() {
     path.join(here, "package-lock.json"),
     path.join(here, "tsconfig.json"),
     path.join(root, "assets", "Help", "index.html"),
+    path.join(root, "docs", "sheet.png"),
+    path.join(root, "docs", "class-send.png"),
   ];
   const stampFile = path.join(out, ".stamp-page");
   const stamp = hashOf(inputs);
@@ -86,6 +88,10 @@ async function buildPage() {
     writeIfChanged(path.join(out, name), fs.readFileSync(path.join(here, "static", name)));
   }
   writeIfChanged(path.join(out, "help.html"), helpPage());
+  // The help page's pictures, as the desktop's build puts them beside it.
+  for (const picture of ["sheet.png", "class-send.png"]) {
+    writeIfChanged(path.join(out, picture), fs.readFileSync(path.join(root, "docs", picture)));
+  }
   writeIfChanged(path.join(out, "manifest.webmanifest"), manifest());
   fs.writeFileSync(stampFile, stamp);
 }
