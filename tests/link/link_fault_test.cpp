@@ -14,12 +14,16 @@
 
 #include <cerrno>
 #include <chrono>
+#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "link/class_link.h"
 #include "link/robot_link.h"
 #include "model/demo_program.h"
+#include "serial/comm_device_posix.h"
 #include "serial/port_resolver.h"
 #include "tests/serial/pty_pair.h"
 
@@ -102,7 +106,7 @@ TEST_F(LinkFault, DeviceVanishingMidTransferStopsWithTheStepsSent) {
   const ProgramCodes demo = Demo();
   EXPECT_EQ(received, (std::vector<std::uint8_t>{0x74, static_cast<std::uint8_t>(demo[0]),
                                                  static_cast<std::uint8_t>(demo[1])}));
-  EXPECT_TRUE(Contains(outcome.message, "16 ステップのうち 2 ステップを送信しました")) << outcome.message;
+  EXPECT_TRUE(Contains(outcome.message, "16 ステップのうち 2 ステップです")) << outcome.message;
   EXPECT_TRUE(Contains(outcome.message, "接続が切れました")) << outcome.message;
   EXPECT_TRUE(Contains(outcome.message, "次の操作でポートを開き直します")) << outcome.message;
   // The reason is the port's own, taken before the close, not the note on reopening.
@@ -110,6 +114,35 @@ TEST_F(LinkFault, DeviceVanishingMidTransferStopsWithTheStepsSent) {
   EXPECT_FALSE(Contains(outcome.reason, "開き直します")) << outcome.reason;
   EXPECT_EQ(port.lasterror().kind, CommErrorKind::kIoError);
   EXPECT_FALSE(port.opened()) << "the dead device is released";
+}
+
+// A class sent to with no stop hook (vk47ctl, a script): a line whose driver
+// holds each byte a few milliseconds before it leaves is waited for, never
+// taken as asked to stop. The probe says the queue holds the byte three
+// times after each write, then that it is empty.
+TEST(ClassLinkWithoutStop, ALineSlowToDrainIsWaitedFor) {
+  PtyPair robots[2];
+  std::vector<std::unique_ptr<MasterReader>> readers;
+  RobotJobs jobs;
+  for (PtyPair& robot : robots) {
+    readers.push_back(std::make_unique<MasterReader>(robot.master()));
+    jobs.push_back(std::make_unique<RobotJob>(robot.slave_path(), [] {
+      auto probes = std::make_shared<int>(0);
+      return MakePosixCommDeviceForTesting([probes](int) -> std::optional<int> { return ++*probes % 4 ? 1 : 0; });
+    }));
+  }
+  ClassObserver observer;
+  observer.wait = [](std::uint32_t) {};
+  SendToClass(jobs, Demo(), observer);
+  RunOnClass(jobs, ClassObserver());
+  std::vector<std::uint8_t> expected = {0x74};
+  for (int code : Demo()) expected.push_back(static_cast<std::uint8_t>(code));
+  expected.push_back(0x78);
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    EXPECT_TRUE(jobs[i]->outcome.ok) << i << ": " << jobs[i]->outcome.message;
+    EXPECT_FALSE(jobs[i]->outcome.stopped) << i;
+    EXPECT_EQ(readers[i]->Values(expected.size(), 1000ms), expected) << i;
+  }
 }
 
 // After the device vanished, the same component reaches a new device behind
@@ -189,7 +222,7 @@ TEST_F(LinkFault, DeviceThatStopsReadingTimesTheWriteOut) {
   EXPECT_GE(waited, 295.0);
   EXPECT_LT(waited, 1000.0);
   EXPECT_EQ(port.lasterror().kind, CommErrorKind::kTimedOut);
-  EXPECT_TRUE(Contains(outcome.message, "16 ステップのうち 3 ステップを送信しました")) << outcome.message;
+  EXPECT_TRUE(Contains(outcome.message, "16 ステップのうち 3 ステップです")) << outcome.message;
   EXPECT_TRUE(Contains(outcome.message, "時間内に終わりませんでした")) << outcome.message;
   EXPECT_TRUE(Contains(outcome.reason, "時間内に終わりませんでした")) << outcome.reason;
   // The port is released, and opens again once the far end reads again.

@@ -218,6 +218,25 @@ TEST_F(RobotMapping, TwoRobotsOnOnePortPutBackWhatWasThereBeforeBoth) {
   }
 }
 
+// A [devices] section added for a robot goes when the last robot on the port
+// ends, even when the robot that added it ended first and the line of the
+// robot that took the port over was removed by hand meanwhile.
+TEST_F(RobotMapping, TheDevicesSectionARobotAddedGoesWithTheLastRobot) {
+  const std::string before = "[comport]\r\nname=0\r\n";
+  WriteBytes(ini_, before);
+  ChildRobot a = StartChildRobot("com1", "/dev/pts/90");
+  ChildRobot b = StartChildRobot("com1", "/dev/pts/91");
+  EXPECT_TRUE(a.End());
+  EXPECT_EQ(ResolvePortDevice("com1", ini_).device, "/dev/pts/91");
+  std::string text = ReadBytes(ini_);
+  const std::string line = "com1=/dev/pts/91\r\n";
+  ASSERT_NE(text.find(line), std::string::npos) << text;
+  text.erase(text.find(line), line.size());
+  WriteBytes(ini_, text);
+  EXPECT_TRUE(b.End());
+  EXPECT_EQ(ReadBytes(ini_), before);
+}
+
 TEST_F(RobotMapping, ADeadRobotsPseudoTerminalIsNeverOpened) {
   LinkAndDie("com1", "/dev/pts/96");
   EXPECT_EQ(RobotLinkStateOf(ini_, "com1", "/dev/pts/96"), RobotLinkState::kGone);
@@ -230,14 +249,22 @@ TEST_F(RobotMapping, ADeadRobotsPseudoTerminalIsNeverOpened) {
   ASSERT_TRUE(WritePrivateProfileString("devices", "com1", "/dev/ttyUSB3", ini_));
   EXPECT_EQ(ResolvePortDevice("com1", ini_).device, "/dev/ttyUSB3");
 
-  // A new robot on com1 does not put the dead one's line back when it ends.
-  LinkAndDie("com2", "/dev/pts/95");
-  std::string error;
-  auto robot = VirtualRobotRecord::Create(ini_, "com2", "/dev/pts/94", error);
-  ASSERT_TRUE(robot) << error;
-  ASSERT_TRUE(robot->Remove());
-  EXPECT_EQ(GetPrivateProfileString("devices", "com2", "none", ini_), "none");
-  EXPECT_EQ(GetPrivateProfileString("robots", "com2", "none", ini_), "none");
+  // A new robot on com2 does not put the dead one's line back when it ends,
+  // whether or not another writer changed set.ini meanwhile (then only the
+  // robot's own lines are taken back).
+  for (const bool other_writer : {false, true}) {
+    SCOPED_TRACE(other_writer ? "set.ini changed meanwhile" : "set.ini as the robot left it");
+    LinkAndDie("com2", "/dev/pts/95");
+    std::string error;
+    auto robot = VirtualRobotRecord::Create(ini_, "com2", "/dev/pts/94", error);
+    ASSERT_TRUE(robot) << error;
+    if (other_writer) {
+      ASSERT_TRUE(WritePrivateProfileString("comport", "name", "1", ini_));
+    }
+    ASSERT_TRUE(robot->Remove());
+    EXPECT_EQ(GetPrivateProfileString("devices", "com2", "none", ini_), "none");
+    EXPECT_EQ(GetPrivateProfileString("robots", "com2", "none", ini_), "none");
+  }
 }
 
 TEST_F(RobotMapping, ARecordThatIsMissingVouchesForNoPseudoTerminal) {

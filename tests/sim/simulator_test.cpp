@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "sim/floor_scale.h"
+#include "sim/run.h"
 #include "sim/simulator.h"
 #include "sim/trace.h"
 
@@ -187,6 +188,30 @@ TEST(Simulator, WaitForTheSwitch) {
   const SimRun zero = RunProgram(Program({0x24, 0xB3, 0x80, 0xD0}), {}, {1.0});
   EXPECT_EQ(zero.outcome, SimRun::Outcome::kEnded);
   EXPECT_DOUBLE_EQ(zero.end.time_s, 1.0);
+}
+
+// Presses made on a runner before its first frame, or several at one
+// instant, as the window makes them: steps that take no time do not use a
+// press up; each is kept until a wait or a forward move in a switch mode
+// meets it, one after the other.
+TEST(SimRunner, PressesAreKeptUntilAStepMeetsThem) {
+  const double turn_s = std::numbers::pi / 4;  // 90° x 5 cm / 10 cm/s
+  struct Row { ProgramCodes codes; int presses; SimPhase phase; double end_s, heading; const char* what; };
+  const Row rows[] = {
+      {Program({0x72, 0x24, 0xD0}), 1, SimPhase::kEnded, turn_s, 90, "26 then a forward move: it turns at once"},
+      {Program({0x80, 0x80, 0xD0}), 2, SimPhase::kEnded, 0, 0, "two waits, two presses at one instant"},
+      {Program({0x80, 0x80, 0xD0}), 1, SimPhase::kWaitSwitch, 0, 0, "two waits, one press: the second waits"},
+      {Program({0xB1, 0x80, 0xD0}), 1, SimPhase::kEnded, 0, 0, "a loop's start before the wait"},
+  };
+  for (const Row& row : rows) {
+    SimRunner runner(row.codes, {});
+    for (int i = 0; i < row.presses; ++i) runner.Press();
+    runner.RunToEnd();
+    EXPECT_EQ(runner.State().phase, row.phase) << row.what;
+    EXPECT_NEAR(runner.State().time_s, row.end_s, kEps) << row.what;
+    EXPECT_NEAR(NormalizeHeading(runner.State().pose.heading_deg - row.heading), 0, kEps) << row.what;
+    EXPECT_EQ(runner.Waiting(), row.phase == SimPhase::kWaitSwitch) << row.what;
+  }
 }
 
 TEST(Simulator, EndOfTheProgram) {

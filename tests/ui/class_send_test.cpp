@@ -98,6 +98,16 @@ TEST(ClassSendDialog, ThreeRobotsGetTheProgramAtOnceAndTheMissingOneIsNamed) {
   }
   EXPECT_TRUE(dialog.Summary()->text().contains(QStringLiteral("3 台のうち 3 台に実行命令を送りました")));
 
+  // A robot that is missed is named by its own row, whichever rows above it
+  // are unchecked (it is then the first robot sent to, not the first row).
+  dialog.Rows()[0].check->setChecked(false);
+  dialog.Rows()[1].check->setChecked(true);
+  dialog.ExecuteButton()->click();
+  ASSERT_TRUE(finished.wait(5000));
+  EXPECT_TRUE(dialog.Summary()->text().endsWith(QStringLiteral("届かなかったロボット: COM2")))
+      << dialog.Summary()->text().toStdString();
+  EXPECT_EQ(dialog.Rows()[0].result->text(), QString()) << "an unchecked row shows no result";
+
   // Nothing checked: nothing is sent and the dialog says what to do.
   for (const auto& row : dialog.Rows()) row.check->setChecked(false);
   dialog.TransferButton()->click();

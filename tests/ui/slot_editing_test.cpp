@@ -209,6 +209,21 @@ TEST_F(SlotEditingTest, WhatChangesNothingAddsNoStep) {
   }
 }
 
+// The wheel's part of a notch belongs to the slot it was turned over: half a
+// notch over one slot and half over another change nothing, and two halves
+// over one slot make a step of its value.
+TEST_F(SlotEditingTest, APartNotchStaysWithItsSlot) {
+  Wheel(Slot(0), 60);
+  Wheel(Slot(3), 60);
+  Wheel(Slot(0), 60);
+  EXPECT_EQ(Codes(), kStart);
+  EXPECT_EQ(form->UndoStack->count(), 0);
+  Wheel(Slot(0), 60);
+  ProgramCodes expected = kStart;
+  expected[0] = 37;  // 前進 1.25秒
+  EXPECT_EQ(Codes(), expected);
+}
+
 TEST_F(SlotEditingTest, HeldBackWhileALoadTheDemoOrATransferRuns) {
   const TForm1::CommandHold hold = form->HoldCommands();
   Key(0, Qt::Key_Delete);
@@ -273,9 +288,16 @@ TEST_F(SlotEditingTest, UndoAndRedoOfAMoveRestorePicturesAndLabels) {
 
 TEST_F(SlotEditingTest, ArrowKeysFollowTheGridAsDrawn) {
   struct Row { int from; Qt::Key key; int to; };
-  const Row rows[] = {{0, Qt::Key_Down, 1},  {3, Qt::Key_Down, 3},   {4, Qt::Key_Up, 4},   {5, Qt::Key_Up, 4},
-                      {1, Qt::Key_Right, 5}, {13, Qt::Key_Right, 13}, {6, Qt::Key_Left, 2}, {2, Qt::Key_Left, 2},
-                      {15, Qt::Key_Up, 14}};
+  std::vector<Row> rows = {{0, Qt::Key_Down, 1},   {5, Qt::Key_Up, 4},   {1, Qt::Key_Right, 5},
+                           {11, Qt::Key_Right, 15}, {6, Qt::Key_Left, 2}, {15, Qt::Key_Up, 14}};
+  // At every edge the focus stays: each slot of the last column with Right,
+  // of the first with Left, of the top row with Up, of the bottom row with Down.
+  for (int i = 0; i < 4; ++i) {
+    rows.push_back({12 + i, Qt::Key_Right, 12 + i});
+    rows.push_back({i, Qt::Key_Left, i});
+    rows.push_back({4 * i, Qt::Key_Up, 4 * i});
+    rows.push_back({4 * i + 3, Qt::Key_Down, 4 * i + 3});
+  }
   for (const Row& row : rows) {
     Key(row.from, row.key);
     EXPECT_EQ(form->SlotEditor->FocusedSlot(), row.to) << row.from << " " << row.key;

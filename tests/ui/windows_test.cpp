@@ -82,7 +82,15 @@ TEST_F(WindowsTest, ProgressWindowFollowsTheMainWindowAndKeepsItsCounter) {
   form1->move(40, 30);
   form2->ShowProgress();
   EXPECT_EQ(form2->pos(), form1->pos() + QPoint(200, 270));
-  form2->SetTitle(QStringLiteral("読み込み中"));
+  // The title is sized to its words, shorter or longer than the last; its
+  // left edge stays.
+  for (const QString& title : {QStringLiteral("読み込み中"), QStringLiteral("プログラムを読み込んでいます"),
+                               QStringLiteral("読み込み中")}) {
+    form2->SetTitle(title);
+    EXPECT_EQ(form2->Label1->text(), title);
+    EXPECT_EQ(form2->Label1->geometry(), QRect(67, 8, form2->Label1->sizeHint().width(), 16))
+        << title.toStdString();
+  }
   form2->SetPosition(0);
   for (int i = 0; i < 16; ++i) {
     form2->SetPosition(TForm2::ProgressForStep(i));
