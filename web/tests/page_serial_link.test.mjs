@@ -201,6 +201,22 @@ describe("the transfer", () => {
     );
   });
 
+  test("a write that never completes ends the transfer after a few seconds, as a failure", async () => {
+    // The third write (slot 1's code) hangs: 0x74 and one step went out.
+    const { page, serial } = await open({ granted: true, slowWrites: { 2: 60000 } });
+    const start = Date.now();
+    await clickByRole(page, "button", "転送");
+    const [result] = await results(page, 1);
+    const took = Date.now() - start;
+    assert.equal(result.kind, "failed");
+    assert.match(result.notice.main[0], /16 ステップのうち 1 ステップ/);
+    assert.match(result.notice.details.join("\n"), /TimeoutError/);
+    assert.doesNotMatch(JSON.stringify(result), /送信しました|送りました/);
+    assert.ok(took < 8000, `the page was held ${took} ms`);
+    assert.deepEqual(await page.evaluate(() => window.__busy), [true, false]);
+    assert.equal((await serial.state()).closes, 1);
+  });
+
   test("the screen is kept on while a transfer runs, and let go after; a refused lock stops nothing", async () => {
     const { page, serial } = await open({ granted: true, wakeLock: "grant" });
     await clickByRole(page, "button", "転送");

@@ -137,7 +137,24 @@ export function errorText(error: unknown): string {
 }
 
 // An open port with its writer locked. Every write is one byte, awaited.
+// Settles with `promise`, or after `ms` without waiting for it any longer.
+function within(promise: Promise<unknown>, ms: number): Promise<void> {
+  let timer: ReturnType<typeof setTimeout> | undefined;
+  const limit = new Promise<void>((resolve) => {
+    timer = setTimeout(resolve, ms);
+  });
+  return Promise.race([promise.then(() => undefined, () => undefined), limit]).finally(() => clearTimeout(timer));
+}
+
+// How long closing may take before the page is given back: a port whose
+// write never completed may never finish closing either.
+const CLOSE_LIMIT_MS = 1000;
+
 export class OpenPort {
+  // Set when a write failed or did not complete: what is still queued is
+  // not waited for at the close.
+  private broken = false;
+
   private constructor(
     private readonly port: SerialPortLike,
     private readonly writer: WritableStreamDefaultWriter<Uint8Array>,
@@ -147,7 +164,7 @@ export class OpenPort {
     await port.open(LINE_SETTINGS);
     const writable = port.writable;
     if (!writable) {
-      await port.close().catch(() => undefined);
+      await within(port.close(), CLOSE_LIMIT_MS);
       throw new DOMException("The port has no writable stream.", "InvalidStateError");
     }
     return new OpenPort(port, writable.getWriter());
@@ -166,31 +183,32 @@ export class OpenPort {
     });
     try {
       if ((await Promise.race([write, limit])) === "timeout") {
+        this.broken = true;
         write.catch(() => undefined); // rejected by the abort; the time-out is the failure told
-        await this.writer.abort().catch(() => undefined);
+        // Not awaited: an abort waits for the write in flight, which may never end.
+        this.writer.abort().catch(() => undefined);
         throw new DOMException(`The write did not complete within ${WRITE_TIMEOUT_MS} ms.`, "TimeoutError");
       }
+    } catch (error) {
+      this.broken = true;
+      throw error;
     } finally {
       clearTimeout(timer);
     }
   }
 
-  // Releases the writer and closes the port, whatever state they are in.
+  // Releases the writer and closes the port, whatever state they are in,
+  // within about a second at most.
   async close(): Promise<void> {
-    try {
-      await this.writer.close();
-    } catch {
-      // A stream that failed cannot be closed; its lock is released below.
-    }
+    // A healthy stream is closed first, so that every byte written is
+    // handed over before the port closes.
+    if (!this.broken) await within(this.writer.close(), CLOSE_LIMIT_MS);
     try {
       this.writer.releaseLock();
     } catch {
       // Already released.
     }
-    try {
-      await this.port.close();
-    } catch {
-      // A port that went away is closed by the browser.
-    }
+    // A port that went away is closed by the browser; its close() rejects.
+    await within(this.port.close(), CLOSE_LIMIT_MS);
   }
 }
