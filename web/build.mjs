@@ -124,7 +124,6 @@ function manifest() {
     background_color: "#f0f0f0",
     theme_color: "#19408f",
     icons,
-    file_handlers: [{ action: "./", accept: { "text/plain": [".pt3"] } }],
   }, null, 2) + "\n";
 }
 

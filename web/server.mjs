@@ -9,6 +9,7 @@
 import fs from "node:fs";
 import http from "node:http";
 import path from "node:path";
+import { pathToFileURL } from "node:url";
 
 const TYPES = {
   ".html": "text/html; charset=utf-8",
@@ -87,7 +88,7 @@ export function serve({ root, port = 8047, host = "127.0.0.1" }) {
   });
 }
 
-if (import.meta.url === `file://${process.argv[1]}`) {
+if (process.argv[1] && import.meta.url === pathToFileURL(path.resolve(process.argv[1])).href) {
   const dir = process.argv[2];
   const port = Number(process.argv[3] ?? 8047);
   if (!dir || !Number.isInteger(port) || port <= 0 || port > 65535) {

@@ -198,3 +198,33 @@ test("a reload keeps the program, its file, its unsaved mark and its undo; closi
   for (let i = 0; i < 40 && !page.isClosed(); ++i) await sleep(50);
   assert.equal(questioned, false);
 });
+
+test("a damaged or foreign program in the storage is left out, never half taken", async () => {
+  const demo = [36, 4, 84, 4, 36, 4, 84, 4, 20, 4, 68, 4, 52, 4, 100, 4];
+  const cases = [
+    ["{not json", Array(16).fill("空き")],
+    [JSON.stringify({ codes: [...demo, 4] }), Array(16).fill("空き")],
+    [JSON.stringify({ codes: demo.map((c, i) => (i === 3 ? 999 : c)) }), Array(16).fill("空き")],
+    // A history that does not lead to the program kept is dropped; the program stays.
+    [JSON.stringify({ codes: demo, saved: demo, fileName: "a.pt3", index: 1,
+      undo: [{ name: { source: "クリア", args: [] }, before: demo, after: Array(16).fill(-1) }] }), null],
+  ];
+  for (const [stored, expected] of cases) {
+    const page = await freshPage();
+    await page.evaluate((value) => localStorage.setItem("vk47.program", value), stored);
+    const errors = [];
+    page.on("pageerror", (error) => errors.push(error));
+    await load(page);
+    const names = (await slotNames(page)).map((name) => name.replace(/^ステップ \d+ /, ""));
+    if (expected) {
+      assert.deepEqual(names, expected, stored);
+    } else {
+      assert.equal(names[0], "前進 1秒");
+      assert.equal(await page.title(), "a.pt3 - VK-47ロボット制御３");
+      await shortcut(page, "Control", "z");
+      assert.equal((await slotNames(page))[0], "ステップ 0 前進 1秒", "no undo from a history that does not fit");
+    }
+    assert.deepEqual(errors, []);
+    await page.close();
+  }
+});
