@@ -3,7 +3,7 @@
 // page working offline after the first visit.
 
 import { loadCore } from "./core";
-import { startPage } from "./ui/app";
+import { PRODUCT_NAME, startPage } from "./ui/app";
 
 async function main(): Promise<void> {
   const root = document.getElementById("app")!;
@@ -16,7 +16,7 @@ async function main(): Promise<void> {
   } catch (error) {
     // The core could not be loaded (an old browser, a broken download): the
     // page cannot work without it, and says so without the catalogue.
-    if (loading) loading.textContent = `VK-47ロボット制御３: ${String(error)}`;
+    if (loading) loading.textContent = [PRODUCT_NAME, String(error)].join(": ");
     throw error;
   }
   if ("serviceWorker" in navigator && location.protocol !== "file:") {
