@@ -40,9 +40,16 @@
  *     | { kind: "cancelled"; status: string }               // the chooser was closed without a port
  *     | { kind: "unsupported"; status: string }             // no Web Serial in this browser
  *     | { kind: "busy" }                                    // a command was already running
- *   `status` is the status line's text (with the time where the desktop has
- *   one). "failed" never says 送信しました: what was sent is counted in the
- *   notice ("16 ステップのうち 3 ステップを送信しました").
+ *   `status` is the status line's text, ending with the time as on the
+ *   desktop ("16 ステップを USB 0403:6001 に送信しました 10:42"). "failed"
+ *   never says 送信しました: how far a broken transfer came is counted in
+ *   the notice ("送信できたのは 16 ステップのうち 3 ステップです").
+ *
+ * The progress window is a <div role="dialog" class="vk47-progress"> appended
+ * to `host`, with a default look like the desktop's (368 × 67, green bold
+ * text, the bar below) from a <style> put first in <head>: the page's own
+ * rules for .vk47-progress, .vk47-progress-title, .vk47-progress-counter,
+ * .vk47-progress-bar and .vk47-progress-fill override it.
  *
  * Texts come from the core in its current mode; the page adds none.
  */
