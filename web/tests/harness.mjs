@@ -457,7 +457,7 @@ class SerialBridge {
 // ---------------------------------------------------------------- fixtures
 
 // A test page of web/tests/fixtures/NAME, built into a fresh folder: its
-// index.html, its fixture.ts bundled as fixture.js, and the core (core.js,
+// .html pages, its fixture.ts bundled as fixture.js, and the core (core.js,
 // core.wasm) from dist/web. Returns the folder; the caller removes it.
 export async function buildFixture(name) {
   const source = path.join(here, "fixtures", name);
@@ -472,7 +472,9 @@ export async function buildFixture(name) {
     platform: "browser",
     logLevel: "error",
   });
-  fs.copyFileSync(path.join(source, "index.html"), path.join(folder, "index.html"));
+  for (const page of fs.readdirSync(source).filter((name) => name.endsWith(".html"))) {
+    fs.copyFileSync(path.join(source, page), path.join(folder, page));
+  }
   for (const file of ["core.js", "core.wasm"]) {
     const from = path.join(distDir, file);
     if (!fs.existsSync(from)) throw new Error(`${from} is missing: run scripts/build-web first`);

@@ -125,6 +125,17 @@ describe("the transfer", () => {
     assert.equal((await robot.waitForFrames(1))[0].kind, "transfer");
   });
 
+  test("where the server's policy refuses the Worker, the page's own timer paces the transfer", async () => {
+    const { page, serial } = await open({ granted: true }, "no-blob-worker.html");
+    await clickByRole(page, "button", "転送");
+    const [result] = await results(page, 1);
+    assert.ok(page.consoleMessages.some((m) => /Content Security Policy/.test(m)), "the Worker was refused");
+    assert.equal(result.kind, "sent");
+    const { writes } = await serial.state();
+    assert.equal(writes.length, 17);
+    for (let i = 1; i < writes.length; ++i) assert.ok(writes[i].t - writes[i - 1].done >= WAIT_MS);
+  });
+
   test("the progress window shows the title, the counter and the bar, and goes when done", async () => {
     const { page } = await open({ granted: true });
     await clickByRole(page, "button", "転送");
