@@ -21,10 +21,11 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import isolation  # noqa: E402
+import layout  # noqa: E402
 import pacing  # noqa: E402
 
-CLIENT_W, CLIENT_H = 732, 524
-STATUS_H = 22  # the status bar below the client area (TForm1::kStatusBarHeight)
+CLIENT_W, CLIENT_H = layout.CLIENT_W, layout.CLIENT_H
+STATUS_H = layout.STATUS_H  # the status bar below the client area
 TITLE = "VK-47ロボット制御３"
 
 

@@ -14,7 +14,7 @@ import sys
 import time
 import unittest
 
-from harness import Session
+from harness import Session, layout
 
 BIN = os.environ["VK47_BIN"]
 SCREEN = "1920x1080x24"
@@ -25,9 +25,7 @@ MARK = (255, 136, 0)
 
 def slot_rect(k):
     """Slot k's picture in client coordinates: left, top, width, height."""
-    left = (8, 139, 269, 400)[k // 4]
-    top = (24, 99, 173, 248)[k % 4]
-    return 208 + left, 5 + top, 50, 72
+    return layout.SLOTS[k]
 
 
 class Screenshot:

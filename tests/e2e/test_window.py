@@ -7,34 +7,28 @@ import sys
 import time
 import unittest
 
-from harness import Session, pacing, wait_for
+from harness import Session, layout, pacing, wait_for
 
 BIN = os.environ["VK47_BIN"]
 DEMO = [36, 4, 84, 4, 36, 4, 84, 4, 20, 4, 68, 4, 52, 4, 100, 4]
 
-# Client coordinates of the main window's controls (the layout tables).
-PALETTE = {2: (3 + 71, 5 + 24), 31: (536 + 16, 344 + 18)}
 
-
+# Where the tests point, in client coordinates (tests/ui/layout.json).
 def slot_point(k):
     """Centre of step slot k's picture, in client coordinates."""
-    left = (8, 139, 269, 400)[k // 4]
-    top = (24, 99, 173, 248)[k % 4]
-    return 208 + left + 25, 5 + top + 36
+    return layout.centre(layout.SLOTS[k])
 
 
 def value_label_point(k):
     """Centre of step slot k's cyan value label, in client coordinates."""
-    return 208 + (k // 4) * 131 + 64 + 26, 5 + (k % 4) * 75 + 30 + 9
+    return layout.centre(layout.VALUE_LABELS[k])
 
 
-def track_point(position):
-    """Centre of the track bar's handle at a position."""
-    return 11 + 7 + round(position * (713 - 14) / 15), 448 + 22 + 16
+track_point = layout.track_point
 
 
 def palette_point(number):
-    x, y = PALETTE[number]
+    x, y, _, _ = layout.PALETTE[number]
     return x + 25, y + 30
 
 

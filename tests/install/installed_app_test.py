@@ -26,7 +26,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from harness import Session, run, wait_for  # noqa: E402
+from harness import Session, layout, run, wait_for  # noqa: E402
 
 parser = argparse.ArgumentParser()
 parser.add_argument("prefix")
@@ -38,17 +38,8 @@ PREFIX = os.path.abspath(ARGS.prefix)
 BIN = os.path.join(PREFIX, "bin")
 
 DEMO = [36, 4, 84, 4, 36, 4, 84, 4, 20, 4, 68, 4, 52, 4, 100, 4]
-# Client position of each palette picture: group box origin plus the
-# picture's place inside it (the window's layout tables).
-GROUPS = {"basic": (3, 5), "extended": (3, 344), "repeat": (208, 344),
-          "input": (355, 344), "jump": (445, 344), "end": (536, 344)}
-PALETTE = {
-    1: ("basic", 8, 24), 2: ("basic", 71, 24), 3: ("basic", 133, 24), 4: ("basic", 71, 104),
-    5: ("basic", 8, 184), 6: ("basic", 71, 184), 7: ("basic", 133, 184),
-    26: ("extended", 8, 18), 27: ("extended", 71, 18), 28: ("extended", 133, 18),
-    24: ("repeat", 12, 18), 25: ("repeat", 74, 18),
-    29: ("input", 16, 18), 30: ("jump", 16, 18), 31: ("end", 16, 18),
-}
+# Client position of each palette picture (tests/ui/layout.json).
+PALETTE = layout.PALETTE
 ICON_W, ICON_H = 50, 72
 
 
@@ -180,8 +171,8 @@ class InstalledAppTest(unittest.TestCase):
             return same / len(pixels), len(pixels)
 
         def place(number, origin):
-            group, ix, iy = PALETTE[number]
-            return origin[0] + GROUPS[group][0] + ix, origin[1] + GROUPS[group][1] + iy
+            x, y, _, _ = PALETTE[number]
+            return origin[0] + x, origin[1] + y
 
         # The client area's origin as the window manager reports it, corrected
         # by the best fit of one icon (menu and status bars shift it).

@@ -1,7 +1,14 @@
 // The main window's layout: names, parents, rectangles, captions, menus.
+// The rectangles that other tests point at (group boxes, palette, slots,
+// value labels, track bar, buttons) are read from tests/ui/layout.json, the
+// one place the tests keep them, and checked here against the window.
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -9,6 +16,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
+#include <iterator>
+#include <string>
 
 #include "ui/common/Controls.h"
 #include "ui/editor/TImage.h"
@@ -17,6 +27,29 @@
 
 namespace vk47 {
 namespace {
+
+// tests/ui/layout.json, read once.
+const QJsonObject& Layout() {
+  static const QJsonObject layout = [] {
+    QFile file(QStringLiteral(VK47_LAYOUT_JSON));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << VK47_LAYOUT_JSON;
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    return document.object();
+  }();
+  return layout;
+}
+
+// [left, top, width, height] of the layout file; an empty rectangle when missing.
+QRect RectOf(const QJsonValue& value) {
+  const QJsonArray a = value.toArray();
+  EXPECT_EQ(a.size(), 4) << "not a rectangle in layout.json";
+  if (a.size() != 4) return {};
+  return {a[0].toInt(), a[1].toInt(), a[2].toInt(), a[3].toInt()};
+}
+QRect LayoutRect(const char* group, const QString& name) { return RectOf(Layout()[QLatin1String(group)][name]); }
+QRect LayoutRect(const char* group, int index) { return RectOf(Layout()[QLatin1String(group)].toArray()[index]); }
 
 class LayoutTest : public ::testing::Test {
  protected:
@@ -29,6 +62,10 @@ class LayoutTest : public ::testing::Test {
     EXPECT_NE(widget, nullptr) << name;
     return widget;
   }
+  // A control's rectangle in client coordinates, as layout.json gives it.
+  QRect InClient(const QWidget* widget) const {
+    return {widget->mapTo(form->Client, QPoint(0, 0)), widget->size()};
+  }
 
   testing::UiSandbox sandbox;
   std::unique_ptr<TForm1> form;
@@ -37,7 +74,9 @@ class LayoutTest : public ::testing::Test {
 TEST_F(LayoutTest, WindowHasFixedClientAreaAndCaption) {
   EXPECT_EQ(form->windowTitle(), QStringLiteral("VK-47ロボット制御３"));
   form->show();
-  EXPECT_EQ(form->Client->size(), QSize(732, 524));
+  const QJsonObject client = Layout()[QLatin1String("client")].toObject();
+  EXPECT_EQ(form->Client->size(), QSize(client[QLatin1String("width")].toInt(), client[QLatin1String("height")].toInt()));
+  EXPECT_EQ(form->StatusBar1->height(), client[QLatin1String("status_bar_height")].toInt());
   EXPECT_EQ(form->Client->y(), form->menuBar()->height());
   // Not larger than the client area and its bars; maximisable all the same.
   EXPECT_EQ(form->size(), form->minimumSize());
@@ -48,77 +87,103 @@ TEST_F(LayoutTest, WindowHasFixedClientAreaAndCaption) {
 }
 
 TEST_F(LayoutTest, GroupBoxes) {
-  struct Row { const char* name; const char* caption; QRect rect; bool silver; };
+  struct Row { const char* name; const char* caption; bool silver; };
   const Row rows[] = {
-      {"GroupBox1", "基本命令", {3, 5, 193, 273}, true},
-      {"GroupBox3", "プログラム", {208, 5, 521, 329}, true},
-      {"GroupBox4", "拡張命令", {3, 344, 193, 97}, true},
-      {"GroupBox2", "繰り返し", {208, 344, 137, 97}, true},
-      {"GroupBox5", "入力", {355, 344, 81, 97}, true},
-      {"GroupBox6", "飛べ", {445, 344, 81, 97}, true},
-      {"GroupBox7", "終了", {536, 344, 81, 97}, true},
-      {"GroupBox9", "時間・飛び先・回数", {3, 448, 729, 73}, false},
+      {"GroupBox1", "基本命令", true},  {"GroupBox3", "プログラム", true}, {"GroupBox4", "拡張命令", true},
+      {"GroupBox2", "繰り返し", true},  {"GroupBox5", "入力", true},       {"GroupBox6", "飛べ", true},
+      {"GroupBox7", "終了", true},      {"GroupBox9", "時間・飛び先・回数", false},
   };
+  EXPECT_EQ(Layout()[QLatin1String("group_boxes")].toObject().size(), std::ssize(rows));
+  const QRect client = form->Client->rect();
   for (const Row& row : rows) {
     auto* box = qobject_cast<QGroupBox*>(Find(row.name));
     ASSERT_NE(box, nullptr) << row.name;
     EXPECT_EQ(box->parentWidget(), form->Client) << row.name;
     EXPECT_EQ(box->title(), QString::fromUtf8(row.caption)) << row.name;
-    EXPECT_EQ(box->geometry(), row.rect) << row.name;
+    EXPECT_EQ(box->geometry(), LayoutRect("group_boxes", QString::fromLatin1(row.name))) << row.name;
+    EXPECT_TRUE(client.contains(box->geometry())) << row.name;
     EXPECT_EQ(box->palette().color(QPalette::Window) == kSilver, row.silver) << row.name;
   }
 }
 
 TEST_F(LayoutTest, PaletteIcons) {
-  struct Row { const char* name; const char* parent; QPoint pos; const char* hint; };
+  struct Row { int number; const char* parent; const char* hint; };
   const Row rows[] = {
-      {"Image1", "GroupBox1", {8, 24}, "左車輪を前進させる命令"},
-      {"Image2", "GroupBox1", {71, 24}, "前進させる命令"},
-      {"Image3", "GroupBox1", {133, 24}, "右車輪を前進させる命令"},
-      {"Image4", "GroupBox1", {71, 104}, ""},
-      {"Image5", "GroupBox1", {8, 184}, "左車輪を後退させる命令"},
-      {"Image6", "GroupBox1", {71, 184}, "後退させる命令"},
-      {"Image7", "GroupBox1", {133, 184}, "右車輪を後退させる命令"},
-      {"Image26", "GroupBox4", {8, 18}, "前進中入力があると左に方向転換"},
-      {"Image27", "GroupBox4", {71, 18}, "前進中入力があると停止"},
-      {"Image28", "GroupBox4", {133, 18}, "前進中入力があると右に方向転換"},
-      {"Image24", "GroupBox2", {12, 18}, "繰返し回数の設定"},
-      {"Image25", "GroupBox2", {74, 18}, "繰り返す最初の番地の設定"},
-      {"Image29", "GroupBox5", {16, 18}, "マイクロスイッチが入るまで待つ"},
-      {"Image30", "GroupBox6", {16, 18}, "無条件に指定番地へ飛ぶ"},
-      {"Image31", "GroupBox7", {16, 18}, "プログラムを途中で終了"},
+      {1, "GroupBox1", "左車輪を前進させる命令"},
+      {2, "GroupBox1", "前進させる命令"},
+      {3, "GroupBox1", "右車輪を前進させる命令"},
+      {4, "GroupBox1", ""},
+      {5, "GroupBox1", "左車輪を後退させる命令"},
+      {6, "GroupBox1", "後退させる命令"},
+      {7, "GroupBox1", "右車輪を後退させる命令"},
+      {26, "GroupBox4", "前進中入力があると左に方向転換"},
+      {27, "GroupBox4", "前進中入力があると停止"},
+      {28, "GroupBox4", "前進中入力があると右に方向転換"},
+      {24, "GroupBox2", "繰返し回数の設定"},
+      {25, "GroupBox2", "繰り返す最初の番地の設定"},
+      {29, "GroupBox5", "マイクロスイッチが入るまで待つ"},
+      {30, "GroupBox6", "無条件に指定番地へ飛ぶ"},
+      {31, "GroupBox7", "プログラムを途中で終了"},
   };
+  EXPECT_EQ(Layout()[QLatin1String("palette")].toObject().size(), std::ssize(rows));
   for (const Row& row : rows) {
-    auto* image = qobject_cast<TImage*>(Find(row.name));
-    ASSERT_NE(image, nullptr) << row.name;
-    EXPECT_EQ(image->parentWidget()->objectName(), QString::fromLatin1(row.parent)) << row.name;
-    EXPECT_EQ(image->geometry(), QRect(row.pos, QSize(50, 72))) << row.name;
-    EXPECT_EQ(Hint(image), QString::fromUtf8(row.hint)) << row.name;
-    EXPECT_TRUE(image->toolTip().isEmpty()) << row.name;
-    EXPECT_EQ(image->Stretch, row.name != std::string("Image1")) << row.name;
+    const std::string name = "Image" + std::to_string(row.number);
+    auto* image = qobject_cast<TImage*>(Find(name.c_str()));
+    ASSERT_NE(image, nullptr) << name;
+    EXPECT_EQ(image->parentWidget()->objectName(), QString::fromLatin1(row.parent)) << name;
+    EXPECT_EQ(InClient(image), LayoutRect("palette", QString::number(row.number))) << name;
+    EXPECT_EQ(image->size(), QSize(50, 72)) << name;
+    EXPECT_TRUE(image->parentWidget()->rect().contains(image->geometry())) << name << " inside its box";
+    EXPECT_EQ(Hint(image), QString::fromUtf8(row.hint)) << name;
+    EXPECT_TRUE(image->toolTip().isEmpty()) << name;
+    EXPECT_EQ(image->Stretch, row.number != 1) << name;
   }
 }
 
+// Slot k is in column k / 4 and row k % 4: the columns from left to right,
+// the rows from top to bottom, apart from one another, inside the program box.
 TEST_F(LayoutTest, StepSlotsRunDownTheColumns) {
-  const int lefts[] = {8, 139, 269, 400};
-  const int tops[] = {24, 99, 173, 248};
   const char* digits[] = {"０", "１", "２", "３", "４", "５", "６", "７",
                           "８", "９", "１０", "１１", "１２", "１３", "１４", "１５"};
+  EXPECT_EQ(Layout()[QLatin1String("slots")].toArray().size(), 16);
+  EXPECT_EQ(Layout()[QLatin1String("value_labels")].toArray().size(), 16);
   for (int k = 0; k < 16; ++k) {
     TImage* image = form->Picture(k + 8);
     ASSERT_NE(image, nullptr) << k;
     EXPECT_EQ(image->parentWidget(), form->GroupBox3) << k;
-    EXPECT_EQ(image->pos(), QPoint(lefts[k / 4], tops[k % 4])) << k;
+    EXPECT_EQ(InClient(image), LayoutRect("slots", k)) << k;
+    EXPECT_TRUE(form->GroupBox3->rect().contains(image->geometry())) << k;
+    if (k % 4 > 0) {
+      const QRect above = form->Picture(k + 7)->geometry();
+      EXPECT_EQ(image->x(), above.x()) << k;
+      EXPECT_GT(image->y(), above.bottom()) << k;
+    }
+    if (k >= 4) {
+      EXPECT_GT(image->x(), form->Picture(k + 4)->geometry().right()) << k;  // slot k - 4
+    }
     EXPECT_EQ(image->size(), QSize(50, 72)) << k;  // auto-sized to the 50 x 72 icon
     EXPECT_EQ(Hint(image), QStringLiteral("ステップ") + QString::fromUtf8(digits[k])) << k;
     EXPECT_EQ(image->property("tag").toInt(), -1) << k;
   }
 }
 
+// A filled slot's value label: where layout.json has it, right of its picture.
+TEST_F(LayoutTest, ValueLabelsBesideTheirSlots) {
+  form->RestoreProgram({36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36});
+  for (int k = 0; k < 16; ++k) {
+    QLabel* label = form->Slots.DropLabels[k];
+    ASSERT_NE(label, nullptr) << k;
+    EXPECT_EQ(InClient(label), LayoutRect("value_labels", k)) << k;
+    const QRect picture = form->Picture(k + 8)->geometry();
+    EXPECT_GT(label->x(), picture.right()) << k;
+    EXPECT_TRUE(label->geometry().top() >= picture.top() && label->geometry().bottom() <= picture.bottom()) << k;
+  }
+}
+
 TEST_F(LayoutTest, TrackBarAndScaleLabels) {
   QSlider* bar = form->TrackBar1;
   EXPECT_EQ(bar->parentWidget(), form->GroupBox9);
-  EXPECT_EQ(bar->geometry(), QRect(8, 22, 713, 32));
+  EXPECT_EQ(InClient(bar), RectOf(Layout()[QLatin1String("track_bar")]));
   EXPECT_EQ(bar->minimum(), 0);
   EXPECT_EQ(bar->maximum(), 15);
   EXPECT_EQ(bar->value(), 0);
@@ -145,19 +210,19 @@ TEST_F(LayoutTest, TrackBarAndScaleLabels) {
 }
 
 TEST_F(LayoutTest, ButtonsAndDiagnosticControls) {
-  struct Row { const char* name; const char* text; QRect rect; };
-  const Row rows[] = {
-      {"Button1", "転送", {624, 352, 105, 33}},
-      {"Button2", "実行", {624, 400, 105, 33}},
-      {"Button3", "クラス呼び出し", {760, 432, 105, 25}},
-  };
-  for (const Row& row : rows) {
+  struct Row { const char* name; const char* text; };
+  for (const Row& row : {Row{"Button1", "転送"}, Row{"Button2", "実行"}}) {
     auto* button = qobject_cast<QPushButton*>(Find(row.name));
     ASSERT_NE(button, nullptr) << row.name;
     EXPECT_EQ(button->parentWidget(), form->Client) << row.name;
     EXPECT_EQ(button->text(), QString::fromUtf8(row.text)) << row.name;
-    EXPECT_EQ(button->geometry(), row.rect) << row.name;
+    EXPECT_EQ(button->geometry(), LayoutRect("buttons", QString::fromLatin1(row.name))) << row.name;
+    EXPECT_TRUE(form->Client->rect().contains(button->geometry())) << row.name;
   }
+  // The diagnostic controls lie right of the client area, shown only when
+  // the window is maximised.
+  EXPECT_EQ(form->Button3->text(), QStringLiteral("クラス呼び出し"));
+  EXPECT_EQ(form->Button3->geometry(), QRect(760, 432, 105, 25));
   EXPECT_EQ(form->Memo1->geometry(), QRect(744, 16, 185, 361));
   EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("Memo1"));
   EXPECT_EQ(form->Label13->pos(), QPoint(776, 464));

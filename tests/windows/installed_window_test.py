@@ -33,12 +33,12 @@ import tty
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import isolation  # noqa: E402
+import layout  # noqa: E402
 
 TITLE = "VK-47ロボット制御３"
 START_MENU_ENTRY = "VK-47ロボット制御.lnk"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\vk47"
-CLIENT_W, CLIENT_H = 732, 524
-STATUS_H = 22
+CLIENT_W, CLIENT_H, STATUS_H = layout.CLIENT_W, layout.CLIENT_H, layout.STATUS_H
 DEMO = [36, 4, 84, 4, 36, 4, 84, 4, 20, 4, 68, 4, 52, 4, 100, 4]
 FRAME = bytes([0x74] + DEMO)
 STEP_GAP_MS = 100
@@ -47,10 +47,10 @@ STEP_GAP_MS = 100
 # the step itself.
 MIN_GAP_MS = 50
 SILVER = (192, 192, 192)
-# Client coordinates of group boxes (x, y, w, h) and of palette icons
-# (number, x, y), as the window lays them out.
-SILVER_BOXES = [(3, 5, 193, 273), (208, 5, 521, 329), (3, 344, 193, 97), (536, 344, 81, 97)]
-PALETTE_ICONS = [(2, 3 + 71, 5 + 24), (4, 3 + 71, 5 + 104), (31, 536 + 16, 344 + 18)]
+# Client coordinates (tests/ui/layout.json) of the silver group boxes
+# (x, y, w, h) and of palette icons (number, x, y) checked in the screenshot.
+SILVER_BOXES = [layout.GROUP_BOXES[name] for name in ("GroupBox1", "GroupBox3", "GroupBox4", "GroupBox7")]
+PALETTE_ICONS = [(number,) + layout.PALETTE[number][:2] for number in (2, 4, 31)]
 ICON_W, ICON_H = 50, 72
 
 
