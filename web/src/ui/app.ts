@@ -101,10 +101,20 @@ export function startPage(core: Core, root: HTMLElement): Page {
     programChanged();
     showState();
   };
+  // Right of the file: the port granted to the page, or why there is none.
+  const showPort = async () => {
+    if (!robot.available) {
+      serialNote.textContent = texts.t("このブラウザからはロボットに送れません (送れるのはパソコンと Chromebook の Chrome と Edge です)。");
+      serialNote.classList.add("status-missing");
+      return;
+    }
+    const port = await robot.portCaption();
+    serialNote.textContent = port;
+    serialNote.hidden = port === "";
+  };
   texts.bind(() => {
     showState();
-    serialNote.textContent = robot.available ? "" : texts.t("このブラウザからはロボットに送れません (送れるのはパソコンと Chromebook の Chrome と Edge です)。");
-    serialNote.hidden = robot.available;
+    void showPort();
     document.documentElement.lang = "ja";
   });
 
@@ -134,8 +144,13 @@ export function startPage(core: Core, root: HTMLElement): Page {
         if (name) status(texts.t("やり直しました (%1)", texts.t(name.source, ...name.args)));
         return;
       }
-      case "transfer": return robot.transfer([...doc.codes]);
-      case "execute": return robot.execute();
+      case "transfer":
+      case "execute": {
+        await (command === "transfer" ? robot.transfer([...doc.codes]) : robot.execute());
+        // The pupil may have chosen a port, or unplugged one.
+        await showPort();
+        return;
+      }
       case "simulate":
         simulate(core, texts, doc);
         fit();

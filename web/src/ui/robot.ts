@@ -16,6 +16,8 @@ export interface RobotCommands {
   // chooser needs its user activation.
   transfer(codes: number[]): Promise<void>;
   execute(): Promise<void>;
+  // The granted port as the status line names it ("" for none yet).
+  portCaption(): Promise<string>;
 }
 
 export function robotCommands(core: Core, hooks: RobotHooks): RobotCommands {
@@ -31,5 +33,6 @@ export function robotCommands(core: Core, hooks: RobotHooks): RobotCommands {
     available: serialSupported(),
     transfer: (codes) => report(link.transfer(codes)),
     execute: () => report(link.execute()),
+    portCaption: () => link.portCaption().catch(() => ""),
   };
 }
