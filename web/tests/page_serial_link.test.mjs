@@ -105,6 +105,27 @@ describe("the port", () => {
     // The progress window never showed, or is gone again.
     assert.equal(await page.evaluate(() => document.querySelector(".vk47-progress")?.hidden ?? true), true);
   });
+
+  test("a port whose adapter was pulled out is not called busy: the pupil is told it is not found", async () => {
+    const { page, serial } = await open({ granted: true });
+    // Gone without the page hearing of it: open() fails as Chromium's does.
+    await page.evaluate(() => {
+      window.__vk47SerialStandIn.state.vanished = true;
+    });
+    await clickByRole(page, "button", "転送");
+    const [result] = await results(page, 1);
+    assert.equal(result.kind, "failed");
+    assert.match(result.notice.main.join("\n"), /見つかりません/);
+    assert.doesNotMatch(result.notice.main.join("\n"), /使用中/);
+    // Plugged in again: the next command asks for the port.
+    await page.evaluate(() => {
+      window.__vk47SerialStandIn.state.vanished = false;
+    });
+    await clickByRole(page, "button", "実行");
+    const [, sent] = await results(page, 2);
+    assert.equal(sent.kind, "sent");
+    assert.equal((await serial.state()).requests, 1);
+  });
 });
 
 describe("the transfer", () => {

@@ -227,7 +227,11 @@ class WebSerialLink implements RobotLink {
         try {
           open = await OpenPort.open(chosen.port);
         } catch (error) {
-          return failed(this.core.portFailed(troubleOf(error), name, errorText(error), clock()));
+          // Chromium says NetworkError both for a port another program holds
+          // and for one whose adapter was pulled out: the list tells which.
+          const there = await chooser.stillThere(chosen.port);
+          if (!there) chooser.forget();
+          return failed(this.core.portFailed(there ? troubleOf(error) : "not-found", name, errorText(error), clock()));
         }
         try {
           const result = await send(open, name);

@@ -93,6 +93,16 @@ export class PortChooser {
     return this.known;
   }
 
+  // Whether the browser still lists `port` (an unplugged adapter's port is
+  // gone from the list, while its object lives on).
+  async stillThere(port: SerialPortLike): Promise<boolean> {
+    try {
+      return (await this.serial.getPorts()).includes(port);
+    } catch {
+      return false;
+    }
+  }
+
   // A port that failed is looked up afresh: a re-plugged adapter is a new
   // port object.
   forget(): void {
