@@ -10,7 +10,8 @@
 //     const { page, serial } = await h.openPage({ robot, serial: { granted: true } });
 //     await clickByRole(page, "button", "転送");
 //     const frames = await robot.waitForFrames(1);
-//     serial.writes                             // [{ value, t, done, visibility }]
+//     serial.writes                             // [{ value, t, visibility }], one a byte
+//     (await serial.state()).writes             // the page's record: also done, screenHeld
 //   } finally {
 //     await h.close();                          // pages, robots, browser, server
 //   }
