@@ -110,6 +110,8 @@ ScreenGrid LiveGrid(double px_per_cm) {
   return grid;
 }
 
+Words GridCaption(double step_cm) { return {VK47_TEXT("1 マス = %1 cm"), {GridNumber(step_cm)}}; }
+
 std::string LiveFloorSvg(const std::vector<Pose>& path, const Pose& pose, const SimParams& params,
                          const FloorView& view, int width_px, int height_px, const Say& say) {
   const double w = std::max(width_px, 1), h = std::max(height_px, 1), s = view.px_per_cm;
@@ -139,8 +141,7 @@ std::string LiveFloorSvg(const std::vector<Pose>& path, const Pose& pose, const 
   for (double y = std::ceil(bottom / major) * major; y <= top; y += major) {
     if (std::abs(y - bottom) * s > 20) svg += Text(3, screen.Y(y) - 3, GridNumber(y), "start", kFont, kScreenAxisColour);
   }
-  svg += Text(w - 6, 4 + kFont, say({VK47_TEXT("1 マス = %1 cm"), {GridNumber(step)}}), "end", kFont,
-              kScreenAxisColour);
+  svg += Text(w - 6, 4 + kFont, say(GridCaption(step)), "end", kFont, kScreenAxisColour);
 
   svg += "<circle cx=\"" + Num(screen.X(0)) + "\" cy=\"" + Num(screen.Y(0)) + "\" r=\"4\" fill=\"" + kStartColour +
          "\"/>\n";

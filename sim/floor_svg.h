@@ -55,6 +55,9 @@ struct ScreenGrid {
 };
 ScreenGrid LiveGrid(double px_per_cm);
 
+// The live view's caption: 「1 マス = N cm」 for lines `step_cm` apart.
+Words GridCaption(double step_cm);
+
 // The live view as an SVG of `width_px` x `height_px`.
 std::string LiveFloorSvg(const std::vector<Pose>& path, const Pose& pose, const SimParams& params,
                          const FloorView& view, int width_px, int height_px, const Say& say = SayPlain);

@@ -191,7 +191,7 @@ class TSimFloor : public QWidget {
     for (double y = std::ceil(bottom / major) * major; y <= top; y += major) {
       if (std::abs(y - bottom) * scale_ > 20) painter.drawText(ToScreen(left, y) + QPointF(3, -3), QString::number(y));
     }
-    const QString caption = TrWords({VK47_TEXT("1 マス = %1 cm"), {GridNumber(step)}});
+    const QString caption = TrWords(GridCaption(step));
     painter.drawText(QRectF(0, 4, width() - 6, height()), Qt::AlignRight | Qt::AlignTop, caption);
     // The start: where the robot stood.
     painter.setRenderHint(QPainter::Antialiasing);
