@@ -162,5 +162,22 @@ test("the menu bar has the desktop's menus and items, with their shortcuts, and 
   assert.ok(await findByRole(page, "button", "実行"));
   assert.equal(await page.$eval("input.track", (n) => n.getAttribute("aria-label")), "時間・飛び先・回数 0");
   assert.equal(await page.title(), "無題* - VK-47ロボット制御３");
+
+  // The whole window fits a Chromebook's screen without scrolling, in a tab
+  // (the browser's own bars take some of it) and as an installed app.
+  for (const [width, height] of [[1366, 768], [1366, 640], [1280, 800], [1280, 690]]) {
+    await page.setViewport({ width, height });
+    await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
+    const overflow = await page.evaluate(() => {
+      const scroller = document.querySelector(".scroller");
+      const client = document.querySelector("#client").getBoundingClientRect();
+      const status = document.querySelector(".status-line").getBoundingClientRect();
+      return {
+        scrolls: scroller.scrollHeight > scroller.clientHeight || scroller.scrollWidth > scroller.clientWidth,
+        outside: client.right > innerWidth + 0.5 || client.bottom > status.top + 0.5 || status.bottom > innerHeight + 0.5,
+      };
+    });
+    assert.deepEqual(overflow, { scrolls: false, outside: false }, `${width} x ${height}`);
+  }
   await page.close();
 });

@@ -86,7 +86,8 @@ export function startPage(core: Core, root: HTMLElement): Page {
   ]);
 
   const stage = el("div", { id: "stage", class: "stage" }, editor.node);
-  root.append(menus.node, stage, statusLine);
+  const scroller = el("div", { class: "scroller" }, stage);
+  root.append(menus.node, scroller, statusLine);
 
   // The file, with "*" while changes are unsaved; the caption says the same.
   const showState = () => {
@@ -247,7 +248,10 @@ export function startPage(core: Core, root: HTMLElement): Page {
     const beside = panel && !panel.hidden ? window.innerWidth - panel.getBoundingClientRect().left + 6 : 0;
     const room = window.innerHeight - menus.node.offsetHeight - statusLine.offsetHeight;
     const width = Math.max(CLIENT_WIDTH * 0.3, window.innerWidth - beside);
-    const scale = Math.max(0.3, Math.min(width / CLIENT_WIDTH, room / CLIENT_HEIGHT, 2.5));
+    const fits = Math.min(width / CLIENT_WIDTH, room / CLIENT_HEIGHT, 2.5);
+    // Never smaller than the desktop's own size: a pupil who zooms the page
+    // in (Ctrl and +) gets a larger window to scroll rather than the same one.
+    const scale = beside ? Math.max(0.3, fits) : Math.max(1, fits);
     editor.node.style.transform = `scale(${scale})`;
     stage.style.width = `${CLIENT_WIDTH * scale}px`;
     stage.style.height = `${CLIENT_HEIGHT * scale}px`;
