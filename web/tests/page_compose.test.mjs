@@ -165,7 +165,7 @@ test("the menu bar has the desktop's menus and items, with their shortcuts, and 
 
   // The whole window fits a Chromebook's screen without scrolling, in a tab
   // (the browser's own bars take some of it) and as an installed app.
-  for (const [width, height] of [[1366, 768], [1366, 640], [1280, 800], [1280, 690]]) {
+  for (const [width, height] of [[1366, 768], [1366, 640], [1366, 540], [1280, 800], [1280, 690]]) {
     await page.setViewport({ width, height });
     await page.evaluate(() => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
     const overflow = await page.evaluate(() => {

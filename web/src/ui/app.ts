@@ -249,9 +249,10 @@ export function startPage(core: Core, root: HTMLElement): Page {
     const room = window.innerHeight - menus.node.offsetHeight - statusLine.offsetHeight;
     const width = Math.max(CLIENT_WIDTH * 0.3, window.innerWidth - beside);
     const fits = Math.min(width / CLIENT_WIDTH, room / CLIENT_HEIGHT, 2.5);
-    // Never smaller than the desktop's own size: a pupil who zooms the page
-    // in (Ctrl and +) gets a larger window to scroll rather than the same one.
-    const scale = beside ? Math.max(0.3, fits) : Math.max(1, fits);
+    // Hardly smaller than the desktop's own size: a pupil who zooms the page
+    // in (Ctrl and +) gets a larger window to scroll rather than the same one,
+    // while a browser's bars that leave a little less room cost no scrolling.
+    const scale = beside ? Math.max(0.3, fits) : Math.max(0.9, fits);
     editor.node.style.transform = `scale(${scale})`;
     stage.style.width = `${CLIENT_WIDTH * scale}px`;
     stage.style.height = `${CLIENT_HEIGHT * scale}px`;
