@@ -156,22 +156,20 @@ std::string LiveFloorSvg(const std::vector<Pose>& path, const Pose& pose, const 
   // The robot from above, in centimetres: body, two wheels, heading arrow.
   // The body lets the path under it show; far out it keeps a size that can
   // still be seen. The screen's y runs down, so the heading turns the other way.
-  const double t = params.track_cm, scale = std::max(s, 24.0 / t);
+  const RobotShape robot = RobotFromAbove(params);
   svg += "<g transform=\"translate(" + Num(screen.X(pose.x_cm)) + " " + Num(screen.Y(pose.y_cm)) + ") rotate(" +
-         Num(-pose.heading_deg) + ") scale(" + Num(scale) + ")\" stroke=\"" + kRobotOutlineColour +
+         Num(-pose.heading_deg) + ") scale(" + Num(RobotScale(s, params)) + ")\" stroke=\"" + kRobotOutlineColour +
          "\" stroke-width=\"1.5\">\n";
-  auto rect = [&](double x, double y, double rw, double rh, double r, const std::string& fill) {
-    return "<rect x=\"" + Num(x) + "\" y=\"" + Num(y) + "\" width=\"" + Num(rw) + "\" height=\"" + Num(rh) +
-           "\" rx=\"" + Num(r) + "\" " + fill + " vector-effect=\"non-scaling-stroke\"/>\n";
+  auto rect = [&](const FloorRect& r, const std::string& fill) {
+    return "<rect x=\"" + Num(r.x) + "\" y=\"" + Num(r.y) + "\" width=\"" + Num(r.width) + "\" height=\"" +
+           Num(r.height) + "\" rx=\"" + Num(r.corner) + "\" " + fill + " vector-effect=\"non-scaling-stroke\"/>\n";
   };
-  svg += rect(-0.55 * t, -0.45 * t, 1.1 * t, 0.9 * t, 0.15 * t,
-              std::string("fill=\"") + kRobotBodyColour + "\" fill-opacity=\"" + Num(kRobotBodyOpacity) + "\"");
-  for (double side : {-1.0, 1.0}) {
-    svg += rect(-0.28 * t, side * t / 2 - 0.1 * t, 0.56 * t, 0.2 * t, 0.05 * t,
-                std::string("fill=\"") + kRobotWheelColour + "\"");
-  }
-  svg += "<polygon points=\"" + Num(0.52 * t) + ",0 " + Num(0.2 * t) + "," + Num(-0.2 * t) + " " + Num(0.2 * t) + "," +
-         Num(0.2 * t) + "\" fill=\"" + kRobotArrowColour + "\" stroke=\"none\"/>\n";
+  svg += rect(robot.body, std::string("fill=\"") + kRobotBodyColour + "\" fill-opacity=\"" + Num(kRobotBodyOpacity) + "\"");
+  for (const FloorRect& wheel : robot.wheels) svg += rect(wheel, std::string("fill=\"") + kRobotWheelColour + "\"");
+  std::string arrow;
+  for (const FloorPoint& p : robot.arrow) arrow += Num(p.x_cm) + "," + Num(p.y_cm) + " ";
+  arrow.pop_back();
+  svg += "<polygon points=\"" + arrow + "\" fill=\"" + kRobotArrowColour + "\" stroke=\"none\"/>\n";
   svg += "</g>\n</svg>\n";
   return svg;
 }

@@ -139,7 +139,7 @@ class TSimFloor : public QWidget {
 
   // The square that holds the robot drawn at a pose, whatever its heading.
   QRectF RobotRect(const Pose& p) const {
-    const double t = kParams().track_cm, reach = std::max(scale_, 24.0 / t) * t * 0.8 + 4;
+    const double reach = RobotScale(scale_, kParams()) * kParams().track_cm * 0.8 + 4;
     const QPointF at = ToScreen(p.x_cm, p.y_cm);
     return {at.x() - reach, at.y() - reach, 2 * reach, 2 * reach};
   }
@@ -219,27 +219,30 @@ class TSimFloor : public QWidget {
   // The body lets the path under it show. Far out it keeps a size that can
   // still be seen.
   void DrawRobot(QPainter& painter, const Pose& pose) {
-    const double t = kParams().track_cm;
+    const RobotShape robot = RobotFromAbove(kParams());
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(ToScreen(pose.x_cm, pose.y_cm));
     painter.rotate(-pose.heading_deg);  // the screen's y runs down
-    const double s = std::max(scale_, 24.0 / t);
+    const double s = RobotScale(scale_, kParams());
     painter.scale(s, s);
     QPen outline(QColor(QLatin1String(kRobotOutlineColour)), 1.5);
     outline.setCosmetic(true);
     painter.setPen(outline);
     QColor body{QLatin1String(kRobotBodyColour)};
     body.setAlphaF(kRobotBodyOpacity);  // the path shows through the body
+    auto draw = [&](const FloorRect& r) {
+      painter.drawRoundedRect(QRectF(r.x, r.y, r.width, r.height), r.corner, r.corner);
+    };
     painter.setBrush(body);
-    painter.drawRoundedRect(QRectF(-0.55 * t, -0.45 * t, 1.1 * t, 0.9 * t), 0.15 * t, 0.15 * t);
+    draw(robot.body);
     painter.setBrush(QColor(QLatin1String(kRobotWheelColour)));
-    for (double side : {-1.0, 1.0}) {  // the left wheel is at -y on the screen
-      painter.drawRoundedRect(QRectF(-0.28 * t, side * t / 2 - 0.1 * t, 0.56 * t, 0.2 * t), 0.05 * t, 0.05 * t);
-    }
+    for (const FloorRect& wheel : robot.wheels) draw(wheel);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(QLatin1String(kRobotArrowColour)));
-    painter.drawPolygon(QPolygonF({QPointF(0.52 * t, 0), QPointF(0.2 * t, -0.2 * t), QPointF(0.2 * t, 0.2 * t)}));
+    QPolygonF arrow;
+    for (const FloorPoint& p : robot.arrow) arrow << QPointF(p.x_cm, p.y_cm);
+    painter.drawPolygon(arrow);
     painter.restore();
   }
 
