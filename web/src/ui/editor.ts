@@ -243,7 +243,7 @@ export class Editor {
       const row = k % ROWS;
       const picture = el("img", { alt: "", draggable: "false" });
       const slot = el("div", {
-        class: "slot", role: "button", tabindex: k === 0 ? 0 : -1, "data-slot": k,
+        class: "slot", role: "button", "aria-haspopup": "listbox", tabindex: k === 0 ? 0 : -1, "data-slot": k,
       }, picture, el("span", { class: "badge", "aria-hidden": "true" }, String(k)));
       place(slot, SLOT_LEFTS[column], SLOT_TOPS[row], ICON_WIDTH, ICON_HEIGHT);
       const value = el("span", { class: "value-label", "aria-hidden": "true", "data-slot": k, hidden: true });
