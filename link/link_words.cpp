@@ -5,7 +5,7 @@
 namespace vk47 {
 
 Words StepsSentWords(int steps_sent) {
-  return {VK47_TEXT("転送を中断しました。16 ステップのうち %1 ステップを送信しました。"), {std::to_string(steps_sent)}};
+  return {VK47_TEXT("転送を中断しました。送信できたのは 16 ステップのうち %1 ステップです。"), {std::to_string(steps_sent)}};
 }
 
 Words TransferSentWords(const std::string& port) {

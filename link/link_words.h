@@ -14,7 +14,8 @@
 
 namespace vk47 {
 
-// "転送を中断しました。16 ステップのうち 3 ステップを送信しました。"
+// "転送を中断しました。送信できたのは 16 ステップのうち 3 ステップです。"
+// (A failure never says 送信しました: a pupil reads that as success.)
 Words StepsSentWords(int steps_sent);
 
 // The status line's text after a command that wrote every byte; `port` as

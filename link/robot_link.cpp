@@ -1,5 +1,6 @@
 #include "link/robot_link.h"
 
+#include "link/link_words.h"
 #include "link/protocol.h"
 #include "serial/port_resolver.h"
 
@@ -32,10 +33,6 @@ Notice ReleaseAfterFailure(Trs232c& port) {
   }
   notice.details.push_back({VK47_TEXT("ポートを閉じました。次の操作でポートを開き直します。"), {}});
   return notice;
-}
-
-Words StepsSentWords(int steps_sent) {
-  return {VK47_TEXT("転送を中断しました。16 ステップのうち %1 ステップを送信しました。"), {std::to_string(steps_sent)}};
 }
 
 // What happened first, then the port's own account of why.
@@ -172,7 +169,7 @@ LinkOutcome ExecuteProgram(Trs232c& port) {
     return outcome;
   }
   if (!port.writebyte(kExecuteCommand)) {
-    FailAfterWrite(outcome, port, {VK47_TEXT("実行命令を送れませんでした。"), {}});
+    FailAfterWrite(outcome, port, ExecuteNotSentWords());
     return outcome;
   }
   outcome.ok = true;

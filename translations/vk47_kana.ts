@@ -846,8 +846,13 @@
     </message>
     <message>
         <location line="+5"/>
-        <source>転送を中断しました。16 ステップのうち %1 ステップを送信しました。</source>
-        <translation>てんそうを とちゅうで やめました。16 ステップのうち %1 ステップを おくりました。</translation>
+        <source>転送を中断しました。送信できたのは 16 ステップのうち %1 ステップです。</source>
+        <translation>てんそうを とちゅうで やめました。おくれたのは 16 ステップのうち %1 ステップです。</translation>
+    </message>
+    <message>
+        <location filename="../link/link_words.cpp" line="+0"/>
+        <source>ブラウザの説明: %1</source>
+        <translation>ブラウザの せつめい: %1</translation>
     </message>
     <message>
         <location line="+36"/>
@@ -1281,6 +1286,29 @@
         <location filename="../ui/sim/SimWindow.cpp" line="+133"/>
         <source>1 マス = %1 cm</source>
         <translation>1 マス = %1 cm</translation>
+    </message>
+</context>
+<context>
+    <name>web</name>
+    <message>
+        <location filename="../web/core/page_texts.cpp" line="+13"/>
+        <source>VK-47ロボット制御３</source>
+        <translation>VK-47ロボットせいぎょ３</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>このブラウザからはロボットに送れません (送れるのはパソコンと Chromebook の Chrome と Edge です)。</source>
+        <translation>この ブラウザからは ロボットに おくれません (おくれるのは パソコンと Chromebook の Chrome と Edge です)。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>ポートが選ばれなかったので、何も送りませんでした。</source>
+        <translation>ポートが えらばれなかったので、なにも おくりませんでした。</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>シリアルポート</source>
+        <translation>シリアルポート</translation>
     </message>
 </context>
 </TS>

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "link/link_words.h"
 #include "serial/comm_device.h"
 #include "serial/port_resolver.h"
 #include "ui/Unit1.h"
@@ -80,7 +81,8 @@ void TForm1::UpdateProgramState() {
 
 void TForm1::ShowOutcome(const QString& text) {
   if (!StatusBar1) return;
-  outcome_ = text + QStringLiteral(" ") + QTime::currentTime().toString(QStringLiteral("HH:mm"));
+  const QString time = QTime::currentTime().toString(QStringLiteral("HH:mm"));
+  outcome_ = QString::fromStdString(StatusAt(text.toStdString(), time.toStdString()));
   StatusBar1->setToolTip(outcome_);
   ElideOutcome();
 }

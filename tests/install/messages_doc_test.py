@@ -13,7 +13,7 @@ import sys
 import unittest
 
 ROOT = pathlib.Path(sys.argv.pop(1) if len(sys.argv) > 1 else ".")
-SOURCES = [p for folder in ("model", "settings", "serial", "link", "ui", "tools")
+SOURCES = [p for folder in ("model", "settings", "serial", "link", "text", "ui", "tools")
            for p in (ROOT / folder).rglob("*.cpp")]
 PLACEHOLDER = re.compile(r"PORT|FILE|NAME|TEXT|\bN\b|\bV\b|…|\"|'|\s+")
 

@@ -30,7 +30,7 @@ elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
 
 fail=0
 [[ $status -eq 1 ]] || { echo "FAIL: exit status $status, expected 1"; fail=1; }
-steps=$(grep -o '16 ステップのうち [0-9]* ステップを送信しました' "$dir/send.err" | grep -o ' [0-9]* ' | tr -d ' ')
+steps=$(grep -o '16 ステップのうち [0-9]* ステップです' "$dir/send.err" | grep -o ' [0-9]* ' | tr -d ' ')
 if [[ -z $steps ]]; then
   echo "FAIL: no step count in: $(cat "$dir/send.err")"; fail=1
 elif (( steps < 1 || steps > 8 )); then

@@ -4,8 +4,7 @@
 #include <QLocale>
 #include <QWidget>
 
-#include "model/command_set.h"
-#include "model/step_program.h"
+#include "model/step_names.h"
 #include "ui/common/Catalogue.h"
 
 namespace vk47 {
@@ -22,13 +21,16 @@ QAccessibleInterface* SlotInterface(const QString& class_name, QObject* object) 
   return new QAccessibleWidget(widget, QAccessible::Button);
 }
 
+// The rules are the Qt-free model's (model/step_names.h), shared with the
+// browser edition; the window gives them its catalogue and number format.
+std::string TrText(const std::string& source) { return Tr(source.c_str()).toStdString(); }
+
+std::string DecimalPoint() { return QLocale().decimalPoint().toStdString(); }
+
 }  // namespace
 
 QString CommandName(const QString& number) {
-  const Command* command = FindCommand(number.toStdString());
-  if (!command) return {};
-  // The names are literals of the command table, marked for the catalogue.
-  return Tr(command->name.data());
+  return QString::fromStdString(vk47::CommandName(number.toStdString(), TrText));
 }
 
 void MarkAsAccessibleSlot(QWidget* picture) {
@@ -41,33 +43,13 @@ void MarkAsAccessibleSlot(QWidget* picture) {
 }
 
 QString StepValueCaption(int code) {
-  const auto number = StepCommandNumber(code);
-  if (!number || code == kEmptyCode) return {};
-  const auto text = StepValueText(code, *number, QLocale().decimalPoint().toStdString());
-  if (!text) return {};
-  // The unit is the command table's word, in the catalogue as the value
-  // label shows it ("1.5秒", "1.5びょう").
-  const std::string_view unit = FindCommand(*number)->unit;
-  if (unit.empty() || !text->ends_with(unit)) return QString::fromStdString(*text);
-  return QString::fromStdString(text->substr(0, text->size() - unit.size())) + Tr(unit.data());
+  return QString::fromStdString(vk47::StepValueCaption(code, DecimalPoint(), TrText));
 }
 
 QString SlotAccessibleName(int slot, int code) {
-  if (code == kEmptyCode) {
-    return Tr("ステップ %1 空き").arg(slot);
-  }
-  const auto number = StepCommandNumber(code);
-  // A code of no command (only a file edited by hand can hold one) is read out
-  // as its number.
-  const QString command = number ? CommandName(QString::fromStdString(*number)) : QString::number(code);
-  QString name = Tr("ステップ %1 %2").arg(slot).arg(command);
-  const QString value = StepValueCaption(code);
-  if (!value.isEmpty()) name += u' ' + value;
-  return name;
+  return QString::fromStdString(SlotName(slot, code, DecimalPoint(), TrText));
 }
 
-QString TrackBarAccessibleName(int position) {
-  return Tr("時間・飛び先・回数 %1").arg(position);
-}
+QString TrackBarAccessibleName(int position) { return QString::fromStdString(TrackBarName(position, TrText)); }
 
 }  // namespace vk47

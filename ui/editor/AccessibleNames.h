@@ -5,7 +5,9 @@
 // ("前進"), the track bar its caption and position ("時間・飛び先・回数 4").
 // The texts go through the catalogue (Catalogue.h) like every text the pupil
 // reads; they are built from values, so their owners build them again when
-// the hiragana mode is switched. Pure functions of their arguments and the user's number format.
+// the hiragana mode is switched. The rules are model/step_names.h, which the
+// browser edition shares. Pure functions of their arguments and the user's
+// number format.
 
 #include <QString>
 

@@ -7,6 +7,7 @@
 // failed. It neither throws nor shows anything itself. UI thread only.
 
 #include <QString>
+#include <string>
 
 #include "text/words.h"
 #include "link/robot_link.h"
@@ -35,7 +36,7 @@ class LinkRunner {
 
  private:
   LinkReport Report(const LinkOutcome& outcome, const QString& success) const;
-  QString PortCaption() const;
+  std::string PortCaption() const;
 
   Trs232c& port_;
   TransferObserver observer_;
