@@ -85,7 +85,8 @@ bool ViewShows(const FloorView& view, const Pose& pose, const SimParams& params,
 
 FloorView FollowRobot(const FloorView& view, const std::vector<Pose>& path, const Pose& pose,
                       const SimParams& params, double width_px, double height_px) {
-  if (ViewShows(view, pose, params, width_px, height_px)) return view;
+  // A view with no room yet (not laid out) keeps its scale for when it has some.
+  if (width_px < 1 || height_px < 1 || ViewShows(view, pose, params, width_px, height_px)) return view;
   double x0 = std::min(0.0, pose.x_cm), x1 = std::max(0.0, pose.x_cm);
   double y0 = std::min(0.0, pose.y_cm), y1 = std::max(0.0, pose.y_cm);
   for (const Pose& p : path) {

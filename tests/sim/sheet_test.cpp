@@ -184,6 +184,8 @@ TEST(FloorView, KeepsTheRobotInViewZoomingOutOnly) {
   EXPECT_DOUBLE_EQ(out.centre_x_cm, 50);
   EXPECT_TRUE(ViewShows(out, path.back(), params, 500, 320));
   EXPECT_TRUE(ViewShows(out, path.front(), params, 500, 320));
+  // A view not laid out yet (no pixels) keeps its scale.
+  EXPECT_EQ(FollowRobot(start, path, path.back(), params, 0, 0).px_per_cm, start.px_per_cm);
   // Back near the start it stays zoomed out.
   const FloorView back = FollowRobot(out, path, {}, params, 500, 320);
   EXPECT_EQ(back.px_per_cm, out.px_per_cm);
