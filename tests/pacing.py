@@ -153,8 +153,8 @@ class TracedProgram:
 
     def _end_strace(self):
         if self.strace.poll() is None:
-            # Ended, strace detaches from what it still follows; the group
-            # holds the program's leftovers.
+            # strace goes with its process group: the program's leftovers
+            # that stayed in it, and the program itself if it still runs.
             try:
                 os.killpg(self.strace.pid, signal.SIGKILL)
             except ProcessLookupError:
