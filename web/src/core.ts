@@ -49,9 +49,11 @@ export class Exchange {
 
   constructor(readonly module: CoreModule) {}
 
-  // Texts for the next call, each ended by a NUL (so none may hold one).
+  // Texts for the next call, each ended by a NUL. A NUL within a text (a
+  // browser's error text may hold anything) would cut it in two and shift
+  // every text after it: it goes across as U+FFFD.
   texts(...values: string[]): void {
-    const parts = values.map((value) => this.encoder.encode(value));
+    const parts = values.map((value) => this.encoder.encode(value.replaceAll("\0", "\uFFFD")));
     const size = parts.reduce((sum, part) => sum + part.length + 1, 0);
     const at = this.module._vk47_in(size);
     const heap = this.module.HEAPU8;

@@ -328,6 +328,10 @@ test("core.ts: a failed transfer says how far it came and never that it was sent
     assert.doesNotMatch(all, /送信しました|送りました|おくりました/);
     assert.match(failure.details.join(), /The device has been lost/);
     assert.match(failure.status, / 10:42$/);
+    // A NUL in the browser's text does not push the time into the cause.
+    const odd = core.transferFailed(2, "COM1", "bad\0cause", "10:43");
+    assert.deepEqual(odd.details, [kana ? "ブラウザの せつめい: bad\uFFFDcause" : "ブラウザの説明: bad\uFFFDcause"]);
+    assert.match(odd.status, / 10:43$/);
     const done = core.transferDone("COM1", "10:42");
     assert.equal(done, kana ? "16 ステップを COM1 に おくりました 10:42" : "16 ステップを COM1 に送信しました 10:42");
     if (kana) {
