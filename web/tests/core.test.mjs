@@ -17,6 +17,7 @@ import { mkdtempSync, readdirSync, readFileSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { after, before, test } from "node:test";
+import { gzipSync } from "node:zlib";
 import { fileURLToPath, pathToFileURL } from "node:url";
 
 const ROOT = fileURLToPath(new URL("../..", import.meta.url));
@@ -270,6 +271,11 @@ test("every message in both modes: the catalogue's texts, commands, the link's w
 });
 
 // ---- The loader and what the page relies on ----------------------------------
+
+test("the wasm is at most 150 KB gzipped", () => {
+  const size = gzipSync(readFileSync(join(dir, "core.wasm")), { level: 9 }).length;
+  assert.ok(size <= 150 * 1024, `core.wasm is ${size} bytes gzipped`);
+});
 
 const KANJI = /\p{Script=Han}/u;
 
