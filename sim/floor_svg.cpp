@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <unordered_set>
 
 #include "sim/floor_marks.h"
 
@@ -17,6 +19,16 @@ std::string Num(double value) {
   std::string text = buffer;
   while (text.back() == '0') text.pop_back();
   if (text.back() == '.') text.pop_back();
+  if (text == "-0") text = "0";
+  return text;
+}
+
+// A pixel of the live view: a tenth is as fine as a screen shows.
+std::string NumPx(double value) {
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, "%.1f", value);
+  std::string text = buffer;
+  if (text.ends_with(".0")) text.resize(text.size() - 2);
   if (text == "-0") text = "0";
   return text;
 }
@@ -147,10 +159,27 @@ std::string LiveFloorSvg(const std::vector<Pose>& path, const Pose& pose, const 
   svg += "<circle cx=\"" + Num(screen.X(0)) + "\" cy=\"" + Num(screen.Y(0)) + "\" r=\"4\" fill=\"" + kStartColour +
          "\"/>\n";
   if (path.size() >= 2) {
-    std::string points;
-    for (const Pose& p : path) points += Num(screen.X(p.x_cm)) + "," + Num(screen.Y(p.y_cm)) + " ";
-    points.pop_back();
-    svg += "<polyline points=\"" + points + "\" fill=\"none\" stroke=\"" + kPathColour +
+    // A loop of steps drives the same stretch again and again, point for
+    // point: a stretch whose ends fall on the pixels of one already drawn is
+    // left out, so a long run costs no more than the floor it covers.
+    std::unordered_set<std::uint64_t> drawn;
+    std::string d;
+    bool open = false;
+    auto px = [](double v) { return static_cast<std::uint64_t>(static_cast<std::uint16_t>(std::lround(v))); };
+    for (std::size_t i = 1; i < path.size(); ++i) {
+      const double ax = screen.X(path[i - 1].x_cm), ay = screen.Y(path[i - 1].y_cm);
+      const double bx = screen.X(path[i].x_cm), by = screen.Y(path[i].y_cm);
+      const std::uint64_t key = px(ax) << 48 | px(ay) << 32 | px(bx) << 16 | px(by);
+      if (px(ax) == px(bx) && px(ay) == px(by)) continue;  // within one pixel
+      if (!drawn.insert(key).second) {
+        open = false;
+        continue;
+      }
+      if (!open) d += "M" + NumPx(ax) + " " + NumPx(ay);
+      d += "L" + NumPx(bx) + " " + NumPx(by);
+      open = true;
+    }
+    svg += "<path d=\"" + d + "\" fill=\"none\" stroke=\"" + kPathColour +
            "\" stroke-width=\"3\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n";
   }
 

@@ -225,12 +225,36 @@ TEST(LiveFloorSvg, TheRobotWhereTheRunnerIs) {
   EXPECT_NEAR(std::stod(m[1]), 250 + p.x_cm * 8, 1e-3);
   EXPECT_NEAR(std::stod(m[2]), 160 - p.y_cm * 8, 1e-3);
   EXPECT_NEAR(std::stod(m[3]), -p.heading_deg, 1e-3);
-  EXPECT_EQ(Count(svg, "<polyline"), 1);
+  EXPECT_EQ(Count(svg, "<path d=\"M250 160L"), 1) << "the path from the start";
   EXPECT_NE(svg.find(std::string("stroke=\"") + kPathColour), std::string::npos);
   // Before the start no path is drawn, only the robot on the start dot.
   const std::string first = LiveFloorSvg({{}}, {}, {}, {}, 500, 320);
-  EXPECT_EQ(Count(first, "<polyline"), 0);
+  EXPECT_EQ(Count(first, "<path"), 0);
   EXPECT_EQ(Count(first, "<circle cx=\"250\" cy=\"160\" r=\"4\""), 1);
+}
+
+TEST(LiveFloorSvg, ALoopDrivenAgainIsDrawnOnce) {
+  // 2 s forward and back, once and then nine times, then a quarter turn on
+  // one wheel: the stretch driven again is drawn once, the turn after it.
+  SimRunner once(Program({0x28, 0x58, 0x18}), {});
+  once.RunToEnd();
+  SimRunner many(Program({0xB9, 0x28, 0x58, 0xC1, 0x18}), {});
+  many.RunToEnd();
+  ASSERT_GT(many.Path().size(), 5 * once.Path().size());
+  const FloorView view;
+  const std::string svg_once = LiveFloorSvg(once.Path(), once.State().pose, {}, view, 500, 320);
+  const std::string svg_many = LiveFloorSvg(many.Path(), many.State().pose, {}, view, 500, 320);
+  auto path_of = [](const std::string& svg) {
+    const std::size_t at = svg.find("<path d=\"") + 9;
+    return svg.substr(at, svg.find('"', at) - at);
+  };
+  // The same floor: the nine loops once, then the turn from where it starts.
+  const std::string drawn_once = path_of(svg_once), drawn_many = path_of(svg_many);
+  EXPECT_EQ(Count(drawn_once, "M"), 1);
+  EXPECT_EQ(Count(drawn_many, "M"), 2);
+  EXPECT_EQ(drawn_many.size(), drawn_once.size() + std::string("M250 160").size());
+  const std::string turn_end = drawn_once.substr(drawn_once.rfind('L'));
+  EXPECT_EQ(drawn_many.substr(drawn_many.rfind('L')), turn_end);
 }
 
 TEST(SimTexts, StatusForEveryPhase) {

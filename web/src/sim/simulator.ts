@@ -88,6 +88,7 @@ class SimulatorPanel implements Simulator {
   private lastFrameMs = 0;
   private marked = -1;
   private floorSize = "";
+  private nextFloorMs = 0;
 
   constructor(private readonly core: Core, private readonly texts: Texts, private readonly codes: () => readonly number[]) {
     ensureStyles();
@@ -282,18 +283,23 @@ class SimulatorPanel implements Simulator {
     // The running step's slot, from スタート until the end or リセット.
     this.mark(this.isOpen() && !s.ended && (this.isRunning || !s.atStart) ? s.step : -1);
     this.floorSize = "";
-    this.drawFloor();
+    this.drawFloor(!this.isRunning);
   }
 
-  private drawFloor(): void {
+  // The floor again; while running, not before the time the last drawing
+  // took has passed twice more, so that a long path never takes every frame.
+  private drawFloor(always = true): void {
     if (this.element.hidden) return;
     const width = Math.floor(this.floor.clientWidth), height = Math.floor(this.floor.clientHeight);
     if (width <= 0 || height <= 0) return;
     const size = `${width}x${height}`;
     if (size === this.floorSize) return;
+    const start = performance.now();
+    if (!always && start < this.nextFloorMs) return;
     this.floorSize = size;
     // The core's drawing: its texts are escaped, its numbers its own.
     this.floor.innerHTML = this.run.floorSvg(width, height);
+    this.nextFloorMs = start + 3 * (performance.now() - start);
   }
 
   private mark(slot: number): void {
