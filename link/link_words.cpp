@@ -22,7 +22,9 @@ std::string NotSentStatus(const Notice& notice, const Lookup& lookup) {
   return status;
 }
 
-std::string StatusAt(const std::string& outcome, const std::string& time) { return outcome + ' ' + time; }
+std::string StatusAt(const std::string& outcome, const std::string& time) {
+  return time.empty() ? outcome : outcome + ' ' + time;
+}
 
 Notice PortFailedNotice(CommErrorKind kind, const std::string& port, const std::string& cause, Words first) {
   const PortWords words = PortTroubleWords(kind);

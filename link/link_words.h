@@ -30,7 +30,8 @@ Words ExecuteNotSentWords();
 // and, when the notice has a cause in a few words, ": " and the cause.
 std::string NotSentStatus(const Notice& notice, const Lookup& lookup);
 
-// A status line as the window shows it: the outcome and the time ("10:42").
+// A status line as the window shows it: the outcome and the time ("10:42"),
+// or the outcome alone when there is no time.
 std::string StatusAt(const std::string& outcome, const std::string& time);
 
 // The notice for a port that failed with `kind`: the kind's words for the

@@ -66,8 +66,7 @@ int AnswerFailure(const Notice& notice, const std::string& time) {
   json.Open('{');
   WriteNotice(json, notice);
   json.Key("status");
-  const std::string status = NotSentStatus(notice, CurrentLookup());
-  json.String(time.empty() ? status : StatusAt(status, time));
+  json.String(StatusAt(NotSentStatus(notice, CurrentLookup()), time));
   json.Close('}');
   return Answer(json.Take());
 }

@@ -338,6 +338,7 @@ test("core.ts: a failed transfer says how far it came and never that it was sent
     const odd = core.transferFailed(2, "COM1", "bad\0cause", "10:43");
     assert.deepEqual(odd.details, [kana ? "ブラウザの せつめい: bad\uFFFDcause" : "ブラウザの説明: bad\uFFFDcause"]);
     assert.match(odd.status, / 10:43$/);
+    assert.equal(core.executeDone("COM1", ""), kana ? "じっこうの めいれいを COM1 に おくりました" : "実行命令を COM1 に送信しました");
     const done = core.transferDone("COM1", "10:42");
     assert.equal(done, kana ? "16 ステップを COM1 に おくりました 10:42" : "16 ステップを COM1 に送信しました 10:42");
     if (kana) {
