@@ -113,6 +113,10 @@ export function startPage(core: Core, root: HTMLElement): Page {
     serialNote.textContent = port;
     serialNote.hidden = port === "";
   };
+  // An adapter plugged in or pulled out changes what the port field says.
+  const serial = (navigator as Navigator & { serial?: EventTarget }).serial;
+  serial?.addEventListener("connect", () => void showPort());
+  serial?.addEventListener("disconnect", () => void showPort());
   texts.bind(() => {
     showState();
     void showPort();
