@@ -47,7 +47,7 @@ function panel(page) {
   return page.evaluate(() => {
     const root = document.querySelector(".sim-panel");
     const svg = root.querySelector(".sim-floor svg");
-    const points = svg?.querySelector("polyline")?.getAttribute("points") ?? "";
+    const drawn = svg?.querySelector("path")?.getAttribute("d") ?? "";
     return {
       shown: !root.hidden,
       time: root.querySelector(".sim-time").textContent,
@@ -56,7 +56,7 @@ function panel(page) {
       rules: root.querySelector(".sim-rules").textContent,
       floorLabel: svg?.getAttribute("aria-label") ?? null,
       floorWidth: svg ? Number(svg.getAttribute("width")) : 0,
-      pathPoints: points ? points.split(" ").length : 0,
+      pathPoints: (drawn.match(/[ML]/g) ?? []).length,
       robot: !!svg?.querySelector("g[transform]"),
       marked: [...document.querySelectorAll(".slot.running")].map((slot) => Number(slot.dataset.slot)),
       text: root.innerText,
