@@ -52,9 +52,10 @@ class WorkerPacer implements Pacer {
       this.pending.clear();
     };
     // A first short wait starts the Worker and takes its first timer's
-    // slowness out of the transfer's first gap.
+    // slowness out of the transfer's first gap; meanwhile the page paints
+    // the progress window that has just appeared.
     this.started = new Promise<void>((resolve) => this.pending.set(0, resolve));
-    this.worker.postMessage({ id: 0, ms: 5 });
+    this.worker.postMessage({ id: 0, ms: 50 });
   }
 
   ready(): Promise<void> {
