@@ -3,7 +3,9 @@
 // throttled to about one wake-up a second).
 //
 // wait(fromMs, ms) ends no earlier than `ms` after `fromMs` (performance.now()
-// of this page, taken when the write before it had completed). Each wait is
+// of this page, taken when the write before it had completed), and as close
+// to it as the machine allows: the Worker wakes the page shortly before the
+// end, and the page watches its own clock for the last milliseconds. Each wait is
 // measured from its own start: a wait that began late is never shortened to
 // catch up. One pacer serves one transfer; close() ends its Worker, once no
 // wait is running.
@@ -64,16 +66,20 @@ class WorkerPacer implements Pacer {
 
   async wait(fromMs: number, ms: number): Promise<void> {
     const until = fromMs + ms;
-    // The end is checked on this page's clock: should the Worker's have run
-    // faster, the rest is waited for again rather than taken from the gap.
-    while (performance.now() < until) {
+    for (;;) {
+      const left = until - performance.now();
+      if (left <= 0) return;
+      if (left <= LEAD_MS) {
+        watchClockUntil(until);
+        return;
+      }
       if (this.failed) {
-        await pageTimer(until);
+        await pageTimer(until - LEAD_MS);
         continue;
       }
       const id = this.nextId++;
       const answered = new Promise<void>((resolve) => this.pending.set(id, resolve));
-      this.worker.postMessage({ id, ms: until - performance.now() });
+      this.worker.postMessage({ id, ms: left - LEAD_MS });
       await answered;
     }
   }
@@ -81,6 +87,23 @@ class WorkerPacer implements Pacer {
   close(): void {
     this.worker.terminate();
     URL.revokeObjectURL(this.url);
+  }
+}
+
+// The Worker wakes the page this long before the end of a wait; the page
+// watches its clock for the rest. On a busy machine the Worker's timer and
+// its message back together took up to 5 ms: both are taken out of the gap,
+// for at most this much of the page's time every hundred milliseconds
+// while a transfer runs. (With 5 ms the gaps in a hidden tab still reached
+// 106 ms on a loaded two-core machine; with 8, 104.)
+const LEAD_MS = 8;
+
+// Returns once the page's clock has reached `until`: a few milliseconds at
+// most (the page does nothing else meanwhile, and its next write goes out
+// on the moment).
+function watchClockUntil(until: number): void {
+  while (performance.now() < until) {
+    // watching the clock
   }
 }
 
@@ -95,7 +118,8 @@ class PageTimerPacer implements Pacer {
 
   async wait(fromMs: number, ms: number): Promise<void> {
     const until = fromMs + ms;
-    while (performance.now() < until) await pageTimer(until);
+    while (until - performance.now() > LEAD_MS) await pageTimer(until - LEAD_MS);
+    watchClockUntil(until);
   }
 
   close(): void {}
