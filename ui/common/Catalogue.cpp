@@ -87,6 +87,12 @@ QString TrWords(const Words& words) {
   return result;
 }
 
+QString TrLine(const WordsLine& line) {
+  QString text;
+  for (const Words& piece : line) text += TrWords(piece);
+  return text;
+}
+
 namespace {
 
 QString JoinLines(const std::vector<Words>& lines) {

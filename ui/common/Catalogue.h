@@ -29,6 +29,9 @@ QString Tr(const char* source);
 // The words' text in the current mode, with their values filled in.
 QString TrWords(const Words& words);
 
+// A text of pieces (text/words.h), each in the current mode, joined.
+QString TrLine(const WordsLine& line);
+
 // A notice as the error box shows it: the main lines one per line, the
 // details one per line, the reason alone.
 QString NoticeMainText(const Notice& notice);

@@ -35,13 +35,6 @@ const QColor kPathBlue{QLatin1String(kPathColour)};
 const QColor kStartGreen{QLatin1String(kStartColour)};
 const QColor kEndOrange{QLatin1String(kEndColour)};
 
-// A text of pieces (text/words.h) in the current mode.
-QString TrLine(const WordsLine& line) {
-  QString text;
-  for (const Words& piece : line) text += TrWords(piece);
-  return text;
-}
-
 // Millimetres on the page to device units.
 struct PageUnits {
   double k;

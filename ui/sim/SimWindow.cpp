@@ -38,13 +38,6 @@ const QColor kMinorLine{QLatin1String(kScreenMinorColour)};
 const QColor kMajorLine{QLatin1String(kScreenMajorColour)};
 const QColor kAxisLine{QLatin1String(kScreenAxisColour)};
 
-// A text of pieces (text/words.h) in the current mode.
-QString TrLine(const WordsLine& line) {
-  QString text;
-  for (const Words& piece : line) text += TrWords(piece);
-  return text;
-}
-
 constexpr int kWidestFloor = 540;        // pixels, where the screen has room
 constexpr double kStartScale = 8.0;       // pixels per centimetre at the start
 constexpr double kMaxFrameSeconds = 0.25;  // a stalled loop does not leap ahead
