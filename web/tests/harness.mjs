@@ -36,7 +36,6 @@
 
 import { spawn, spawnSync } from "node:child_process";
 import fs from "node:fs";
-import http from "node:http";
 import os from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
@@ -68,80 +67,12 @@ const CHROMIUM_ARGS = [
 
 // ---------------------------------------------------------------- server
 
-const MIME = {
-  ".html": "text/html; charset=utf-8",
-  ".js": "text/javascript; charset=utf-8",
-  ".mjs": "text/javascript; charset=utf-8",
-  ".css": "text/css; charset=utf-8",
-  ".json": "application/json",
-  ".webmanifest": "application/manifest+json",
-  ".wasm": "application/wasm",
-  ".png": "image/png",
-  ".svg": "image/svg+xml",
-  ".ico": "image/x-icon",
-  ".txt": "text/plain; charset=utf-8",
-  ".pt3": "text/plain; charset=utf-8",
-};
-
-// A static server for `root` on 127.0.0.1 at a free port. Paths outside the
-// folder are refused; a folder serves its index.html.
-export function serveFolder(root) {
-  const base = path.resolve(root);
-  const server = http.createServer((request, response) => {
-    let pathname;
-    try {
-      pathname = decodeURIComponent(new URL(request.url ?? "/", "http://localhost").pathname);
-    } catch {
-      response.writeHead(400).end();
-      return;
-    }
-    let file = path.resolve(base, "." + pathname);
-    if (file !== base && !file.startsWith(base + path.sep)) {
-      response.writeHead(403).end();
-      return;
-    }
-    if (fs.existsSync(file) && fs.statSync(file).isDirectory()) file = path.join(file, "index.html");
-    fs.readFile(file, (error, data) => {
-      if (error) {
-        response.writeHead(404, { "content-type": "text/plain" }).end("not found");
-        return;
-      }
-      response.writeHead(200, {
-        "content-type": MIME[path.extname(file).toLowerCase()] ?? "application/octet-stream",
-        "cache-control": "no-cache",
-      });
-      response.end(data);
-    });
-  });
-  return new Promise((resolve, reject) => {
-    server.once("error", reject);
-    server.listen(0, "127.0.0.1", () => {
-      const { port } = server.address();
-      resolve({
-        url: `http://localhost:${port}`,
-        close: () =>
-          new Promise((done) => {
-            server.closeAllConnections();
-            server.close(() => done());
-          }),
-        server,
-      });
-    });
-  });
-}
-
 // `root` served by the page's own server (web/server.mjs, which scripts/run-web
-// runs) when it is there, else by serveFolder.
+// runs) on 127.0.0.1 at a free port, so the tests see the types and headers a
+// pupil's browser gets.
 async function serveRoot(root) {
-  const own = path.join(webDir, "server.mjs");
-  if (fs.existsSync(own)) {
-    const module = await import(own);
-    if (typeof module.serve === "function") {
-      const served = await module.serve({ root, port: 0, host: "127.0.0.1" });
-      if (served?.url && typeof served.close === "function") return served;
-    }
-  }
-  return serveFolder(root);
+  const { serve } = await import(path.join(webDir, "server.mjs"));
+  return serve({ root, port: 0, host: "127.0.0.1" });
 }
 
 // ---------------------------------------------------------------- robot
