@@ -18,6 +18,11 @@
 #include "app/command_line.h"
 #include "app/sheet_command.h"
 #include "serial/port_resolver.h"
+#if !defined(_WIN32)
+#include <csignal>
+
+#include "serial/comm_device_posix.h"
+#endif
 #include "settings/editor_setting.h"
 #include "settings/port_mapping.h"
 #include "settings/port_setting.h"
@@ -52,6 +57,12 @@ int main(int argc, char* argv[]) {
     return vk47::ResolvePortDevice(portname, vk47::SettingsFilePath());
   });
   vk47::InstallQtHandoff();
+#if !defined(_WIN32)
+  // Ended from outside (a logout, kill, Ctrl+C in the terminal that started
+  // it), the window still gives the robot's device its settings back: a
+  // terminal is not left raw at 9600.
+  vk47::RestoreTerminalsOnSignals({SIGTERM, SIGHUP, SIGINT});
+#endif
   // The hiragana mode, when a teacher or the 設定 menu chose it; its
   // catalogue is read only then.
   if (vk47::ReadKanaMode(vk47::SettingsFilePath())) vk47::SetKanaMode(true);

@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -40,6 +41,48 @@ namespace vk47 {
 namespace {
 
 constexpr int kPollTickMs = 10;
+
+// The open devices' settings from before Open, where a signal handler can put
+// them back. A slot's fd is -1 when free and -2 while being filled; the
+// settings are written before the fd is published and the fd is withdrawn
+// before the descriptor is closed, so a handler never restores a descriptor
+// that has been reused for something else.
+struct OpenTerminal {
+  std::atomic<int> fd{-1};
+  termios original{};
+};
+constexpr int kTerminalSlots = 32;
+OpenTerminal g_open_terminals[kTerminalSlots];
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler reads the slots");
+
+OpenTerminal* RememberTerminal(int fd, const termios& original) {
+  for (OpenTerminal& slot : g_open_terminals) {
+    int free = -1;
+    if (!slot.fd.compare_exchange_strong(free, -2)) continue;
+    slot.original = original;
+    slot.fd.store(fd);
+    return &slot;
+  }
+  return nullptr;  // more open devices than slots: only Close restores this one
+}
+
+void ForgetTerminal(OpenTerminal*& slot) {
+  if (slot) slot->fd.store(-1);
+  slot = nullptr;
+}
+
+void RestoreTerminalsAndDie(int signal) {
+  const int saved_errno = errno;
+  RestoreOpenTerminals();
+  // The signal's own end, as if it had not been caught: the exit status
+  // still tells the parent which signal ended the program.
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  ::sigemptyset(&action.sa_mask);
+  ::sigaction(signal, &action, nullptr);
+  errno = saved_errno;
+  ::raise(signal);
+}
 constexpr std::uint32_t kModemEvents = kEvCts | kEvDsr | kEvRlsd | kEvRing | kEvBreak | kEvErr;
 
 // The driver's count of bytes still to send.
@@ -122,6 +165,7 @@ class PosixCommDevice final : public CommDevice {
     }
     fd_ = fd;
     original_ = original;
+    remembered_ = RememberTerminal(fd, original);
     mask_ = 0;
     hung_up_ = false;
     tx_pending_ = false;
@@ -324,6 +368,7 @@ class PosixCommDevice final : public CommDevice {
     Wake();
     // The caller has lowered DTR and RTS; the line settings go back to what
     // the device had before Open (a vanished device refuses, which is fine).
+    ForgetTerminal(remembered_);
     ::tcsetattr(fd_, TCSANOW, &original_);
     int rc = ::close(fd_);
     int err = errno;
@@ -465,6 +510,7 @@ class PosixCommDevice final : public CommDevice {
   int wake_[2] = {-1, -1};
   std::string device_;
   termios original_{};  // the device's settings before Open, restored at Close
+  OpenTerminal* remembered_ = nullptr;  // the same, where a signal handler finds it
   CommControl stored_;  // fields that termios does not hold
   CommTimeouts timeouts_;
   std::atomic<std::uint32_t> mask_{0};
@@ -492,6 +538,23 @@ class PosixCommDevice final : public CommDevice {
 };
 
 }  // namespace
+
+void RestoreOpenTerminals() noexcept {
+  for (OpenTerminal& slot : g_open_terminals) {
+    const int fd = slot.fd.load();
+    if (fd >= 0) ::tcsetattr(fd, TCSANOW, &slot.original);
+  }
+}
+
+void RestoreTerminalsOnSignals(std::initializer_list<int> which) {
+  struct sigaction action {};
+  action.sa_handler = RestoreTerminalsAndDie;
+  ::sigemptyset(&action.sa_mask);
+  // One handler at a time: a second signal waits until the first has ended the program.
+  for (int signal : which) ::sigaddset(&action.sa_mask, signal);
+  action.sa_flags = SA_RESETHAND;
+  for (int signal : which) ::sigaction(signal, &action, nullptr);
+}
 
 std::unique_ptr<CommDevice> MakePlatformCommDevice() { return std::make_unique<PosixCommDevice>(); }
 

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <atomic>
@@ -46,6 +49,66 @@ struct OutputQueueTest : ::testing::Test {
   MasterReader reader{pty.master()};
   std::atomic<int> probes{0};
 };
+
+// A program ended by SIGTERM or SIGHUP while it holds the device open gives
+// the device its settings back (4800 and cooked, not raw at 9600), and
+// still ends of that signal. A device it has closed again is left alone.
+TEST(PosixSignals, AProgramEndedBySignalPutsTheDevicesSettingsBack) {
+  for (const int signal : {SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal == SIGTERM ? "SIGTERM" : "SIGHUP");
+    PtyPair pty, closed_again;
+    termios cooked{};
+    ASSERT_EQ(::tcgetattr(pty.slave(), &cooked), 0);
+    cooked.c_lflag |= ICANON | ECHO | ISIG;
+    cooked.c_oflag |= OPOST;
+    ::cfsetispeed(&cooked, B4800);
+    ::cfsetospeed(&cooked, B4800);
+    ASSERT_EQ(::tcsetattr(pty.slave(), TCSANOW, &cooked), 0);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      RestoreTerminalsOnSignals({SIGTERM, SIGHUP});
+      auto device = MakePlatformCommDevice();
+      auto other = MakePlatformCommDevice();
+      CommControl line;
+      if (!device->Open(pty.slave_path()) || !device->GetState(line)) ::_exit(3);
+      line.BaudRate = 9600;
+      if (!device->SetState(line) || !other->Open(closed_again.slave_path()) || !other->Close()) ::_exit(3);
+      // The other device is changed after its close: the handler must not touch it.
+      termios now{};
+      ::tcgetattr(closed_again.slave(), &now);
+      ::cfsetospeed(&now, B1200);
+      ::tcsetattr(closed_again.slave(), TCSANOW, &now);
+      const char byte = 1;
+      if (::write(ready[1], &byte, 1) != 1) ::_exit(4);
+      for (;;) ::pause();
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1) << "the child could not open the device";
+    ::close(ready[0]);
+    termios held{};
+    ASSERT_EQ(::tcgetattr(pty.slave(), &held), 0);
+    EXPECT_EQ(::cfgetospeed(&held), B9600) << "open makes the line 9600";
+    EXPECT_FALSE(held.c_lflag & ICANON) << "open makes the line raw";
+    ASSERT_EQ(::kill(child, signal), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "exit status " << status;
+    EXPECT_EQ(WTERMSIG(status), signal);
+    termios after{};
+    ASSERT_EQ(::tcgetattr(pty.slave(), &after), 0);
+    EXPECT_EQ(::cfgetospeed(&after), B4800);
+    EXPECT_EQ(::cfgetispeed(&after), B4800);
+    EXPECT_TRUE(after.c_lflag & ICANON);
+    EXPECT_TRUE(after.c_lflag & ECHO);
+    EXPECT_TRUE(after.c_oflag & OPOST);
+    ASSERT_EQ(::tcgetattr(closed_again.slave(), &after), 0);
+    EXPECT_EQ(::cfgetospeed(&after), B1200) << "a device closed before the signal was changed again";
+  }
+}
 
 TEST_F(OutputQueueTest, WriteCompletesOnlyOnceTheQueueIsEmpty) {
   // The driver reports bytes queued for the first 20 looks, then none.
