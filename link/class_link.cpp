@@ -61,7 +61,7 @@ void RunAll(RobotJobs& jobs, const ClassObserver& observer, Work work) {
       job.port.writewait = nullptr;
       job.outcome.ok = false;
       job.outcome.message = job.outcome.reason =
-          "ポート " + job.port.portname + " への送信を開始できません (" + e.code().message() + ")";
+          "ポート " + MenuPortName(job.port.portname) + " への送信を開始できません (" + e.code().message() + ")";
       finish(i, job);
     }
   }
@@ -85,7 +85,7 @@ void RunAll(RobotJobs& jobs, const ClassObserver& observer, Work work) {
     job->outcome = job->same_as->outcome;
     job->steps = job->same_as->steps.load();
     job->outcome.reason = job->outcome.message =
-        job->same_as->port.portname + " と同じデバイスが二度指定されています (一度だけ使いました)";
+        MenuPortName(job->same_as->port.portname) + " と同じデバイスが二度指定されています (一度だけ使いました)";
   }
 }
 

@@ -106,8 +106,10 @@ bool PortLeadsElsewhere(const Trs232c& port) {
   return now.refused() || now.device != port.device();
 }
 
-std::optional<Notice> EnsurePortOpen(Trs232c& port) {
-  if (PortLeadsElsewhere(port)) {
+std::optional<Notice> EnsurePortOpen(Trs232c& port) { return EnsurePortOpen(port, ResolvePort(port.portname)); }
+
+std::optional<Notice> EnsurePortOpen(Trs232c& port, const ResolvedPort& chosen) {
+  if (port.opened() && !port.device().empty() && (chosen.refused() || chosen.device != port.device())) {
     try {
       port.close();
     } catch (...) {
@@ -115,6 +117,7 @@ std::optional<Notice> EnsurePortOpen(Trs232c& port) {
     }
   }
   if (port.opened()) return std::nullopt;
+  const PinnedResolution pin(port.portname, chosen);
   if (port.open()) return std::nullopt;
   Notice notice = PortFailureNotice(port);
   // The kind names the port and why it cannot be opened; a failure of no
@@ -123,10 +126,30 @@ std::optional<Notice> EnsurePortOpen(Trs232c& port) {
   return notice;
 }
 
+std::string PortAndDevice(const Trs232c& port) {
+  const std::string name = MenuPortName(port.portname);
+  const std::string device = DeviceDisplayName(port.device());
+  if (device.empty() || device == name) return name;
+  // A COM name that is the device's own name (Windows) is not said twice.
+  std::string upper = device;
+  for (char& c : upper) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  if (upper == name) return name;
+  if (!ParsePortName(port.portname).value_or(PortName{}).com) return device;
+  return name + " (" + device + ")";
+}
+
+namespace {
+
+std::optional<Notice> OpenForCommand(Trs232c& port, const std::optional<ResolvedPort>& chosen) {
+  return chosen ? EnsurePortOpen(port, *chosen) : EnsurePortOpen(port);
+}
+
+}  // namespace
+
 LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
-                            const TransferObserver& observer) {
+                            const TransferObserver& observer, const std::optional<ResolvedPort>& chosen) {
   LinkOutcome outcome;
-  if (auto failure = EnsurePortOpen(port)) {
+  if (auto failure = OpenForCommand(port, chosen)) {
     Fail(outcome, std::move(*failure), {});
     return outcome;
   }
@@ -162,9 +185,9 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
   return outcome;
 }
 
-LinkOutcome ExecuteProgram(Trs232c& port) {
+LinkOutcome ExecuteProgram(Trs232c& port, const std::optional<ResolvedPort>& chosen) {
   LinkOutcome outcome;
-  if (auto failure = EnsurePortOpen(port)) {
+  if (auto failure = OpenForCommand(port, chosen)) {
     Fail(outcome, std::move(*failure), {});
     return outcome;
   }

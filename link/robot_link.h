@@ -18,6 +18,7 @@
 #include <string>
 
 #include "model/step_program.h"
+#include "serial/port_resolver.h"
 #include "serial/rs232c.h"
 
 namespace vk47 {
@@ -60,17 +61,27 @@ bool PortLeadsElsewhere(const Trs232c& port);
 // closed first and opened on the device the name leads to now, so a command
 // never goes to a device other than the one the name (and the window's
 // status bar) names. Returns what to tell the user when it cannot be opened.
+// The name is resolved once; with `chosen`, not at all: the port is opened
+// on the device chosen (and shown) before the command began, or refused as
+// that choice was, whatever the name leads to by now.
 std::optional<Notice> EnsurePortOpen(Trs232c& port);
+std::optional<Notice> EnsurePortOpen(Trs232c& port, const ResolvedPort& chosen);
+
+// The port as the menus name it, with the device the open port uses when
+// that is named otherwise: "COM1 (/dev/pts/3)", "COM1", "/dev/pts/3".
+std::string PortAndDevice(const Trs232c& port);
 
 // Why the port's last operation failed, in words for a pupil and a teacher;
 // empty when it has not failed. PortFailureText is the same as one text.
 Notice PortFailureNotice(const Trs232c& port);
 std::string PortFailureText(const Trs232c& port);
 
+// With `chosen`, the port opens on that device (see EnsurePortOpen).
 LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
-                            const TransferObserver& observer);
+                            const TransferObserver& observer,
+                            const std::optional<ResolvedPort>& chosen = std::nullopt);
 
 // Writes the execute byte 0x78: no progress, no wait, no log line.
-LinkOutcome ExecuteProgram(Trs232c& port);
+LinkOutcome ExecuteProgram(Trs232c& port, const std::optional<ResolvedPort>& chosen = std::nullopt);
 
 }  // namespace vk47

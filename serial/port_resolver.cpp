@@ -15,6 +15,8 @@ PortResolver& InstalledResolver() {
   return resolver;
 }
 
+thread_local PinnedResolution* t_pinned = nullptr;
+
 }  // namespace
 
 std::optional<PortName> ParsePortName(std::string_view text) {
@@ -36,7 +38,17 @@ void SetPortResolver(PortResolver resolver) {
   InstalledResolver() = std::move(resolver);
 }
 
+PinnedResolution::PinnedResolution(std::string portname, ResolvedPort resolved)
+    : portname_(std::move(portname)), resolved_(std::move(resolved)), outer_(t_pinned) {
+  t_pinned = this;
+}
+
+PinnedResolution::~PinnedResolution() { t_pinned = outer_; }
+
 ResolvedPort ResolvePort(const std::string& portname) {
+  for (const PinnedResolution* pin = t_pinned; pin; pin = pin->outer_) {
+    if (pin->portname_ == portname) return pin->resolved_;
+  }
   PortResolver resolver;
   {
     std::lock_guard lock(ResolverMutex());

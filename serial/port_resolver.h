@@ -56,8 +56,28 @@ using PortResolver = std::function<ResolvedPort(const std::string& portname)>;
 // Installs the resolver; an empty function restores the default rule.
 void SetPortResolver(PortResolver resolver);
 
-// The device for portname, through the installed resolver or the default.
+// The device for portname, through the installed resolver or the default;
+// on a thread with a PinnedResolution for that name, the pinned answer.
 ResolvedPort ResolvePort(const std::string& portname);
+
+// While it lives, ResolvePort on this thread answers `portname` with
+// `resolved` and asks no resolver. A command that has chosen its device once
+// (and named it to the user) opens exactly that device, even if set.ini or a
+// robot's link changes between the choice and the open. Pins nest; each
+// restores the one before it.
+class PinnedResolution {
+ public:
+  PinnedResolution(std::string portname, ResolvedPort resolved);
+  ~PinnedResolution();
+  PinnedResolution(const PinnedResolution&) = delete;
+  PinnedResolution& operator=(const PinnedResolution&) = delete;
+
+ private:
+  friend ResolvedPort ResolvePort(const std::string& portname);
+  std::string portname_;
+  ResolvedPort resolved_;
+  PinnedResolution* outer_;
+};
 
 // The platform's default rule. POSIX: an absolute path stays as it is; "comN"
 // becomes the first present of BuiltInPortCandidates, else /dev/ttyUSB{N-1}.

@@ -173,6 +173,72 @@ TEST(LinkRecovery, TheNextTransferOpensThePortAfresh) {
   EXPECT_EQ(bytes, expected);
 }
 
+// The device is chosen once per command. A robot linked anew after the
+// choice (and after the window named the choice) changes nothing for that
+// command: its bytes go to the device chosen, and so do those of a command
+// whose port was already open on the device chosen, even if the name is
+// linked anew during the transfer. The success line names that device.
+TEST(LinkChoice, ACommandSendsToTheDeviceChosenForIt) {
+  PtyPair chosen_pty, later_pty;
+  MasterReader chosen_reader(chosen_pty.master()), later_reader(later_pty.master());
+  ResolvedPort mapped = PortDevice(chosen_pty.slave_path());
+  int asked = 0;
+  SetPortResolver([&](const std::string&) {
+    ++asked;
+    return mapped;
+  });
+  Trs232c port;
+  port.portname = "com1";
+  const ResolvedPort chosen = ResolvePort(port.portname);
+  mapped = PortDevice(later_pty.slave_path());  // linked anew just before the command
+  asked = 0;
+  TransferObserver observer;
+  int waits = 0;
+  observer.wait = [&](std::uint32_t) {
+    if (++waits == 4) mapped = PortDevice(PtyPair().slave_path());  // and again during it
+  };
+  const LinkOutcome sent = TransferProgram(port, Demo(), observer, chosen);
+  ASSERT_TRUE(sent.ok) << sent.message;
+  EXPECT_EQ(asked, 0) << "the name was resolved again during the command";
+  EXPECT_EQ(port.device(), chosen_pty.slave_path());
+  EXPECT_EQ(PortAndDevice(port), "COM1 (" + chosen_pty.slave_path() + ")");
+  EXPECT_EQ(chosen_reader.Values(17, 2000ms).size(), 17u);
+  EXPECT_TRUE(later_reader.Values(1, 100ms).empty()) << "bytes went to a device not chosen";
+
+  // The next command chooses again: the open port moves to the new choice.
+  mapped = PortDevice(later_pty.slave_path());
+  const LinkOutcome moved = ExecuteProgram(port, ResolvePort(port.portname));
+  EXPECT_TRUE(moved.ok) << moved.message;
+  EXPECT_EQ(later_reader.Values(1, 1000ms), std::vector<std::uint8_t>{0x78});
+  EXPECT_EQ(chosen_reader.Values(18, 100ms).size(), 17u);
+
+  // A choice that was a refusal is refused, even if the name leads somewhere by now.
+  const ResolvedPort gone = RefusedPort(CommErrorKind::kRobotGone, later_pty.slave_path());
+  const LinkOutcome refused = ExecuteProgram(port, gone);
+  SetPortResolver(nullptr);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_FALSE(port.opened());
+  EXPECT_TRUE(Contains(refused.message, "仮想ロボットはもう動いていません")) << refused.message;
+  EXPECT_EQ(later_reader.Values(2, 100ms).size(), 1u);
+}
+
+// How a port and its device are named together in an outcome line.
+TEST(LinkChoice, PortAndDeviceNamesBothOnlyWhenTheyDiffer) {
+  PtyPair pty;
+  SetPortResolver([&](const std::string&) { return PortDevice(pty.slave_path()); });
+  Trs232c port;
+  port.portname = "com2";
+  EXPECT_EQ(PortAndDevice(port), "COM2") << "closed: no device to name";
+  ASSERT_TRUE(port.open());
+  EXPECT_EQ(PortAndDevice(port), "COM2 (" + pty.slave_path() + ")");
+  port.close();
+  port.portname = pty.slave_path();
+  ASSERT_TRUE(port.open());
+  EXPECT_EQ(PortAndDevice(port), pty.slave_path()) << "a device path is said once";
+  port.close();
+  SetPortResolver(nullptr);
+}
+
 // A robot linked anew over one that still runs: the open port follows its
 // name to the new device, and nothing more reaches the old one. A name that
 // now leads nowhere closes the port and says why.
