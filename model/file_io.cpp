@@ -20,4 +20,22 @@ std::filesystem::path FollowLinks(const std::filesystem::path& path) {
   return current;  // a loop: writing to it fails like any unusable name
 }
 
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view content) {
+  return WriteFileChecked(path, content).status == WriteStatus::kWritten;
+}
+
+Words WriteFailureWords(const std::filesystem::path& path, const FileWrite& write) {
+  switch (write.status) {
+    case WriteStatus::kUnsafeLink:
+      return {VK47_TEXT("ファイル %1 を作成できません。%2 は別のユーザーが置いたシンボリックリンクなので、たどりません"),
+              {PathText(path), PathText(write.link)}};
+    case WriteStatus::kSameAsInput:
+      return {VK47_TEXT("ファイル %1 は読み込んだファイルと同じなので、上書きしません"), {PathText(path)}};
+    case WriteStatus::kWritten:
+    case WriteStatus::kFailed:
+      break;
+  }
+  return {VK47_TEXT("ファイル %1 を作成できません"), {PathText(path)}};
+}
+
 }  // namespace vk47

@@ -108,16 +108,45 @@ FileRead ReadRegularFile(const fs::path& path, std::size_t budget) {
   return file;
 }
 
-bool WriteFileAtomically(const fs::path& path, std::string_view content) {
+namespace {
+
+FileWrite Failed(DWORD error) {
+  FileWrite result;
+  result.error = std::error_code(static_cast<int>(error), std::system_category());
+  return result;
+}
+
+// Whether `target` is the same file as one of `inputs` (the file system's
+// own answer, which knows links and second names).
+bool IsAnInput(const fs::path& target, const std::vector<fs::path>& inputs) {
+  for (const fs::path& input : inputs) {
+    std::error_code ec;
+    if (!input.empty() && fs::equivalent(target, input, ec) && !ec) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+FileWrite WriteFileChecked(const fs::path& path, std::string_view content, const std::vector<fs::path>& inputs) {
   const fs::path target = FollowLinks(path);
   const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (!exists) {
     const DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND) return false;
+    if (error != ERROR_FILE_NOT_FOUND) return Failed(error);
+  }
+  if (exists && IsAnInput(target, inputs)) {
+    FileWrite same;
+    same.status = WriteStatus::kSameAsInput;
+    return same;
   }
   // A folder, a device or a read-only file is left alone.
-  if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) return false;
+  if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
+    return Failed(ERROR_ACCESS_DENIED);
+  }
+  FileWrite written;
+  written.status = WriteStatus::kWritten;
 
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(L".");
   fs::path temp;
@@ -129,17 +158,29 @@ bool WriteFileAtomically(const fs::path& path, std::string_view content) {
                           FILE_ATTRIBUTE_NORMAL, nullptr);
     if (created != INVALID_HANDLE_VALUE) break;
     const DWORD error = GetLastError();
-    if (error == ERROR_ACCESS_DENIED) return exists && WriteInPlace(target, content);
-    if (error != ERROR_FILE_EXISTS) return false;
+    if (error == ERROR_ACCESS_DENIED) {
+      return exists && WriteInPlace(target, content) ? written : Failed(error);
+    }
+    if (error != ERROR_FILE_EXISTS) return Failed(error);
   }
   Handle h(created);
-  if (!h.valid()) return false;
+  if (!h.valid()) return Failed(ERROR_FILE_EXISTS);
   bool ok = WriteAll(h.get(), content) && FlushFileBuffers(h.get());
   ok = h.Close() && ok;
   ok = ok && MoveFileExW(temp.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) DeleteFileW(temp.c_str());
-  return ok;
+  if (!ok) {
+    const DWORD error = GetLastError();
+    DeleteFileW(temp.c_str());
+    return Failed(error);
+  }
+  return written;
+}
+
+bool CreateFolder(const fs::path& path) {
+  std::error_code ec;
+  if (fs::create_directory(path, ec) && !ec) return true;
+  return fs::is_directory(path, ec) && !ec;
 }
 
 // Windows has no root that a pupil's link could lead astray this way.

@@ -1081,6 +1081,14 @@
         <translation>ファイル %1 を つくれません</translation>
     </message>
     <message>
+        <source>ファイル %1 を作成できません。%2 は別のユーザーが置いたシンボリックリンクなので、たどりません</source>
+        <translation>ファイル %1 を つくれません。%2 は べつの ユーザーが おいた シンボリックリンクなので、たどりません</translation>
+    </message>
+    <message>
+        <source>ファイル %1 は読み込んだファイルと同じなので、上書きしません</source>
+        <translation>ファイル %1 は よみこんだ ファイルと おなじなので、うわがき しません</translation>
+    </message>
+    <message>
         <location filename="../ui/common/ErrorBox.cpp" line="+33"/>
         <source>閉じる</source>
         <translation>とじる</translation>

@@ -256,6 +256,193 @@ TEST_F(FileSafety, RootFollowsOnlyLinksOfTheTargetsOwner) {
   }
 }
 
+uid_t OwnerOf(const fs::path& p) {
+  struct stat st {};
+  return ::lstat(p.c_str(), &st) == 0 ? st.st_uid : static_cast<uid_t>(-1);
+}
+
+gid_t GroupOf(const fs::path& p) {
+  struct stat st {};
+  return ::lstat(p.c_str(), &st) == 0 ? st.st_gid : static_cast<gid_t>(-1);
+}
+
+// A link that someone else planted in a folder like /tmp (sticky, writable by
+// everyone) is not followed, in any folder of the path and by root too, as
+// the kernel's protected_symlinks rule would have it; the writer's own links
+// there, and the folder owner's, are.
+TEST_F(FileSafety, LinkPlantedInASharedStickyFolderIsNotFollowed) {
+  if (!test::Privileged()) GTEST_SKIP() << "another account's link needs root to set up";
+  constexpr uid_t kIntruder = 47241;
+  const fs::path shared = dir_ / "tmp", pupil = dir_ / "pupil", important = pupil / "important.txt";
+  fs::create_directory(shared);
+  fs::create_directory(pupil);
+  ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+  ASSERT_EQ(::chmod(dir_.c_str(), 0755), 0);
+  Put(important, "keep me\n");
+  auto plant = [](const fs::path& target, const fs::path& link, uid_t owner) {
+    fs::create_symlink(target, link);
+    return ::lchown(link.c_str(), owner, owner) == 0;
+  };
+  ASSERT_TRUE(plant(important, shared / "x.pt3", kIntruder));
+  ASSERT_TRUE(plant(pupil, shared / "folder", kIntruder));
+  ASSERT_TRUE(plant(important, shared / "mine.pt3", test::kNobody));
+  ASSERT_TRUE(plant(pupil / "from-root.pt3", shared / "roots.pt3", 0));
+
+  // As the pupil ("nobody"), who owns the file the links lead to.
+  EXPECT_EQ(RunUnprivileged({pupil, important}, [&]() -> std::string {
+              for (const fs::path& path : {shared / "x.pt3", shared / "folder" / "important.txt"}) {
+                const FileWrite write = WriteFileChecked(path, "overwritten\n");
+                if (write.status != WriteStatus::kUnsafeLink) return path.string() + " was not refused as a link";
+                const fs::path link = path.parent_path() == shared ? path : shared / "folder";
+                if (write.link != link) return "the refusal names " + write.link.string();
+                if (Slurp(important) != "keep me\n") return path.string() + " overwrote the pupil's file";
+                if (Plain(WriteFailureWords(path, write)) !=
+                    "ファイル " + path.string() + " を作成できません。" + link.string() +
+                        " は別のユーザーが置いたシンボリックリンクなので、たどりません") {
+                  return "message: " + Plain(WriteFailureWords(path, write));
+                }
+                if (WriteProgramFile(path, kDemo).empty()) return "a program was saved through " + path.string();
+              }
+              if (Others(shared, "").size() != 4 || !Others(pupil, "important.txt").empty()) {
+                return "the refused writes left something behind";
+              }
+              if (!WriteFileAtomically(shared / "mine.pt3", "mine\n")) return "the pupil's own link was refused";
+              if (Slurp(important) != "mine\n") return "the pupil's own link did not reach the file";
+              if (!WriteFileAtomically(shared / "roots.pt3", "via root\n")) return "the folder owner's link was refused";
+              return "";
+            }),
+            "");
+  EXPECT_TRUE(fs::is_symlink(shared / "x.pt3"));
+  // Root is held back by the same rule.
+  Put(important, "keep me\n");
+  EXPECT_EQ(WriteFileChecked(shared / "x.pt3", "root\n").status, WriteStatus::kUnsafeLink);
+  EXPECT_FALSE(LinksMayBeFollowed(shared / "folder" / "important.txt"));
+  EXPECT_EQ(Slurp(important), "keep me\n");
+}
+
+// Root run with a pupil's HOME: a pupil's link in any folder of the path,
+// not only the last name, leads neither into a third account's folder nor
+// into root's own; a new folder is not made there either.
+TEST_F(FileSafety, RootChecksTheLinksInEveryFolderOfThePath) {
+  if (::geteuid() != 0) GTEST_SKIP() << "the rule holds back root only";
+  constexpr uid_t kPupil = 47231, kThird = 47232;
+  const fs::path home = dir_ / "pupil", third = dir_ / "third" / "PT-36Temp", root_only = dir_ / "root-only";
+  fs::create_directories(home / "Documents");
+  fs::create_directories(third);
+  fs::create_directory(root_only);
+  ASSERT_EQ(::chmod(root_only.c_str(), 0700), 0);
+  for (const fs::path& p : {home, home / "Documents"}) ASSERT_EQ(::chown(p.c_str(), kPupil, kPupil), 0);
+  for (const fs::path& p : {third.parent_path(), third}) ASSERT_EQ(::chown(p.c_str(), kThird, kThird), 0);
+  Put(third / "set.ini", "[comport]\r\nname=1\r\n");
+  ASSERT_EQ(::chown((third / "set.ini").c_str(), kThird, kThird), 0);
+
+  const struct {
+    const char* name;
+    fs::path link, target, write;
+    uid_t owner;
+    bool written;
+  } rows[] = {
+      {"pupil's PT-36Temp leads to a third's", home / "Documents" / "PT-36Temp", third,
+       home / "Documents" / "PT-36Temp" / "set.ini", kPupil, false},
+      {"pupil's Documents leads to a third's", home / "Docs", third.parent_path(), home / "Docs" / "PT-36Temp" / "set.ini",
+       kPupil, false},
+      {"pupil's link to a new file in a third's folder", home / "Docs", third.parent_path(),
+       home / "Docs" / "PT-36Temp" / "new.pt3", kPupil, false},
+      {"pupil's Documents leads into root's folder", home / "Docs", root_only, home / "Docs" / "lesson.pdf", kPupil,
+       false},
+      {"the third's own link", home / "Docs", third.parent_path(), home / "Docs" / "PT-36Temp" / "set.ini", kThird,
+       true},
+      {"root's own link", home / "Docs", root_only, home / "Docs" / "lesson.pdf", 0, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    fs::remove(row.link);
+    fs::create_symlink(row.target, row.link);
+    ASSERT_EQ(::lchown(row.link.c_str(), row.owner, row.owner), 0);
+    const bool existed = fs::exists(row.write);
+    const std::string before = existed ? Slurp(row.write) : "";
+    const FileWrite write = WriteFileChecked(row.write, "written\n");
+    EXPECT_EQ(static_cast<bool>(write), row.written);
+    EXPECT_EQ(LinksMayBeFollowed(row.write), row.written);
+    if (row.written) {
+      EXPECT_EQ(Slurp(row.write), "written\n");
+      if (existed) Put(row.write, before);
+      else fs::remove(row.write);
+    } else {
+      EXPECT_EQ(write.status, WriteStatus::kUnsafeLink);
+      EXPECT_EQ(write.link, row.link);
+      EXPECT_EQ(fs::exists(row.write), existed);
+      EXPECT_EQ(existed ? Slurp(row.write) : "", before);
+    }
+    EXPECT_EQ(CreateFolder(row.link / "made"), row.written);
+    EXPECT_EQ(fs::exists(row.target / "made"), row.written);
+    fs::remove(row.target / "made");
+  }
+  EXPECT_EQ(Slurp(third / "set.ini"), "[comport]\r\nname=1\r\n");
+  EXPECT_TRUE(fs::is_empty(root_only));
+}
+
+// An output never replaces the file it is made from: not by the same name,
+// another spelling of it, a link to it or a second name (hard link).
+TEST_F(FileSafety, OutputThatIsTheInputIsRefused) {
+  const fs::path program = dir_ / "x.pt3";
+  Put(program, ProgramFileText(kDemo));
+  fs::create_directory(dir_ / "sub");
+  fs::create_symlink(program, dir_ / "link.pt3");
+  fs::create_hard_link(program, dir_ / "second.pt3");
+  for (const fs::path& output : {program, dir_ / "sub" / ".." / "x.pt3", dir_ / "link.pt3", dir_ / "second.pt3"}) {
+    SCOPED_TRACE(output);
+    for (const fs::path& input : {program, dir_ / "link.pt3"}) {
+      const FileWrite write = WriteFileChecked(output, "%PDF-1.4\n", {dir_ / "other.pt3", input});
+      EXPECT_EQ(write.status, WriteStatus::kSameAsInput);
+      EXPECT_EQ(Plain(WriteFailureWords(output, write)),
+                "ファイル " + output.string() + " は読み込んだファイルと同じなので、上書きしません");
+    }
+  }
+  EXPECT_EQ(Slurp(program), ProgramFileText(kDemo));
+  EXPECT_TRUE(Others(dir_, "x.pt3").size() == 3) << "no temporary file left";
+  EXPECT_TRUE(WriteFileChecked(dir_ / "x.pdf", "%PDF-1.4\n", {program}));
+  EXPECT_EQ(Slurp(dir_ / "x.pdf"), "%PDF-1.4\n");
+}
+
+// What root makes in another account's folder is that account's (and its
+// folder's group), so that a pupil can go on saving where root saved for them;
+// in root's own folders it stays root's; a name that is a link is never what
+// changes owner.
+TEST_F(FileSafety, RootGivesWhatItMakesInAnotherAccountsFolderToThatAccount) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can make files for another account";
+  constexpr uid_t kPupil = 47231;
+  constexpr gid_t kClass = 47299;
+  const fs::path home = dir_ / "pupil";
+  fs::create_directory(home);
+  ASSERT_EQ(::chown(home.c_str(), kPupil, kClass), 0);
+
+  ASSERT_TRUE(WriteFileChecked(home / "new.pt3", "x\n"));
+  EXPECT_EQ(OwnerOf(home / "new.pt3"), kPupil);
+  EXPECT_EQ(GroupOf(home / "new.pt3"), kClass);
+  ASSERT_TRUE(CreateFolder(home / "PT-36Temp"));
+  EXPECT_EQ(OwnerOf(home / "PT-36Temp"), kPupil);
+  EXPECT_EQ(GroupOf(home / "PT-36Temp"), kClass);
+  ASSERT_TRUE(WriteFileChecked(home / "PT-36Temp" / "set.ini", "[comport]\r\nname=1\r\n"));
+  EXPECT_EQ(OwnerOf(home / "PT-36Temp" / "set.ini"), kPupil);
+
+  ASSERT_TRUE(WriteFileChecked(dir_ / "roots.pt3", "x\n"));
+  EXPECT_EQ(OwnerOf(dir_ / "roots.pt3"), 0u);
+  ASSERT_TRUE(CreateFolder(dir_ / "roots"));
+  EXPECT_EQ(OwnerOf(dir_ / "roots"), 0u);
+  // An existing file keeps its owner.
+  ASSERT_TRUE(WriteFileChecked(dir_ / "roots.pt3", "y\n"));
+  EXPECT_EQ(OwnerOf(dir_ / "roots.pt3"), 0u);
+
+  // The pupil's link to root's folder, as the name of the folder to make.
+  fs::create_symlink(dir_ / "roots", home / "Documents");
+  ASSERT_EQ(::lchown((home / "Documents").c_str(), kPupil, kPupil), 0);
+  EXPECT_FALSE(CreateFolder(home / "Documents"));
+  EXPECT_FALSE(CreateFolder(home / "Documents" / "PT-36Temp"));
+  EXPECT_EQ(OwnerOf(dir_ / "roots"), 0u);
+  EXPECT_TRUE(fs::is_empty(dir_ / "roots"));
+}
+
 TEST_F(FileSafety, LongestLegalNameSavesAndLeavesNothingElse) {
   for (std::size_t length : {249u, 250u, 255u}) {
     const std::string name = std::string(length - 4, 'a') + ".pt3";
