@@ -4,9 +4,11 @@
 // home holds, or a robot's mapping lands in a set.ini the window never reads.
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -66,12 +68,37 @@ std::string XdgDocumentsFolder(const std::string& home) {
   return "";
 }
 
+// The owner of `path`, or of the nearest folder above it that exists (links
+// followed); nothing when not even "/" can be looked at.
+std::optional<uid_t> OwnerOfNearest(std::string path) {
+  for (;;) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) return info.st_uid;
+    const std::size_t cut = path.find_last_of('/');
+    if (cut == std::string::npos || path == "/") return std::nullopt;
+    path = cut == 0 ? "/" : path.substr(0, cut);
+  }
+}
+
+// Whether a documents folder named in user-dirs.dirs may be used. Root run
+// with another account's HOME (sudo -E, su without -) acts for that account,
+// and the file is that account's to write: root takes the folder only when
+// it, or while it is missing the nearest folder above it, belongs to that
+// account, so that a pupil cannot make root create settings in root's own or
+// a third account's folders. Anyone else is held back by the permissions.
+bool MayUseDocumentsFolder(const std::string& home, const std::string& folder) {
+  if (::geteuid() != 0) return true;
+  struct stat home_info {};
+  if (::stat(home.c_str(), &home_info) != 0 || home_info.st_uid == 0) return true;
+  return OwnerOfNearest(folder) == home_info.st_uid;
+}
+
 }  // namespace
 
 std::string DefaultDocumentsFolder() {
   const std::string home = HomeFolder();
   if (home.empty()) return ".";
-  if (std::string xdg = XdgDocumentsFolder(home); !xdg.empty()) return xdg;
+  if (std::string xdg = XdgDocumentsFolder(home); !xdg.empty() && MayUseDocumentsFolder(home, xdg)) return xdg;
   return Join(home, "Documents");
 }
 

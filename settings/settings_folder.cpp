@@ -41,12 +41,9 @@ char SeparatorOf(const std::string& path) {
   return last == std::string::npos ? kPathSeparator : path[last];
 }
 
-bool CreateOneFolder(const std::string& path) {
-  std::error_code ec;
-  if (std::filesystem::create_directory(PathFromText(path), ec) && !ec) return true;
-  // Someone else may have created it meanwhile; what counts is that it exists.
-  return FolderExists(path);
-}
+// CreateFolder (file_io.h): links on the way are checked as for any write,
+// and a folder root makes in a pupil's folder is the pupil's.
+bool CreateOneFolder(const std::string& path) { return CreateFolder(PathFromText(path)); }
 
 }  // namespace
 

@@ -33,6 +33,9 @@ void SetDocumentsFolderProvider(DocumentsProvider provider);
 // POSIX: XDG_DOCUMENTS_DIR in user-dirs.dirs ("$HOME" expanded, so a localised
 // name such as ~/ドキュメント is found), else $HOME/Documents, whether or not
 // it exists yet ($HOME from the password entry when unset; "." without one).
+// Root run with another account's HOME takes XDG_DOCUMENTS_DIR only when that
+// folder (or, while it is missing, the nearest folder above it) belongs to
+// the HOME's owner; otherwise $HOME/Documents.
 // Windows: the shell's Documents folder (asked with the wide call), else
 // %USERPROFILE%\Documents, else ".".
 std::string DefaultDocumentsFolder();
@@ -60,9 +63,13 @@ std::string SettingsFolderPath();
 bool FolderExists(const std::string& path);
 
 // Creates `path` and its missing parents, walking up only to the first
-// existing ancestor. Returns true when the folder exists afterwards; false
-// when something (a file in the way, missing permission) stops it. One
-// trailing separator is ignored. An empty path throws SettingsError
+// existing ancestor, each with CreateFolder (model/file_io.h): no link is
+// followed that a write would not follow, and a folder that root creates in
+// another account's folder (root run with a pupil's HOME) belongs to that
+// account, so that the pupil can still save there. Returns true when the
+// folder exists afterwards; false when something (a file in the way, missing
+// permission, a link that may not be followed) stops it. One trailing
+// separator is ignored. An empty path throws SettingsError
 // "ディレクトリを作成することができません".
 bool CreateFolderChain(const std::string& path);
 

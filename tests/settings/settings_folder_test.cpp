@@ -9,6 +9,13 @@
 #include "settings/settings_error.h"
 #include "tests/settings/temp_folder.h"
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/model/file_safety_support.h"
+#endif
+
 namespace vk47 {
 namespace {
 
@@ -93,6 +100,68 @@ TEST_F(SettingsFolder, CreateFolderChain) {
 }
 
 #if !defined(_WIN32)
+uid_t OwnerOf(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 ? info.st_uid : static_cast<uid_t>(-1);
+}
+
+// Root run with a pupil's HOME and no settings folder yet makes the folders
+// and set.ini the pupil's, so that the pupil can still save afterwards.
+TEST_F(SettingsFolder, RootWithAPupilsHomeMakesThePupilsSettingsFolder) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root acts for another account";
+  const std::string home = dir_ / "pupil";
+  fs::create_directory(home);
+  ASSERT_EQ(::chmod(dir_.path().c_str(), 0755), 0);
+  ASSERT_EQ(::chown(home.c_str(), test::kNobody, test::kNobody), 0);
+  UseDocuments(home + "/Documents");
+  const std::string ini = SettingsFilePath();
+  WritePortIndex(ini, 2);
+  for (const std::string& made : {home + "/Documents", home + "/Documents/PT-36Temp", ini}) {
+    EXPECT_EQ(OwnerOf(made), test::kNobody) << made;
+  }
+  EXPECT_EQ(test::RunUnprivileged({}, [&]() -> std::string {
+              try {
+                WritePortIndex(ini, 3);
+              } catch (const SettingsError& e) {
+                return std::string("the pupil cannot save: ") + e.what();
+              }
+              return ReadPortIndex(ini) == 3 ? "" : "the pupil's setting was not kept";
+            }),
+            "");
+}
+
+// A link in a folder of the path (not only the last name) that the pupil
+// made to another account's settings is not followed by root; nothing is
+// made or changed there.
+TEST_F(SettingsFolder, RootWithAPupilsHomeDoesNotFollowThePupilsLinkToAnotherAccount) {
+  if (::geteuid() != 0) GTEST_SKIP() << "the rule holds back root only";
+  constexpr uid_t kPupil = 47231, kOther = 47232;
+  const std::string home = dir_ / "pupil", other = dir_ / "other/Documents/PT-36Temp";
+  fs::create_directories(home + "/Documents");
+  fs::create_directories(other);
+  for (const std::string& p : {home, home + "/Documents"}) ASSERT_EQ(::chown(p.c_str(), kPupil, kPupil), 0);
+  for (const std::string& p : {dir_ / "other", dir_ / "other/Documents", other}) {
+    ASSERT_EQ(::chown(p.c_str(), kOther, kOther), 0);
+  }
+  WriteBytes(other + "/set.ini", "[comport]\r\nname=0\r\n");
+  ASSERT_EQ(::chown((other + "/set.ini").c_str(), kOther, kOther), 0);
+  fs::create_symlink(other, home + "/Documents/PT-36Temp");
+  ASSERT_EQ(::lchown((home + "/Documents/PT-36Temp").c_str(), kPupil, kPupil), 0);
+  UseDocuments(home + "/Documents");
+  EXPECT_THROW(WritePortIndex(SettingsFilePath(), 2), SettingsError);
+  EXPECT_EQ(test::ReadBytes(other + "/set.ini"), "[comport]\r\nname=0\r\n");
+  EXPECT_EQ(OwnerOf(other + "/set.ini"), kOther);
+  // One folder higher: Documents itself leads to the other account's.
+  fs::remove(home + "/Documents/PT-36Temp");
+  fs::remove(home + "/Documents");
+  fs::create_symlink(dir_ / "other/Documents", home + "/Documents");
+  ASSERT_EQ(::lchown((home + "/Documents").c_str(), kPupil, kPupil), 0);
+  EXPECT_THROW(WritePortIndex(SettingsFilePath(), 2), SettingsError);
+  EXPECT_EQ(test::ReadBytes(other + "/set.ini"), "[comport]\r\nname=0\r\n");
+}
+#endif
+
+#if !defined(_WIN32)
 // The fallback guess when no provider is installed, with HOME and the XDG
 // configuration pointed into the temporary folder.
 class DefaultDocuments : public SettingsFolder {
@@ -145,6 +214,43 @@ TEST_F(DefaultDocuments, FollowsUserDirsWhetherOrNotTheFolderExists) {
   }
   WriteBytes(dir_ / ".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/ドキュメント\"\n");
   EXPECT_EQ(DocumentsFolderPath(), dir_ / "ドキュメント") << "used when no provider is set";
+}
+
+// Root run with a pupil's HOME takes a documents folder from the pupil's
+// user-dirs.dirs only when it is the pupil's: a pupil cannot make root create
+// settings in a folder only root may enter, nor in another account's.
+TEST_F(DefaultDocuments, RootWithAPupilsHomeTakesOnlyThePupilsDocumentsFolder) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root acts for another account";
+  constexpr uid_t kOther = 47232;
+  ASSERT_EQ(::chown(dir_.path().c_str(), test::kNobody, test::kNobody), 0);
+  fs::create_directory(dir_ / ".config");
+  fs::create_directories(dir_ / "root-only/docs");
+  ASSERT_EQ(::chmod((dir_ / "root-only").c_str(), 0700), 0);
+  fs::create_directory(dir_ / "others");
+  ASSERT_EQ(::chown((dir_ / "others").c_str(), kOther, kOther), 0);
+  fs::create_directory(dir_ / "shared");
+  ASSERT_EQ(::chown((dir_ / "shared").c_str(), test::kNobody, test::kNobody), 0);
+  const struct {
+    std::string value, expected;
+  } rows[] = {
+      {dir_ / "root-only/docs", dir_ / "Documents"},
+      {dir_ / "root-only/new/deeper", dir_ / "Documents"},
+      {"$HOME/../" + fs::path(dir_.path()).filename().string() + "/root-only/docs", dir_ / "Documents"},
+      {dir_ / "others", dir_ / "Documents"},
+      {"$HOME/ドキュメント", dir_ / "ドキュメント"},  // missing: the home above it is the pupil's
+      {dir_ / "shared", dir_ / "shared"},
+  };
+  for (const auto& row : rows) {
+    WriteBytes(dir_ / ".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"" + row.value + "\"\n");
+    EXPECT_EQ(DefaultDocumentsFolder(), row.expected) << row.value;
+  }
+  WriteBytes(dir_ / ".config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"" + (dir_ / "root-only/docs") + "\"\n");
+  WritePortIndex(SettingsFilePath(), 2);
+  EXPECT_TRUE(fs::is_empty(dir_ / "root-only/docs"));
+  EXPECT_EQ(OwnerOf(dir_ / "Documents/PT-36Temp/set.ini"), test::kNobody);
+  // Root's own HOME is root's to point anywhere.
+  ASSERT_EQ(::chown(dir_.path().c_str(), 0, 0), 0);
+  EXPECT_EQ(DefaultDocumentsFolder(), dir_ / "root-only/docs");
 }
 #endif
 
