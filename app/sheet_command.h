@@ -4,6 +4,9 @@
 // teacher can make the sheets of a whole folder in a script. Exit status 0
 // when the PDF is written, 1 when the program file cannot be read or the PDF
 // cannot be written (the message on standard error), 2 for wrong arguments.
+// The PDF is written like every file (WriteFileChecked, model/file_io.h):
+// never through a link that may not be followed, and never over the program
+// file itself (by its own name, a link or a second name of it).
 
 namespace vk47 {
 

@@ -101,5 +101,24 @@ class Sheet(unittest.TestCase):
                          "a failed sheet leaves nothing behind")
 
 
+    def test_the_sheet_never_replaces_its_program(self):
+        program = self.write_program("x.pt3", [36] * 16)
+        with open(program, "rb") as f:
+            before = f.read()
+        os.symlink("x.pt3", self.path("link.pdf"))
+        os.link(program, self.path("second.pt3"))
+        os.mkdir(self.path("sub"))
+        for pdf in ["x.pt3", "./sub/../x.pt3", "link.pdf", "second.pt3"]:
+            with self.subTest(pdf):
+                result = run(os.path.join(BIN, "vk47"), "--sheet", "x.pt3", "--pdf", pdf, env=self.env, timeout=60,
+                             cwd=self.dir.name)
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertIn("ファイル %s は読み込んだファイルと同じなので、上書きしません" % pdf, result.stderr)
+                with open(program, "rb") as f:
+                    self.assertEqual(f.read(), before)
+        self.assertEqual(sorted(os.listdir(self.dir.name)), ["link.pdf", "second.pt3", "sub", "x.pt3"],
+                         "a refused sheet leaves nothing behind")
+
+
 if __name__ == "__main__":
     unittest.main()

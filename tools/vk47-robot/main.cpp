@@ -227,18 +227,18 @@ std::unique_ptr<Robot> OpenRobot() {
 // array. False, with the message on standard error, when it cannot be written.
 bool WriteRecords(const std::string& path, const std::vector<std::unique_ptr<Robot>>& robots) {
   for (const auto& robot : robots) robot->record.bytes = robot->decoder.Received();
-  bool written = false;
+  std::string error;
   if (robots.size() == 1) {
-    written = vk47::WriteRobotRecord(path, robots.front()->record);
+    error = vk47::WriteRobotFile(path, vk47::RobotRecordJson(robots.front()->record));
   } else {
     std::string text = "[\n";
     for (std::size_t r = 0; r < robots.size(); ++r) {
       text += (r ? ",\n" : "") + vk47::RobotRecordJson(robots[r]->record);
     }
-    written = vk47::WriteFileAtomically(path, text + "]\n");
+    error = vk47::WriteRobotFile(path, text + "]\n");
   }
-  if (!written) std::fprintf(stderr, "vk47-robot: ファイル %s を作成できません\n", path.c_str());
-  return written;
+  if (!error.empty()) std::fprintf(stderr, "vk47-robot: %s\n", error.c_str());
+  return error.empty();
 }
 
 // Standard output that could not be written makes the run a failure: a
@@ -295,9 +295,13 @@ int Simulate(const Options& options) {
     return 1;
   }
   const vk47::SimRun run = PrintTrace(*program.codes, options);
-  if (options.svg && !vk47::WriteFileAtomically(*options.svg, vk47::PathSvg(run, options.sim))) {
-    std::fprintf(stderr, "vk47-robot: ファイル %s を作成できません\n", options.svg->c_str());
-    return 1;
+  if (options.svg) {
+    // Never over the program it was drawn from.
+    const std::string error = vk47::WriteRobotFile(*options.svg, vk47::PathSvg(run, options.sim), {*options.simulate});
+    if (!error.empty()) {
+      std::fprintf(stderr, "vk47-robot: %s\n", error.c_str());
+      return 1;
+    }
   }
   switch (run.outcome) {
     case vk47::SimRun::Outcome::kEnded:

@@ -66,8 +66,11 @@ std::string RobotRecordJson(const RobotRecord& record) {
   return out + "\n  ]\n}\n";
 }
 
-bool WriteRobotRecord(const std::string& path, const RobotRecord& record) {
-  return WriteFileAtomically(path, RobotRecordJson(record));
+std::string WriteRobotFile(const std::string& path, std::string_view text, const std::vector<std::string>& inputs) {
+  std::vector<std::filesystem::path> input_paths;
+  for (const std::string& input : inputs) input_paths.push_back(PathFromText(input));
+  const FileWrite write = WriteFileChecked(PathFromText(path), text, input_paths);
+  return write ? std::string() : Plain(WriteFailureWords(PathFromText(path), write));
 }
 
 }  // namespace vk47

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "model/demo_program.h"
+#include "model/file_io.h"
 #include "model/listing.h"
 #include "model/program_file.h"
 #include "tools/vk47ctl/commands.h"
@@ -33,9 +34,11 @@ int Demo(const Args& args) {
     std::cout << ProgramListing(*demo.codes);
     return 0;
   }
-  const std::string error = WriteProgramFile(PathFromText(args[0]), *demo.codes);
-  if (!error.empty()) {
-    std::cerr << error << '\n';
+  // The checked write's own words: a link it would not follow is named.
+  const std::filesystem::path path = PathFromText(args[0]);
+  const FileWrite write = WriteFileChecked(path, ProgramFileText(*demo.codes));
+  if (!write) {
+    std::cerr << Plain(WriteFailureWords(path, write)) << '\n';
     return 1;
   }
   return 0;

@@ -1,5 +1,6 @@
 #include "ui/editor/ProgramSheet.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QImage>
@@ -9,11 +10,14 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <string_view>
+#include <vector>
 
 #include "model/command_set.h"
+#include "model/file_io.h"
 #include "sim/floor_marks.h"
 #include "sim/sheet.h"
 #include "ui/common/AppFolder.h"
@@ -237,19 +241,31 @@ bool ProgramSheet::PaintOn(QPagedPaintDevice& device) const {
 }
 
 bool ProgramSheet::WritePdf(const QString& path, QString* error) const {
-  QSaveFile file(path);
-  bool written = file.open(QIODevice::WriteOnly);
-  if (written) {
-    QPdfWriter pdf(&file);
+  // Painted into memory, then written by the one write of every file
+  // (file_io.h): its rules for links, owners and the program file itself
+  // hold for the sheet too.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  bool painted = buffer.open(QIODevice::WriteOnly);
+  if (painted) {
+    QPdfWriter pdf(&buffer);
     pdf.setTitle(Title());
     pdf.setCreator(QStringLiteral("vk47"));
-    written = PaintOn(pdf);
+    painted = PaintOn(pdf);
   }
-  written = written && file.commit();
-  if (!written && error) {
-    *error = tr("PDF ファイル %1 を作成できません。%2").arg(path, file.errorString());
+  const std::filesystem::path target = PathFromText(path.toStdString());
+  std::vector<std::filesystem::path> inputs;
+  if (!content_.file_name.isEmpty()) inputs.push_back(PathFromText(content_.file_name.toStdString()));
+  FileWrite write;
+  write.error = std::make_error_code(std::errc::io_error);  // the painting failed
+  if (painted) write = WriteFileChecked(target, std::string_view(bytes.constData(), bytes.size()), inputs);
+  if (!write && error) {
+    *error = write.status == WriteStatus::kFailed
+                 ? tr("PDF ファイル %1 を作成できません。%2")
+                       .arg(path, QString::fromLocal8Bit(write.error.message().c_str()))
+                 : TrWords(WriteFailureWords(target, write));
   }
-  return written;
+  return static_cast<bool>(write);
 }
 
 }  // namespace vk47
