@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "model/file_io.h"
 #include "settings/profile_lock.h"
 
 namespace vk47 {
@@ -17,6 +18,9 @@ namespace {
 // (regular files only). -1 when there is none.
 int OpenLockTarget(const std::string& settings_file) {
   const std::string path = settings_file + ".lock";
+  // Made only where a write may go (file_io.h): no lock file lands in another
+  // account's folder through a link that the write itself would refuse.
+  if (!LinksMayBeFollowed(PathFromText(path))) return -1;
   // O_NONBLOCK: a FIFO put in the lock file's place must not hang the opener.
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
   if (fd >= 0 || (errno != EACCES && errno != EPERM && errno != EROFS)) return fd;

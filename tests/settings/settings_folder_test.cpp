@@ -151,6 +151,7 @@ TEST_F(SettingsFolder, RootWithAPupilsHomeDoesNotFollowThePupilsLinkToAnotherAcc
   EXPECT_THROW(WritePortIndex(SettingsFilePath(), 2), SettingsError);
   EXPECT_EQ(test::ReadBytes(other + "/set.ini"), "[comport]\r\nname=0\r\n");
   EXPECT_EQ(OwnerOf(other + "/set.ini"), kOther);
+  EXPECT_FALSE(fs::exists(other + "/set.ini.lock")) << "no lock file made there either";
   // One folder higher: Documents itself leads to the other account's.
   fs::remove(home + "/Documents/PT-36Temp");
   fs::remove(home + "/Documents");
