@@ -17,6 +17,9 @@ std::string KeyOf(int com) { return "com" + std::to_string(com); }
 // one of the system's devices: "ttyUSB0" is /dev/ttyUSB0, and on Windows
 // "COM7" is \\.\COM7.
 std::string ConfiguredDevice(int com, const std::string& ini_path) {
+  // A robot killed without taking back its lines gives back what it had
+  // replaced before anyone reads the mapping.
+  RestoreAfterEndedRobot(ini_path, KeyOf(com));
   std::string configured = GetPrivateProfileString(kDevicesSection, KeyOf(com), "", ini_path);
   const std::optional<PortName> full = ParsePortName(configured);
   if (configured.empty() || (full && full->com == 0)) return configured;

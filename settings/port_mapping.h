@@ -9,6 +9,8 @@
 //    name the device a pupil most likely has (a USB adapter);
 //  - a set.ini device that a virtual robot wrote is refused once that robot
 //    has ended (robot_mapping.h): its pseudo-terminal may be anyone's now;
+//    when the robot had replaced a mapping, that mapping is put back first
+//    and used (RestoreAfterEndedRobot), as the robot's own end would have;
 //  - any other name is refused (serial/port_resolver.h).
 // On Windows the same with the system's names: a bare set.ini value is a
 // device name ("COM7" is \\.\COM7), the built-in device is \\.\COMN, and no

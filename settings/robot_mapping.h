@@ -19,6 +19,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vk47 {
 
@@ -78,16 +79,39 @@ class VirtualRobotRecord {
   bool original_section_added_ = false;
 };
 
+// Takes back, under the settings lock, what the robot linked as `key` left
+// in set.ini when it ended without taking its lines back itself (SIGKILL):
+// the mapping it replaced, or the lines of the running robot it took the
+// port over from, and deletes its record. A robot that replaced nothing
+// keeps its lines, so that the port goes on saying its robot has ended. True
+// when set.ini was changed. Readers of a mapping call it first.
+bool RestoreAfterEndedRobot(const std::string& ini_path, const std::string& key);
+
 // Where records are kept, a folder only this user can enter: $XDG_RUNTIME_DIR
 // when it is one, else <temporary folder>/vk47-robot-<uid> (created 0700 and
 // checked: no symbolic link, the user's own, no group or other access), else,
-// when someone else has taken that name, a new folder made by mkdtemp. "" when
-// none can be had.
+// when someone else has taken that name, a spare folder of this user's
+// own, <temporary folder>/vk47-robot-<uid>-XXXXXX: the one already there, or
+// a new one made by mkdtemp. "" (errno set) when none can be had.
 std::string RobotRecordFolder();
+
+// Every folder that may hold this user's records, in the order above, none
+// created: the runtime folder, the usual one and every spare one.
+std::vector<std::string> RobotRecordFolders();
 
 // Creates the record `path` with `mode` (never through a link), takes its
 // exclusive lock and writes `line` into it. The descriptor, or -1 with `error`
 // set and the half-made record removed.
 int CreateLockedRecord(const std::string& path, const std::string& line, int mode, std::string& error);
+
+// CreateLockedRecord for a record called `name` in RobotRecordFolder(),
+// whose path goes to `path`. -1 with `error` set when no folder can be had
+// (nothing is then written anywhere) or the record cannot be made.
+int CreateRecord(const std::string& name, const std::string& line, int mode, std::string& path,
+                 std::string& error);
+
+// Deletes a record, and its folder with it when that is a spare folder left
+// empty.
+void RemoveRecordFile(const std::string& record_path);
 
 }  // namespace vk47

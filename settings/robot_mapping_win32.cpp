@@ -9,4 +9,6 @@ RobotLinkState RobotLinkStateOf(const std::string&, const std::string&, const st
   return RobotLinkState::kNotARobot;
 }
 
+bool RestoreAfterEndedRobot(const std::string&, const std::string&) { return false; }
+
 }  // namespace vk47

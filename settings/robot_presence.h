@@ -31,7 +31,7 @@ class RobotPresence {
 };
 
 // The devices of the robots that run now, from the records in `folder`
-// (RobotRecordFolder() by default) that are locked and that belong, with
+// (every folder of RobotRecordFolders() by default) that are locked and that belong, with
 // their devices, to the user who asks (root may see every user's robots).
 std::vector<std::string> RunningRobotDevices(const std::string& folder = {});
 

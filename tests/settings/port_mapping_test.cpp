@@ -274,6 +274,121 @@ TEST_F(RobotMapping, ARecordThatIsMissingVouchesForNoPseudoTerminal) {
   EXPECT_EQ(ResolvePortDevice("com2", ini_).device, "/dev/ttyUSB1") << "not a robot's kind of device";
 }
 
+// A robot killed by SIGKILL cannot take its lines back: whoever comes next
+// does it for the robot, from what its record says it replaced.
+TEST_F(RobotMapping, AKilledRobotsReplacedMappingComesBack) {
+  const std::string before = "[comport]\r\nname=1\r\n[devices]\r\ncom2=/dev/ttyUSB5\r\n";
+  {
+    SCOPED_TRACE("the next reader");
+    WriteBytes(ini_, before);
+    LinkAndDie("com2", "/dev/pts/89");
+    const std::string record = GetPrivateProfileString("robots", "com2", "", ini_);
+    ASSERT_TRUE(std::filesystem::exists(record));
+    EXPECT_EQ(ResolvePortDevice("com2", ini_).device, "/dev/ttyUSB5");
+    EXPECT_EQ(ReadBytes(ini_), before);
+    EXPECT_FALSE(std::filesystem::exists(record)) << "the ended robot's record goes with its lines";
+    const std::vector<PortCandidate> candidates = PortCandidates("com2", ini_);
+    ASSERT_EQ(candidates.size(), 1u);
+    EXPECT_EQ(candidates[0].device, "/dev/ttyUSB5");
+  }
+  {
+    SCOPED_TRACE("the next robot, ended by a signal it sees");
+    WriteBytes(ini_, before);
+    LinkAndDie("com2", "/dev/pts/89");
+    std::string error;
+    auto robot = VirtualRobotRecord::Create(ini_, "com2", "/dev/pts/88", error);
+    ASSERT_TRUE(robot) << error;
+    EXPECT_EQ(ResolvePortDevice("com2", ini_).device, "/dev/pts/88");
+    ASSERT_TRUE(robot->Remove());
+    EXPECT_EQ(ReadBytes(ini_), before);
+  }
+  {
+    SCOPED_TRACE("two killed one after the other");
+    WriteBytes(ini_, before);
+    LinkAndDie("com2", "/dev/pts/89");
+    LinkAndDie("com2", "/dev/pts/87");
+    EXPECT_EQ(ResolvePortDevice("com2", ini_).device, "/dev/ttyUSB5");
+    EXPECT_EQ(ReadBytes(ini_), before);
+    for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+      EXPECT_FALSE(entry.path().filename().string().ends_with("-com2.lock")) << entry.path() << " left behind";
+    }
+  }
+  {
+    // A robot that replaced nothing keeps saying that it has ended.
+    SCOPED_TRACE("nothing replaced");
+    WriteBytes(ini_, "[comport]\r\nname=1\r\n");
+    LinkAndDie("com3", "/dev/pts/86");
+    EXPECT_EQ(ResolvePortDevice("com3", ini_).refusal, CommErrorKind::kRobotGone);
+    EXPECT_EQ(ResolvePortDevice("com3", ini_).refusal, CommErrorKind::kRobotGone);
+  }
+}
+
+// A robot that took the port over from a running one, then was killed: the
+// running robot gets the port back, and what was there before both comes
+// back when it ends.
+TEST_F(RobotMapping, AKilledRobotGivesThePortBackToTheRobotItTookItFrom) {
+  const std::string before = "[devices]\r\ncom1=/dev/ttyUSB5\r\n";
+  WriteBytes(ini_, before);
+  ChildRobot a = StartChildRobot("com1", "/dev/pts/90");
+  LinkAndDie("com1", "/dev/pts/91");
+  EXPECT_EQ(ResolvePortDevice("com1", ini_).device, "/dev/pts/90");
+  EXPECT_EQ(RobotLinkStateOf(ini_, "com1", "/dev/pts/90"), RobotLinkState::kRunning);
+  EXPECT_TRUE(a.End());
+  EXPECT_EQ(ReadBytes(ini_), before);
+}
+
+// Without a runtime folder the records go to a folder of the user's own in
+// the temporary folder; when that name is taken, robots share one spare
+// folder, which goes with the last of them, and are all found.
+TEST_F(RobotMapping, ATakenRecordFolderNameHidesNoRobotAndLeavesNoFolders) {
+  unsetenv("XDG_RUNTIME_DIR");
+  TempFolder temp;
+  setenv("TMPDIR", temp.path().c_str(), 1);
+  const std::string usual = temp / ("vk47-robot-" + std::to_string(geteuid()));
+  WriteBytes(usual, "taken");  // a file in the folder's place
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  const std::string pts = ptsname(master);
+  auto folders_in_temp = [&] {
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(temp.path())) n += entry.is_directory();
+    return n;
+  };
+  for (int round = 0; round < 3; ++round) {
+    std::string error;
+    auto first = RobotPresence::Create(pts, 0, error);
+    auto second = RobotPresence::Create(pts, 1, error);
+    ASSERT_TRUE(first && second) << error;
+    EXPECT_EQ(folders_in_temp(), 1) << "one spare folder for every record";
+    EXPECT_EQ(RunningRobotDevices(), std::vector<std::string>{pts});
+    EXPECT_EQ(RobotRecordFolders().size(), 1u);
+  }
+  EXPECT_EQ(folders_in_temp(), 0) << "the spare folder went with its last record";
+  EXPECT_EQ(RunningRobotDevices(), std::vector<std::string>{}) << "looking creates nothing";
+  EXPECT_EQ(folders_in_temp(), 0);
+  EXPECT_EQ(ReadBytes(usual), "taken");
+  close(master);
+  unsetenv("TMPDIR");
+}
+
+// No folder for records at all: no record is made anywhere, and the reason
+// names the folder that could not be made.
+TEST_F(RobotMapping, NoRecordFolderMakesNoRecord) {
+  unsetenv("XDG_RUNTIME_DIR");
+  setenv("TMPDIR", "/proc", 1);
+  std::string error;
+  EXPECT_FALSE(RobotPresence::Create("/dev/pts/85", 0, error));
+  EXPECT_NE(error.find("/proc/vk47-robot-"), std::string::npos) << error;
+  error.clear();
+  WriteBytes(ini_, "[devices]\r\ncom1=/dev/ttyUSB5\r\n");
+  EXPECT_FALSE(VirtualRobotRecord::Create(ini_, "com1", "/dev/pts/85", error));
+  EXPECT_NE(error.find("/proc/vk47-robot-"), std::string::npos) << error;
+  EXPECT_EQ(ReadBytes(ini_), "[devices]\r\ncom1=/dev/ttyUSB5\r\n");
+  unsetenv("TMPDIR");
+}
+
 // The class dialog's list: a robot is listed once, under the COM port that
 // leads to it when there is one; a record left by a killed robot, a record
 // naming no pseudo-terminal and a terminal that is gone list nothing.
