@@ -36,6 +36,9 @@ class FrameDecoder {
 
   // Every byte fed so far, with its time and gap.
   const std::vector<ReceivedByte>& Received() const { return received_; }
+  // Lets go of the bytes Received() holds (times and frames go on as before),
+  // for a receiver that keeps its own bounded record of them.
+  void ForgetReceived() { received_.clear(); }
 
  private:
   double timeout_ms_;

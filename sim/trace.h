@@ -28,7 +28,7 @@ struct SimRun {
   Outcome outcome = Outcome::kEnded;
   std::vector<TraceRow> rows;
   std::vector<Pose> path;  // the start, then every `path_step_s` and each step's end
-  SimState end;
+  SimState end;  // at the cap, `step` is the step the trace's last line names
 };
 
 // Runs `codes` to their end through a SimRunner, pressing the switch at the

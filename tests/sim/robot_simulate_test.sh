@@ -54,7 +54,17 @@ for row in "${table[@]}"; do
   if [[ $status == 0 ]]; then check "$name: quiet" "" "$(cat "$dir/$name.err")"; fi
 done
 check "square: a right angle" $'2.50\t1\t14.77\t4.77\t90.00' "$("$robot" --simulate "$dir/square.pt3" --track 9.5493 | sed -n 3p)"
-check "cap message" "vk47-robot: 10 分たっても終わらないので止めました (ステップ 0)" "$(cat "$dir/jump_cap.err")"
+# At the cap the message names the step of the trace's last line: the step
+# the cap cut, or the last that ran when a step ended exactly at 600 s (the
+# step after it would begin then, and never runs).
+for name in jump_cap cap_within_a_step; do
+  program "$name" $(grep "^\"$name|" <<<"$(printf '"%s\n' "${table[@]}")" | cut -d'|' -f2)
+  last_step=$("$robot" --simulate "$dir/$name.pt3" 2>/dev/null | tail -n 1 | cut -f2)
+  check "$name: cap message names the last line's step" \
+    "vk47-robot: 10 分たっても終わらないので止めました (ステップ $last_step)" "$(cat "$dir/$name.err")"
+done
+check "cap message after a step that ended at the cap" "vk47-robot: 10 分たっても終わらないので止めました (ステップ 1)" \
+  "$(cat "$dir/jump_cap.err")"
 check "loop message" "vk47-robot: 時間の進まないくり返しなので止めました (ステップ 1 にもどっても時間が進まず、同じことがずっとくり返されます)" \
   "$(cat "$dir/zero_loop_after_a_move.err")"
 check "switch message" "vk47-robot: ステップ 1 でマイクロスイッチが押されるのを待ったままです (1.00 秒)" \
@@ -81,6 +91,13 @@ for bad in "--frames abc" "--frames 1x" "--count 1x" "--count 0" "--count ''"; d
   eval "\"\$robot\" $bad" >/dev/null 2>&1; check "refused: $bad" 2 $?
 done
 "$robot" --svg "$dir/x.svg" >/dev/null 2>&1; check "--svg alone" 2 $?
+# Usage asked for goes to standard output and is no error; usage after a
+# wrong argument goes to standard error with status 2.
+out=$("$robot" --help 2>"$dir/help.err"); check "--help exit" 0 $?
+check "--help on standard output" "使い方: vk47-robot" "$(head -n 1 <<<"$out" | cut -d" " -f1-2)"
+check "--help: nothing on standard error" "" "$(cat "$dir/help.err")"
+err=$("$robot" --no-such-option 2>&1 >/dev/null); check "wrong argument exit" 2 $?
+check "wrong argument: usage on standard error" "使い方: vk47-robot" "$(head -n 1 <<<"$err" | cut -d" " -f1-2)"
 # The narrowest track and the highest speed still give numbers, never nan.
 out=$("$robot" --simulate "$dir/turn_left.pt3" --switch-at 1 --speed 1e4 --track 0.1 --svg "$dir/fast.svg")
 check "fast turn: no nan" "" "$(grep -il nan <<<"$out" "$dir/fast.svg")"
@@ -88,6 +105,10 @@ check "fast turn: no nan" "" "$(grep -il nan <<<"$out" "$dir/fast.svg")"
 # Output that cannot be written is a failure, with a word on standard error.
 err=$("$robot" --simulate "$dir/line.pt3" 2>&1 >/dev/full); check "trace to a full disk exit" 1 $?
 check "trace to a full disk message" "vk47-robot: 標準出力に書き込めませんでした" "${err%% (*}"
+check "trace to a full disk: said once" 1 "$(grep -c 標準出力 <<<"$err")"
+err=$(timeout 5 "$robot" 2>&1 >/dev/full); check "device line to a full disk exit" 1 $?
+check "device line to a full disk: said once, with the reason" \
+  "vk47-robot: 標準出力に書き込めませんでした ($(python3 -c 'import os; print(os.strerror(28))'))" "$err"
 err=$(timeout 5 "$robot" --json "$dir/no/such/robot.json" 2>&1 >/dev/null); check "unwritable --json exit" 1 $?
 check "unwritable --json message" "vk47-robot: ファイル $dir/no/such/robot.json を作成できません" "$err"
 "$robot" --switch-at 1 >/dev/null 2>&1; check "--switch-at without a simulation" 2 $?

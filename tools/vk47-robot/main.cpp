@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -37,6 +38,22 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void OnSignal(int) { g_stop = 1; }
 
+// Standard output: the first error met in writing it. A reader that went
+// away (EPIPE, as when `| head -1` has its line) ends the robot like a
+// signal does, with its mapping taken back; SIGPIPE itself is ignored, since
+// its default would end the robot before it could take anything back.
+int g_output_error = 0;
+bool ReaderGone() { return g_output_error == EPIPE; }
+
+bool FlushOutput() {
+  if (g_output_error != 0) return false;
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  g_output_error = errno != 0 ? errno : EIO;
+  if (ReaderGone()) g_stop = 1;
+  return false;
+}
+
 struct Options {
   std::optional<std::string> link_as;  // "com1".."com4"
   std::optional<std::string> ini;      // set.ini to write the mapping into
@@ -46,6 +63,7 @@ struct Options {
   std::optional<std::string> simulate;  // a program file to run in the simulator
   std::optional<std::string> svg;       // where --simulate draws the path
   bool trace = false;                   // simulate each received transfer
+  bool help = false;
   std::vector<double> switch_at;        // switch presses, seconds from the start
   vk47::SimParams sim;
 };
@@ -147,6 +165,7 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     else if (arg == "--simulate" && (v = value())) o.simulate = v;
     else if (arg == "--svg" && (v = value())) o.svg = v;
     else if (arg == "--trace") o.trace = true;
+    else if (arg == "--help" || arg == "-h") o.help = true;
     else if (arg == "--link-as" && (v = value())) o.link_as = v;
     else if (arg == "--ini" && (v = value())) o.ini = v;
     else if (arg == "--json" && (v = value())) o.json = v;
@@ -196,7 +215,7 @@ struct Robot {
   int master = -1;
   int slave = -1;
   vk47::FrameDecoder decoder;
-  vk47::RobotRecord record;
+  vk47::RobotRecord record;  // bounded: see RecordBudget
   long frames_done = 0;
   ~Robot() {
     if (slave >= 0) close(slave);
@@ -223,10 +242,47 @@ std::unique_ptr<Robot> OpenRobot() {
   return robot;
 }
 
+// What all robots together keep of what they received, for --json and the
+// summary: the first bytes and frames up to these counts. A stream of bytes
+// (a wrong speed, a device that babbles) would otherwise grow the robot
+// without bound; a lesson's transfers, 17 bytes each, stay far below them.
+// What comes after is still listed on standard output, only not kept.
+constexpr std::size_t kMaxKeptBytes = 100000;
+constexpr std::size_t kMaxKeptFrames = 100000;
+
+struct RecordBudget {
+  std::size_t bytes = 0;
+  std::size_t frames = 0;
+  std::size_t dropped_bytes = 0;
+  std::size_t dropped_frames = 0;
+  bool told = false;
+
+  // Keeps what fits; says once, on standard error, that the rest is not kept.
+  // True when anything was kept.
+  bool Keep(vk47::RobotRecord& record, const std::vector<vk47::ReceivedByte>& received,
+            const std::vector<vk47::RobotFrame>& frames) {
+    const std::size_t bytes_kept = std::min(received.size(), kMaxKeptBytes - bytes);
+    record.bytes.insert(record.bytes.end(), received.begin(), received.begin() + static_cast<long>(bytes_kept));
+    bytes += bytes_kept;
+    dropped_bytes += received.size() - bytes_kept;
+    const std::size_t frames_kept = std::min(frames.size(), kMaxKeptFrames - this->frames);
+    record.frames.insert(record.frames.end(), frames.begin(), frames.begin() + static_cast<long>(frames_kept));
+    this->frames += frames_kept;
+    dropped_frames += frames.size() - frames_kept;
+    if ((dropped_bytes > 0 || dropped_frames > 0) && !told) {
+      told = true;
+      std::fprintf(stderr,
+                   "vk47-robot: 受け取ったバイトが多すぎるので、最初の %zu バイトより後は記録に残しません "
+                   "(表示は続けます)\n",
+                   kMaxKeptBytes);
+    }
+    return bytes_kept > 0 || frames_kept > 0;
+  }
+};
+
 // One robot's record as an object (the form scripts know); several as an
 // array. False, with the message on standard error, when it cannot be written.
 bool WriteRecords(const std::string& path, const std::vector<std::unique_ptr<Robot>>& robots) {
-  for (const auto& robot : robots) robot->record.bytes = robot->decoder.Received();
   std::string error;
   if (robots.size() == 1) {
     error = vk47::WriteRobotFile(path, vk47::RobotRecordJson(robots.front()->record));
@@ -242,13 +298,12 @@ bool WriteRecords(const std::string& path, const std::vector<std::unique_ptr<Rob
 }
 
 // Standard output that could not be written makes the run a failure: a
-// script must not take a missing trace or device line for a result.
+// script must not take a missing trace or device line for a result. Said
+// once, however often the output failed. A reader that went away is no
+// failure: it has all it wanted.
 int CheckedOutput(int status) {
-  errno = 0;
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
-  const int err = errno;
-  std::fprintf(stderr, "vk47-robot: 標準出力に書き込めませんでした%s%s%s\n", err ? " (" : "",
-               err ? std::strerror(err) : "", err ? ")" : "");
+  if (FlushOutput() || ReaderGone()) return status;
+  std::fprintf(stderr, "vk47-robot: 標準出力に書き込めませんでした (%s)\n", std::strerror(g_output_error));
   return status == 0 ? 1 : status;
 }
 
@@ -273,7 +328,7 @@ void PrintSummary(const std::vector<std::unique_ptr<Robot>>& robots) {
     std::printf("summary\t%s\t%d\t%d\t%d\t%.1f\t%.1f\n", robot->record.device.c_str(), transfers, executes,
                 incomplete, median, worst);
   }
-  std::fflush(stdout);
+  FlushOutput();
 }
 
 // Runs a program in the simulator and prints its trace; the end, when it is
@@ -282,7 +337,7 @@ vk47::SimRun PrintTrace(const vk47::ProgramCodes& codes, const Options& options,
   const vk47::SimRun run = vk47::RunProgram(codes, options.sim, options.switch_at);
   std::fputs(prefix, stdout);
   std::fputs(vk47::TraceText(run).c_str(), stdout);
-  std::fflush(stdout);
+  FlushOutput();
   const std::string outcome = vk47::OutcomeText(run, options.sim);
   if (!outcome.empty()) std::fprintf(stderr, "vk47-robot: %s%s\n", prefix, outcome.c_str());
   return run;
@@ -329,6 +384,7 @@ int RobotMain(int argc, char** argv) {
   }
   const std::optional<Options> options = ParseOptions(argc, argv);
   if (!options) return Usage(2);
+  if (options->help) return Usage(0);
   if (options->simulate) return Simulate(*options);
 
   std::vector<std::unique_ptr<Robot>> robots;
@@ -350,7 +406,7 @@ int RobotMain(int argc, char** argv) {
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &sa, nullptr);
 
   // The mapping lives as long as the robot: taken back on every end it sees,
-  // and ignored by every reader once the robot is gone (SIGKILL included).
+  // and, after SIGKILL, by the next robot or reader that finds it ended.
   std::string link_error;
   std::optional<vk47::VirtualRobotRecord> link =
       options->link_as ? vk47::VirtualRobotRecord::Create(options->ini.value_or(vk47::SettingsFilePath()),
@@ -361,18 +417,31 @@ int RobotMain(int argc, char** argv) {
     return 1;
   }
   // Every robot can be found by a window that looks for the class's robots,
-  // linked to a port or not; the records go when the robot ends.
+  // linked to a port or not; the records go when the robot ends. A robot
+  // that nobody could find is of no use: without a folder for its record it
+  // stops (and takes its link back).
   std::vector<vk47::RobotPresence> presences;
   for (std::size_t r = 0; r < robots.size(); ++r) {
     std::string presence_error;
     std::optional<vk47::RobotPresence> presence =
         vk47::RobotPresence::Create(robots[r]->record.device, static_cast<int>(r), presence_error);
-    if (presence) presences.push_back(std::move(*presence));
+    if (!presence) {
+      std::fprintf(stderr, "vk47-robot: %s\n", presence_error.c_str());
+      return 1;
+    }
+    presences.push_back(std::move(*presence));
   }
   for (const auto& robot : robots) std::printf("%s\n", robot->record.device.c_str());
   // Whoever started the robot reads the device from here: without it the
-  // robot is of no use to anyone (the link is taken back on the way out).
-  if (std::fflush(stdout) != 0) return CheckedOutput(1);
+  // robot is of no use to anyone (the link is taken back on the way out,
+  // and main says what went wrong).
+  if (!FlushOutput()) return ReaderGone() ? 0 : 1;
+
+  // A reader of a pipe or socket that goes away ends the robot at once, not
+  // at the next line the robot has to say.
+  struct stat out_info {};
+  const bool watch_output =
+      ::fstat(STDOUT_FILENO, &out_info) == 0 && (S_ISFIFO(out_info.st_mode) || S_ISSOCK(out_info.st_mode));
 
   const bool many = robots.size() > 1;
   // The JSON record is written once the line has been quiet for a moment,
@@ -380,6 +449,7 @@ int RobotMain(int argc, char** argv) {
   // and show a gap that the sender never made.
   bool record_dirty = false;
   constexpr int kQuietMs = 5;
+  RecordBudget budget;
   auto take = [&](Robot& robot, const std::vector<vk47::RobotFrame>& frames) {
     for (const vk47::RobotFrame& f : frames) {
       if (many) std::printf("%s: ", robot.record.device.c_str());
@@ -387,13 +457,13 @@ int RobotMain(int argc, char** argv) {
       if (options->trace && f.kind == vk47::RobotFrame::Kind::kTransfer) {
         PrintTrace(FrameCodes(f), *options, many ? (robot.record.device + ": ").c_str() : "");
       }
-      robot.record.frames.push_back(f);
       if (f.kind == vk47::RobotFrame::Kind::kTransfer || f.kind == vk47::RobotFrame::Kind::kExecute) {
         ++robot.frames_done;
       }
     }
-    std::fflush(stdout);
-    if (!frames.empty()) record_dirty = true;
+    FlushOutput();
+    if (budget.Keep(robot.record, robot.decoder.Received(), frames)) record_dirty = true;
+    robot.decoder.ForgetReceived();
   };
   auto finished = [&] {
     if (options->frames < 0) return false;
@@ -404,9 +474,10 @@ int RobotMain(int argc, char** argv) {
   };
 
   bool record_failed = false;
-  std::vector<pollfd> pfds(robots.size());
+  std::vector<pollfd> pfds(robots.size() + (watch_output ? 1 : 0));
   while (!g_stop && !finished()) {
     for (std::size_t r = 0; r < robots.size(); ++r) pfds[r] = {robots[r]->master, POLLIN, 0};
+    if (watch_output) pfds.back() = {STDOUT_FILENO, 0, 0};  // POLLERR and POLLHUP come unasked
     const bool write_when_quiet = record_dirty && options->json;
     const int ready = poll(pfds.data(), pfds.size(), write_when_quiet ? kQuietMs : 100);
     if (ready < 0 && errno != EINTR) break;
@@ -416,6 +487,10 @@ int RobotMain(int argc, char** argv) {
       record_dirty = false;
     }
     if (ready <= 0) continue;
+    if (watch_output && (pfds.back().revents & (POLLERR | POLLHUP))) {
+      g_output_error = EPIPE;
+      break;
+    }
     // Every byte that poll reports had arrived when it returned: stamped
     // then, the last of many terminals is not stamped later than the first
     // by the reads before it.
@@ -425,12 +500,20 @@ int RobotMain(int argc, char** argv) {
       Robot& robot = *robots[r];
       std::uint8_t buffer[256];
       const ssize_t n = read(robot.master, buffer, sizeof buffer);
-      for (ssize_t i = 0; i < n; ++i) take(robot, robot.decoder.Feed(buffer[i], now));
+      std::vector<vk47::RobotFrame> frames;
+      for (ssize_t i = 0; i < n; ++i) {
+        for (vk47::RobotFrame& f : robot.decoder.Feed(buffer[i], now)) frames.push_back(std::move(f));
+      }
+      take(robot, frames);
     }
   }
   for (const auto& robot : robots) take(*robot, robot->decoder.Finish());
   if (options->json && !record_failed && !WriteRecords(*options->json, robots)) record_failed = true;
-  if (many) PrintSummary(robots);
+  if (many && !ReaderGone()) PrintSummary(robots);
+  if (budget.dropped_bytes > 0 || budget.dropped_frames > 0) {
+    std::fprintf(stderr, "vk47-robot: 記録に残さなかったもの: %zu バイト (%zu 個のまとまり)\n", budget.dropped_bytes,
+                 budget.dropped_frames);
+  }
   robots.clear();  // closes every pseudo-terminal
   if (link && !link->Remove()) {
     std::fprintf(stderr, "vk47-robot: set.ini から %s の行を戻せませんでした\n", options->link_as->c_str());
@@ -441,4 +524,7 @@ int RobotMain(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return CheckedOutput(RobotMain(argc, argv)); }
+int main(int argc, char** argv) {
+  std::signal(SIGPIPE, SIG_IGN);
+  return CheckedOutput(RobotMain(argc, argv));
+}
