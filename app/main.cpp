@@ -53,8 +53,9 @@ int main(int argc, char* argv[]) {
   // The documents folder comes from settings/'s own rule (no provider), the
   // one vk47ctl and vk47-robot use, so all read and write the same set.ini.
   // "com1".."com4" open the device that set.ini or the usual device names give.
+  // Root acting for a pupil (a pupil's HOME) sends only where the pupil could.
   vk47::SetPortResolver([](const std::string& portname) {
-    return vk47::ResolvePortDevice(portname, vk47::SettingsFilePath());
+    return vk47::OnlyWhatTheUserActedForMayOpen(vk47::ResolvePortDevice(portname, vk47::SettingsFilePath()));
   });
   vk47::InstallQtHandoff();
 #if !defined(_WIN32)

@@ -112,6 +112,11 @@ CommErrorKind MapErrno(int err) {
     case EPIPE:
     case EBADF: return CommErrorKind::kIoError;
     case ETIMEDOUT: return CommErrorKind::kTimedOut;
+    case EISDIR: return CommErrorKind::kNotSerial;
+    case EMFILE:
+    case ENFILE:
+    case ENOMEM:
+    case ENOSPC: return CommErrorKind::kNoResources;
     default: return CommErrorKind::kOther;
   }
 }
@@ -129,11 +134,21 @@ class PosixCommDevice final : public CommDevice {
     const ResolvedPort resolved = ResolvePort(portname);
     if (resolved.refused()) {
       device_ = resolved.detail;
-      return Fail(resolved.refusal, 0, "");
+      return Fail(resolved.refusal, 0, resolved.explanation);
     }
     device_ = resolved.device;
     int fd = ::open(device_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return FailErrno(errno);
+    if (fd < 0) {
+      const int err = errno;
+      // A file or folder named as the port is no serial line, whatever else
+      // kept it from opening (a file the user may not write is no reason to
+      // ask for the dialout group).
+      struct stat named {};
+      if (::stat(device_.c_str(), &named) == 0 && !S_ISCHR(named.st_mode)) {
+        return Fail(CommErrorKind::kNotSerial, err, "not a serial device");
+      }
+      return FailErrno(err);
+    }
     // A FIFO, a regular file or /dev/null opens, but is no serial line.
     struct stat info {};
     termios tio{};

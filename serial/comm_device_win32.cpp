@@ -96,6 +96,10 @@ CommErrorKind MapError(DWORD code) {
     case WAIT_TIMEOUT:
     case ERROR_SEM_TIMEOUT:
     case ERROR_TIMEOUT: return CommErrorKind::kTimedOut;
+    case ERROR_TOO_MANY_OPEN_FILES:
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+    case ERROR_NO_SYSTEM_RESOURCES: return CommErrorKind::kNoResources;
     default: return CommErrorKind::kOther;
   }
 }
@@ -112,7 +116,7 @@ class Win32CommDevice final : public CommDevice {
     if (resolved.refused()) {
       std::lock_guard lock(error_mutex_);
       device_ = resolved.detail;
-      last_error_ = CommError{resolved.refusal, 0, "", device_};
+      last_error_ = CommError{resolved.refusal, 0, resolved.explanation, device_};
       return false;
     }
     device_ = resolved.device;

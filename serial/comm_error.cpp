@@ -41,6 +41,8 @@ const char* CommErrorKindName(CommErrorKind kind) {
     case CommErrorKind::kRobotGone: return "robot-gone";
     case CommErrorKind::kNotSerial: return "not-serial";
     case CommErrorKind::kStopped: return "stopped";
+    case CommErrorKind::kNoResources: return "no-resources";
+    case CommErrorKind::kNotTheUsers: return "not-the-users";
     case CommErrorKind::kOther: return "other";
   }
   return "other";
@@ -62,6 +64,12 @@ Notice CommErrorNotice(const CommError& error, const std::string& portname) {
   }
   if (error.kind == CommErrorKind::kBadPortName) {
     notice.details.push_back({VK47_TEXT("使えるポート名: %1"), {kPortNameRule}});
+  }
+  if (error.kind == CommErrorKind::kNotTheUsers) {
+    // The user's name rides in the system's text; it is no system text.
+    notice.details.push_back({VK47_TEXT("先生へ: root がユーザー %1 の代わりに送っています。%1 が読み書きできないデバイスには送りません。"),
+                              {error.os_message}});
+    return notice;
   }
   if (error.kind == CommErrorKind::kRobotGone) {
     notice.details.push_back({VK47_TEXT("先生へ: %1 で起動し直します。"), {"vk47-robot --link-as " + LowerComName(portname)}});

@@ -5,6 +5,8 @@
 // absent, as the serial-port enumeration of common toolkits does.
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,9 +14,12 @@
 #include <linux/serial.h>
 #endif
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <optional>
+#include <vector>
 
 #include "serial/port_resolver.h"
 
@@ -104,6 +109,51 @@ ResolvedPort DefaultResolvePort(const std::string& portname) {
   const std::vector<PortCandidate> candidates =
       BuiltInPortCandidates(name->com, [](const std::string& device) { return ProbePortDevice(device); });
   return PortDevice(ChoosePortCandidate(candidates).device);
+}
+
+std::optional<ActingUser> UserActedFor() {
+  if (::geteuid() != 0) return std::nullopt;
+  const char* home = std::getenv("HOME");
+  struct stat info {};
+  if (!home || !*home || ::stat(home, &info) != 0 || info.st_uid == 0) return std::nullopt;
+  ActingUser user{static_cast<unsigned>(info.st_uid), std::to_string(info.st_uid)};
+  if (const passwd* entry = ::getpwuid(info.st_uid)) user.name = entry->pw_name;
+  return user;
+}
+
+ResolvedPort OnlyWhatUserMayOpen(ResolvedPort resolved, const ActingUser& user) {
+  if (resolved.refused()) return resolved;
+  struct stat info {};
+  // A device that is not there is left for the open to report as missing.
+  if (::stat(resolved.device.c_str(), &info) != 0) return resolved;
+  const uid_t uid = static_cast<uid_t>(user.uid);
+  mode_t granted = info.st_mode & (S_IROTH | S_IWOTH);
+  if (uid == 0) return resolved;
+  if (info.st_uid == uid) {
+    granted = (info.st_mode & (S_IRUSR | S_IWUSR)) >> 6;
+  } else {
+    // The user's groups as at login: the primary one and the others.
+    std::vector<gid_t> groups;
+    if (const passwd* entry = ::getpwuid(uid)) {
+      int count = 64;
+      groups.resize(static_cast<std::size_t>(count));
+      if (::getgrouplist(entry->pw_name, entry->pw_gid, groups.data(), &count) < 0) {
+        groups.resize(static_cast<std::size_t>(count));
+        ::getgrouplist(entry->pw_name, entry->pw_gid, groups.data(), &count);
+      }
+      groups.resize(static_cast<std::size_t>(std::max(count, 0)));
+    }
+    if (std::find(groups.begin(), groups.end(), info.st_gid) != groups.end()) {
+      granted = (info.st_mode & (S_IRGRP | S_IWGRP)) >> 3;
+    }
+  }
+  if ((granted & (S_IROTH | S_IWOTH)) == (S_IROTH | S_IWOTH)) return resolved;
+  return RefusedPort(CommErrorKind::kNotTheUsers, resolved.device, user.name);
+}
+
+ResolvedPort OnlyWhatTheUserActedForMayOpen(ResolvedPort resolved) {
+  const std::optional<ActingUser> user = UserActedFor();
+  return user ? OnlyWhatUserMayOpen(std::move(resolved), *user) : resolved;
 }
 
 std::optional<std::string> DeviceIdentity(const std::string& device) {

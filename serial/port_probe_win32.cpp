@@ -64,4 +64,10 @@ PortPresence ProbePortDevice(const std::string& device, const SerialIoctl&) {
                                                                               : PortPresence::kMissing;
 }
 
+std::optional<ActingUser> UserActedFor() { return std::nullopt; }
+
+ResolvedPort OnlyWhatUserMayOpen(ResolvedPort resolved, const ActingUser&) { return resolved; }
+
+ResolvedPort OnlyWhatTheUserActedForMayOpen(ResolvedPort resolved) { return resolved; }
+
 }  // namespace vk47

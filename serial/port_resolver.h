@@ -41,14 +41,15 @@ struct ResolvedPort {
   std::string device;  // the device to open; empty when refused
   CommErrorKind refusal = CommErrorKind::kNone;
   std::string detail;  // what the refusal concerns, for the message
+  std::string explanation;  // more about a refusal, for a teacher (may be empty)
   bool refused() const { return refusal != CommErrorKind::kNone; }
 };
 
 inline ResolvedPort PortDevice(std::string device) {
-  return {std::move(device), CommErrorKind::kNone, {}};
+  return {std::move(device), CommErrorKind::kNone, {}, {}};
 }
-inline ResolvedPort RefusedPort(CommErrorKind why, std::string detail) {
-  return {{}, why, std::move(detail)};
+inline ResolvedPort RefusedPort(CommErrorKind why, std::string detail, std::string explanation = {}) {
+  return {{}, why, std::move(detail), std::move(explanation)};
 }
 
 using PortResolver = std::function<ResolvedPort(const std::string& portname)>;
@@ -136,6 +137,23 @@ std::optional<int> BuiltInUartType(const std::string& device,
 // an unknown UART type, else kPresent (a device that cannot be opened or
 // asked counts as present, so that opening it reports the real reason).
 PortPresence ProbeUart(const std::string& device, const SerialIoctl& ioctl = {});
+
+// The account that root acts for: the owner of $HOME when the program runs
+// as root and $HOME belongs to another user (a teacher's batch job in a
+// pupil's folder, reading the pupil's set.ini). Nothing otherwise, and
+// never on Windows.
+struct ActingUser {
+  unsigned uid = 0;
+  std::string name;  // the login name, or the number when it has none
+};
+std::optional<ActingUser> UserActedFor();
+
+// `resolved` as it is, unless root acts for a user (UserActedFor) who could
+// not open its device for reading and writing by the file's owner, group
+// and mode: then refused (kNotTheUsers), naming the device, with the user's
+// name as `explanation`. Root then sends nowhere the pupil could not.
+ResolvedPort OnlyWhatTheUserActedForMayOpen(ResolvedPort resolved);
+ResolvedPort OnlyWhatUserMayOpen(ResolvedPort resolved, const ActingUser& user);
 
 // What tells two names of one device apart from two devices: the same text
 // for "/dev/pts/3" and "/dev/../dev/pts/3" (POSIX: the character device's

@@ -42,6 +42,12 @@ PortWords PortTroubleWords(CommErrorKind kind) {
               VK47_TEXT("%1 はシリアルポートではありません")};
     case CommErrorKind::kStopped:
       return {VK47_TEXT("シリアルポート %1 への送信を中断しました。"), VK47_TEXT("送信を中断しました")};
+    case CommErrorKind::kNoResources:
+      return {VK47_TEXT("シリアルポート %1 を開けません。パソコンの空きが足りません。ほかのプログラムを閉じてから、もう一度送ってください。"),
+              VK47_TEXT("パソコンの空きが足りません")};
+    case CommErrorKind::kNotTheUsers:
+      return {VK47_TEXT("シリアルポート %1 は、このユーザーが使えないデバイスにつながっています。先生に知らせてください。"),
+              VK47_TEXT("%1 はこのユーザーのデバイスではありません")};
     case CommErrorKind::kOther: break;
   }
   return {VK47_TEXT("シリアルポート %1 を使えません。アダプタを抜いて、差し直してください。"), VK47_TEXT("%1 を使えません")};

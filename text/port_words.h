@@ -23,6 +23,8 @@ enum class CommErrorKind {
   kRobotGone,           // the virtual robot the name was linked to has ended
   kNotSerial,           // the name leads to something that is no serial device
   kStopped,             // a write was abandoned because the user asked to stop
+  kNoResources,         // the system is out of descriptors, memory or threads
+  kNotTheUsers,         // root acts for a user who could not open this device
   kOther,
 };
 

@@ -196,6 +196,22 @@
         <source>届かなかったロボット: %1</source>
         <translation>とどかなかった ロボット: %1</translation>
     </message>
+    <message>
+        <source>送信を始められません。ほかのプログラムを閉じてから、もう一度試してください。</source>
+        <translation>そうしんを はじめられません。ほかの プログラムを とじてから、もう いちど ためして ください。</translation>
+    </message>
+    <message>
+        <source>システムの説明: %1</source>
+        <translation>システムの せつめい: %1</translation>
+    </message>
+    <message>
+        <source>転送を中断しました。送信できたステップ: %1</source>
+        <translation>てんそうを ちゅうだん しました。そうしん できた ステップ: %1</translation>
+    </message>
+    <message>
+        <source>実行命令の送信を中断しました。%1 台のうち %2 台に送りました。</source>
+        <translation>じっこうの めいれいの そうしんを ちゅうだん しました。%1 だいのうち %2 だいに おくりました。</translation>
+    </message>
 </context>
 <context>
     <name>TCommandMenu</name>
@@ -1278,6 +1294,26 @@
         <location filename="../sim/sim_texts.cpp" line="+0"/>
         <source>ステップ %1 でマイクロスイッチが押されるのを待ったままです (%2 秒)</source>
         <translation>ステップ %1 で マイクロスイッチが おされるのを まった ままです (%2 びょう)</translation>
+    </message>
+    <message>
+        <source>シリアルポート %1 を開けません。パソコンの空きが足りません。ほかのプログラムを閉じてから、もう一度送ってください。</source>
+        <translation>シリアルポート %1 を ひらけません。パソコンの あきが たりません。ほかの プログラムを とじてから、もう いちど おくって ください。</translation>
+    </message>
+    <message>
+        <source>パソコンの空きが足りません</source>
+        <translation>パソコンの あきが たりません</translation>
+    </message>
+    <message>
+        <source>シリアルポート %1 は、このユーザーが使えないデバイスにつながっています。先生に知らせてください。</source>
+        <translation>シリアルポート %1 は、この ユーザーが つかえない デバイスに つながって います。せんせいに しらせて ください。</translation>
+    </message>
+    <message>
+        <source>%1 はこのユーザーのデバイスではありません</source>
+        <translation>%1 は この ユーザーの デバイスでは ありません</translation>
+    </message>
+    <message>
+        <source>先生へ: root がユーザー %1 の代わりに送っています。%1 が読み書きできないデバイスには送りません。</source>
+        <translation>せんせいへ: root が ユーザー %1 の かわりに おくって います。%1 が よみかき できない デバイスには おくりません。</translation>
     </message>
 </context>
 <context>

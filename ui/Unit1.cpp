@@ -76,7 +76,7 @@ TImage* TForm1::Picture(int n) const {
 
 void TForm1::ConnectHandlers() {
   const std::pair<QAction*, void (TForm1::*)()> actions[] = {
-      {N1, &TForm1::N1Click}, {Save1, &TForm1::Save1Click}, {Exit1, &TForm1::Exit1Click},
+      {N1, &TForm1::N1Click}, {Save1, &TForm1::Save1Click},
       {N2, &TForm1::N2Click}, {N3, &TForm1::N3Click},       {N5, &TForm1::N5Click},
       {N6, &TForm1::N6Click}, {N8, &TForm1::N8Click},       {N9, &TForm1::N9Click},
       {Kana1, &TForm1::Kana1Click},
@@ -86,6 +86,9 @@ void TForm1::ConnectHandlers() {
   for (const auto& [action, handler] : actions) {
     connect(action, &QAction::triggered, this, [this, handler = handler] { RunCommand([&] { (this->*handler)(); }); });
   }
+  // 終了 is never held back: during a transfer it ends the transfer and then
+  // closes (closeEvent), so a stalled device cannot keep the window.
+  connect(Exit1, &QAction::triggered, this, [this] { RunGuarded(this, [this] { Exit1Click(); }); });
   const std::pair<QPushButton*, void (TForm1::*)()> buttons[] = {
       {Button1, &TForm1::Button1Click}, {Button2, &TForm1::Button2Click}, {Button3, &TForm1::Button3Click}};
   for (const auto& [button, handler] : buttons) {

@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 
+#include "serial/port_resolver.h"
 #include "serial/rs232c.h"
 #include "ui/DragController.h"
 #include "ui/editor/ProgramDocument.h"
@@ -182,6 +183,9 @@ class TForm1 : public QMainWindow {
   void ShowOutcome(const QString& text);
   // Refreshes the port part of the status bar (also every two seconds).
   void UpdatePortStatus();
+  // The port part of the status bar for a device already chosen: what a
+  // robot command is about to open.
+  void ShowPortStatus(const ResolvedPort& resolved);
   // The program sheet of the program on the slots, named after its file.
   SheetContent CurrentSheet() const;
   // The class dialog once 制御 > クラスに転送… has opened it.
@@ -233,8 +237,16 @@ class TForm1 : public QMainWindow {
   void ApplyProgram(const ProgramCodes& codes, const std::function<void(int)>& step_done);
   void BeginPaletteDrag(QWidget* icon);
   // Shows a robot command's report in the status bar; throws its message for
-  // the error box when the command failed.
+  // the error box when the command failed. When the window was asked to close
+  // during the command, shows the error box itself and closes the window.
   void ShowLinkReport(const LinkReport& report);
+  // Runs 転送 or 実行 on the device chosen once for it and named in the
+  // status bar first (Unit1_link.cpp).
+  LinkReport RunLinkCommand(const std::function<LinkReport(const ResolvedPort& chosen)>& command);
+  // Asked to close while a robot command runs (here or in the class dialog):
+  // stops it, and closes once it has ended and said how far it came. True
+  // when the close must wait for that.
+  bool DeferCloseForLink();
   // Fits the last outcome into the room left of the file and port fields.
   void ElideOutcome();
   // Shows every text built from values again after the hiragana mode changed:
@@ -249,6 +261,9 @@ class TForm1 : public QMainWindow {
   bool centred_ = false;
   std::uint32_t port_closed_at_ = 0;  // start-up's close of the port, on TickCount
   QString outcome_;  // the status bar's last outcome, whole
+  bool link_running_ = false;     // 転送 or 実行 is under way
+  bool stop_link_ = false;        // ...and is to stop after its current byte
+  bool close_after_link_ = false; // the window closes once the command has ended
 };
 
 // Answers the print dialog instead of showing it (true: print); an empty

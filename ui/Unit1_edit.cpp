@@ -76,6 +76,11 @@ bool TForm1::ConfirmClose() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  // A stalled transfer is ended first; the window closes after it.
+  if (DeferCloseForLink()) {
+    event->ignore();
+    return;
+  }
   if (!ConfirmClose()) {
     event->ignore();
     return;

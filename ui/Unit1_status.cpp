@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
 #include <QTimer>
@@ -111,21 +112,28 @@ void TForm1::ElideOutcome() {
 // "COM1 → /dev/ttyUSB0" while the port is open or its device is there (just
 // "COM1" where the device is called so itself, as on Windows),
 // "COM1: 見つかりません" when nothing is behind it (the device it would use
-// in the tool tip), "COM1: 使えません" for a name that leads nowhere.
-void TForm1::UpdatePortStatus() {
+// in the tool tip), "COM1: 使えません" for a name that leads nowhere or to
+// something that is no device (a file, a folder).
+void TForm1::UpdatePortStatus() { ShowPortStatus(ResolvePort(rs232c.portname)); }
+
+void TForm1::ShowPortStatus(const ResolvedPort& resolved) {
   if (!PortStatus) return;
   const QString port = PortCaption(rs232c.portname);
-  const ResolvedPort resolved = ResolvePort(rs232c.portname);
   const QString device = QString::fromStdString(resolved.device);
   const QString shown = QString::fromStdString(DeviceDisplayName(resolved.device));
+  const QFileInfo info(device);
+  QString tip = device;
   if (resolved.refused()) {
     PortStatus->setText(port + Tr(": 使えません"));
+  } else if (!device.isEmpty() && info.exists() && (info.isFile() || info.isDir())) {
+    PortStatus->setText(port + Tr(": 使えません"));
+    tip = Tr("%1 はシリアルポートではありません").arg(device);
   } else if (rs232c.opened() || ProbePortDevice(resolved.device) == PortPresence::kPresent) {
     PortStatus->setText(shown.compare(port, Qt::CaseInsensitive) == 0 ? port : port + QStringLiteral(" → ") + shown);
   } else {
     PortStatus->setText(port + Tr(": 見つかりません"));
   }
-  PortStatus->setToolTip(device);
+  PortStatus->setToolTip(tip);
 }
 
 }  // namespace vk47

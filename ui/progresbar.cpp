@@ -99,7 +99,13 @@ void TForm2::ShowProgress() {
   raise();
 }
 
-void TForm2::CloseProgress() { close(); }
+// The last step's bar and counter were only marked for painting (SetPosition
+// defers it); they are painted now, so the window's last frame shows the
+// step that went last ("16 / 16"), not the one before it.
+void TForm2::CloseProgress() {
+  if (isVisible()) repaint();
+  close();
+}
 
 void TForm2::SetTitle(const QString& title) {
   // Sized to its text; the left edge stays.

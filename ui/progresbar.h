@@ -6,8 +6,10 @@
 //
 // An operation drives it in this order: ShowProgress(), SetPosition(0),
 // SetTitle(...), then after slot i: SetPosition(ProgressForStep(i)),
-// SetCounter(i + 1); finally CloseProgress(). The counter is not reset on
-// showing: it keeps the previous operation's value until the first step.
+// SetCounter(i + 1); finally CloseProgress(), which paints the last step
+// before the window goes. The counter is not reset on showing: it keeps the
+// previous operation's value until the first step (a transfer sets it to 0
+// first, since its first byte may wait for a stalled device).
 // UI thread only.
 
 #include <QHash>

@@ -7,7 +7,10 @@
 #include <map>
 
 #if !defined(_WIN32)
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdlib>
 #endif
 #if defined(__linux__)
 #include <fcntl.h>
@@ -147,6 +150,77 @@ TEST(PortNameTest, BuiltInUartTypeComesFromSysfs) {
   EXPECT_EQ(BuiltInUartType("/dev/ttyS5", sysfs.string()), std::nullopt) << "unreadable";
   EXPECT_EQ(BuiltInUartType("/dev/ttyS6", sysfs.string()), std::nullopt) << "no entry";
   std::filesystem::remove_all(sysfs);
+}
+#endif
+
+#if defined(__linux__)
+// Root acting for a pupil (HOME owned by the pupil) sends only to a device
+// the pupil could open for reading and writing by its owner, group and
+// mode; anything else is refused, naming the device and the pupil.
+TEST(ActingForAUser, RootSendsOnlyWhereThePupilCould) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to give files to another account";
+  const uid_t pupil = 65534;  // nobody: in no group of the devices below
+  char folder_template[] = "/tmp/vk47-acting-XXXXXX";
+  ASSERT_NE(::mkdtemp(folder_template), nullptr);
+  const std::string folder = folder_template;
+  auto device = [&](const std::string& name, uid_t owner, gid_t group, mode_t mode) {
+    const std::string path = folder + "/" + name;
+    std::ofstream(path).put('x');
+    EXPECT_EQ(::chown(path.c_str(), owner, group), 0);
+    EXPECT_EQ(::chmod(path.c_str(), mode), 0);
+    return path;
+  };
+  const ActingUser user{pupil, "pupil"};
+  const struct {
+    std::string path;
+    bool allowed;
+  } rows[] = {
+      {device("others-terminal", 1234, 5, 0620), false},  // another pupil's terminal (group tty)
+      {device("own-terminal", pupil, 5, 0620), true},
+      {device("read-only-own", pupil, 5, 0420), false},
+      {device("dialout-port", 0, 20, 0660), false},  // a group the pupil is not in
+      {device("open-to-all", 0, 0, 0666), true},
+      {device("owner-closed-others-open", pupil, 0, 0066), false},  // the owner's bits decide
+  };
+  for (const auto& row : rows) {
+    const ResolvedPort result = OnlyWhatUserMayOpen(PortDevice(row.path), user);
+    EXPECT_EQ(result.refused(), !row.allowed) << row.path;
+    if (row.allowed) {
+      EXPECT_EQ(result.device, row.path);
+    } else {
+      EXPECT_EQ(result.refusal, CommErrorKind::kNotTheUsers) << row.path;
+      EXPECT_EQ(result.detail, row.path);
+      EXPECT_EQ(result.explanation, "pupil");
+    }
+  }
+  // A missing device is left for the open to report; a refusal stays one.
+  EXPECT_FALSE(OnlyWhatUserMayOpen(PortDevice(folder + "/missing"), user).refused());
+  EXPECT_EQ(OnlyWhatUserMayOpen(RefusedPort(CommErrorKind::kRobotGone, "x"), user).refusal, CommErrorKind::kRobotGone);
+
+  // Whom root acts for: the owner of HOME, when that is not root.
+  const char* old_home = std::getenv("HOME");
+  const std::string saved = old_home ? old_home : "";
+  const std::string home = folder + "/home";
+  ASSERT_EQ(::mkdir(home.c_str(), 0700), 0);
+  ::setenv("HOME", home.c_str(), 1);
+  EXPECT_FALSE(UserActedFor()) << "root's own HOME";
+  ASSERT_EQ(::chown(home.c_str(), pupil, 0), 0);
+  const std::optional<ActingUser> acting = UserActedFor();
+  ASSERT_TRUE(acting);
+  EXPECT_EQ(acting->uid, pupil);
+  EXPECT_TRUE(OnlyWhatTheUserActedForMayOpen(PortDevice(rows[0].path)).refused());
+  EXPECT_FALSE(OnlyWhatTheUserActedForMayOpen(PortDevice(rows[1].path)).refused());
+  const CommError error{CommErrorKind::kNotTheUsers, 0, acting->name, rows[0].path};
+  const std::string text = DescribeCommError(error, "com1");
+  EXPECT_NE(text.find(rows[0].path), std::string::npos) << text;
+  EXPECT_NE(text.find("ユーザー " + acting->name + " の代わり"), std::string::npos) << text;
+  EXPECT_EQ(text.find("dialout"), std::string::npos) << text;
+  if (old_home) {
+    ::setenv("HOME", saved.c_str(), 1);
+  } else {
+    ::unsetenv("HOME");
+  }
+  std::filesystem::remove_all(folder);
 }
 #endif
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -206,15 +207,58 @@ TEST(PosixOpen, WhatIsNoTerminalIsNoSerialPort) {
   const std::string fifo = folder + "/fifo", file = folder + "/file";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   ::close(::open(file.c_str(), O_CREAT | O_WRONLY, 0600));
-  for (const std::string& path : {std::string("/dev/null"), fifo, file}) {
+  // A folder, and a file not even root could write, do not open at all:
+  // they are still no serial port (not a cable to re-plug, nor a group to join).
+  const std::string locked = folder + "/locked";
+  ASSERT_EQ(::mkdir(locked.c_str(), 0700), 0);
+  const std::string read_only = folder + "/read-only";
+  ::close(::open(read_only.c_str(), O_CREAT | O_WRONLY, 0400));
+  for (const std::string& path : {std::string("/dev/null"), fifo, file, folder, locked, read_only}) {
     auto device = MakePlatformCommDevice();
     EXPECT_FALSE(device->Open(path)) << path;
     EXPECT_EQ(device->LastError().kind, CommErrorKind::kNotSerial) << path;
-    EXPECT_NE(DescribeCommError(device->LastError(), path).find("シリアルポートではありません"), std::string::npos);
+    const std::string text = DescribeCommError(device->LastError(), path);
+    EXPECT_NE(text.find("シリアルポートではありません"), std::string::npos) << text;
+    EXPECT_EQ(text.find("差し直して"), std::string::npos) << text;
+    EXPECT_EQ(text.find("dialout"), std::string::npos) << text;
   }
+  ::rmdir(locked.c_str());
+  ::unlink(read_only.c_str());
   ::unlink(fifo.c_str());
   ::unlink(file.c_str());
   ::rmdir(folder.c_str());
+}
+
+// Out of descriptors (ulimit -n): the port is not broken, the computer is
+// out of room; the words say so and do not ask to re-plug the adapter.
+TEST(PosixOpen, OutOfDescriptorsSaysSoInsteadOfAskingToReplug) {
+  PtyPair pty;
+  int result[2];
+  ASSERT_EQ(::pipe(result), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Every descriptor number up to the limit is taken, so the open has none.
+    const rlimit limit{static_cast<rlim_t>(result[1] + 1), static_cast<rlim_t>(result[1] + 1)};
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+    for (int fd = 0; fd <= result[1]; ++fd) {
+      if (::fcntl(fd, F_GETFD) < 0) ::open("/dev/null", O_RDONLY);
+    }
+    auto device = MakePlatformCommDevice();
+    const bool opened = device->Open(pty.slave_path());
+    const char kind = opened ? 'o' : static_cast<char>('a' + static_cast<int>(device->LastError().kind));
+    [[maybe_unused]] ssize_t n = ::write(result[1], &kind, 1);
+    ::_exit(0);
+  }
+  ::close(result[1]);
+  char kind = 0;
+  ASSERT_EQ(::read(result[0], &kind, 1), 1);
+  ::close(result[0]);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_EQ(kind, 'a' + static_cast<int>(CommErrorKind::kNoResources));
+  const std::string text = DescribeCommError({CommErrorKind::kNoResources, EMFILE, "Too many open files", ""}, "com1");
+  EXPECT_NE(text.find("パソコンの空きが足りません"), std::string::npos) << text;
+  EXPECT_EQ(text.find("差し直して"), std::string::npos) << text;
 }
 
 TEST(PosixPurge, BytesThatArrivedBeforeOpenAreGoneAfterIt) {

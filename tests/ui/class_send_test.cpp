@@ -11,9 +11,12 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <system_error>
+#include <termios.h>
 
 #include "model/demo_program.h"
 #include "tests/serial/pty_pair.h"
+#include "ui/common/ErrorBox.h"
 #include "ui/robot/ClassSendDialog.h"
 
 namespace vk47 {
@@ -53,9 +56,8 @@ TEST(ClassSendDialog, ThreeRobotsGetTheProgramAtOnceAndTheMissingOneIsNamed) {
   clock.start();
   dialog.TransferButton()->click();
   EXPECT_TRUE(dialog.Busy());
-  EXPECT_FALSE(dialog.CloseButton()->isEnabled());
-  dialog.close();
-  EXPECT_TRUE(dialog.isVisible()) << "it does not close while sending";
+  EXPECT_FALSE(dialog.TransferButton()->isEnabled());
+  EXPECT_TRUE(dialog.CloseButton()->isEnabled()) << "閉じる is the way out of a stalled robot";
   // The missing robot's row says why long before the others are done.
   ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.Rows()[1].result->text().endsWith(QStringLiteral("…")); }, 1000));
   EXPECT_LT(clock.elapsed(), 1000);
@@ -113,6 +115,94 @@ TEST(ClassSendDialog, ThreeRobotsGetTheProgramAtOnceAndTheMissingOneIsNamed) {
   dialog.TransferButton()->click();
   EXPECT_FALSE(dialog.Busy());
   EXPECT_TRUE(dialog.Summary()->text().contains(QStringLiteral("チェック")));
+}
+
+// 閉じる while one robot's line is stalled (its output suspended, so its
+// first byte cannot go): every robot stops within half a second, each row
+// and the summary say how many steps went out, and then the dialog closes.
+// Escape does the same.
+TEST(ClassSendDialog, ClosingDuringAStallStopsEveryRobotAndSaysHowFarEachCame) {
+  for (const bool escape : {false, true}) {
+    SCOPED_TRACE(escape ? "Escape" : "閉じる");
+    PtyPair stalled, healthy;
+    MasterReader stalled_reader(stalled.master()), healthy_reader(healthy.master());
+    ASSERT_EQ(::tcflow(stalled.slave(), TCOOFF), 0);
+    std::vector<ClassPort> ports = {
+        {stalled.slave_path(), "COM1", stalled.slave_path(), "", true},
+        {healthy.slave_path(), "COM2", healthy.slave_path(), "", true},
+    };
+    TClassSendDialog::Hooks hooks;
+    hooks.program = [] { return *DemoProgram().codes; };
+    hooks.list_ports = [&] { return ports; };
+    TClassSendDialog dialog(hooks, nullptr);
+    dialog.show();
+    QSignalSpy finished(&dialog, &TClassSendDialog::Finished);
+    dialog.TransferButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.Rows()[1].progress->value() >= 3; }, 3000));
+    QElapsedTimer clock;
+    clock.start();
+    if (escape) {
+      QTest::keyClick(&dialog, Qt::Key_Escape);
+    } else {
+      dialog.CloseButton()->click();
+    }
+    ASSERT_TRUE(finished.wait(3000));
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_FALSE(dialog.Busy());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialog.isVisible()) << "it closes once the robots have stopped";
+    const QString summary = dialog.Summary()->text();
+    EXPECT_TRUE(summary.startsWith(QStringLiteral("転送を中断しました。"))) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(QStringLiteral("COM1 0/16"))) << summary.toStdString();
+    const int healthy_steps = dialog.Rows()[1].progress->value();
+    EXPECT_GE(healthy_steps, 3);
+    EXPECT_LT(healthy_steps, 16);
+    EXPECT_TRUE(summary.contains(QStringLiteral("COM2 %1/16").arg(healthy_steps))) << summary.toStdString();
+    EXPECT_TRUE(dialog.Rows()[0].result->text().contains(QStringLiteral("中断"))) << dialog.Rows()[0].result->text().toStdString();
+    ASSERT_EQ(::tcflow(stalled.slave(), TCOON), 0);
+    EXPECT_TRUE(stalled_reader.Values(1, std::chrono::milliseconds(100)).empty()) << "the held byte went out later";
+  }
+}
+
+// When the system cannot start the command's thread (a process limit, as
+// with `ulimit -u`), the dialog says so in an error box and nothing is sent;
+// the window and its program carry on, and the next try can work.
+TEST(ClassSendDialog, AThreadThatCannotStartIsAnErrorBoxNotAnEnd) {
+  PtyPair robot;
+  MasterReader reader(robot.master());
+  std::vector<ClassPort> ports = {{robot.slave_path(), "COM1", robot.slave_path(), "", true}};
+  std::vector<bool> busy;
+  bool refuse = true;
+  TClassSendDialog::Hooks hooks;
+  hooks.program = [] { return *DemoProgram().codes; };
+  hooks.list_ports = [&] { return ports; };
+  hooks.busy = [&](bool b) { busy.push_back(b); };
+  hooks.start_thread = [&](std::function<void()> work) {
+    if (refuse) throw std::system_error(EAGAIN, std::generic_category(), "thread");
+    return std::thread(std::move(work));
+  };
+  std::vector<MessageBoxRequest> boxes;
+  SetMessageBoxFunction([&](QWidget*, const MessageBoxRequest& box) { boxes.push_back(box); });
+  TClassSendDialog dialog(hooks, nullptr);
+  dialog.show();
+  dialog.TransferButton()->click();
+  SetMessageBoxFunction({});
+  EXPECT_FALSE(dialog.Busy());
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+  EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("送信を始められません"))) << boxes[0].text.toStdString();
+  EXPECT_TRUE(boxes[0].details.contains(QString::fromStdString(std::generic_category().message(EAGAIN))))
+      << boxes[0].details.toStdString();
+  EXPECT_EQ(busy, (std::vector<bool>{true, false})) << "the main window's commands are given back";
+  EXPECT_TRUE(dialog.TransferButton()->isEnabled());
+  EXPECT_TRUE(dialog.Rows()[0].check->isEnabled());
+  EXPECT_TRUE(reader.Values(1, std::chrono::milliseconds(100)).empty());
+
+  refuse = false;
+  QSignalSpy finished(&dialog, &TClassSendDialog::Finished);
+  dialog.TransferButton()->click();
+  ASSERT_TRUE(finished.wait(5000));
+  EXPECT_EQ(reader.Values(17, std::chrono::milliseconds(1000)).size(), 17u);
 }
 
 }  // namespace

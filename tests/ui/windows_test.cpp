@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -110,6 +111,52 @@ TEST_F(WindowsTest, ProgressWindowFollowsTheMainWindowAndKeepsItsCounter) {
   form2->CloseProgress();
 }
 
+// What the progress window's counter and bar showed each time they were
+// painted.
+class PaintRecorder : public QObject {
+ public:
+  PaintRecorder(TForm2& form) : form_(form) {
+    form.Label2->installEventFilter(this);
+    form.ProgressBar1->installEventFilter(this);
+  }
+  QStringList counters;
+  QList<int> bars;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      if (watched == form_.Label2) counters << form_.Label2->text();
+      if (watched == form_.ProgressBar1) bars << form_.ProgressBar1->value();
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  TForm2& form_;
+};
+
+// A transfer's progress window paints its last step (16 / 16, the bar at
+// 94) before it closes; and the next transfer starts from "0 / 16" over its
+// empty bar, not from the last one's "16".
+TEST_F(WindowsTest, ProgressWindowPaintsItsLastStepAndStartsTheNextFromZero) {
+  form1->show();
+  PaintRecorder painted(*form2);
+  form1->N5Click();
+  EXPECT_FALSE(form2->isVisible());
+  ASSERT_FALSE(painted.counters.isEmpty());
+  ASSERT_FALSE(painted.bars.isEmpty());
+  EXPECT_EQ(painted.counters.last(), QStringLiteral("16")) << painted.counters.join(QStringLiteral(" ")).toStdString();
+  EXPECT_EQ(painted.bars.last(), 94);
+
+  painted.counters.clear();
+  painted.bars.clear();
+  form1->N5Click();
+  ASSERT_FALSE(painted.counters.isEmpty());
+  EXPECT_EQ(painted.counters.first(), QStringLiteral("0")) << painted.counters.join(QStringLiteral(" ")).toStdString();
+  EXPECT_EQ(painted.bars.first(), 0);
+  EXPECT_EQ(painted.counters.last(), QStringLiteral("16"));
+}
+
 // The progress window's bar and counter repaint from kept pictures and
 // layouts; what they show must be what a plain QProgressBar and QLabel show,
 // at every position, after their pictures were drawn ahead, and after a
@@ -190,6 +237,133 @@ TEST(WindowStall, AStalledWriteKeepsTheWindowAlive) {
   EXPECT_LT(took.elapsed(), 8000);
   EXPECT_TRUE(sandbox.boxes.empty());
   EXPECT_EQ(reader.Values(1, std::chrono::milliseconds(1000)), std::vector<std::uint8_t>{0x78});
+}
+
+// Closing the window (its close button, or 終了 / Ctrl+Q, which a transfer
+// does not hold back) while the line has stalled after three steps: the
+// transfer ends within half a second, the error box says how many steps went
+// out, and the window then closes, asking first about the unsaved program.
+// The byte that was waiting never goes out later.
+TEST(WindowStall, ClosingDuringAStallEndsTheTransferSaysHowFarItCameAndCloses) {
+  for (const bool by_exit_command : {false, true}) {
+    SCOPED_TRACE(by_exit_command ? "終了" : "close");
+    testing::UiSandbox sandbox;
+    sandbox.WriteAllIcons();
+    testing::PtyPair pty;
+    testing::MasterReader reader(pty.master());
+    const std::string device = pty.slave_path();
+    SetPortResolver([device](const std::string&) { return PortDevice(device); });
+    TForm1 form(MakePlatformCommDevice);
+    form.show();
+    form.N2Click();
+    ASSERT_TRUE(form.Modified());
+    QStringList questions;
+    SetSaveQuestionFunction([&](QWidget*, const QString& text) {
+      questions << text;
+      return SaveAnswer::kDiscard;
+    });
+    QSignalSpy closed(&form, &TForm1::Closed);
+    QElapsedTimer since_close;
+    QStringList counter_while_stalled;
+    bool stalled = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      if (stalled || reader.Values(4, std::chrono::milliseconds(0)).size() < 4) return;
+      stalled = ::tcflow(pty.slave(), TCOOFF) == 0;
+      QTimer::singleShot(300, &form, [&] {
+        since_close.start();
+        if (by_exit_command) {
+          form.Exit1->trigger();
+        } else {
+          form.close();
+        }
+      });
+    });
+    watch.start(2);
+    form.N5Click();
+    const qint64 took = since_close.isValid() ? since_close.elapsed() : -1;
+    watch.stop();
+    ASSERT_TRUE(stalled);
+    EXPECT_GE(took, 0) << "the close was never asked";
+    EXPECT_LT(took, 500);
+    ASSERT_EQ(sandbox.boxes.size(), 1u);
+    EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("16 ステップのうち 3 ステップ")))
+        << sandbox.boxes[0].text.toStdString();
+    EXPECT_TRUE(questions.isEmpty()) << "asked before the transfer had said how far it came";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return closed.count() == 1; }, 2000));
+    EXPECT_EQ(questions.size(), 1);
+    EXPECT_FALSE(form.isVisible());
+    SetSaveQuestionFunction({});
+    ASSERT_EQ(::tcflow(pty.slave(), TCOON), 0);
+    EXPECT_EQ(reader.Values(5, std::chrono::milliseconds(200)).size(), 4u) << "the waiting byte went out later";
+  }
+}
+
+// The device is chosen once per command and named as chosen. A robot
+// linked anew just before 転送 (after the bar's last look): the bar names the
+// new device before the first byte, the bytes go there, and the outcome
+// line names it. Linked anew during the transfer: the bytes stay on the
+// device chosen, the outcome names that one, and the bar then names the
+// device the next command will use.
+TEST(WindowDevice, TheBarTheBytesAndTheOutcomeNameOneDevice) {
+  testing::UiSandbox sandbox;
+  sandbox.WriteAllIcons();
+  testing::PtyPair first, second, third;
+  testing::MasterReader first_reader(first.master()), second_reader(second.master()), third_reader(third.master());
+  std::string device = first.slave_path();
+  SetPortResolver([&device](const std::string&) { return PortDevice(device); });
+  TForm1 form(MakePlatformCommDevice);
+  form.show();
+  form.UpdatePortStatus();
+  EXPECT_EQ(form.PortStatus->text(), QStringLiteral("COM1 → %1").arg(QString::fromStdString(first.slave_path())));
+
+  device = second.slave_path();  // just before 転送
+  QString bar_at_first_byte;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (bar_at_first_byte.isEmpty() && !second_reader.Values(1, std::chrono::milliseconds(0)).empty()) {
+      bar_at_first_byte = form.PortStatus->text();
+    }
+  });
+  watch.start(2);
+  form.N5Click();
+  const QString second_name = QString::fromStdString(second.slave_path());
+  EXPECT_EQ(bar_at_first_byte, QStringLiteral("COM1 → ") + second_name);
+  EXPECT_EQ(second_reader.Values(17, std::chrono::milliseconds(1000)).size(), 17u);
+  EXPECT_TRUE(first_reader.Values(1, std::chrono::milliseconds(50)).empty());
+  EXPECT_TRUE(form.StatusBar1->toolTip().startsWith(QStringLiteral("16 ステップを COM1 (%1) に送信しました").arg(second_name)))
+      << form.StatusBar1->toolTip().toStdString();
+
+  // Linked anew during the transfer, after three steps.
+  QObject::disconnect(&watch, nullptr, nullptr, nullptr);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (second_reader.Values(21, std::chrono::milliseconds(0)).size() >= 21) device = third.slave_path();
+  });
+  form.N5Click();
+  watch.stop();
+  EXPECT_EQ(device, third.slave_path()) << "the link did not change during the transfer";
+  EXPECT_EQ(second_reader.Values(34, std::chrono::milliseconds(1000)).size(), 34u);
+  EXPECT_TRUE(third_reader.Values(1, std::chrono::milliseconds(50)).empty()) << "bytes went to the device linked later";
+  EXPECT_TRUE(form.StatusBar1->toolTip().startsWith(QStringLiteral("16 ステップを COM1 (%1) に送信しました").arg(second_name)))
+      << form.StatusBar1->toolTip().toStdString();
+  EXPECT_EQ(form.PortStatus->text(), QStringLiteral("COM1 → %1").arg(QString::fromStdString(third.slave_path())));
+  SetPortResolver({});
+}
+
+// Something that is no device behind a port is not shown as if it were one.
+TEST(WindowDevice, AFileOrFolderBehindThePortIsNotShownAsADevice) {
+  testing::UiSandbox sandbox;
+  sandbox.WriteAllIcons();
+  std::string device = "/etc/passwd";
+  SetPortResolver([&device](const std::string&) { return PortDevice(device); });
+  TForm1 form(sandbox.Factory());
+  for (const std::string& path : {std::string("/etc/passwd"), std::string("/tmp")}) {
+    device = path;
+    form.UpdatePortStatus();
+    EXPECT_EQ(form.PortStatus->text(), QStringLiteral("COM1: 使えません")) << path;
+    EXPECT_EQ(form.PortStatus->toolTip(), QString::fromStdString(path) + QStringLiteral(" はシリアルポートではありません"));
+  }
+  SetPortResolver({});
 }
 
 TEST_F(WindowsTest, PortDialogLayout) {

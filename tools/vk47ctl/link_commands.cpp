@@ -48,7 +48,9 @@ bool TakePortOptions(const Args& args, std::vector<std::string>& ports, Args& re
 // The ports as the window would open them: each --port, else the one set.ini selects.
 RobotJobs PrepareJobs(const std::vector<std::string>& names) {
   const std::string ini = SettingsFilePath();
-  SetPortResolver([ini](const std::string& portname) { return ResolvePortDevice(portname, ini); });
+  SetPortResolver([ini](const std::string& portname) {
+    return OnlyWhatTheUserActedForMayOpen(ResolvePortDevice(portname, ini));
+  });
   CatchStopSignals();
   std::vector<std::string> chosen = names;
   if (chosen.empty()) chosen.push_back(PortNameForIndex(ReadPortIndex(ini)).value_or("COM1"));

@@ -14,13 +14,17 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <chrono>
+#include <system_error>
 
 #include "settings/port_setting.h"
+#include "ui/common/ErrorBox.h"
 
 namespace vk47 {
 namespace {
 
 std::vector<ClassPort> DefaultPorts() { return ListClassPorts(SettingsFilePath(), FindSerialDevices()); }
+
+std::thread StartThread(std::function<void()> work) { return std::thread(std::move(work)); }
 
 constexpr int kResultWidth = 280;
 
@@ -28,6 +32,7 @@ constexpr int kResultWidth = 280;
 
 TClassSendDialog::TClassSendDialog(Hooks hooks, QWidget* parent) : QDialog(parent), hooks_(std::move(hooks)) {
   if (!hooks_.list_ports) hooks_.list_ports = DefaultPorts;
+  if (!hooks_.start_thread) hooks_.start_thread = StartThread;
   setObjectName(QStringLiteral("ClassSend"));
   setWindowTitle(tr("クラスに転送"));
   setModal(false);
@@ -75,12 +80,16 @@ TClassSendDialog::TClassSendDialog(Hooks hooks, QWidget* parent) : QDialog(paren
 
 TClassSendDialog::~TClassSendDialog() {
   if (!worker_.joinable()) return;
+  Stop();
+  worker_.join();
+}
+
+void TClassSendDialog::Stop() {
   {
     const std::lock_guard<std::mutex> lock(stop_mutex_);
     stop_ = true;
   }
   stop_changed_.notify_all();
-  worker_.join();
 }
 
 void TClassSendDialog::Refresh() {
@@ -151,16 +160,25 @@ void TClassSendDialog::showEvent(QShowEvent* event) {
   });
 }
 
+// Closed while the robots are being sent to: they stop, and the dialog
+// closes once every one has (Finish).
 void TClassSendDialog::closeEvent(QCloseEvent* event) {
   if (Busy()) {
-    event->ignore();  // the robots are still being sent to
+    close_when_done_ = true;
+    Stop();
+    event->ignore();
     return;
   }
   QDialog::closeEvent(event);
 }
 
 void TClassSendDialog::reject() {
-  if (!Busy()) QDialog::reject();
+  if (Busy()) {
+    close_when_done_ = true;
+    Stop();
+    return;
+  }
+  QDialog::reject();
 }
 
 void TClassSendDialog::Transfer() { Start(true); }
@@ -212,14 +230,25 @@ void TClassSendDialog::Start(bool transfer) {
     QMetaObject::invokeMethod(
         this, [this, row, steps, done, ok, reason] { Report(row, steps, done, ok, reason); }, Qt::QueuedConnection);
   };
-  worker_ = std::thread([this, transfer, codes, observer] {
-    if (transfer) {
-      SendToClass(jobs_, codes, observer);
-    } else {
-      RunOnClass(jobs_, observer);
-    }
-    QMetaObject::invokeMethod(this, [this, transfer] { Finish(transfer); }, Qt::QueuedConnection);
-  });
+  try {
+    worker_ = hooks_.start_thread([this, transfer, codes, observer] {
+      if (transfer) {
+        SendToClass(jobs_, codes, observer);
+      } else {
+        RunOnClass(jobs_, observer);
+      }
+      QMetaObject::invokeMethod(this, [this, transfer] { Finish(transfer); }, Qt::QueuedConnection);
+    });
+  } catch (const std::system_error& e) {
+    // The system's limit on threads or processes: nothing was sent, and the
+    // window with its program carries on.
+    jobs_.clear();
+    for (std::size_t row : job_rows_) rows_[row].result->clear();
+    const QString text = tr("送信を始められません。ほかのプログラムを閉じてから、もう一度試してください。");
+    summary_->setText(text);
+    SetBusy(false);
+    ShowErrorBox(this, text, tr("システムの説明: %1").arg(QString::fromLocal8Bit(e.what())));
+  }
 }
 
 void TClassSendDialog::Report(std::size_t row, int steps, bool done, bool ok, const QString& reason) {
@@ -239,18 +268,41 @@ void TClassSendDialog::Finish(bool transfer) {
   for (std::size_t i = 0; i < jobs_.size(); ++i) {
     if (!jobs_[i]->outcome.ok) missed << QString::fromStdString(rows_[job_rows_[i]].port.title);
   }
-  QString text = transfer ? tr("%1 台のうち %2 台がプログラム全体を受け取りました。").arg(total).arg(ok)
-                          : tr("%1 台のうち %2 台に実行命令を送りました。").arg(total).arg(ok);
+  bool stopped = false;
+  {
+    const std::lock_guard<std::mutex> lock(stop_mutex_);
+    stopped = stop_;
+  }
+  QString text;
+  if (stopped && transfer) {
+    // How far each robot came, on the line the main window's status bar shows.
+    QStringList came;
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      came << QStringLiteral("%1 %2/16").arg(QString::fromStdString(rows_[job_rows_[i]].port.title))
+                  .arg(jobs_[i]->outcome.steps_sent);
+    }
+    text = tr("転送を中断しました。送信できたステップ: %1").arg(came.join(QStringLiteral("、")));
+  } else if (stopped) {
+    text = tr("実行命令の送信を中断しました。%1 台のうち %2 台に送りました。").arg(total).arg(ok);
+  } else {
+    text = transfer ? tr("%1 台のうち %2 台がプログラム全体を受け取りました。").arg(total).arg(ok)
+                    : tr("%1 台のうち %2 台に実行命令を送りました。").arg(total).arg(ok);
+  }
   if (!missed.isEmpty()) text += QStringLiteral("\n") + tr("届かなかったロボット: %1").arg(missed.join(QStringLiteral("、")));
   summary_->setText(text);
   setWindowTitle(tr("クラスに転送") + QStringLiteral(" (%1/%2)").arg(ok).arg(total));
   jobs_.clear();
   SetBusy(false);
   emit Finished();
+  if (close_when_done_) {
+    close_when_done_ = false;
+    close();
+  }
 }
 
 void TClassSendDialog::SetBusy(bool busy) {
-  for (QPushButton* b : {refresh_, transfer_, execute_, close_}) b->setEnabled(!busy);
+  // 閉じる stays: it is the way out of a command that waits for a stalled robot.
+  for (QPushButton* b : {refresh_, transfer_, execute_}) b->setEnabled(!busy);
   for (const Row& row : rows_) row.check->setEnabled(!busy);
   if (hooks_.busy) hooks_.busy(busy);
 }

@@ -13,9 +13,14 @@
 // rows move while the robots are sent to; what the workers report is handed
 // to the UI thread before it touches a widget. While a command runs the
 // dialog's buttons, and through `Hooks::busy` the main window's commands,
-// are held back; the dialog does not close then. A robot that is missing or
-// fails is done at once and never delays the others. Destroying the dialog
-// mid-command stops every transfer after its current byte. UI thread only.
+// are held back, all but 「閉じる」: closing the dialog then (also Escape,
+// or the main window closing) stops every robot after its current byte,
+// even one whose device has stalled, shows how many steps each got, and
+// closes once all have stopped. A robot that is missing or fails is done at
+// once and never delays the others. When the system cannot start the
+// command's thread, an error box says so and nothing is sent. Destroying the
+// dialog mid-command stops every transfer after its current byte. UI thread
+// only.
 
 #include <QDialog>
 #include <atomic>
@@ -54,6 +59,9 @@ class TClassSendDialog : public QDialog {
     std::function<std::vector<ClassPort>()> list_ports;
     // Makes each port's device (tests pass fakes).
     CommDeviceFactory device_factory = MakePlatformCommDevice;
+    // Starts the command's worker thread; throws std::system_error when the
+    // system cannot (tests pass one that fails).
+    std::function<std::thread(std::function<void()> work)> start_thread;
   };
 
   TClassSendDialog(Hooks hooks, QWidget* parent);
@@ -63,6 +71,9 @@ class TClassSendDialog : public QDialog {
   void Transfer();  // 転送
   void Execute();   // 実行
   bool Busy() const { return worker_.joinable(); }
+  // Stops a running command after each robot's current byte (a stalled
+  // write included); the results then show how far each came.
+  void Stop();
 
   // One listed port's widgets, in list order.
   struct Row {
@@ -112,6 +123,7 @@ class TClassSendDialog : public QDialog {
   std::mutex stop_mutex_;
   std::condition_variable stop_changed_;
   bool stop_ = false;
+  bool close_when_done_ = false;  // closed during a command: closes once it has stopped
 };
 
 }  // namespace vk47

@@ -7,6 +7,7 @@
 // failed. It neither throws nor shows anything itself. UI thread only.
 
 #include <QString>
+#include <optional>
 #include <string>
 
 #include "text/words.h"
@@ -29,14 +30,16 @@ class LinkRunner {
   // `port` and the observer's targets must outlive the runner.
   LinkRunner(Trs232c& port, TransferObserver observer);
 
-  // 0x74 and the sixteen codes, paced and shown through the observer.
-  LinkReport Transfer(const ProgramCodes& codes);
+  // 0x74 and the sixteen codes, paced and shown through the observer. With
+  // `chosen`, on that device (the one the status bar names), else on the
+  // device the port's name leads to now. The success line names the port and
+  // the device the bytes went to ("16 ステップを COM1 (/dev/pts/3) に送信しました").
+  LinkReport Transfer(const ProgramCodes& codes, const std::optional<ResolvedPort>& chosen = std::nullopt);
   // The execute byte 0x78.
-  LinkReport Execute();
+  LinkReport Execute(const std::optional<ResolvedPort>& chosen = std::nullopt);
 
  private:
   LinkReport Report(const LinkOutcome& outcome, const QString& success) const;
-  std::string PortCaption() const;
 
   Trs232c& port_;
   TransferObserver observer_;
