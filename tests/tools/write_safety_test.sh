@@ -2,12 +2,13 @@
 # The tools' writes between real local accounts (made here with useradd and
 # removed at the end), as a class's shared computer has them:
 #  - an intruder's link planted in /tmp is not followed by the pupil's
-#    vk47ctl demo, vk47-robot --json or --svg, nor by root's sheet;
+#    vk47ctl demo, vk47-robot --json or --svg, or vk47 --pdf;
 #  - root run with a pupil's HOME follows no pupil's link in a folder of the
 #    path into another account's settings, takes no documents folder from the
 #    pupil's user-dirs.dirs that is only root's, and leaves the pupil a
 #    settings folder and set.ini that are the pupil's own;
-#  - vk47 --sheet X --pdf X leaves X as it was and fails.
+#  - vk47 --sheet X --pdf X and vk47-robot --simulate X --svg X leave X as
+#    it was and fail.
 # Needs root (useradd, setpriv); exits 77 (skipped) otherwise.
 #
 #     write_safety_test.sh VK47CTL VK47_ROBOT [VK47]
@@ -78,6 +79,13 @@ err=$(as "$pupil" "$home" "$robot" --simulate "$home/demo.pt3" --svg "$planted.s
 check "robot --svg through a planted link" 1 $?
 check "robot --svg names the planted link" "vk47-robot: $(refusal "$planted.svg")" "$err"
 check "the pupil's file is kept" "keep me" "$(cat "$home/important.txt")"
+# A picture is never drawn over the program it is drawn from.
+cp "$home/demo.pt3" "$dir/demo.before"
+err=$(as "$pupil" "$home" "$robot" --simulate "$home/demo.pt3" --svg "$home/demo.pt3" 2>&1 >/dev/null)
+check "robot --svg over its program" 1 $?
+check "robot --svg over its program says why" \
+  "vk47-robot: ファイル $home/demo.pt3 は読み込んだファイルと同じなので、上書きしません" "$err"
+check "the program is kept (svg)" "$(cat "$dir/demo.before")" "$(cat "$home/demo.pt3")"
 # The pupil's own link there is the pupil's to use.
 tmp_links+=("$planted-own.pt3")
 as "$pupil" "$home" ln -s "$home/own.pt3" "$planted-own.pt3"
