@@ -60,12 +60,18 @@ void Fail(LinkOutcome& outcome, Notice notice, const std::vector<Words>& port_li
 
 // A failed write: what happened first, then the port's own account of why.
 // A write abandoned on a stop request (a tool's Ctrl+C while the line does
-// not drain) is a stop: the port is released and only how far it came is told.
-void FailAfterWrite(LinkOutcome& outcome, Trs232c& port, Words what) {
+// not drain) is a stop: the port is released and how far it came is told,
+// with the stop said in words unless `what` says it already.
+void FailAfterWrite(LinkOutcome& outcome, Trs232c& port, Words what, bool what_says_stopped) {
   if (port.lasterror().kind == CommErrorKind::kStopped) {
     ReleaseAfterFailure(port);
     outcome.stopped = true;
-    Fail(outcome, {{std::move(what)}, {VK47_TEXT("中断しました"), {}}, {}}, {});
+    Notice notice{{std::move(what)}, {VK47_TEXT("中断しました"), {}}, {}};
+    // What was not done, and that it was the user who stopped it.
+    if (!what_says_stopped) {
+      notice.main.push_back({PortTroubleWords(CommErrorKind::kStopped).main, {MenuPortName(port.portname)}});
+    }
+    Fail(outcome, std::move(notice), {});
     outcome.reason = "中断しました";
     return;
   }
@@ -157,7 +163,7 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
   EndGuard guard(observer.end);
 
   if (!port.writebyte(kTransferCommand)) {
-    FailAfterWrite(outcome, port, StepsSentWords(0));
+    FailAfterWrite(outcome, port, StepsSentWords(0), true);
     return outcome;
   }
   auto stop_here = [&](int steps_sent) {
@@ -173,7 +179,7 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
     const int value = codes[k] == kEmptyCode ? 0 : codes[k];
     if (observer.log) observer.log(value);
     if (!port.writebyte(StepByte(value))) {
-      FailAfterWrite(outcome, port, StepsSentWords(k));
+      FailAfterWrite(outcome, port, StepsSentWords(k), true);
       return outcome;
     }
     outcome.steps_sent = k + 1;
@@ -192,7 +198,7 @@ LinkOutcome ExecuteProgram(Trs232c& port, const std::optional<ResolvedPort>& cho
     return outcome;
   }
   if (!port.writebyte(kExecuteCommand)) {
-    FailAfterWrite(outcome, port, ExecuteNotSentWords());
+    FailAfterWrite(outcome, port, ExecuteNotSentWords(), false);
     return outcome;
   }
   outcome.ok = true;

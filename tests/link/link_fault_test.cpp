@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -220,6 +221,28 @@ TEST(LinkChoice, ACommandSendsToTheDeviceChosenForIt) {
   EXPECT_FALSE(port.opened());
   EXPECT_TRUE(Contains(refused.message, "仮想ロボットはもう動いていません")) << refused.message;
   EXPECT_EQ(later_reader.Values(2, 100ms).size(), 1u);
+}
+
+// An execute byte held by a stalled line and abandoned on a stop request
+// (a tool's Ctrl+C, the window's close) says that it was stopped, not only
+// that the byte did not go.
+TEST(LinkStop, AStoppedExecuteSaysItWasStopped) {
+  PtyPair pty;
+  MasterReader reader(pty.master());
+  ASSERT_EQ(::tcflow(pty.slave(), TCOOFF), 0);
+  Trs232c port;
+  port.portname = pty.slave_path();
+  int asked = 0;
+  port.writewait = [&] { return ++asked < 3; };
+  const LinkOutcome stopped = ExecuteProgram(port);
+  EXPECT_FALSE(stopped.ok);
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_EQ(stopped.reason, "中断しました");
+  EXPECT_TRUE(Contains(stopped.message, "実行命令を送れませんでした。")) << stopped.message;
+  EXPECT_TRUE(Contains(stopped.message, "への送信を中断しました。")) << stopped.message;
+  EXPECT_FALSE(port.opened());
+  ASSERT_EQ(::tcflow(pty.slave(), TCOON), 0);
+  EXPECT_TRUE(reader.Values(1, 100ms).empty()) << "the abandoned byte went out later";
 }
 
 // How a port and its device are named together in an outcome line.

@@ -279,12 +279,33 @@ class StopSignals(FreshHome):
             os.close(master)
             os.close(slave)
 
+    def test_sigint_ends_a_run_stalled_on_its_device_and_says_so(self):
+        master, slave = pty.openpty()
+        try:
+            termios.tcflow(slave, termios.TCOOFF)
+            run = subprocess.Popen([CTL, "run", "--port", os.ttyname(slave)], env=self.env,
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            self.procs.append(run)
+            time.sleep(0.5)
+            run.send_signal(signal.SIGINT)
+            out, err = run.communicate(timeout=5)
+            self.assertEqual(run.returncode, 130, err)
+            self.assertIn("実行命令を送れませんでした。", err)
+            self.assertIn("中断しました", err)
+        finally:
+            os.close(master)
+            os.close(slave)
+
     def test_a_device_named_twice_is_served_once(self):
         robot, device = self.start_robot("--frames", "2")
         twice = "/dev/../dev/" + device[len("/dev/"):]
         result = self.ctl("send", self.demo, "--port", device, "--port", twice)
         self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
         self.assertIn("二度指定されています", result.stdout)
+        # Every row has the summary's three columns, the second name's too.
+        rows = [line.split("\t") for line in result.stdout.splitlines()]
+        self.assertEqual([len(row) for row in rows], [3, 3, 3], result.stdout)
+        self.assertEqual(rows[2][2], "16/16", result.stdout)
         self.assertNotIn("使用中", result.stdout)
         self.assertEqual(self.ctl("run", "--port", device).returncode, 0)
         self.assertEqual(robot.wait(timeout=5), 0)

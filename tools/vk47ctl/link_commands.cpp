@@ -94,12 +94,14 @@ void PrintSummary(const RobotJobs& jobs, bool with_steps) {
   std::cout << "デバイス\t結果" << (with_steps ? "\t送信ステップ" : "") << '\n';
   for (const auto& job : jobs) {
     std::cout << job->port.portname << '\t';
+    // A device named twice shows the steps its one transfer sent, so every
+    // row has the same columns.
     if (job->same_as) {
       std::cout << job->outcome.reason;
     } else {
       std::cout << (job->outcome.ok ? std::string("OK") : job->outcome.reason);
-      if (with_steps) std::cout << '\t' << job->outcome.steps_sent << "/16";
     }
+    if (with_steps) std::cout << '\t' << job->outcome.steps_sent << "/16";
     std::cout << '\n';
   }
 }
