@@ -1,12 +1,14 @@
 #pragma once
-// The marks and colours of every drawing of the floor: the simulator's live
-// view (the window's and the page's), the printed sheet (the window's and
-// the page's) and the worksheet SVG of vk47-robot --svg. Keeping them here
-// lets each edition paint with its own tools and still look the same.
+// The colours of every drawing of the floor, and the robot's shape from
+// above: the simulator's live view (the window's and the page's), the
+// printed sheet (the window's and the page's) and the worksheet SVG of
+// vk47-robot --svg. What each drawing shows, and where, is described once in
+// sim/floor_drawing.h; keeping the colours here lets each edition paint with
+// its own tools and still look the same.
 //
-//  - the start: a green dot of radius track / 10 centred at (0, 0);
-//  - the end on paper: a see-through orange triangle from the end pose,
-//    reaching track / 3 ahead and 0.6 of that behind and to each side;
+//  - the start: a green dot on (0, 0);
+//  - the end on paper: a solid orange triangle on the end pose, pointing
+//    along the heading;
 //  - the path: a blue line with round joins;
 //  - the grid: faint lines, stronger ones where numbers are, the axes darker.
 // Colours are CSS hex texts; the window turns them into QColor.
@@ -15,7 +17,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <numbers>
 
 #include "sim/simulator.h"
@@ -27,7 +28,6 @@ inline constexpr double kPi = std::numbers::pi;
 inline constexpr char kPathColour[] = "#0064e6";
 inline constexpr char kStartColour[] = "#1a9e3a";
 inline constexpr char kEndColour[] = "#e05a00";
-inline constexpr double kEndMarkOpacity = 0.5;  // the path shows through the end mark
 inline constexpr char kGridColour[] = "#d4dde5";      // paper: every square
 inline constexpr char kGridMajorColour[] = "#99aabb";  // paper: numbered lines
 inline constexpr char kAxisColour[] = "#556677";       // paper: x = 0 and y = 0
@@ -80,22 +80,6 @@ inline RobotShape RobotFromAbove(const SimParams& params) {
 // Pixels per centimetre at which the robot is drawn in a view of `px_per_cm`.
 inline double RobotScale(double px_per_cm, const SimParams& params) {
   return std::max(px_per_cm, kRobotLeastPx / params.track_cm);
-}
-
-inline double StartDotRadius(const SimParams& params) { return params.track_cm / 10.0; }
-
-// How far the end triangle reaches ahead of the end pose.
-inline double EndMarkReach(const SimParams& params) { return params.track_cm / 3.0; }
-
-// The end triangle's corners on the floor: the tip ahead, then the two
-// corners behind, left and right.
-inline std::array<FloorPoint, 3> EndTriangle(const Pose& end, const SimParams& params) {
-  const double th = end.heading_deg * kPi / 180.0, r = EndMarkReach(params);
-  auto corner = [&](double along, double side) {
-    return FloorPoint{end.x_cm + along * std::cos(th) - side * std::sin(th),
-                      end.y_cm + along * std::sin(th) + side * std::cos(th)};
-  };
-  return {corner(r, 0), corner(-r * 0.6, r * 0.6), corner(-r * 0.6, -r * 0.6)};
 }
 
 }  // namespace vk47

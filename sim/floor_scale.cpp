@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "sim/floor_marks.h"
 
 namespace vk47 {
 
@@ -16,28 +15,25 @@ double NextOneTwoFive(double value) {
   return 10 * decade;
 }
 
-FloorBox PathBounds(const std::vector<Pose>& path, const Pose& end, const SimParams& params) {
-  const double start_mark = StartDotRadius(params), end_mark = EndMarkReach(params);
-  FloorBox box{-start_mark, -start_mark, start_mark, start_mark};
+FloorBox PathBounds(const std::vector<Pose>& path, const Pose& end) {
+  FloorBox box{std::min(0.0, end.x_cm), std::min(0.0, end.y_cm), std::max(0.0, end.x_cm), std::max(0.0, end.y_cm)};
   for (const Pose& p : path) {
     box.x0_cm = std::min(box.x0_cm, p.x_cm), box.x1_cm = std::max(box.x1_cm, p.x_cm);
     box.y0_cm = std::min(box.y0_cm, p.y_cm), box.y1_cm = std::max(box.y1_cm, p.y_cm);
   }
-  box.x0_cm = std::min(box.x0_cm, end.x_cm - end_mark), box.x1_cm = std::max(box.x1_cm, end.x_cm + end_mark);
-  box.y0_cm = std::min(box.y0_cm, end.y_cm - end_mark), box.y1_cm = std::max(box.y1_cm, end.y_cm + end_mark);
   return box;
 }
 
 FloorScale FitFloor(const FloorBox& bounds, double room_w_mm, double room_h_mm, double beside_w_mm,
-                    double beside_h_mm) {
+                    double beside_h_mm, double marks_mm) {
   FloorScale scale;
   for (double n = 1;; n = NextOneTwoFive(n)) {
     scale.denominator = static_cast<int>(n);
     double grid = 1;
     while (grid * scale.MmPerCm() < 5) grid = NextOneTwoFive(grid);
     scale.grid_cm = grid;
-    // A fifth of a square of room at least around the bounds.
-    const double room = grid / 5;
+    // The marks at their size on paper, and a fifth of a square of room.
+    const double room = marks_mm / scale.MmPerCm() + grid / 5;
     scale.grid = {std::floor((bounds.x0_cm - room) / grid) * grid, std::floor((bounds.y0_cm - room) / grid) * grid,
                   std::ceil((bounds.x1_cm + room) / grid) * grid, std::ceil((bounds.y1_cm + room) / grid) * grid};
     const bool fits = scale.grid.Width() * scale.MmPerCm() + beside_w_mm <= room_w_mm &&

@@ -1,8 +1,9 @@
 #pragma once
 // The scale rule for drawings of the floor on paper, one for every drawing
 // (the path's SVG for a worksheet, a printed sheet):
-//  - the floor drawn is the path's bounds (with the start and end marks),
-//    rounded out to whole grid squares with a little room: nothing more;
+//  - the floor drawn is the path's bounds (with the start and the end),
+//    the room its marks take on paper, and a fifth of a square more, rounded
+//    out to whole grid squares: nothing more;
 //  - it is drawn life size (1 cm of floor = 10 mm of paper) when it fits the
 //    room the drawing has on the page, together with what the drawing needs
 //    beside it on paper (its labels); otherwise at the largest of 1/2, 1/5,
@@ -41,15 +42,18 @@ struct FloorScale {
   double MmPerCm() const { return 10.0 / denominator; }
 };
 
-// The floor a drawing of a run needs: every point of its path, the start mark
-// and the end mark (a triangle reaching a third of the track from the end).
-FloorBox PathBounds(const std::vector<Pose>& path, const Pose& end, const SimParams& params);
+// The floor a drawing of a run needs before its marks: the start (0, 0),
+// every point of its path and the end.
+FloorBox PathBounds(const std::vector<Pose>& path, const Pose& end);
 
 // The scale at which the floor `bounds` fits the room on paper, with
 // `beside_w_mm` x `beside_h_mm` of the room kept for what the drawing puts
-// beside the floor whatever the scale. The grid of the result holds `bounds`.
+// beside the floor whatever the scale, and `marks_mm` of paper all round
+// `bounds` for the marks drawn on its points. The grid of the result holds
+// `bounds` and the marks.
 FloorScale FitFloor(const FloorBox& bounds, double room_w_mm = kPageRoomWidthMm,
-                    double room_h_mm = kPageRoomHeightMm, double beside_w_mm = 0, double beside_h_mm = 0);
+                    double room_h_mm = kPageRoomHeightMm, double beside_w_mm = 0, double beside_h_mm = 0,
+                    double marks_mm = 0);
 
 // The scale as a drawing states it: 「実物大」 or 「縮尺 1/N」.
 std::string ScaleText(const FloorScale& scale);

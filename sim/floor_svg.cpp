@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "sim/floor_drawing.h"
 #include "sim/floor_marks.h"
 
 namespace vk47 {
@@ -79,6 +80,61 @@ double RobotReachPx(const FloorView& view, const SimParams& params) {
   return params.track_cm * 0.8 * view.px_per_cm + 8;
 }
 
+// Where a point of the floor lies in an SVG's own units: (x - x0) * k and
+// (y1 - y) * k, SVG's y running down. The paper's are centimetres of floor
+// (k = 1, the origin on the start), the live view's pixels.
+struct SvgMap {
+  double k = 1, x0 = 0, y1 = 0;
+  bool pixels = false;  // a path's points to a tenth of a pixel
+  double X(double x_cm) const { return (x_cm - x0) * k; }
+  double Y(double y_cm) const { return (y1 - y_cm) * k; }
+  std::string PathNum(double v) const { return pixels ? NumPx(v) : Num(v); }
+};
+
+// The shapes of a drawing, in its order.
+std::string ShapesSvg(const FloorDrawing& drawing, const SvgMap& m) {
+  std::string svg;
+  for (const FloorShape& shape : drawing.shapes) {
+    switch (shape.kind) {
+      case FloorShape::Kind::kLine: {
+        const FloorPoint &a = shape.runs.at(0).at(0), &b = shape.runs.at(0).at(1);
+        svg += Line(m.X(a.x_cm), m.Y(a.y_cm), m.X(b.x_cm), m.Y(b.y_cm), shape.colour, shape.size * m.k);
+        break;
+      }
+      case FloorShape::Kind::kPath: {
+        std::string d;
+        for (const auto& run : shape.runs) {
+          for (std::size_t i = 0; i < run.size(); ++i) {
+            d += (i == 0 ? "M" : "L") + m.PathNum(m.X(run[i].x_cm)) + " " + m.PathNum(m.Y(run[i].y_cm));
+          }
+        }
+        if (d.empty()) break;
+        svg += "<path d=\"" + d + "\" fill=\"none\" stroke=\"" + shape.colour + "\" stroke-width=\"" +
+               Num(shape.size * m.k) + "\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n";
+        break;
+      }
+      case FloorShape::Kind::kDot:
+        svg += "<circle cx=\"" + Num(m.X(shape.at.x_cm)) + "\" cy=\"" + Num(m.Y(shape.at.y_cm)) + "\" r=\"" +
+               Num(shape.size * m.k) + "\" fill=\"" + shape.colour + "\"/>\n";
+        break;
+      case FloorShape::Kind::kPolygon: {
+        std::string points;
+        for (const FloorPoint& p : shape.runs.at(0)) points += Num(m.X(p.x_cm)) + "," + Num(m.Y(p.y_cm)) + " ";
+        if (!points.empty()) points.pop_back();
+        svg += "<polygon points=\"" + points + "\" fill=\"" + shape.colour + "\"/>\n";
+        break;
+      }
+      case FloorShape::Kind::kText: {
+        const char* anchor = shape.anchor == FloorShape::Anchor::kStart ? "start"
+                             : shape.anchor == FloorShape::Anchor::kMiddle ? "middle" : "end";
+        svg += Text(m.X(shape.at.x_cm), m.Y(shape.at.y_cm), shape.text, anchor, shape.size * m.k, shape.colour);
+        break;
+      }
+    }
+  }
+  return svg;
+}
+
 }  // namespace
 
 std::string SayPlain(const Words& words) { return Plain(words); }
@@ -131,57 +187,9 @@ std::string LiveFloorSvg(const std::vector<Pose>& path, const Pose& pose, const 
   const Screen screen{view, w, h};
   std::string svg = Open("width=\"" + Num(w) + "\" height=\"" + Num(h) + "\" viewBox=\"0 0 " + Num(w) + " " + Num(h) + "\"",
                          say({VK47_TEXT("床とロボットの通り道"), {}}));
-  svg += "<rect width=\"" + Num(w) + "\" height=\"" + Num(h) + "\" fill=\"" + kScreenFloorColour + "\"/>\n";
-
-  const ScreenGrid grid = LiveGrid(s);
-  const double step = grid.step_cm, major = grid.major_cm;
-  const double left = view.centre_x_cm - w / 2 / s, right = view.centre_x_cm + w / 2 / s;
-  const double bottom = view.centre_y_cm - h / 2 / s, top = view.centre_y_cm + h / 2 / s;
-  auto colour = [&](double v) {
-    if (std::abs(v) < step / 2) return kScreenAxisColour;
-    return std::abs(std::remainder(v, major)) < step / 2 ? kScreenMajorColour : kScreenMinorColour;
-  };
-  for (double x = std::ceil(left / step) * step; x <= right; x += step) {
-    svg += Line(screen.X(x), 0, screen.X(x), h, colour(x), 1);
-  }
-  for (double y = std::ceil(bottom / step) * step; y <= top; y += step) {
-    svg += Line(0, screen.Y(y), w, screen.Y(y), colour(y), 1);
-  }
-  constexpr double kFont = 13;
-  for (double x = std::ceil(left / major) * major; x <= right; x += major) {
-    svg += Text(screen.X(x) + 3, h - 4, GridNumber(x), "start", kFont, kScreenAxisColour);
-  }
-  for (double y = std::ceil(bottom / major) * major; y <= top; y += major) {
-    if (std::abs(y - bottom) * s > 20) svg += Text(3, screen.Y(y) - 3, GridNumber(y), "start", kFont, kScreenAxisColour);
-  }
-  svg += Text(w - 6, 4 + kFont, say(GridCaption(step)), "end", kFont, kScreenAxisColour);
-
-  svg += "<circle cx=\"" + Num(screen.X(0)) + "\" cy=\"" + Num(screen.Y(0)) + "\" r=\"4\" fill=\"" + kStartColour +
-         "\"/>\n";
-  if (path.size() >= 2) {
-    // A loop of steps drives the same stretch again and again, point for
-    // point: a stretch whose ends fall on the pixels of one already drawn is
-    // left out, so a long run costs no more than the floor it covers.
-    std::unordered_set<std::uint64_t> drawn;
-    std::string d;
-    bool open = false;
-    auto px = [](double v) { return static_cast<std::uint64_t>(static_cast<std::uint16_t>(std::lround(v))); };
-    for (std::size_t i = 1; i < path.size(); ++i) {
-      const double ax = screen.X(path[i - 1].x_cm), ay = screen.Y(path[i - 1].y_cm);
-      const double bx = screen.X(path[i].x_cm), by = screen.Y(path[i].y_cm);
-      const std::uint64_t key = px(ax) << 48 | px(ay) << 32 | px(bx) << 16 | px(by);
-      if (px(ax) == px(bx) && px(ay) == px(by)) continue;  // within one pixel
-      if (!drawn.insert(key).second) {
-        open = false;
-        continue;
-      }
-      if (!open) d += "M" + NumPx(ax) + " " + NumPx(ay);
-      d += "L" + NumPx(bx) + " " + NumPx(by);
-      open = true;
-    }
-    svg += "<path d=\"" + d + "\" fill=\"none\" stroke=\"" + kPathColour +
-           "\" stroke-width=\"3\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n";
-  }
+  const FloorDrawing drawing = LiveFloorDrawing(path, view, w, h, say);
+  svg += "<rect width=\"" + Num(w) + "\" height=\"" + Num(h) + "\" fill=\"" + drawing.background + "\"/>\n";
+  svg += ShapesSvg(drawing, {s, drawing.frame.x0_cm, drawing.frame.y1_cm, true});
 
   // The robot from above, in centimetres: body, two wheels, heading arrow.
   // The body lets the path under it show; far out it keeps a size that can
@@ -210,52 +218,54 @@ bool PaperLineNumbered(const PaperFloor& floor, double cm) {
 }
 
 std::string PaperFloorSvg(const PaperFloor& floor, const std::vector<Pose>& path, const Pose& end,
-                          const SimParams& params, const Words& title, const Say& say) {
-  const FloorBox& g = floor.scale.grid;
-  const double mm = floor.scale.MmPerCm(), cm = 1 / mm;  // paper per floor and back
-  const double left = g.x0_cm - floor.numbers_w_mm * cm, top = -g.y1_cm;
-  const double view_w = g.Width() + floor.numbers_w_mm * cm, view_h = g.Height() + floor.numbers_h_mm * cm;
-  std::string svg = Open("width=\"" + Num(view_w * mm) + "mm\" height=\"" + Num(view_h * mm) + "mm\" viewBox=\"" +
-                             Num(left) + " " + Num(top) + " " + Num(view_w) + " " + Num(view_h) + "\"",
+                          const Words& title, const Say& say) {
+  const FloorDrawing drawing = PaperFloorDrawing(floor, path, end);
+  const FloorBox& f = drawing.frame;
+  const double mm = drawing.unit_per_cm;
+  // The viewBox in centimetres of floor, the size in millimetres of paper;
+  // SVG's y runs down the page, so the floor's y is written negated.
+  std::string svg = Open("width=\"" + Num(f.Width() * mm) + "mm\" height=\"" + Num(f.Height() * mm) + "mm\" viewBox=\"" +
+                             Num(f.x0_cm) + " " + Num(-f.y1_cm) + " " + Num(f.Width()) + " " + Num(f.Height()) + "\"",
                          say(title));
+  svg += "<rect x=\"" + Num(f.x0_cm) + "\" y=\"" + Num(-f.y1_cm) + "\" width=\"" + Num(f.Width()) + "\" height=\"" +
+         Num(f.Height()) + "\" fill=\"" + drawing.background + "\"/>\n";
+  svg += ShapesSvg(drawing, {1, 0, 0, false});
+  svg += "</svg>\n";
+  return svg;
+}
+
+std::string WorksheetSvg(const std::vector<Pose>& path, const Pose& end) {
+  // Paper beside the grid, in millimetres whatever the scale: the numbers on
+  // the left and below, the legend's two lines above.
+  constexpr double kLeft = 11, kRight = 5, kTop = 12, kBottom = 6, kFont = 3;
+  constexpr double kLegendWidth = 96;  // the longer legend line, with room
+  PaperFloor floor;
+  floor.scale = FitFloor(PathBounds(path, end), kPageRoomWidthMm, kPageRoomHeightMm, kLeft + kRight, kTop + kBottom,
+                         PaperMarksReachMm());
+  floor.numbered_every = 5;
+  floor.numbers_w_mm = kLeft;
+  floor.numbers_h_mm = kBottom;
+  floor.number_font_mm = kFont;
+  const FloorDrawing drawing = PaperFloorDrawing(floor, path, end);
+  const FloorBox& f = drawing.frame;
+  const double mm = drawing.unit_per_cm, cm = 1 / mm;
+  const double right = std::max(kRight, kLegendWidth - f.Width() * mm);
+  const double left = f.x0_cm, top = -(f.y1_cm + kTop * cm);
+  const double view_w = f.Width() + right * cm, view_h = f.Height() + kTop * cm;
+
+  std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  svg += Open("width=\"" + Num(view_w * mm) + "mm\" height=\"" + Num(view_h * mm) + "mm\" viewBox=\"" + Num(left) + " " +
+                  Num(top) + " " + Num(view_w) + " " + Num(view_h) + "\"",
+              "ロボットの通り道");
   svg += "<rect x=\"" + Num(left) + "\" y=\"" + Num(top) + "\" width=\"" + Num(view_w) + "\" height=\"" + Num(view_h) +
-         "\" fill=\"white\"/>\n";
-
-  // Every square; the numbered lines stronger, the axes darker. SVG's y
-  // runs down the page: the floor's y is written negated.
-  const double square = floor.scale.grid_cm;
-  auto numbered = [&](double v) { return PaperLineNumbered(floor, v); };
-  auto pen = [&](double v) { return numbered(v) ? 0.3 * cm : 0.12 * cm; };
-  auto ink = [&](double v) { return numbered(v) ? kGridMajorColour : kGridColour; };
-  for (double x = g.x0_cm; x <= g.x1_cm + 1e-9; x += square) svg += Line(x, -g.y0_cm, x, -g.y1_cm, ink(x), pen(x));
-  for (double y = g.y0_cm; y <= g.y1_cm + 1e-9; y += square) svg += Line(g.x0_cm, -y, g.x1_cm, -y, ink(y), pen(y));
-  if (g.y0_cm <= 0 && g.y1_cm >= 0) svg += Line(g.x0_cm, 0, g.x1_cm, 0, kAxisColour, 0.4 * cm);
-  if (g.x0_cm <= 0 && g.x1_cm >= 0) svg += Line(0, -g.y0_cm, 0, -g.y1_cm, kAxisColour, 0.4 * cm);
-  // The numbers: under the grid, centred on their line; left of it, ending
-  // a millimetre before it.
-  const double font = floor.number_font_mm * cm;
-  for (double x = g.x0_cm; x <= g.x1_cm + 1e-9; x += square) {
-    if (numbered(x)) svg += Text(x, -g.y0_cm + 0.5 * cm + 0.85 * font, GridNumber(x), "middle", font, kInkColour);
-  }
-  for (double y = g.y0_cm; y <= g.y1_cm + 1e-9; y += square) {
-    if (numbered(y)) svg += Text(g.x0_cm - 1 * cm, -y + 0.35 * font, GridNumber(y), "end", font, kInkColour);
-  }
-
-  if (!path.empty()) {
-    std::string points;
-    for (const Pose& p : path) points += Num(p.x_cm) + "," + Num(-p.y_cm) + " ";
-    points.pop_back();
-    svg += "<polyline points=\"" + points + "\" fill=\"none\" stroke=\"" + kPathColour + "\" stroke-width=\"" +
-           Num(0.8 * cm) + "\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n";
-  }
-  // The end: a see-through triangle pointing along the heading; the start: a
-  // green dot over it. Both at their size on the floor.
-  std::string corners;
-  for (const FloorPoint& c : EndTriangle(end, params)) corners += Num(c.x_cm) + "," + Num(-c.y_cm) + " ";
-  corners.pop_back();
-  svg += "<polygon points=\"" + corners + "\" fill=\"" + kEndColour + "\" fill-opacity=\"" + Num(kEndMarkOpacity) +
-         "\"/>\n";
-  svg += "<circle cx=\"0\" cy=\"0\" r=\"" + Num(StartDotRadius(params)) + "\" fill=\"" + kStartColour + "\"/>\n";
+         "\" fill=\"" + drawing.background + "\"/>\n";
+  const double font = kFont * cm, x = left + 0.2 * font;
+  svg += Text(x, -f.y1_cm - 2.6 * font, "ロボットの通り道 (cm)　" + ScaleText(floor.scale), "start",
+              font, kInkColour);
+  svg += Text(x, -f.y1_cm - 1.2 * font,
+              "1 目盛り = " + GridNumber(floor.scale.grid_cm) + " cm　● = スタート　▲ = 最後の位置と向き", "start", font,
+              kInkColour);
+  svg += ShapesSvg(drawing, {1, 0, 0, false});
   svg += "</svg>\n";
   return svg;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The floor as SVG, for the editions that draw with SVG (the browser): the
 // simulator's live view in pixels, and the printed sheet's floor at its
-// scale in millimetres. The window paints the same with Qt from the same
-// rules: the view (FloorView), the grids and the marks (sim/floor_marks.h).
+// scale in millimetres. Both write the shapes of sim/floor_drawing.h, which
+// the window paints with Qt: the same drawing in both editions.
 //
 // The live view: the floor seen from above at `px_per_cm`, centred on
 // `centre`; it starts at 8 px/cm on the start and, when the robot would
@@ -65,7 +65,7 @@ std::string LiveFloorSvg(const std::vector<Pose>& path, const Pose& pose, const 
 // The printed sheet's floor: the grid `scale.grid`, numbered on every
 // `numbered_every`-th line, a column of numbers left of it and a row under
 // it (`numbers_w_mm`, `numbers_h_mm`), the path, the start dot and the end
-// triangle. The viewBox is in centimetres of floor, the width and height in
+// mark (sim/floor_drawing.h). The viewBox is in centimetres of floor, the width and height in
 // millimetres of paper: life size when the scale is 1.
 struct PaperFloor {
   FloorScale scale;
@@ -77,7 +77,14 @@ struct PaperFloor {
 bool PaperLineNumbered(const PaperFloor& floor, double cm);
 
 std::string PaperFloorSvg(const PaperFloor& floor, const std::vector<Pose>& path, const Pose& end,
-                          const SimParams& params, const Words& title, const Say& say = SayPlain);
+                          const Words& title, const Say& say = SayPlain);
+
+// The path of a whole run for a worksheet on an A4 page held upright
+// (vk47-robot --svg): the paper floor of the sheet, numbered every fifth
+// line, at the scale FitFloor chooses for the page's room less what is drawn
+// beside the grid, with a two-line legend above it that states the scale.
+// The viewBox is in centimetres of floor, the size in millimetres of paper.
+std::string WorksheetSvg(const std::vector<Pose>& path, const Pose& end);
 
 // A number of centimetres as the grids write it: "0", "-20", "2.5".
 std::string GridNumber(double cm);

@@ -45,8 +45,8 @@ PrintedSheet MakePrintedSheet(const ProgramCodes& codes, std::string_view file_n
   PaperFloor& floor = sheet.floor;
   floor.numbers_w_mm = kNumbersW;
   floor.numbers_h_mm = kNumbersH;
-  floor.scale = FitFloor(PathBounds(sheet.run.path, sheet.run.end.pose, params), kContentW, kFloorRoomH, kNumbersW,
-                         kNumbersH);
+  floor.scale = FitFloor(PathBounds(sheet.run.path, sheet.run.end.pose), kFloorRoomW, kFloorRoomH, kNumbersW,
+                         kNumbersH, PaperMarksReachMm());
   // Numbers on every line that leaves them 10 mm apart at least.
   for (int k : {1, 2, 5, 10, 20, 50}) {
     floor.numbered_every = k;
@@ -59,8 +59,20 @@ PrintedSheet MakePrintedSheet(const ProgramCodes& codes, std::string_view file_n
   return sheet;
 }
 
-std::string SheetFloorSvg(const PrintedSheet& sheet, const SimParams& params, const Say& say) {
-  return PaperFloorSvg(sheet.floor, sheet.run.path, sheet.run.end.pose, params, sheet.floor_heading, say);
+FloorDrawing SheetFloorDrawing(const PrintedSheet& sheet) {
+  return PaperFloorDrawing(sheet.floor, sheet.run.path, sheet.run.end.pose);
+}
+
+SheetRect SheetFloorPlace(const PrintedSheet& sheet) {
+  using namespace sheet_mm;
+  const FloorScale& scale = sheet.floor.scale;
+  const double w = scale.grid.Width() * scale.MmPerCm() + sheet.floor.numbers_w_mm;
+  const double h = scale.grid.Height() * scale.MmPerCm() + sheet.floor.numbers_h_mm;
+  return {(kPageW - w) / 2, kFloorRoomTop + (kFloorRoomH - h) / 2, w, h};
+}
+
+std::string SheetFloorSvg(const PrintedSheet& sheet, const Say& say) {
+  return PaperFloorSvg(sheet.floor, sheet.run.path, sheet.run.end.pose, sheet.floor_heading, say);
 }
 
 }  // namespace vk47

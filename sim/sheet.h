@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "model/step_program.h"
+#include "sim/floor_drawing.h"
 #include "sim/floor_svg.h"
 #include "sim/trace.h"
 #include "text/words.h"
@@ -29,11 +30,14 @@ namespace vk47 {
 // The page in millimetres: A4 portrait with 15 mm margins; the step grid's
 // cells; the floor's room under them (its heading takes the first 8 mm),
 // with the numbers' column and row beside the grid, and the legend after it.
+// The floor's room takes the page's width less 10 mm each side (what any
+// printer prints), so that a path up to about 16 cm long is drawn life size.
 namespace sheet_mm {
 inline constexpr double kPageW = 210, kPageH = 297, kMargin = 15;
 inline constexpr double kContentW = kPageW - 2 * kMargin;
 inline constexpr double kGridTop = 47, kCellW = kContentW / 4, kCellH = 27;
 inline constexpr double kFloorTop = kGridTop + 4 * kCellH + 16, kFloorBottom = 276;
+inline constexpr double kFloorMargin = 10, kFloorRoomW = kPageW - 2 * kFloorMargin;
 inline constexpr double kFloorRoomTop = kFloorTop + 8, kFloorRoomH = kFloorBottom - kFloorRoomTop;
 inline constexpr double kNumbersW = 10, kNumbersH = 5;
 }  // namespace sheet_mm
@@ -71,8 +75,19 @@ struct PrintedSheet {
 PrintedSheet MakePrintedSheet(const ProgramCodes& codes, std::string_view file_name, SheetDate date,
                               const SimParams& params = {});
 
+// The sheet's floor as shapes (sim/floor_drawing.h), its numbers included,
+// at its scale: the window paints these.
+FloorDrawing SheetFloorDrawing(const PrintedSheet& sheet);
+
+// Where the floor's drawing lies on the page, in millimetres: centred across
+// the page and in the floor's room.
+struct SheetRect {
+  double x = 0, y = 0, width = 0, height = 0;
+};
+SheetRect SheetFloorPlace(const PrintedSheet& sheet);
+
 // The sheet's floor as SVG at its scale (sim/floor_svg.h): life size in
 // millimetres when it fits.
-std::string SheetFloorSvg(const PrintedSheet& sheet, const SimParams& params = {}, const Say& say = SayPlain);
+std::string SheetFloorSvg(const PrintedSheet& sheet, const Say& say = SayPlain);
 
 }  // namespace vk47

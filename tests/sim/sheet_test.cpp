@@ -4,12 +4,14 @@
 // hiragana mode can look each one up.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <regex>
 
 #include "model/command_set.h"
 #include "model/demo_program.h"
 #include "model/listing.h"
+#include "sim/floor_drawing.h"
 #include "sim/floor_marks.h"
 #include "sim/floor_svg.h"
 #include "sim/sheet.h"
@@ -96,7 +98,7 @@ TEST(Sheet, TheDemoAsBothEditionsPrintIt) {
   EXPECT_TRUE(sheet.outcome.empty());
   // The floor fits its room on the page with the numbers beside it.
   const FloorBox& g = sheet.floor.scale.grid;
-  EXPECT_LE(g.Width() * 10 + sheet_mm::kNumbersW, sheet_mm::kContentW);
+  EXPECT_LE(g.Width() * 10 + sheet_mm::kNumbersW, sheet_mm::kFloorRoomW);
   EXPECT_LE(g.Height() * 10 + sheet_mm::kNumbersH, sheet_mm::kFloorRoomH);
   EXPECT_EQ(sheet.floor.numbered_every, 1);
 }
@@ -138,10 +140,13 @@ TEST(SheetFloorSvg, LifeSizeInMillimetresAndEveryMark) {
   EXPECT_NEAR(box.h, g.Height() + 0.5, 1e-3);  // and their 5 mm row
   EXPECT_NEAR(box.x, g.x0_cm - 1.0, 1e-3);
   EXPECT_NEAR(box.y, -g.y1_cm, 1e-3);
-  EXPECT_EQ(Count(svg, "<polyline"), 1);
+  EXPECT_EQ(Count(svg, "<path d=\"M0 0L"), 1);
+  // The marks at the legend's size on paper, solid: a dot of 1.5 mm and a
+  // triangle of 3.2 mm.
   EXPECT_EQ(Count(svg, "<polygon"), 1);
-  EXPECT_EQ(Count(svg, "<circle cx=\"0\" cy=\"0\" r=\"1\""), 1);
-  EXPECT_NE(svg.find(std::string("fill=\"") + kEndColour + "\" fill-opacity=\"0.5\""), std::string::npos);
+  EXPECT_EQ(Count(svg, "<circle cx=\"0\" cy=\"0\" r=\"0.15\""), 1);
+  EXPECT_NE(svg.find(std::string("fill=\"") + kEndColour + "\"/>"), std::string::npos);
+  EXPECT_EQ(svg.find("opacity"), std::string::npos);
   // One line per square each way, and the two axes.
   const int lines = static_cast<int>(std::lround(g.Width())) + static_cast<int>(std::lround(g.Height())) + 2 + 2;
   EXPECT_EQ(Count(svg, "<line "), lines);
@@ -153,13 +158,148 @@ TEST(SheetFloorSvg, LifeSizeInMillimetresAndEveryMark) {
   long_drive[15] = 20;
   const SvgBox far = ReadBox(SheetFloorSvg(MakePrintedSheet(long_drive, "", {})), "mm");
   EXPECT_NEAR(far.width, far.w, 0.01);
-  EXPECT_LE(far.width, sheet_mm::kContentW);
+  EXPECT_LE(far.width, sheet_mm::kFloorRoomW);
   EXPECT_LE(far.height, sheet_mm::kFloorRoomH);
+}
+
+// The sheet's floor takes the page's width: a path up to about 16 cm across
+// is drawn life size, so a robot set on the printed start follows the line.
+TEST(Sheet, APathUpToSixteenCentimetresIsLifeSize) {
+  struct Row { ProgramCodes codes; SimParams params; int denominator; const char* what; };
+  const SimParams fast{16, 10, 90, 600};  // 16 cm in one second
+  const Row rows[] = {
+      {Program({0x24}), fast, 1, "16 cm forward"},
+      {Program({0x54}), fast, 1, "16 cm backward"},
+      {Program({0x26}), {}, 1, "15 cm"},
+      {Program({0x52, 0x26}), {}, 1, "back to -5 cm, then forward to 10 cm"},
+      {Program({0x27}), {}, 2, "17.5 cm: more than the page's width at life size"},
+  };
+  for (const Row& row : rows) {
+    const PrintedSheet sheet = MakePrintedSheet(row.codes, "", {}, row.params);
+    EXPECT_EQ(sheet.floor.scale.denominator, row.denominator) << row.what;
+    const SheetRect place = SheetFloorPlace(sheet);
+    // Centred across the page, inside the 10 mm a printer keeps clear.
+    EXPECT_NEAR(place.x + place.width / 2, sheet_mm::kPageW / 2, 1e-9) << row.what;
+    EXPECT_GE(place.x, sheet_mm::kFloorMargin) << row.what;
+    EXPECT_LE(place.y + place.height, sheet_mm::kFloorBottom) << row.what;
+    // The path and both marks on the grid.
+    const FloorBox& g = sheet.floor.scale.grid;
+    const double reach = PaperMarksReachMm() / sheet.floor.scale.MmPerCm();
+    for (const Pose& p : sheet.run.path) {
+      EXPECT_GE(p.x_cm - reach, g.x0_cm) << row.what;
+      EXPECT_LE(p.x_cm + reach, g.x1_cm) << row.what;
+    }
+  }
+  // Within the steps' column width (180 mm) the 16 cm path would have been
+  // halved: the floor uses the width beyond it.
+  const PrintedSheet sixteen = MakePrintedSheet(Program({0x24}), "", {}, fast);
+  EXPECT_GT(SheetFloorPlace(sixteen).width, sheet_mm::kContentW);
+  EXPECT_EQ(Plain(sixteen.scale), "実物大");
+}
+
+// The centre of a triangle's corners.
+FloorPoint Middle(const std::vector<FloorPoint>& corners) {
+  FloorPoint m;
+  for (const FloorPoint& c : corners) m.x_cm += c.x_cm / corners.size(), m.y_cm += c.y_cm / corners.size();
+  return m;
+}
+
+TEST(FloorDrawing, TheEndMarkStandsOnTheEndPosePointingAlongIt) {
+  for (double heading : {0.0, 90.0, 180.0, -45.0, 123.4}) {
+    const Pose end{12.5, -3, heading};
+    const auto corners = EndMark(end, 0.3);
+    const FloorPoint middle = Middle({corners.begin(), corners.end()});
+    EXPECT_NEAR(middle.x_cm, 12.5, 1e-12) << heading;
+    EXPECT_NEAR(middle.y_cm, -3, 1e-12) << heading;
+    // The tip two thirds of the height ahead, along the heading.
+    const double th = heading * kPi / 180;
+    EXPECT_NEAR(corners[0].x_cm, 12.5 + 0.2 * std::cos(th), 1e-12) << heading;
+    EXPECT_NEAR(corners[0].y_cm, -3 + 0.2 * std::sin(th), 1e-12) << heading;
+    // Equal sides.
+    auto side = [](FloorPoint a, FloorPoint b) { return std::hypot(a.x_cm - b.x_cm, a.y_cm - b.y_cm); };
+    EXPECT_NEAR(side(corners[0], corners[1]), side(corners[1], corners[2]), 1e-12);
+    EXPECT_NEAR(side(corners[0], corners[2]), side(corners[1], corners[2]), 1e-12);
+  }
+}
+
+// The shapes of a kind in a drawing.
+std::vector<const FloorShape*> ShapesOf(const FloorDrawing& drawing, FloorShape::Kind kind) {
+  std::vector<const FloorShape*> shapes;
+  for (const FloorShape& shape : drawing.shapes) {
+    if (shape.kind == kind) shapes.push_back(&shape);
+  }
+  return shapes;
+}
+
+// The SVG writes the drawing's shapes: the same grid, the same path, the
+// end mark on the run's end pose, at the sheet's scale.
+TEST(FloorDrawing, TheSheetsSvgIsItsDrawing) {
+  ProgramCodes long_drive;
+  long_drive.fill(36);
+  long_drive[15] = 20;
+  for (const ProgramCodes& codes : {*DemoProgram().codes, long_drive, Program({0x28, 0x14, 0x26, 0x57})}) {
+    const PrintedSheet sheet = MakePrintedSheet(codes, "", {});
+    const FloorDrawing drawing = SheetFloorDrawing(sheet);
+    const std::string svg = SheetFloorSvg(sheet);
+    const SvgBox box = ReadBox(svg, "mm");
+    const SheetRect place = SheetFloorPlace(sheet);
+    EXPECT_NEAR(box.width, place.width, 1e-3);
+    EXPECT_NEAR(box.height, place.height, 1e-3);
+    EXPECT_NEAR(box.w * sheet.floor.scale.MmPerCm(), place.width, 1e-3);
+    EXPECT_NEAR(box.x, drawing.frame.x0_cm, 1e-3);
+    EXPECT_EQ(drawing.unit_per_cm, sheet.floor.scale.MmPerCm());
+    EXPECT_EQ(drawing.grid_cm, sheet.floor.scale.grid_cm);
+    EXPECT_EQ(Plain(sheet.legend).find("1 目盛り = " + GridNumber(drawing.grid_cm) + " cm") == std::string::npos, false);
+    EXPECT_EQ(Count(svg, "<line "), static_cast<int>(ShapesOf(drawing, FloorShape::Kind::kLine).size()));
+    EXPECT_EQ(Count(svg, "<text "), static_cast<int>(ShapesOf(drawing, FloorShape::Kind::kText).size()));
+    // The end mark: its corners' middle is the run's end.
+    const auto marks = ShapesOf(drawing, FloorShape::Kind::kPolygon);
+    ASSERT_EQ(marks.size(), 1u);
+    const FloorPoint middle = Middle(marks[0]->runs[0]);
+    EXPECT_NEAR(middle.x_cm, sheet.run.end.pose.x_cm, 1e-9);
+    EXPECT_NEAR(middle.y_cm, sheet.run.end.pose.y_cm, 1e-9);
+    std::smatch m;
+    const std::string polygon = svg.substr(svg.find("<polygon points=\""));
+    ASSERT_TRUE(std::regex_search(polygon, m, std::regex(R"(([-0-9.]+),([-0-9.]+) ([-0-9.]+),([-0-9.]+) ([-0-9.]+),([-0-9.]+))")));
+    EXPECT_NEAR((std::stod(m[1]) + std::stod(m[3]) + std::stod(m[5])) / 3, sheet.run.end.pose.x_cm, 1e-3);
+    EXPECT_NEAR(-(std::stod(m[2]) + std::stod(m[4]) + std::stod(m[6])) / 3, sheet.run.end.pose.y_cm, 1e-3);
+    // Every mark the legend's size on paper, whatever the scale.
+    const double cm_per_mm = 1 / sheet.floor.scale.MmPerCm();
+    const auto dots = ShapesOf(drawing, FloorShape::Kind::kDot);
+    ASSERT_EQ(dots.size(), 1u);
+    EXPECT_NEAR(dots[0]->size, kPaperStartDotMm * cm_per_mm, 1e-12);
+    const auto& c = marks[0]->runs[0];
+    EXPECT_NEAR(std::hypot(c[0].x_cm - middle.x_cm, c[0].y_cm - middle.y_cm), kPaperEndMarkMm * 2 / 3 * cm_per_mm, 1e-9);
+  }
+}
+
+// The live view's SVG is its drawing too, with the robot over it.
+TEST(FloorDrawing, TheLiveSvgIsItsDrawing) {
+  SimRunner runner(Program({0x2F, 0x2F, 0x14, 0x2F}), {});
+  runner.RunToEnd();
+  const FloorView view = FollowRobot({}, runner.Path(), runner.State().pose, {}, 500, 320);
+  ASSERT_LT(view.px_per_cm, 8) << "the view zoomed out";
+  const FloorDrawing drawing = LiveFloorDrawing(runner.Path(), view, 500, 320);
+  const std::string svg = LiveFloorSvg(runner.Path(), runner.State().pose, {}, view, 500, 320);
+  EXPECT_EQ(drawing.grid_cm, LiveGrid(view.px_per_cm).step_cm);
+  EXPECT_NE(svg.find(">1 マス = " + GridNumber(drawing.grid_cm) + " cm<"), std::string::npos);
+  EXPECT_EQ(Count(svg, "<line "), static_cast<int>(ShapesOf(drawing, FloorShape::Kind::kLine).size()));
+  EXPECT_EQ(Count(svg, "<text "), static_cast<int>(ShapesOf(drawing, FloorShape::Kind::kText).size()));
+  EXPECT_EQ(Count(svg, "<path d="), 1);
+  const FloorBox frame = LiveFrame(view, 500, 320);
+  EXPECT_NEAR(frame.Width() * view.px_per_cm, 500, 1e-9);
+  EXPECT_NEAR((frame.x0_cm + frame.x1_cm) / 2, view.centre_x_cm, 1e-9);
+  // A piece of the path from a point on is the rest of the same line.
+  const FloorShape piece = LivePathPiece(runner.Path(), runner.Path().size() - 3, view);
+  ASSERT_EQ(piece.runs.size(), 1u);
+  EXPECT_EQ(piece.runs[0].size(), 3u);
+  EXPECT_EQ(piece.size, ShapesOf(drawing, FloorShape::Kind::kPath)[0]->size);
+  EXPECT_TRUE(LivePathPiece(runner.Path(), runner.Path().size() - 1, view).runs.empty());
 }
 
 TEST(SheetFloorSvg, TextsPassThroughTheCallersWordsAndAreEscaped) {
   const PrintedSheet sheet = MakePrintedSheet(EmptyProgram(), "", {});
-  const std::string svg = SheetFloorSvg(sheet, {}, [](const Words&) { return std::string("<A & \"B\">"); });
+  const std::string svg = SheetFloorSvg(sheet, [](const Words&) { return std::string("<A & \"B\">"); });
   EXPECT_NE(svg.find("<title>&lt;A &amp; &quot;B&quot;&gt;</title>"), std::string::npos);
   EXPECT_NE(svg.find("aria-label=\"&lt;A &amp; &quot;B&quot;&gt;\""), std::string::npos);
   EXPECT_EQ(svg.find("<A &"), std::string::npos);

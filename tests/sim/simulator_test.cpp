@@ -271,7 +271,7 @@ TEST(Trace, SvgDrawsThePath) {
   const SimRun run = RunProgram(Program({0x24, 0x3F, 0xD0}), {}, {});
   const std::string svg = PathSvg(run, {});
   EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
-  EXPECT_NE(svg.find("<polyline points=\"0.00,0.00 "), std::string::npos);
+  EXPECT_NE(svg.find("<path d=\"M0 0L"), std::string::npos);
   EXPECT_NE(svg.find("</svg>\n"), std::string::npos);
   EXPECT_NE(svg.find("1 目盛り = 1 cm"), std::string::npos);
   // A long run along x (5 x 37.5 cm) is scaled down to fit a portrait A4
@@ -324,7 +324,7 @@ TEST(Trace, SvgIsLifeSizeWhenItFitsAPage) {
     const std::string scale = row.denominator == 1 ? "実物大" : "縮尺 1/" + std::to_string(row.denominator);
     EXPECT_NE(svg.find(scale), std::string::npos) << row.what;
     // The path and its marks are inside, the floor no larger than it needs.
-    const FloorBox bounds = PathBounds(run.path, run.end.pose, row.params);
+    const FloorBox bounds = PathBounds(run.path, run.end.pose);
     EXPECT_LE(size.view_x, bounds.x0_cm) << row.what;
     EXPECT_GE(size.view_x + size.view_w, bounds.x1_cm) << row.what;
     EXPECT_LE(size.view_y, -bounds.y1_cm) << row.what;

@@ -8,7 +8,6 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPdfWriter>
 #include <algorithm>
 #include <cmath>
@@ -24,6 +23,7 @@
 #include "ui/common/Catalogue.h"
 #include "ui/common/Controls.h"
 #include "ui/editor/TImage.h"
+#include "ui/sim/FloorPainter.h"
 
 namespace vk47 {
 namespace {
@@ -35,9 +35,6 @@ using namespace sheet_mm;
 const QColor kInk{QLatin1String(kInkColour)};
 const QColor kFaint(0x9a, 0xa8, 0xb4);
 const QColor kBadge(0, 0, 128);
-const QColor kPathBlue{QLatin1String(kPathColour)};
-const QColor kStartGreen{QLatin1String(kStartColour)};
-const QColor kEndOrange{QLatin1String(kEndColour)};
 
 // Millimetres on the page to device units.
 struct PageUnits {
@@ -53,8 +50,6 @@ QFont SheetFont(double points, bool bold = false) {
   font.setBold(bold);
   return font;
 }
-
-QString Number(double value) { return QString::fromStdString(GridNumber(value)); }
 
 void PaintHeader(QPainter& p, const PageUnits& u, const PrintedSheet& sheet) {
   p.setPen(kInk);
@@ -122,22 +117,9 @@ void PaintStep(QPainter& p, const PageUnits& u, const SheetStep& step, const Wor
   p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, text);
 }
 
+// The floor's heading and scale, the floor as every edition draws it
+// (sim/floor_drawing.h) at its place on the page, and the legend.
 void PaintFloor(QPainter& p, const PageUnits& u, const PrintedSheet& sheet) {
-  const SimParams params;
-  const SimRun& run = sheet.run;
-  // The floor's numbers take a column left of it and a row under it.
-  const double space_top = kFloorRoomTop, space_h = kFloorRoomH;
-  const FloorScale& scale = sheet.floor.scale;
-  const FloorBox& g = scale.grid;
-  const double mm_per_cm = scale.MmPerCm();
-  const double w_mm = g.Width() * mm_per_cm, h_mm = g.Height() * mm_per_cm;
-  // The floor centred in its space, numbers left of and under it.
-  const double left = kMargin + kNumbersW + (kContentW - kNumbersW - w_mm) / 2;
-  const double top = space_top + (space_h - kNumbersH - h_mm) / 2;
-  auto floor = [&](double x_cm, double y_cm) {
-    return u.At(left + (x_cm - g.x0_cm) * mm_per_cm, top + (g.y1_cm - y_cm) * mm_per_cm);
-  };
-
   p.setPen(kInk);
   p.setFont(SheetFont(11, true));
   p.drawText(u.Box(kMargin, kFloorTop, kContentW / 2, 6), Qt::AlignLeft | Qt::AlignVCenter,
@@ -145,62 +127,8 @@ void PaintFloor(QPainter& p, const PageUnits& u, const PrintedSheet& sheet) {
   p.drawText(u.Box(kPageW / 2, kFloorTop, kContentW / 2, 6), Qt::AlignRight | Qt::AlignVCenter,
              TrWords(sheet.scale));
 
-  // Every grid line; numbers on every line that leaves them 10 mm apart,
-  // and those lines drawn stronger.
-  const double square = scale.grid_cm;
-  auto numbered = [&](double v) { return PaperLineNumbered(sheet.floor, v); };
-  auto grid_pen = [&](double v) {
-    return QPen(QColor(QLatin1String(numbered(v) ? kGridMajorColour : kGridColour)), u.Len(numbered(v) ? 0.3 : 0.12));
-  };
-  for (double x = g.x0_cm; x <= g.x1_cm + 1e-9; x += square) {
-    p.setPen(grid_pen(x));
-    p.drawLine(floor(x, g.y0_cm), floor(x, g.y1_cm));
-  }
-  for (double y = g.y0_cm; y <= g.y1_cm + 1e-9; y += square) {
-    p.setPen(grid_pen(y));
-    p.drawLine(floor(g.x0_cm, y), floor(g.x1_cm, y));
-  }
-  p.setPen(QPen(QColor(QLatin1String(kAxisColour)), u.Len(0.4)));
-  if (g.y0_cm <= 0 && g.y1_cm >= 0) p.drawLine(floor(g.x0_cm, 0), floor(g.x1_cm, 0));
-  if (g.x0_cm <= 0 && g.x1_cm >= 0) p.drawLine(floor(0, g.y0_cm), floor(0, g.y1_cm));
-  p.setPen(kInk);
-  p.setFont(SheetFont(7.5));
-  for (double x = g.x0_cm; x <= g.x1_cm + 1e-9; x += square) {
-    if (!numbered(x)) continue;
-    const QPointF at = floor(x, g.y0_cm);
-    p.drawText(QRectF(at.x() - u.Len(8), at.y() + u.Len(0.5), u.Len(16), u.Len(4)), Qt::AlignHCenter | Qt::AlignTop,
-               Number(x));
-  }
-  for (double y = g.y0_cm; y <= g.y1_cm + 1e-9; y += square) {
-    if (!numbered(y)) continue;
-    const QPointF at = floor(g.x0_cm, y);
-    p.drawText(QRectF(at.x() - u.Len(kNumbersW + 1), at.y() - u.Len(2), u.Len(kNumbersW), u.Len(4)),
-               Qt::AlignRight | Qt::AlignVCenter, Number(y));
-  }
-
-  p.setRenderHint(QPainter::Antialiasing, true);
-  QPainterPath path;
-  for (std::size_t i = 0; i < run.path.size(); ++i) {
-    const QPointF at = floor(run.path[i].x_cm, run.path[i].y_cm);
-    if (i == 0) path.moveTo(at);
-    else path.lineTo(at);
-  }
-  p.setPen(QPen(kPathBlue, u.Len(0.8), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  p.drawPath(path);
-  // The end: a see-through triangle pointing along the heading; the start: a
-  // green dot over it. Both at their size on the floor, as in the SVG.
-  p.setPen(Qt::NoPen);
-  QPolygonF triangle;
-  for (const FloorPoint& c : EndTriangle(run.end.pose, params)) triangle << floor(c.x_cm, c.y_cm);
-  QColor end = kEndOrange;
-  end.setAlphaF(kEndMarkOpacity);
-  p.setBrush(end);
-  p.drawPolygon(triangle);
-  const double dot = StartDotRadius(params) * mm_per_cm;
-  p.setBrush(kStartGreen);
-  p.drawEllipse(floor(0, 0), u.Len(dot), u.Len(dot));
-  p.setBrush(Qt::NoBrush);
-  p.setRenderHint(QPainter::Antialiasing, false);
+  const SheetRect place = SheetFloorPlace(sheet);
+  PaintFloorDrawing(p, SheetFloorDrawing(sheet), u.Box(place.x, place.y, place.width, place.height), SheetFont(7.5));
 
   p.setPen(kInk);
   p.setFont(SheetFont(9));

@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -19,24 +18,18 @@
 #include <cmath>
 
 #include "model/command_set.h"
-#include "sim/floor_marks.h"
-#include "sim/floor_svg.h"
+#include "sim/floor_drawing.h"
 #include "sim/sim_texts.h"
 #include "ui/common/Catalogue.h"
 #include "ui/common/Controls.h"
 #include "ui/editor/TImage.h"
+#include "ui/sim/FloorPainter.h"
 #include "ui/Unit1.h"
 
 namespace vk47 {
 namespace {
 
-// The colours of every drawing of the floor (sim/floor_marks.h).
-const QColor kPathPen{QLatin1String(vk47::kPathColour)};
 const QColor kMarkColour{QLatin1String(kRunningStepColour)};
-const QColor kFloorColour{QLatin1String(kScreenFloorColour)};
-const QColor kMinorLine{QLatin1String(kScreenMinorColour)};
-const QColor kMajorLine{QLatin1String(kScreenMajorColour)};
-const QColor kAxisLine{QLatin1String(kScreenAxisColour)};
 
 constexpr int kWidestFloor = 540;        // pixels, where the screen has room
 constexpr double kStartScale = 8.0;       // pixels per centimetre at the start
@@ -72,9 +65,10 @@ QPushButton* NewButton(QWidget* parent, const char* name, const QString& text, c
 
 }  // namespace
 
-// The floor seen from above. The grid and the path so far are kept in a
-// picture; a frame draws the new part of the path into it, then the picture
-// and the robot. The view zooms out when the robot would leave it.
+// The floor seen from above. The floor's drawing (the grid and the path so
+// far) is kept in a picture; a frame paints the new part of the path into it,
+// then the picture and the robot. The view zooms out when the robot would
+// leave it.
 class TSimFloor : public QWidget {
  public:
   explicit TSimFloor(TSimWindow* window) : QWidget(window), window_(window) {
@@ -107,6 +101,9 @@ class TSimFloor : public QWidget {
     update();
   }
 
+  // The scale and the centre of the floor shown.
+  FloorView View() const { return {scale_, centre_.x(), centre_.y()}; }
+
  protected:
   void paintEvent(QPaintEvent*) override {
     const Pose& pose = window_->State().pose;
@@ -117,7 +114,7 @@ class TSimFloor : public QWidget {
       RebuildLayer(ratio);
     } else if (drawn_ < path.size()) {
       QPainter layer(&layer_);
-      DrawPath(layer, drawn_ - 1);
+      DrawPath(layer, drawn_ ? drawn_ - 1 : 0);
     }
     QPainter painter(this);
     painter.drawPixmap(0, 0, layer_);
@@ -126,9 +123,7 @@ class TSimFloor : public QWidget {
   }
 
  private:
-  QPointF ToScreen(double x, double y) const {
-    return {width() / 2.0 + (x - centre_.x()) * scale_, height() / 2.0 - (y - centre_.y()) * scale_};
-  }
+  QPointF ToScreen(double x, double y) const { return Mapping().At(x, y); }
 
   // The square that holds the robot drawn at a pose, whatever its heading.
   QRectF RobotRect(const Pose& p) const {
@@ -140,7 +135,6 @@ class TSimFloor : public QWidget {
   // Whether the whole robot is in view, with a little room.
   bool Shows(const Pose& p) const { return ViewShows(View(), p, kParams(), width(), height()); }
 
-  FloorView View() const { return {scale_, centre_.x(), centre_.y()}; }
 
   static const SimParams& kParams() { return TSimWindow::kParams; }
 
@@ -152,59 +146,25 @@ class TSimFloor : public QWidget {
     layer_ = QPixmap();
   }
 
+  // Where the view's floor lies on the widget.
+  FloorToDevice Mapping() const { return {LiveFrame(View(), width(), height()), QRectF(rect())}; }
+
+  // The floor as every edition draws it (sim/floor_drawing.h): the grid, its
+  // numbers and caption, the start and the path so far.
   void RebuildLayer(qreal ratio) {
     layer_ = QPixmap(size() * ratio);
     layer_.setDevicePixelRatio(ratio);
-    layer_.fill(kFloorColour);
     QPainter painter(&layer_);
-    // Lines every 10, 20, 50, 100 ... cm at least 60 pixels apart, and a
-    // tenth of that between them while they are 6 pixels apart or more.
-    const ScreenGrid grid = LiveGrid(scale_);
-    const double major = grid.major_cm;
-    const double left = centre_.x() - width() / 2.0 / scale_, right = centre_.x() + width() / 2.0 / scale_;
-    const double bottom = centre_.y() - height() / 2.0 / scale_, top = centre_.y() + height() / 2.0 / scale_;
-    const double step = grid.step_cm;
-    auto colour = [&](double v) {
-      if (std::abs(v) < step / 2) return kAxisLine;
-      return std::abs(std::remainder(v, major)) < step / 2 ? kMajorLine : kMinorLine;
-    };
-    for (double x = std::ceil(left / step) * step; x <= right; x += step) {
-      painter.setPen(QPen(colour(x), 1));
-      painter.drawLine(ToScreen(x, bottom), ToScreen(x, top));
-    }
-    for (double y = std::ceil(bottom / step) * step; y <= top; y += step) {
-      painter.setPen(QPen(colour(y), 1));
-      painter.drawLine(ToScreen(left, y), ToScreen(right, y));
-    }
-    painter.setFont(WindowFont(11));
-    painter.setPen(kAxisLine);
-    for (double x = std::ceil(left / major) * major; x <= right; x += major) {
-      painter.drawText(ToScreen(x, bottom) + QPointF(3, -4), QString::number(x));
-    }
-    for (double y = std::ceil(bottom / major) * major; y <= top; y += major) {
-      if (std::abs(y - bottom) * scale_ > 20) painter.drawText(ToScreen(left, y) + QPointF(3, -3), QString::number(y));
-    }
-    const QString caption = TrWords(GridCaption(step));
-    painter.drawText(QRectF(0, 4, width() - 6, height()), Qt::AlignRight | Qt::AlignTop, caption);
-    // The start: where the robot stood.
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(QLatin1String(kStartColour)));
-    painter.drawEllipse(ToScreen(0, 0), 4, 4);
-    DrawPath(painter, 0);
+    const auto say = [](const Words& words) { return TrWords(words).toStdString(); };
+    PaintFloorDrawing(painter, LiveFloorDrawing(window_->Path(), View(), width(), height(), say), QRectF(rect()),
+                      font());
+    drawn_ = window_->Path().size();
   }
 
   // The path from point `from` on, and remembers how far it is drawn.
   void DrawPath(QPainter& painter, std::size_t from) {
     const std::vector<Pose>& path = window_->Path();
-    if (path.size() >= 2 && from + 1 < path.size()) {
-      QPolygonF line;
-      for (std::size_t i = from; i < path.size(); ++i) line << ToScreen(path[i].x_cm, path[i].y_cm);
-      painter.setRenderHint(QPainter::Antialiasing);
-      painter.setPen(QPen(kPathPen, 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-      painter.setBrush(Qt::NoBrush);
-      painter.drawPolyline(line);
-    }
+    PaintFloorShape(painter, LivePathPiece(path, from, View()), Mapping(), font());
     drawn_ = path.size();
   }
 
@@ -517,6 +477,8 @@ bool TSimWindow::CheckProgram() {
   Reset();
   return true;
 }
+
+FloorView TSimWindow::FloorShown() const { return static_cast<const TSimFloor*>(Floor)->View(); }
 
 int TSimWindow::MarkedSlot() const {
   if (!mark_ || mark_->isHidden()) return -1;

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "model/step_program.h"
+#include "sim/floor_svg.h"
 #include "sim/run.h"
 
 class QLabel;
@@ -81,6 +82,8 @@ class TSimWindow : public QWidget {
   const std::vector<TraceRow>& Rows() const { return runner_->Rows(); }
   // The slot marked in the main window, or -1.
   int MarkedSlot() const;
+  // The part of the floor shown as last painted: its scale and centre.
+  FloorView FloorShown() const;
 
   static constexpr SimParams kParams{};
   static constexpr int kFramesPerSecond = 60;

@@ -185,7 +185,7 @@ VK47_EXPORT int vk47_sheet() {
   }
   json.Close(']');
   json.Key("floorSvg");
-  json.String(SheetFloorSvg(sheet, kParams, Speak));
+  json.String(SheetFloorSvg(sheet, Speak));
   json.Key("floorWidthMm");
   const FloorBox& g = sheet.floor.scale.grid;
   json.Number(g.Width() * sheet.floor.scale.MmPerCm() + sheet.floor.numbers_w_mm);
