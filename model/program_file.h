@@ -59,18 +59,29 @@ class ProgramLineSplitter {
   bool done_ = false;
 };
 
-// The outcome of reading a program: the codes, or the message to show.
+// The outcome of reading a program: the codes, or what to tell the user.
 struct ProgramParse {
   std::optional<ProgramCodes> codes;
   std::string error;  // set when codes is empty: Plain(words)
-  Words words;        // the same message as catalogue text and values
+  Words words;        // the first line of `notice`, as catalogue text and values
+  // The whole story for the error box: `words` first, then one sentence a
+  // pupil understands; the reason for a status line; the details (the line,
+  // the value, the file, the system's reason, what to do) for a teacher.
+  Notice notice;
   bool ok() const { return codes.has_value(); }
 };
 
-// Checks and converts the first sixteen lines. Messages:
+// Whether a line holds bytes that no text file has: a control character
+// (other than a tab), DEL, or bytes that are not UTF-8. Such a line is never
+// quoted in a message; the file is named a binary file instead.
+bool LooksBinary(std::string_view line);
+
+// Checks and converts the first sixteen lines. The first line of a refusal:
 //  fewer lines:   "リストのインデックスが範囲を超えています (15)" (first missing index)
-//  non-integer:   "'abc' は整数ではありません" (control bytes shown as "?",
-//                 a line over 64 bytes cut with "…")
+//  non-integer:   "'abc' は整数ではありません" (a line over 64 bytes cut with
+//                 "…"); a line that LooksBinary gives
+//                 "このファイルは文字で書かれていません (バイナリファイル)"
+//                 and its first bytes in hexadecimal in the details
 //  no step code:  "16 行目の値 300 はロボットの命令ではありません"
 // A line whose value is -1 ("-1", "-01") is an empty slot.
 ProgramParse ParseProgramLines(const std::vector<ProgramLine>& lines);
@@ -84,13 +95,21 @@ ProgramParse ParseProgramStart(std::string_view start, bool complete);
 // Reads and checks a program file (ReadRegularFile, at most
 // kMaxProgramFileBytes). A file that is missing, cannot be opened, or is no
 // regular file (a FIFO, device, socket or folder) gives
-// "ファイル %s は開けません" with the path. A file whose sixteen lines do not
-// end within the budget gives the list-index or not-an-integer message.
+// "ファイル %s は開けません" with the path, then why (no such file, a
+// folder or device, not allowed to read), with the system's own text in the
+// details. A file whose sixteen lines do not end within the budget gives the
+// list-index or not-an-integer message. Every refusal names the file in its
+// details.
 ProgramParse ReadProgramFile(const std::filesystem::path& path);
 
-// Writes a program file with WriteFileAtomically (file_io.h). Returns "" on
-// success, otherwise "ファイル %s を作成できません" with the path; the file
-// is then as it was.
+// Writes a program file with WriteFileChecked (file_io.h). Returns an empty
+// notice on success; otherwise "ファイル %s を作成できません" (or the write's
+// own first line, file_io.h WriteFailureWords), then why in a pupil's words
+// and what to do, with the system's reason in the details. The file is then
+// as it was.
+Notice SaveProgramFile(const std::filesystem::path& path, const ProgramCodes& codes);
+
+// SaveProgramFile's first line as one text; "" on success.
 std::string WriteProgramFile(const std::filesystem::path& path, const ProgramCodes& codes);
 Words CreateFailureWords(const std::filesystem::path& path);
 

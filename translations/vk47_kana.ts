@@ -1315,6 +1315,254 @@
         <source>先生へ: root がユーザー %1 の代わりに送っています。%1 が読み書きできないデバイスには送りません。</source>
         <translation>せんせいへ: root が ユーザー %1 の かわりに おくって います。%1 が よみかき できない デバイスには おくりません。</translation>
     </message>
+    <message>
+        <source>このファイルはロボットのプログラムではありません。</source>
+        <translation>この ファイルは ロボットの プログラムでは ありません。</translation>
+    </message>
+    <message>
+        <source>プログラムのファイルは 16 行で、1 行に 1 つずつステップの数が書いてあります (空きのステップは -1)。</source>
+        <translation>プログラムの ファイルは 16 ぎょうで、1 ぎょうに 1 つずつ ステップの かずが かいて あります (あきの ステップは -1)。</translation>
+    </message>
+    <message>
+        <source>先生へ: vk47 で保存した .pt3 ファイルを選んでください。</source>
+        <translation>せんせいへ: vk47 で ほぞんした .pt3 ファイルを えらんでください。</translation>
+    </message>
+    <message>
+        <source>ファイルが空です。</source>
+        <translation>ファイルが からっぽです。</translation>
+    </message>
+    <message>
+        <source>ファイルが空です</source>
+        <translation>ファイルが からっぽです</translation>
+    </message>
+    <message>
+        <source>ファイルが短すぎます (%1 行しかありません)。</source>
+        <translation>ファイルが みじかすぎます (%1 ぎょうしか ありません)。</translation>
+    </message>
+    <message>
+        <source>ファイルが短すぎます</source>
+        <translation>ファイルが みじかすぎます</translation>
+    </message>
+    <message>
+        <source>%1 行目に文字ではないバイト (00) があり、ファイルはそこで終わりとみなされます。</source>
+        <translation>%1 ぎょうめに もじでは ない バイト (00) が あり、ファイルは そこで おわりと みなされます。</translation>
+    </message>
+    <message>
+        <source>このファイルは文字で書かれていません (バイナリファイル)</source>
+        <translation>この ファイルは もじで かかれて いません (バイナリファイル)</translation>
+    </message>
+    <message>
+        <source>バイナリファイルです</source>
+        <translation>バイナリファイルです</translation>
+    </message>
+    <message>
+        <source>%1 行目のはじめのバイト (16 進数): %2</source>
+        <translation>%1 ぎょうめの はじめの バイト (16 しんすう): %2</translation>
+    </message>
+    <message>
+        <source>ロボットのプログラムではありません</source>
+        <translation>ロボットの プログラムでは ありません</translation>
+    </message>
+    <message>
+        <source>%1 行目が数ではありません。ファイルがこわれているかもしれません。</source>
+        <translation>%1 ぎょうめが かずでは ありません。ファイルが こわれて いるかも しれません。</translation>
+    </message>
+    <message>
+        <source>%1 行目が数ではありません</source>
+        <translation>%1 ぎょうめが かずでは ありません</translation>
+    </message>
+    <message>
+        <source>%1 行目: &apos;%2&apos;</source>
+        <translation>%1 ぎょうめ: &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <source>このファイルは、ほかのロボットのものか、こわれています。</source>
+        <translation>この ファイルは、ほかの ロボットの ものか、こわれて います。</translation>
+    </message>
+    <message>
+        <source>%1 行目がロボットの命令ではありません</source>
+        <translation>%1 ぎょうめが ロボットの めいれいでは ありません</translation>
+    </message>
+    <message>
+        <source>ステップの数は、命令の表にある数と、空きの -1 だけです。</source>
+        <translation>ステップの かずは、めいれいの ひょうに ある かずと、あきの -1 だけです。</translation>
+    </message>
+    <message>
+        <source>そのファイルはありません。名前とフォルダを確かめてください。</source>
+        <translation>その ファイルは ありません。なまえと フォルダを たしかめてください。</translation>
+    </message>
+    <message>
+        <source>ファイルがありません</source>
+        <translation>ファイルが ありません</translation>
+    </message>
+    <message>
+        <source>これはファイルではありません (フォルダか装置です)。</source>
+        <translation>これは ファイルでは ありません (フォルダか そうちです)。</translation>
+    </message>
+    <message>
+        <source>ファイルではありません</source>
+        <translation>ファイルでは ありません</translation>
+    </message>
+    <message>
+        <source>このファイルを読むことは許されていません。先生に知らせてください。</source>
+        <translation>この ファイルを よむことは ゆるされて いません。せんせいに しらせてください。</translation>
+    </message>
+    <message>
+        <source>読むことが許されていません</source>
+        <translation>よむことが ゆるされて いません</translation>
+    </message>
+    <message>
+        <source>先生へ: ファイルとそのフォルダに、このユーザーの読み取りの許可があるか確かめてください。</source>
+        <translation>せんせいへ: ファイルと その フォルダに、この ユーザーの よみとりの きょかが あるか たしかめてください。</translation>
+    </message>
+    <message>
+        <source>ファイルを読み込めませんでした。先生に知らせてください。</source>
+        <translation>ファイルを よみこめませんでした。せんせいに しらせてください。</translation>
+    </message>
+    <message>
+        <source>ファイルを読み込めません</source>
+        <translation>ファイルを よみこめません</translation>
+    </message>
+    <message>
+        <source>ここには保存できません。先生に知らせてください。</source>
+        <translation>ここには ほぞんできません。せんせいに しらせてください。</translation>
+    </message>
+    <message>
+        <source>ここには保存できません</source>
+        <translation>ここには ほぞんできません</translation>
+    </message>
+    <message>
+        <source>同じ名前のフォルダがあります。</source>
+        <translation>おなじ なまえの フォルダが あります。</translation>
+    </message>
+    <message>
+        <source>同じ名前のフォルダがあります</source>
+        <translation>おなじ なまえの フォルダが あります</translation>
+    </message>
+    <message>
+        <source>保存先のフォルダがありません。</source>
+        <translation>ほぞんさきの フォルダが ありません。</translation>
+    </message>
+    <message>
+        <source>フォルダがありません</source>
+        <translation>フォルダが ありません</translation>
+    </message>
+    <message>
+        <source>ディスクがいっぱいです。</source>
+        <translation>ディスクが いっぱいです。</translation>
+    </message>
+    <message>
+        <source>ディスクがいっぱいです</source>
+        <translation>ディスクが いっぱいです</translation>
+    </message>
+    <message>
+        <source>ファイルの名前が長すぎます。</source>
+        <translation>ファイルの なまえが ながすぎます。</translation>
+    </message>
+    <message>
+        <source>名前が長すぎます</source>
+        <translation>なまえが ながすぎます</translation>
+    </message>
+    <message>
+        <source>ここに書き込むことは許されていません。</source>
+        <translation>ここに かきこむことは ゆるされて いません。</translation>
+    </message>
+    <message>
+        <source>書き込みが許されていません</source>
+        <translation>かきこみが ゆるされて いません</translation>
+    </message>
+    <message>
+        <source>ファイルを書き込めませんでした。</source>
+        <translation>ファイルを かきこめませんでした。</translation>
+    </message>
+    <message>
+        <source>書き込めませんでした</source>
+        <translation>かきこめませんでした</translation>
+    </message>
+    <message>
+        <source>別の名前にするか、別のフォルダ (ドキュメントなど) に保存してください。</source>
+        <translation>べつの なまえに するか、べつの フォルダ (ドキュメントなど) に ほぞんしてください。</translation>
+    </message>
+    <message>
+        <source>保存できませんでした (%1)</source>
+        <translation>ほぞんできませんでした (%1)</translation>
+    </message>
+    <message>
+        <source>読み込めませんでした (%1)</source>
+        <translation>よみこめませんでした (%1)</translation>
+    </message>
+    <message>
+        <source>デモのプログラムを置きました</source>
+        <translation>デモの プログラムを おきました</translation>
+    </message>
+    <message>
+        <source>クリアしました。Ctrl+Z で元に戻せます</source>
+        <translation>クリアしました。Ctrl+Z で もとに もどせます</translation>
+    </message>
+    <message>
+        <source>%1 はもうあります。置きかえますか？</source>
+        <translation>%1 は もう あります。おきかえますか？</translation>
+    </message>
+    <message>
+        <source>置きかえる</source>
+        <translation>おきかえる</translation>
+    </message>
+    <message>
+        <source>場所:</source>
+        <translation>ばしょ:</translation>
+    </message>
+    <message>
+        <source>ファイル名:</source>
+        <translation>ファイルめい:</translation>
+    </message>
+    <message>
+        <source>ファイルの種類:</source>
+        <translation>ファイルの しゅるい:</translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation>ひらく</translation>
+    </message>
+    <message>
+        <source>戻る</source>
+        <translation>もどる</translation>
+    </message>
+    <message>
+        <source>進む</source>
+        <translation>すすむ</translation>
+    </message>
+    <message>
+        <source>上のフォルダへ</source>
+        <translation>うえの フォルダへ</translation>
+    </message>
+    <message>
+        <source>新しいフォルダを作る</source>
+        <translation>あたらしい フォルダを つくる</translation>
+    </message>
+    <message>
+        <source>名前だけを表示</source>
+        <translation>なまえだけを ひょうじ</translation>
+    </message>
+    <message>
+        <source>くわしく表示</source>
+        <translation>くわしく ひょうじ</translation>
+    </message>
+    <message>
+        <source>名前を変える</source>
+        <translation>なまえを かえる</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>さくじょ</translation>
+    </message>
+    <message>
+        <source>かくしファイルを表示</source>
+        <translation>かくしファイルを ひょうじ</translation>
+    </message>
+    <message>
+        <source>新しいフォルダ</source>
+        <translation>あたらしい フォルダ</translation>
+    </message>
 </context>
 <context>
     <name>vk47::LoadProgress</name>

@@ -23,6 +23,7 @@
 #include "settings/port_setting.h"
 #include "ui/common/AppFolder.h"
 #include "ui/common/Catalogue.h"
+#include "ui/editor/AccessibleNames.h"
 #include "ui/common/Controls.h"
 #include "ui/common/ErrorBox.h"
 #include "ui/MyConst.h"
@@ -187,8 +188,11 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::Exit1Click() { close(); }
 
+// Ctrl+C is クリア here, so a pupil who pressed it to copy is told how to
+// get the program back.
 void TForm1::N3Click() {
   document_->RecordChange(Tr("クリア"), [this] { Slots.Clear(); });
+  ShowOutcome(Tr("クリアしました。Ctrl+Z で元に戻せます"));
 }
 
 void TForm1::N8Click() {
@@ -253,7 +257,11 @@ void TForm1::TrackBar1Change() {
 }
 
 void TForm1::StepValueLabelClick(QLabel* label) {
+  const int slot = label->property("tag").toInt();
+  const int before = Slots.Code(slot);
   document_->RecordChange(Tr("値の変更"), [&] { Slots.StepValueLabelClick(label); });
+  if (Slots.Code(slot) == before) return;
+  ShowOutcome(Tr("ステップ %1 の値を %2 にしました").arg(slot).arg(StepValueCaption(Slots.Code(slot))));
 }
 
 }  // namespace vk47

@@ -23,6 +23,7 @@
 #include "model/command_set.h"
 #include "ui/common/AppFolder.h"
 #include "ui/common/Catalogue.h"
+#include "ui/editor/AccessibleNames.h"
 #include "ui/common/Controls.h"
 #include "ui/common/ErrorBox.h"
 #include "ui/editor/TImage.h"
@@ -216,6 +217,7 @@ void TForm1::Image8DragDrop(QWidget* sender, const QMimeData* source) {
     const int slot = NumberAfterPrefix(sender->objectName(), kNamePrefixLength) - kFirstSlotPicture;
     if (number.isEmpty() || slot < 0 || slot >= kSlotCount) return;
     document_->RecordChange(Tr("ステップ %1 に置く").arg(slot), [&] { Slots.PlaceCommand(slot, number); });
+    ShowOutcome(Tr("ステップ %1 に %2 を置きました").arg(slot).arg(CommandName(number)));
   } catch (...) {
     ShowFailureWarning(this);
   }

@@ -72,16 +72,19 @@ void CheckProgramIcons(const ProgramCodes& codes) {
 
 void TForm1::Save1Click() { SaveProgram(); }
 
+// 保存 always asks for the name, starting at the program's file when it
+// has one, so that Enter saves it again where it was.
 bool TForm1::SaveProgram() {
   const ProgramCodes codes = Slots.Program().Codes();
   TFileDialog dialog;
   dialog.kind = TFileDialog::Kind::kSave;
   dialog.Title = Tr("名前を付けて保存");
+  dialog.InitialDir = ProgramDialogStart(dialog.kind, document_->FileName());
   if (!dialog.Execute(this)) return false;
-  const std::string error = WriteProgramFile(FilePathOf(dialog.FileName), codes);
-  if (!error.empty()) {
-    ShowOutcome(Tr("保存できませんでした"));
-    throw NoticeError({{CreateFailureWords(FilePathOf(dialog.FileName))}, {}, {}});
+  const Notice failure = SaveProgramFile(FilePathOf(dialog.FileName), codes);
+  if (!failure.empty()) {
+    ShowOutcome(Tr("保存できませんでした (%1)").arg(NoticeReasonText(failure)));
+    throw NoticeError(failure);
   }
   document_->MarkSaved(dialog.FileName, codes);
   ShowOutcome(Tr("%1 に保存しました").arg(QFileInfo(dialog.FileName).fileName()));
@@ -94,9 +97,13 @@ void TForm1::N1Click() {
   TFileDialog dialog;
   dialog.kind = TFileDialog::Kind::kOpen;
   dialog.Title = Tr("ファイルを開く");
+  dialog.InitialDir = ProgramDialogStart(dialog.kind, document_->FileName());
   if (!dialog.Execute(this)) return;
   const ProgramParse parsed = ReadProgramFile(FilePathOf(dialog.FileName));
-  if (!parsed.ok()) throw NoticeError({{parsed.words}, {}, {}});
+  if (!parsed.ok()) {
+    ShowOutcome(Tr("読み込めませんでした (%1)").arg(NoticeReasonText(parsed.notice)));
+    throw NoticeError(parsed.notice);
+  }
   const QString name = QFileInfo(dialog.FileName).fileName();
   document_->RecordChange(Tr("読込 %1").arg(name), [&] {
     ApplyProgram(*parsed.codes, [&progress](int slot) { progress.Step(slot); });
@@ -111,6 +118,7 @@ void TForm1::N2Click() {
   document_->RecordChange(Tr("デモ"), [&] {
     ApplyProgram(*DemoProgram().codes, [&progress](int slot) { progress.Step(slot); });
   });
+  ShowOutcome(Tr("デモのプログラムを置きました"));
 }
 
 void TForm1::RestoreProgram(const ProgramCodes& codes) { ApplyProgram(codes, {}); }
@@ -148,29 +156,29 @@ void TForm1::Print1Click() {
   printer.setDocName(sheet.Title());
   const bool accepted = PrintFunction() ? PrintFunction()(this, printer) : [&] {
     QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(tr("印刷"));
+    dialog.setWindowTitle(Tr("印刷"));
     return dialog.exec() == QDialog::Accepted;
   }();
   if (!accepted) return;
-  if (!sheet.PaintOn(printer)) throw std::runtime_error(tr("印刷できませんでした。").toStdString());
-  ShowOutcome(tr("プログラムシートを印刷しました"));
+  if (!sheet.PaintOn(printer)) throw std::runtime_error(Tr("印刷できませんでした。").toStdString());
+  ShowOutcome(Tr("プログラムシートを印刷しました"));
 }
 
 void TForm1::Pdf1Click() {
   const ProgramSheet sheet(CurrentSheet());
   TFileDialog dialog;
   dialog.kind = TFileDialog::Kind::kSave;
-  dialog.Title = tr("PDF に書き出す");
-  dialog.Filter = tr("PDF ファイル (*.pdf)");
+  dialog.Title = Tr("PDF に書き出す");
+  dialog.Filter = Tr("PDF ファイル (*.pdf)");
   dialog.DefaultExt = QStringLiteral("pdf");
   // Where programs are saved, named after the program when it has a file.
   const QString& file = document_->FileName();
-  const QString stem = file.isEmpty() ? tr("プログラムシート") : QFileInfo(file).completeBaseName();
-  dialog.InitialDir = QDir(ProgramFileFolder()).filePath(stem + QStringLiteral(".pdf"));
+  const QString stem = file.isEmpty() ? Tr("プログラムシート") : QFileInfo(file).completeBaseName();
+  dialog.InitialDir = QDir(ProgramFileFolder(file)).filePath(stem + QStringLiteral(".pdf"));
   if (!dialog.Execute(this)) return;
   QString error;
   if (!sheet.WritePdf(dialog.FileName, &error)) throw std::runtime_error(error.toStdString());
-  ShowOutcome(tr("%1 に書き出しました").arg(QFileInfo(dialog.FileName).fileName()));
+  ShowOutcome(Tr("%1 に書き出しました").arg(QFileInfo(dialog.FileName).fileName()));
 }
 
 }  // namespace vk47

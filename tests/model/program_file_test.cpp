@@ -106,9 +106,10 @@ TEST(ProgramFile, MinusZeroOneIsAnEmptySlotAndLongLinesAreCut) {
   ASSERT_FALSE(refused.ok());
   EXPECT_EQ(refused.error, "'" + std::string(64, '7') + "…' は整数ではありません");
 
-  // Control bytes of a binary line are not passed on to a terminal or a box;
-  // a cut never splits a multi-byte character.
-  EXPECT_EQ(ParseProgramText(std::string("\x1b[2J\x07x\r\n")).error, "'?[2J?x' は整数ではありません");
+  // Control bytes of a binary line are not passed on to a terminal or a box
+  // (the file is named a binary file instead); a cut never splits a
+  // multi-byte character.
+  EXPECT_EQ(ParseProgramText(std::string("\x1b[2J\x07x\r\n")).error, "このファイルは文字で書かれていません (バイナリファイル)");
   const std::string wide = std::string(63, 'a') + "秒秒";
   EXPECT_EQ(ParseProgramText(wide + "\r\n").error, "'" + std::string(63, 'a') + "…' は整数ではありません");
   EXPECT_NE(refused.error.find("は整数ではありません"), std::string::npos);

@@ -24,9 +24,13 @@
 #include <QUndoStack>
 
 #include "model/demo_program.h"
+#include "model/command_set.h"
 #include "model/program_file.h"
 #include "ui/DragController.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/FileDialogs.h"
+#include "ui/editor/AccessibleNames.h"
+#include "ui/editor/SlotEditor.h"
 #include "ui/editor/TImage.h"
 #include "ui/common/Translation.h"
 #include "ui/Unit1.h"
@@ -248,6 +252,45 @@ TEST_F(EditTest, TitleShowsTheFileAndUnsavedChanges) {
   form->N1->trigger();
   EXPECT_EQ(form->windowTitle(), QStringLiteral("demo.pt3 - ") + kCaption);
   EXPECT_TRUE(Status().startsWith(QStringLiteral("demo.pt3 を読み込みました")));
+}
+
+// Every change of the program says what it did, so the line never speaks
+// of an earlier change (a sentinel is shown before each one).
+TEST_F(EditTest, TheStatusLineFollowsEveryKindOfChange) {
+  const QString file = PathOf(QStringLiteral("status.pt3"));
+  const QString cleared = QStringLiteral("クリアしました。Ctrl+Z で元に戻せます");
+  const std::pair<std::function<void()>, QString> changes[] = {
+      {[&] { form->TrackBar1->setValue(3); Drop(2, 5); }, QStringLiteral("ステップ 5 に 前進 を置きました")},
+      {[&] { form->TrackBar1->setValue(7); ClickValueLabel(5); },
+       QStringLiteral("ステップ 5 の値を %1 にしました").arg(StepValueCaption(EncodeStep("2", 7)))},
+      {[&] { form->SlotEditor->ChangeValue(5, 1); },
+       QStringLiteral("ステップ 5 の値を %1 にしました").arg(StepValueCaption(EncodeStep("2", 8)))},
+      {[&] { form->SlotEditor->MoveStep(5, 6); }, QStringLiteral("ステップ 5 を 6 に移しました")},
+      {[&] { form->SlotEditor->CopyStep(6, 7); }, QStringLiteral("ステップ 6 を 7 にコピーしました")},
+      {[&] { form->SlotEditor->EmptyStep(7); }, QStringLiteral("ステップ 7 を空にしました")},
+      {[&] { AnswerDialogs({file}); form->Save1->trigger(); }, QStringLiteral("status.pt3 に保存しました")},
+      {[&] { form->N2->trigger(); }, QStringLiteral("デモのプログラムを置きました")},
+      {[&] { form->N3->trigger(); }, cleared},
+      {[&] { form->Undo1->trigger(); }, QStringLiteral("元に戻しました (クリア)")},
+      // Ctrl+Z, then クリア again: the line tells of the new clearing.
+      {[&] { form->N3->trigger(); }, cleared},
+      {[&] { form->Undo1->trigger(); }, QStringLiteral("元に戻しました (クリア)")},
+      {[&] { form->Redo1->trigger(); }, QStringLiteral("やり直しました (クリア)")},
+      {[&] { AnswerDialogs({file}); form->N1->trigger(); }, QStringLiteral("status.pt3 を読み込みました")},
+  };
+  for (const auto& [change, expected] : changes) {
+    SCOPED_TRACE(expected.toStdString());
+    form->ShowOutcome(QStringLiteral("-"));
+    change();
+    EXPECT_TRUE(Status().startsWith(expected + QStringLiteral(" "))) << Status().toStdString();
+  }
+  EXPECT_TRUE(sandbox.boxes.empty());
+
+  // In the hiragana mode the hint is in kana too.
+  ASSERT_TRUE(SetKanaMode(true, QStringLiteral(VK47_CATALOGUE_DIR)));
+  form->N3->trigger();
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("クリアしました。Ctrl+Z で もとに もどせます"))) << Status().toStdString();
+  SetKanaMode(false);
 }
 
 TEST_F(EditTest, StatusBarSaysWhatWasSentAndWhatFailed) {

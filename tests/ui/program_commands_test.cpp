@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -12,8 +13,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTimer>
+#include <cerrno>
+#include <system_error>
 
 #include "model/demo_program.h"
 #include "model/program_file.h"
@@ -153,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadLoad{"Empty", QByteArray(), 0, "リストのインデックスが範囲を超えています (0)"},
         BadLoad{"NotInteger", "4\r\nfour\r\n" + Lines(14), 0, "'four' は整数ではありません"},
         BadLoad{"NoStepCode", Lines(15) + "300\r\n", 0, "16 行目の値 300 はロボットの命令ではありません"},
-        BadLoad{"Binary", QByteArray("\x01\x02\xff\xfe", 4), 0, "'"},
+        BadLoad{"Binary", QByteArray("\x01\x02\xff\xfe", 4), 0, "このファイルは文字で書かれていません (バイナリファイル)"},
         BadLoad{"MissingIcon", "84\r\n" + Lines(15), 6, "ファイル "},
         BadLoad{"NulEndsTheText", Lines(10) + QByteArray(1, '\0') + Lines(10), 0,
                 "リストのインデックスが範囲を超えています (10)"},
@@ -191,6 +195,80 @@ TEST_F(ProgramCommands, SaveWritesSixteenCrLfLinesAndLoadsBack) {
   form1->RunCommand([this] { form1->Save1Click(); });
   ASSERT_EQ(sandbox.boxes.size(), 1u);
   EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("を作成できません")));
+}
+
+// A refused load or save: the fixed first line, then what it means for the
+// pupil; the line, the value, the file and the system's reason behind
+// くわしく. No byte of a binary file is shown.
+TEST_F(ProgramCommands, FileErrorBoxesSayWhatHappenedAndKeepTheDetailsForATeacher) {
+  struct Row {
+    const char* name;
+    QString path;
+    QString text;        // the box's text
+    QString details;     // a line the details hold
+    QString status;      // the status line's start
+  };
+  const QString folder = QDir::cleanPath(sandbox.ImgFolder() + "/..");
+  const std::vector<Row> rows = {
+      {"short", WriteFile("short.pt3", Lines(3)),
+       QStringLiteral("リストのインデックスが範囲を超えています (3)\nファイルが短すぎます (3 行しかありません)。"),
+       QStringLiteral("プログラムのファイルは 16 行で"), QStringLiteral("読み込めませんでした (ファイルが短すぎます)")},
+      {"text", WriteFile("hello.txt", "こんにちは\r\nせかい\r\n"),
+       QStringLiteral("'こんにちは' は整数ではありません.\nこのファイルはロボットのプログラムではありません。"),
+       QStringLiteral("1 行目: 'こんにちは'"), QStringLiteral("読み込めませんでした (ロボットのプログラムではありません)")},
+      {"binary", WriteFile("picture.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)),
+       QStringLiteral("このファイルは文字で書かれていません (バイナリファイル)\nこのファイルはロボットのプログラムではありません。"),
+       QStringLiteral("1 行目のはじめのバイト (16 進数): 89 50 4E 47"), QStringLiteral("読み込めませんでした (バイナリファイルです)")},
+      {"folder", folder,
+       QStringLiteral("ファイル %1 は開けません.\nこれはファイルではありません (フォルダか装置です)。").arg(folder), QString(),
+       QStringLiteral("読み込めませんでした (ファイルではありません)")},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    sandbox.boxes.clear();
+    AnswerDialogs({row.path});
+    form1->RunCommand([this] { form1->N1Click(); });
+    ASSERT_EQ(sandbox.boxes.size(), 1u);
+    EXPECT_EQ(sandbox.boxes[0].text, row.text);
+    EXPECT_TRUE(sandbox.boxes[0].details.contains(row.details)) << sandbox.boxes[0].details.toStdString();
+    if (row.path != folder) {
+      EXPECT_TRUE(sandbox.boxes[0].details.startsWith(QStringLiteral("ファイル: ") + row.path));
+    }
+    EXPECT_TRUE(form1->StatusBar1->currentMessage().startsWith(row.status))
+        << form1->StatusBar1->currentMessage().toStdString();
+    for (const QChar c : sandbox.boxes[0].text + sandbox.boxes[0].details) {
+      EXPECT_TRUE(c == u'\n' || (c.isPrint() && c != QChar::ReplacementCharacter)) << int(c.unicode());
+    }
+  }
+
+#if !defined(_WIN32)
+  // A file the system refuses to open: its own reason for the teacher.
+  const QString loop = folder + "/loop.pt3";
+  ASSERT_TRUE(QFile::link("loop.pt3", loop));
+  sandbox.boxes.clear();
+  AnswerDialogs({loop});
+  form1->RunCommand([this] { form1->N1Click(); });
+  ASSERT_EQ(sandbox.boxes.size(), 1u);
+  EXPECT_EQ(sandbox.boxes[0].text,
+            QStringLiteral("ファイル %1 は開けません.\nファイルを読み込めませんでした。先生に知らせてください。").arg(loop));
+  EXPECT_EQ(sandbox.boxes[0].details,
+            QStringLiteral("システムの説明: %1 (エラー番号 %2)")
+                .arg(QString::fromStdString(std::error_code(ELOOP, std::system_category()).message()))
+                .arg(ELOOP));
+#endif
+
+  // A save into a folder that is not there says why and what to do.
+  form1->N2Click();
+  const QString nowhere = folder + "/no-such-folder/x.pt3";
+  sandbox.boxes.clear();
+  AnswerDialogs({nowhere});
+  form1->RunCommand([this] { form1->Save1Click(); });
+  ASSERT_EQ(sandbox.boxes.size(), 1u);
+  EXPECT_EQ(sandbox.boxes[0].text, QStringLiteral("ファイル %1 を作成できません.\n保存先のフォルダがありません。\n"
+                                                  "別の名前にするか、別のフォルダ (ドキュメントなど) に保存してください。")
+                                       .arg(QDir::toNativeSeparators(nowhere)));
+  EXPECT_TRUE(sandbox.boxes[0].details.startsWith(QStringLiteral("システムの説明: "))) << sandbox.boxes[0].details.toStdString();
+  EXPECT_TRUE(form1->StatusBar1->currentMessage().startsWith(QStringLiteral("保存できませんでした (フォルダがありません)")));
 }
 
 TEST_F(ProgramCommands, TransferSendsTheFrameLogsAndShowsProgress) {

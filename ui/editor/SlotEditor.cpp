@@ -163,10 +163,8 @@ void TSlotEditor::ChangeValue(int slot, int delta) {
 void TSlotEditor::PlaceCommand(int slot, const QString& number) {
   if (slot < 0 || slot >= kSlotCount || !FindCommand(number.toStdString())) return;
   hooks_.run_command([&] {
-    const int before = slots_.Code(slot);
+    // The drop says what it placed in the status line.
     hooks_.place_command(slot, number);
-    if (slots_.Code(slot) == before) return;
-    hooks_.show_outcome(Tr("ステップ %1 に %2 を置きました").arg(slot).arg(CommandName(number)));
   });
 }
 
