@@ -3,7 +3,9 @@ sending to the virtual robot on a pseudo-terminal."""
 
 import json
 import os
+import signal
 import sys
+import termios
 import time
 import unittest
 
@@ -297,6 +299,42 @@ class WindowTest(unittest.TestCase):
     def test_h_closing_an_untouched_program_asks_nothing(self):
         self.s.key("ctrl+q")
         self.assertEqual(self.s.wait_app_exit(), 0)
+
+
+class WindowSignals(unittest.TestCase):
+    """The window ended from outside (a logout's SIGHUP, kill's SIGTERM)
+    while it holds the robot's line open gives the line its settings back:
+    the 4800 and cooked it had, not the raw 9600 the window set."""
+
+    def end_with(self, sig):
+        s = Session(BIN)
+        self.addCleanup(s.stop)
+        s.start_x()
+        s.start_robot()
+        fd = os.open(s.robot_device, os.O_RDWR | os.O_NOCTTY)
+        self.addCleanup(os.close, fd)
+        before = termios.tcgetattr(fd)
+        before[3] |= termios.ICANON | termios.ECHO
+        before[4] = before[5] = termios.B4800
+        termios.tcsetattr(fd, termios.TCSANOW, before)
+        s.start_app()
+        s.window = wait_for(s._find_main_window, timeout=60, what="main window")
+        # The window opens COM1 at start-up: raw at 9600.
+        wait_for(lambda: termios.tcgetattr(fd)[5] == termios.B9600, what="the window to open the line")
+        self.assertFalse(termios.tcgetattr(fd)[3] & termios.ICANON)
+        s.app.send_signal(sig)
+        s.app.wait(timeout=10)
+        self.assertEqual(s.app.returncode, -sig, "the window still ends of the signal")
+        after = termios.tcgetattr(fd)
+        self.assertEqual((after[4], after[5]), (termios.B4800, termios.B4800))
+        self.assertTrue(after[3] & termios.ICANON)
+        self.assertTrue(after[3] & termios.ECHO)
+
+    def test_sigterm_gives_the_line_back(self):
+        self.end_with(signal.SIGTERM)
+
+    def test_sighup_gives_the_line_back(self):
+        self.end_with(signal.SIGHUP)
 
 
 if __name__ == "__main__":
