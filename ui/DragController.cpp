@@ -76,47 +76,15 @@ QPixmap TDragImageList::DragPixmap() const {
   return drag_index_ && *drag_index_ < Count() ? images_[*drag_index_] : QPixmap();
 }
 
-bool TDragImageList::BeginShowing(QPoint pos) {
-  if (DragPixmap().isNull()) return false;
-  showing_ = true;
-  visible_ = true;
-  position_ = pos;
-  return true;
-}
-
-void TDragImageList::Move(QPoint pos) {
-  if (showing_) position_ = pos;
-}
-
-void TDragImageList::SetVisible(bool visible) {
-  if (showing_) visible_ = visible;
-}
-
-void TDragImageList::EndDrag() {
-  showing_ = false;
-  visible_ = false;
-  drag_index_.reset();
-}
+void TDragImageList::EndDrag() { drag_index_.reset(); }
 
 // ---------------------------------------------------------------- drag object
-
-QCursor TDragObj::CursorFor(bool accepted, int x, int y) const {
-  if (Controller && Controller->OnDragMove) Controller->OnDragMove(accepted, x, y);
-  return accepted ? QCursor(DragCursorOf(Control)) : QCursor(Qt::ForbiddenCursor);
-}
 
 TDragImageList* TDragObj::ImageListInUse() const {
   if (!Controller || Controller->DragImageList.Count() == 0) return nullptr;
   return &Controller->DragImageList;
 }
 
-void TDragObj::HideImage() const {
-  if (TDragImageList* list = ImageListInUse()) list->SetVisible(false);
-}
-
-void TDragObj::ShowImage() const {
-  if (TDragImageList* list = ImageListInUse()) list->SetVisible(true);
-}
 
 // ---------------------------------------------------------------- controller
 
@@ -149,7 +117,6 @@ void TDragController::SetDragBitmap(const QImage& bitmap, QRgb transparent, QPoi
   if (bitmap.isNull()) return;  // nothing to show: the drag goes on with the cursor
   DragImageList.AddMasked(bitmap, transparent);
   DragImageList.SetDragImage(0, hotspot);
-  if (Dragging) DragImageList.BeginShowing(QCursor::pos());
 }
 
 // ---------------------------------------------------------------- QDrag
@@ -196,21 +163,14 @@ void ShapeDragPictureWindow(const QPixmap& picture) {
   if (QWindow* window = DragPictureWindow()) window->setMask(QRegion(mask));
 }
 
-// Queries the drag object's cursor on every pointer movement of a running
-// drag, with the acceptance of the target under the pointer at that moment.
-// Qt's drag installs its own application event filter when exec starts and
-// swallows the moves, so this filter goes in once the drag's loop runs
-// (filters installed later see events first), and the query is queued so
-// that it runs after Qt has asked the target and updated the action.
-//
-// It also hides the picture over the controls that do not show it (the track
+// Hides the drag picture over the controls that do not show it (the track
 // bar and its scale labels) and shows it again elsewhere; outside the
-// program's windows it stays shown.
-class DragMoveRelay : public QObject {
+// program's windows it stays shown. Qt's drag installs its own application
+// event filter when exec starts and swallows the moves, so this filter goes
+// in once the drag's loop runs (filters installed later see events first).
+class DragPictureRelay : public QObject {
  public:
-  DragMoveRelay(QDrag* drag, TDragObj& obj) : QObject(drag), obj_(obj) {
-    QObject::connect(drag, &QDrag::actionChanged, this,
-                     [this](Qt::DropAction action) { accepted_ = action != Qt::IgnoreAction; });
+  explicit DragPictureRelay(QDrag* drag) : QObject(drag) {
     QTimer::singleShot(0, this, [this, drag] {
       ShapeDragPictureWindow(drag->pixmap());
       qApp->installEventFilter(this);
@@ -219,11 +179,7 @@ class DragMoveRelay : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::MouseMove && watched->isWindowType()) {
-      const QPoint pos = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
-      FollowPointer(pos);
-      QMetaObject::invokeMethod(
-          this, [this, pos] { obj_.CursorFor(accepted_, pos.x(), pos.y()); },
-          Qt::QueuedConnection);
+      FollowPointer(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
     }
     return false;
   }
@@ -234,16 +190,9 @@ class DragMoveRelay : public QObject {
     const bool show = !under || ShowsDragImage(under);
     if (show == shown_) return;
     shown_ = show;
-    if (show) {
-      obj_.ShowImage();
-    } else {
-      obj_.HideImage();
-    }
     if (QWindow* window = DragPictureWindow()) window->setVisible(show);
   }
 
-  TDragObj& obj_;
-  bool accepted_ = false;
   bool shown_ = true;
 };
 
@@ -258,7 +207,7 @@ QDrag* NewControlDrag(TDragObj& obj, QMimeData* mime) {
   }
   const QPixmap cursor = DragCursorPixmap(DragCursorOf(obj.Control));
   if (!cursor.isNull()) drag->setDragCursor(cursor, Qt::MoveAction);
-  new DragMoveRelay(drag, obj);
+  new DragPictureRelay(drag);
   return drag;
 }
 

@@ -42,10 +42,9 @@ class EAssertionFailed : public std::logic_error {
 Qt::CursorShape DragCursorOf(const QWidget* control);
 void SetDragCursor(QWidget* control, Qt::CursorShape shape);
 
-// A list of equally sized pictures, one of which can be the drag picture,
-// with the state of its showing on screen. Drags started through QDrag are
-// drawn by Qt from the picture and hot spot read here; the showing state
-// records what the controller asked for and is what tests observe.
+// A list of equally sized pictures, one of which can be the drag picture.
+// Drags started through QDrag are drawn by Qt from the picture and hot spot
+// read here.
 class TDragImageList {
  public:
   int Count() const { return static_cast<int>(images_.size()); }
@@ -66,26 +65,13 @@ class TDragImageList {
   QPixmap DragPixmap() const;  // null when no drag picture is set
   QPoint HotSpot() const { return hotspot_; }
 
-  // Showing the drag picture: begin with the hot spot at `pos` (screen
-  // coordinates), move it, hide or show it without ending, end it.
-  bool BeginShowing(QPoint pos);  // false without a drag picture
-  void Move(QPoint pos);
-  void SetVisible(bool visible);
-  void EndDrag();  // ends the showing and forgets the drag picture
-  bool Showing() const { return showing_; }
-  bool Visible() const { return showing_ && visible_; }
-  QPoint Position() const { return position_; }
-  // Where the picture's top-left corner lies while it is shown.
-  QPoint TopLeft() const { return position_ - hotspot_; }
+  void EndDrag();  // forgets the drag picture
 
  private:
   QSize size_{16, 16};
   std::vector<QPixmap> images_;
   std::optional<int> drag_index_;
   QPoint hotspot_;
-  bool showing_ = false;
-  bool visible_ = false;
-  QPoint position_;
 };
 
 class TDragController;
@@ -100,40 +86,30 @@ class TDragObj {
   QWidget* Control;
   TDragController* Controller;
 
-  // Raises the controller's OnDragMove, then answers the control's drag
-  // cursor when the pointer is over a control that accepts, else the no-drop
-  // cursor. X, Y are screen coordinates.
-  QCursor CursorFor(bool accepted, int x, int y) const;
   // The controller's list when it holds a picture, else nullptr.
   TDragImageList* ImageListInUse() const;
-  void HideImage() const;
-  void ShowImage() const;
 };
 
 class TDragController : public QObject {
   Q_OBJECT
  public:
-  using TDragControllerEvent = std::function<void(bool accepted, int x, int y)>;
-
   explicit TDragController(QObject* owner = nullptr);
   ~TDragController() override;
 
   // Makes the drag object for `control`. Throws EAssertionFailed when a drag
   // object is still held; the held one then stays and no new one is made.
   TDragObj* CreateDragObject(QWidget* control);
-  // Releases the drag object, ends any showing and empties the list.
+  // Releases the drag object and empties the list.
   // Harmless when no drag is under way.
   void FinishDrag();
   // Replaces the list's content with one picture of the bitmap's size, with
-  // `transparent` see-through and `hotspot` under the pointer. During a drag
-  // the new picture is shown at the pointer at once. An empty bitmap leaves
-  // the list empty, so the drag goes on with the cursor alone.
+  // `transparent` see-through and `hotspot` under the pointer. An empty
+  // bitmap leaves the list empty, so the drag goes on with the cursor alone.
   void SetDragBitmap(const QImage& bitmap, QRgb transparent, QPoint hotspot);
 
   std::unique_ptr<TDragObj> CurrentDragObject;
   bool Dragging = false;
   TDragImageList DragImageList;
-  TDragControllerEvent OnDragMove;
 };
 
 // A cursor pixmap whose centre is the tip of an arrow of `shape`'s kind, so
@@ -156,10 +132,10 @@ bool ShowsDragImage(const QWidget* widget);
 
 // Builds the QDrag of a control drag: the drag picture and hot spot of
 // ImageListInUse (none when the list is empty), the control's drag cursor over
-// accepting targets, `mime` as its data (taken over). While the drag runs,
-// every pointer movement queries obj.CursorFor with the acceptance of the
-// moment, and the picture is hidden over controls that do not show it
-// (ShowsDragImage). The caller runs exec(Qt::MoveAction) and deletes the QDrag.
+// accepting targets (Qt shows its no-drop cursor elsewhere), `mime` as its
+// data (taken over). While the drag runs, the picture is hidden over controls
+// that do not show it (ShowsDragImage). The caller runs exec(Qt::MoveAction)
+// and deletes the QDrag.
 QDrag* NewControlDrag(TDragObj& obj, QMimeData* mime);
 
 }  // namespace vk47

@@ -228,12 +228,11 @@ TEST_F(PaletteDragTest, StartDragHandsOverTheGrabPointAndTheIconsCursor) {
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->HotSpot(), QPoint(12, 34));
   EXPECT_EQ(list->DragPixmap().size(), QSize(50, 72));
-  EXPECT_EQ(obj->CursorFor(true, 0, 0).shape(), Qt::ArrowCursor);
+  EXPECT_EQ(DragCursorOf(obj->Control), Qt::ArrowCursor);
   form_->Image1EndDrag(Image(3));
 
   obj = form_->Image1StartDrag(Image(2));
-  EXPECT_EQ(obj->CursorFor(true, 0, 0).shape(), Qt::DragMoveCursor);
-  EXPECT_EQ(obj->CursorFor(false, 0, 0).shape(), Qt::ForbiddenCursor);
+  EXPECT_EQ(DragCursorOf(obj->Control), Qt::DragMoveCursor);
   form_->Image1EndDrag(Image(2));
   EXPECT_EQ(form_->DragController1.CurrentDragObject, nullptr);
 }
