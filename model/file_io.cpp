@@ -1,10 +1,19 @@
 // The parts of file_io.h that need no platform code.
 
 #include "model/file_io.h"
+#include "model/file_io_temp.h"
 
+#include <atomic>
+#include <chrono>
 #include <system_error>
 
 namespace vk47 {
+
+unsigned long NextTempNumber() {
+  static std::atomic<unsigned long> next{
+      static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count())};
+  return next++;
+}
 
 std::filesystem::path FollowLinks(const std::filesystem::path& path) {
   namespace fs = std::filesystem;

@@ -7,27 +7,19 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <deque>
 #include <system_error>
 #include <utility>
 #include <vector>
 
 #include "model/file_io.h"
+#include "model/file_io_temp.h"
 
 namespace vk47 {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Tells the temporary files of concurrent saves in one process apart.
-unsigned long NextTempNumber() {
-  static std::atomic<unsigned long> next{
-      static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count())};
-  return next++;
-}
 
 class Fd {
  public:

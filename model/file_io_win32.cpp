@@ -6,21 +6,14 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 
 #include "model/file_io.h"
+#include "model/file_io_temp.h"
 
 namespace vk47 {
 namespace {
 
 namespace fs = std::filesystem;
-
-unsigned long NextTempNumber() {
-  static std::atomic<unsigned long> next{
-      static_cast<unsigned long>(std::chrono::steady_clock::now().time_since_epoch().count())};
-  return next++;
-}
 
 class Handle {
  public:
