@@ -6,24 +6,13 @@
 #include <QCloseEvent>
 #include <QUndoStack>
 
-#include "model/int_text.h"
+#include "settings/editor_setting.h"
 #include "settings/port_setting.h"
-#include "settings/profile.h"
 #include "ui/Unit1.h"
 #include "ui/common/Catalogue.h"
 #include "ui/common/ErrorBox.h"
 
 namespace vk47 {
-namespace {
-
-// The close question can be switched off by a teacher: [editor] confirmexit=0.
-bool ConfirmExitEnabled() {
-  const std::string value = GetPrivateProfileString("editor", "confirmexit", "1", SettingsFilePath());
-  const auto number = TextToInt(value);
-  return !number || *number != 0;
-}
-
-}  // namespace
 
 void TForm1::ConnectEditHandlers() {
   // Undo and redo put a whole program back through the checked path of a
@@ -60,7 +49,7 @@ void TForm1::Redo1Click() {
 }
 
 bool TForm1::ConfirmClose() {
-  if (!document_->Modified() || !ConfirmExitEnabled()) return true;
+  if (!document_->Modified() || !ReadConfirmExit(SettingsFilePath())) return true;
   switch (AskToSave(this, Tr("プログラムが保存されていません。保存しますか？"))) {
     case SaveAnswer::kDiscard:
       return true;
