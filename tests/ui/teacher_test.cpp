@@ -3,10 +3,14 @@
 // 制御 > クラスに転送… holding the window's commands back while it sends to a
 // robot on a pseudo-terminal.
 #include <gtest/gtest.h>
+#include <termios.h>
 
 #include <QAction>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
+#include <QStatusBar>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -14,6 +18,7 @@
 
 #include "model/demo_program.h"
 #include "tests/serial/pty_pair.h"
+#include "ui/common/ErrorBox.h"
 #include "ui/robot/ClassSendDialog.h"
 #include "ui/common/FileDialogs.h"
 #include "ui/Unit1.h"
@@ -123,6 +128,53 @@ TEST_F(Teacher, TheClassDialogHoldsTheWindowBackWhileItSends) {
   const auto demo = DemoProgram();
   for (int code : *demo.codes) frame.push_back(static_cast<std::uint8_t>(code));
   EXPECT_EQ(reader.Values(17, std::chrono::milliseconds(1000)), frame);
+}
+
+// 終了 (Ctrl+Q) while the class dialog waits for a robot whose line has
+// stalled: the class send stops within half a second, the status bar says
+// how far each robot came, and the window then closes, asking first about
+// the unsaved program.
+TEST_F(Teacher, QuittingDuringAStalledClassSendStopsItThenCloses) {
+  testing::PtyPair robot;
+  testing::MasterReader reader(robot.master());
+  ASSERT_EQ(::tcflow(robot.slave(), TCOOFF), 0);
+  QFile ini(sandbox.SettingsFile());
+  sandbox.WritePortSetting(0);
+  ASSERT_TRUE(ini.open(QIODevice::Append));
+  ini.write(QByteArray("[devices]\r\ncom1=") + QByteArray::fromStdString(robot.slave_path()) + "\r\n");
+  ini.close();
+  SetPortResolver([&](const std::string& name) {
+    return PortDevice(name == "com1" ? robot.slave_path() : "/nonexistent/vk47-test-port");
+  });
+  form->show();
+  form->N2Click();
+  form->Class1->trigger();
+  TClassSendDialog* dialog = form->ClassDialog();
+  ASSERT_NE(dialog, nullptr);
+  for (std::size_t i = 1; i < dialog->Rows().size(); ++i) dialog->Rows()[i].check->setChecked(false);
+  QStringList questions;
+  SetSaveQuestionFunction([&](QWidget*, const QString& text) {
+    questions << text;
+    return SaveAnswer::kDiscard;
+  });
+  QSignalSpy finished(dialog, &TClassSendDialog::Finished);
+  QSignalSpy closed(form.get(), &TForm1::Closed);
+  dialog->TransferButton()->click();
+  QTest::qWait(300);
+  ASSERT_TRUE(dialog->Busy());
+  QElapsedTimer clock;
+  clock.start();
+  form->Exit1->trigger();
+  EXPECT_TRUE(questions.isEmpty()) << "asked while the robots were still being sent to";
+  ASSERT_TRUE(finished.wait(3000));
+  EXPECT_LT(clock.elapsed(), 500);
+  EXPECT_TRUE(form->StatusBar1->toolTip().startsWith(QStringLiteral("転送を中断しました。送信できたステップ: COM1 0/16")))
+      << form->StatusBar1->toolTip().toStdString();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return closed.count() == 1; }, 2000));
+  EXPECT_EQ(questions.size(), 1);
+  SetSaveQuestionFunction({});
+  ASSERT_EQ(::tcflow(robot.slave(), TCOON), 0);
+  EXPECT_TRUE(reader.Values(1, std::chrono::milliseconds(100)).empty()) << "the held byte went out later";
 }
 
 }  // namespace
