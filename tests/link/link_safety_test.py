@@ -15,6 +15,8 @@ themselves, each case from a fresh HOME with nothing created beforehand:
 - between two local accounts (setpriv, as root; XDG_RUNTIME_DIR unset):
   the other account cannot take a pupil's send nor keep the pupil's robot
   from linking, and a sender killed by SIGKILL leaves no lasting "in use";
+  root acting for a pupil (the pupil's HOME) sends only to a device the
+  pupil could open;
 - port names other than com1..com4 or an absolute path are refused (exit 2)
   and nothing is created in the working folder.
 
@@ -408,6 +410,41 @@ class OtherAccounts(unittest.TestCase):
         if not state or state[0] != "ready":
             self.skipTest(f"{device} was not handed out again ({state})")
         return other, state[1]
+
+    def test_root_acting_for_a_pupil_sends_only_where_the_pupil_could(self):
+        """A teacher's batch job as root in a pupil's HOME reads the pupil's
+        set.ini; a COM1 that leads to another pupil's terminal (0600) is
+        refused, naming it, and gets no byte. The pupil's own terminal works."""
+        settings = os.path.join(self.homes[self.PUPIL], "Documents", "PT-36Temp")
+        os.makedirs(settings)
+        for folder in (os.path.dirname(settings), settings):
+            os.chown(folder, self.PUPIL, self.PUPIL)
+        for owner, refused in ((self.OTHER, True), (self.PUPIL, False)):
+            master, slave = pty.openpty()
+            try:
+                device = os.ttyname(slave)
+                os.chown(device, owner, 5)
+                os.chmod(device, 0o600)
+                ini = os.path.join(settings, "set.ini")
+                with open(ini, "w", newline="") as f:
+                    f.write(f"[comport]\r\nname=0\r\n[devices]\r\ncom1={device}\r\n")
+                os.chown(ini, self.PUPIL, self.PUPIL)
+                result = subprocess.run([CTL, "send", self.demo], env=self.env(self.PUPIL), capture_output=True,
+                                        text=True, timeout=20, cwd=self.homes[self.PUPIL])
+                received = b""
+                while select.select([master], [], [], 0.3)[0]:
+                    received += os.read(master, 64)
+                if refused:
+                    self.assertNotEqual(result.returncode, 0, result.stdout)
+                    self.assertIn(device, result.stderr)
+                    self.assertIn("このユーザーが使えないデバイス", result.stderr)
+                    self.assertEqual(received, b"", "bytes reached the other pupil's terminal")
+                else:
+                    self.assertEqual(result.returncode, 0, result.stderr)
+                    self.assertEqual(len(received), 17)
+            finally:
+                os.close(master)
+                os.close(slave)
 
     def assert_nothing_sent(self, other):
         result = self.run_as(self.PUPIL, CTL, "send", self.demo)
