@@ -11,6 +11,7 @@
 #include "serial/testing/fake_comm_device.h"
 #include "ui/editor/ProgramDocument.h"
 #include "ui/common/Catalogue.h"
+#include "ui/common/ErrorBox.h"
 #include "ui/robot/LinkRunner.h"
 
 namespace vk47 {
@@ -98,10 +99,12 @@ TEST(LinkRunnerTest, ReportsWhatWentWhereOrWhyNothingDid) {
     // The status line gives the cause in a few words; the box says what to
     // do, with the device and the system's text left to the details.
     EXPECT_EQ(failed.status, QStringLiteral("送信できませんでした: COM2 が見つかりません"));
-    EXPECT_EQ(NoticeMainText(failed.notice),
-              QStringLiteral("シリアルポート COM2 が見つかりません。ケーブルとアダプタの接続を確かめてください。"));
-    EXPECT_EQ(NoticeDetailsText(failed.notice),
-              QStringLiteral("デバイス: /dev/ttyUSB1\nシステムの説明: No such file or directory (エラー番号 2)"));
+    MessageBoxRequest box;
+    SetMessageBoxFunction([&box](QWidget*, const MessageBoxRequest& request) { box = request; });
+    ShowNoticeBox(nullptr, failed.notice);
+    SetMessageBoxFunction({});
+    EXPECT_EQ(box.text, QStringLiteral("シリアルポート COM2 が見つかりません。ケーブルとアダプタの接続を確かめてください。"));
+    EXPECT_EQ(box.details, QStringLiteral("デバイス: /dev/ttyUSB1\nシステムの説明: No such file or directory (エラー番号 2)"));
   }
 }
 

@@ -103,7 +103,6 @@ QString JoinLines(const std::vector<Words>& lines) {
 
 }  // namespace
 
-QString NoticeMainText(const Notice& notice) { return JoinLines(notice.main); }
 QString NoticeDetailsText(const Notice& notice) { return JoinLines(notice.details); }
 QString NoticeReasonText(const Notice& notice) { return notice.reason.empty() ? QString() : TrWords(notice.reason); }
 

@@ -32,9 +32,8 @@ QString TrWords(const Words& words);
 // A text of pieces (text/words.h), each in the current mode, joined.
 QString TrLine(const WordsLine& line);
 
-// A notice as the error box shows it: the main lines one per line, the
-// details one per line, the reason alone.
-QString NoticeMainText(const Notice& notice);
+// A notice's details one per line, and its reason alone, as the error box
+// and the status line show them.
 QString NoticeDetailsText(const Notice& notice);
 QString NoticeReasonText(const Notice& notice);
 
