@@ -49,7 +49,9 @@ inline constexpr double kRobotBodyOpacity = 80.0 / 255;
 inline constexpr char kRobotOutlineColour[] = "#3c3c3c";
 inline constexpr char kRobotWheelColour[] = "#282828";
 inline constexpr char kRobotArrowColour[] = "#d72828";
-inline constexpr char kRunningStepColour[] = "#ff8800";  // the frame around the running step's slot
+// The frame around the running step's slot: purple, so that it is never
+// taken for the orange frame of the keyboard's focus.
+inline constexpr char kRunningStepColour[] = "#8e24aa";
 
 // The robot from above in the live view, in centimetres about its middle,
 // heading along +x, with the screen's y running down (its left wheel at

@@ -130,6 +130,10 @@ void TForm1::CreateComponents() {
   }
   Slots.SetLabelParent(GroupBox3);
 
+  // The track bar's box has its numbers along its top edge, "0" at the far
+  // left: its title sits in the middle, where no number is.
+  GroupBox9->setAlignment(Qt::AlignHCenter);
+
   TrackBar1 = new QSlider(Qt::Horizontal, GroupBox9);
   TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
   TrackBar1->setGeometry(8, 22, 713, 32);

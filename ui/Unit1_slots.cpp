@@ -33,6 +33,9 @@ void TForm1::ConnectSlotEditing() {
   Sizing = new TWindowSizing(this, Client, Client->size());
   Sizing->ShowOnlyWhenSeen(Memo1, Qt::StrongFocus);
   Sizing->ShowOnlyWhenSeen(Button3, Qt::StrongFocus);
+  Sizing->ShowOnlyWhenSeen(Label13, Qt::NoFocus);
+  // Hidden, they are not read out either; they keep their captions.
+  ListOnlySeenChildren(Client);
 
   SlotEditorHooks hooks;
   hooks.run_command = [this](const std::function<void()>& body) { RunCommand(body); };
@@ -60,6 +63,11 @@ void TForm1::ConnectSlotEditing() {
     setTabOrder(previous, next);
     previous = next;
   }
+  // At the start no slot is framed: the client area holds the focus (it
+  // takes none by a click or Tab), so that the first Tab frames step 0.
+  // Left alone, Qt would give step 0 the focus as the window opens, and the
+  // first Tab would go on to step 1.
+  Client->setFocus(Qt::OtherFocusReason);
 
   // The names are built from values, so they are built again in the other
   // mode's words when the hiragana mode is switched.

@@ -21,6 +21,7 @@
 #include <random>
 
 #include "model/command_set.h"
+#include "sim/floor_marks.h"
 #include "sim/trace.h"
 
 #include "tests/ui/ui_test_support.h"
@@ -59,7 +60,9 @@ class SimWindowTest : public ::testing::Test {
     const QRect r = form->Picture(slot + 8)->geometry();
     const QImage image = form->GroupBox3->grab().toImage();
     const QColor c = image.pixelColor(r.left() - 2, r.center().y());
-    return c.red() > 230 && c.green() > 100 && c.green() < 170 && c.blue() < 60;
+    const QColor mark{QLatin1String(kRunningStepColour)};
+    return std::abs(c.red() - mark.red()) < 30 && std::abs(c.green() - mark.green()) < 30 &&
+           std::abs(c.blue() - mark.blue()) < 30;
   }
 
   // Runs `codes` in the window as a pupil does, at x4 with frames of

@@ -21,16 +21,25 @@ MessageBoxFunction& BoxFunction() {
 // The details button says 「くわしく」 in every mode (Qt's own words would be
 // English or kanji), and 「閉じる」 while the details show. Qt relabels it at
 // each click, so the label is put back once that click has been handled.
+// Enter stays with OK: the button is never the default, a click leaves the
+// focus on OK (Tab still reaches it), and OK takes the focus back after it.
 void LabelDetailsButton(QMessageBox& box) {
+  QAbstractButton* ok = box.button(QMessageBox::Ok);
   for (QAbstractButton* button : box.findChildren<QAbstractButton*>()) {
     if (box.buttonRole(button) != QMessageBox::ActionRole) continue;
+    if (auto* push = qobject_cast<QPushButton*>(button)) {
+      push->setAutoDefault(false);
+      push->setDefault(false);
+    }
+    button->setFocusPolicy(Qt::TabFocus);
     auto shown = std::make_shared<bool>(false);
     button->setText(Tr("くわしく"));
     QObject::connect(
         button, &QAbstractButton::clicked, &box,
-        [button, shown] {
+        [button, ok, shown] {
           *shown = !*shown;
           button->setText(*shown ? Tr("閉じる") : Tr("くわしく"));
+          if (ok) ok->setFocus(Qt::OtherFocusReason);
         },
         Qt::QueuedConnection);
   }
@@ -38,6 +47,8 @@ void LabelDetailsButton(QMessageBox& box) {
 
 void ShowRealBox(QWidget* parent, const MessageBoxRequest& request) {
   QMessageBox box(request.icon, request.caption, request.text, QMessageBox::Ok, parent);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Ok);
   if (!request.details.isEmpty()) {
     box.setDetailedText(request.details);
     LabelDetailsButton(box);

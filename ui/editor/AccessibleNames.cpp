@@ -1,7 +1,9 @@
 #include "ui/editor/AccessibleNames.h"
 
 #include <QAccessibleWidget>
+#include <QFocusFrame>
 #include <QLocale>
+#include <QMenu>
 #include <QWidget>
 
 #include "model/step_names.h"
@@ -19,6 +21,47 @@ QAccessibleInterface* SlotInterface(const QString& class_name, QObject* object) 
   auto* widget = qobject_cast<QWidget*>(object);
   if (!widget || !widget->property(kSlotProperty).toBool()) return nullptr;
   return new QAccessibleWidget(widget, QAccessible::Button);
+}
+
+constexpr char kSeenChildrenProperty[] = "accessibleSeenChildrenOnly";
+
+// A widget whose hidden children are not its children to assistive
+// technology: Qt lists every child widget, hidden or not, so a control that
+// nobody can see would still be read out and reached.
+class TSeenChildrenInterface : public QAccessibleWidget {
+ public:
+  explicit TSeenChildrenInterface(QWidget* widget) : QAccessibleWidget(widget) {}
+
+  int childCount() const override { return static_cast<int>(Seen().size()); }
+  QAccessibleInterface* child(int index) const override {
+    const QWidgetList seen = Seen();
+    return index >= 0 && index < seen.size() ? QAccessible::queryAccessibleInterface(seen.at(index)) : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    if (!child) return -1;
+    return static_cast<int>(Seen().indexOf(qobject_cast<QWidget*>(child->object())));
+  }
+
+ private:
+  // Qt's own rule for a widget's accessible children, less the hidden ones.
+  QWidgetList Seen() const {
+    QWidgetList seen;
+    for (QObject* object : widget()->children()) {
+      auto* child = qobject_cast<QWidget*>(object);
+      if (!child || child->isWindow() || child->isHidden() || qobject_cast<QMenu*>(child) ||
+          qobject_cast<QFocusFrame*>(child)) {
+        continue;
+      }
+      seen.append(child);
+    }
+    return seen;
+  }
+};
+
+QAccessibleInterface* SeenChildrenInterface(const QString&, QObject* object) {
+  auto* widget = qobject_cast<QWidget*>(object);
+  if (!widget || !widget->property(kSeenChildrenProperty).toBool()) return nullptr;
+  return new TSeenChildrenInterface(widget);
 }
 
 // The rules are the Qt-free model's (model/step_names.h), shared with the
@@ -40,6 +83,15 @@ void MarkAsAccessibleSlot(QWidget* picture) {
   }();
   (void)installed;
   picture->setProperty(kSlotProperty, true);
+}
+
+void ListOnlySeenChildren(QWidget* parent) {
+  static const bool installed = [] {
+    QAccessible::installFactory(SeenChildrenInterface);
+    return true;
+  }();
+  (void)installed;
+  parent->setProperty(kSeenChildrenProperty, true);
 }
 
 QString StepValueCaption(int code) {

@@ -31,6 +31,12 @@ QString TrackBarAccessibleName(int position);
 // accessible name.
 void MarkAsAccessibleSlot(QWidget* picture);
 
+// Leaves the hidden children of `parent` out of what assistive technology
+// sees of it, while they are hidden (the diagnostic controls right of the
+// window's normal client area). Call before anything asked for `parent`'s
+// accessible interface.
+void ListOnlySeenChildren(QWidget* parent);
+
 // The value that a step's label shows ("1.5秒", "3回", "12へ", "" for a
 // command without one), with the user's decimal separator.
 QString StepValueCaption(int code);

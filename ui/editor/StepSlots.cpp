@@ -112,6 +112,9 @@ void TStepSlots::CreateStepLabels(int code, int slot, const QString& number) {
   });
   value->setGeometry(ValueLabelRect(slot));
   FitTextToWidth(value);
+  // A command without a value (入力, 終了) shows no empty cyan box; its
+  // label is still there to be clicked like any other.
+  value->setAutoFillBackground(!value->text().isEmpty());
   value->show();
 
   QLabel* code_label = NewLabel(false, slot);

@@ -73,7 +73,7 @@ const CSS = `
 .sim-rules-text p { margin: 0 0 4px; font-size: 14px; }
 
 /* The step that runs, marked on its slot in the editor. */
-.slot.running { box-shadow: 0 0 0 4px #ff8800; }
+.slot.running { box-shadow: 0 0 0 4px #8e24aa; border-radius: 8px; }
 
 /* --- the program sheet: laid out in millimetres, printed alone --------- */
 
