@@ -1563,6 +1563,14 @@
         <source>新しいフォルダ</source>
         <translation>あたらしい フォルダ</translation>
     </message>
+    <message>
+        <source>実行 OK</source>
+        <translation>じっこう OK</translation>
+    </message>
+    <message>
+        <source>実行: %1</source>
+        <translation>じっこう: %1</translation>
+    </message>
 </context>
 <context>
     <name>vk47::LoadProgress</name>

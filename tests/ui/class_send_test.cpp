@@ -99,6 +99,11 @@ TEST(ClassSendDialog, ThreeRobotsGetTheProgramAtOnceAndTheMissingOneIsNamed) {
     EXPECT_EQ(all.back(), 0x78) << i;
   }
   EXPECT_TRUE(dialog.Summary()->text().contains(QStringLiteral("3 台のうち 3 台に実行命令を送りました")));
+  // Each row keeps what its transfer showed and adds the execute's outcome.
+  for (std::size_t row : {0u, 2u, 3u}) {
+    EXPECT_EQ(dialog.Rows()[row].result->text(), QStringLiteral("OK、実行 OK")) << row;
+    EXPECT_EQ(dialog.Rows()[row].progress->value(), 16) << row;
+  }
 
   // A robot that is missed is named by its own row, whichever rows above it
   // are unchecked (it is then the first robot sent to, not the first row).
@@ -109,6 +114,9 @@ TEST(ClassSendDialog, ThreeRobotsGetTheProgramAtOnceAndTheMissingOneIsNamed) {
   EXPECT_TRUE(dialog.Summary()->text().endsWith(QStringLiteral("届かなかったロボット: COM2")))
       << dialog.Summary()->text().toStdString();
   EXPECT_EQ(dialog.Rows()[0].result->text(), QString()) << "an unchecked row shows no result";
+  EXPECT_EQ(dialog.Rows()[2].result->text(), QStringLiteral("OK、実行 OK")) << "one transfer, the last execute";
+  EXPECT_TRUE(dialog.Rows()[1].result->text().startsWith(QStringLiteral("実行: ")))
+      << dialog.Rows()[1].result->text().toStdString();
 
   // Nothing checked: nothing is sent and the dialog says what to do.
   for (const auto& row : dialog.Rows()) row.check->setChecked(false);

@@ -17,6 +17,7 @@
 #include <system_error>
 
 #include "settings/port_setting.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/ErrorBox.h"
 
 namespace vk47 {
@@ -181,6 +182,16 @@ void TClassSendDialog::reject() {
   QDialog::reject();
 }
 
+namespace {
+
+// `text` after the row's result of its last 転送, when it has one.
+QString WithTransferResult(const QLabel* result, const QString& text) {
+  const QString kept = result->property("transferResult").toString();
+  return kept.isEmpty() ? text : kept + QStringLiteral("、") + text;
+}
+
+}  // namespace
+
 void TClassSendDialog::Transfer() { Start(true); }
 
 void TClassSendDialog::Execute() { Start(false); }
@@ -191,9 +202,14 @@ void TClassSendDialog::Start(bool transfer) {
   job_rows_.clear();
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     const Row& row = rows_[i];
-    row.progress->setValue(0);
-    row.progress->setFormat(row.check->isChecked() ? QStringLiteral("%v / %m") : QString());
-    row.result->clear();
+    // 実行 keeps what the last 転送 showed in a row it sends to (its steps
+    // and its result), and adds its own outcome there (Report).
+    if (transfer || !row.check->isChecked()) {
+      row.progress->setValue(0);
+      row.progress->setFormat(row.check->isChecked() ? QStringLiteral("%v / %m") : QString());
+      row.result->clear();
+      row.result->setProperty("transferResult", QString());
+    }
     if (!row.check->isChecked()) continue;
     names.push_back(row.port.portname);
     job_rows_.push_back(i);
@@ -204,7 +220,11 @@ void TClassSendDialog::Start(bool transfer) {
   }
   const ProgramCodes codes = hooks_.program ? hooks_.program() : EmptyProgram();
   if (hooks_.release_window_port) hooks_.release_window_port();
-  for (std::size_t row : job_rows_) rows_[row].result->setText(transfer ? tr("転送中…") : tr("送信中…"));
+  executing_ = !transfer;
+  for (std::size_t row : job_rows_) {
+    QLabel* result = rows_[row].result;
+    result->setText(transfer ? tr("転送中…") : WithTransferResult(result, tr("送信中…")));
+  }
   summary_->setText(transfer ? tr("%1 台に転送しています…").arg(names.size())
                              : tr("%1 台に実行命令を送っています…").arg(names.size()));
   SetBusy(true);
@@ -256,7 +276,12 @@ void TClassSendDialog::Report(std::size_t row, int steps, bool done, bool ok, co
   const Row& r = rows_[row];
   if (steps > r.progress->value()) r.progress->setValue(steps);
   if (!done) return;
-  r.result->setText(ok ? tr("OK") : reason);
+  if (executing_) {
+    r.result->setText(WithTransferResult(r.result, ok ? Tr("実行 OK") : Tr("実行: %1").arg(reason)));
+  } else {
+    r.result->setText(ok ? tr("OK") : reason);
+    r.result->setProperty("transferResult", r.result->text());
+  }
   r.result->setStyleSheet(ok ? QStringLiteral("color: #1a7a30; font-weight: bold;") : QStringLiteral("color: #b00020;"));
 }
 

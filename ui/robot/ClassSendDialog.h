@@ -124,6 +124,7 @@ class TClassSendDialog : public QDialog {
   std::condition_variable stop_changed_;
   bool stop_ = false;
   bool close_when_done_ = false;  // closed during a command: closes once it has stopped
+  bool executing_ = false;        // the command under way is 実行 (not 転送)
 };
 
 }  // namespace vk47
