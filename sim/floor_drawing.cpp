@@ -116,14 +116,15 @@ FloorDrawing PaperFloorDrawing(const PaperFloor& floor, const std::vector<Pose>&
     for (const Pose& p : path) line.runs.back().push_back({p.x_cm, p.y_cm});
     shapes.push_back(std::move(line));
   }
-  // The end, then the start over it: solid, at the legend's size.
+  // The start, then the end over it (a run that comes back shows where it
+  // points): solid, at the legend's size.
+  shapes.push_back(Dot(0, 0, kPaperStartDotMm * cm, kStartColour));
   FloorShape mark;
   mark.kind = FloorShape::Kind::kPolygon;
   const auto corners = EndMark(end, kPaperEndMarkMm * cm);
   mark.runs = {{corners.begin(), corners.end()}};
   mark.colour = kEndColour;
   shapes.push_back(std::move(mark));
-  shapes.push_back(Dot(0, 0, kPaperStartDotMm * cm, kStartColour));
   return drawing;
 }
 

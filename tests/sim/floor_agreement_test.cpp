@@ -91,8 +91,10 @@ TEST_F(FloorAgreementTest, TheWindowTheSheetAndTheSvgAgree) {
     const QPointF at = (on_screen.At(x_cm, y_cm) + offset_px) * ratio;
     return floor.pixelColor(at.toPoint());
   };
-  EXPECT_TRUE(Near(screen_pixel(0, 0, {0, 3}), kStartColour)) << "the start dot, under the path";
-  EXPECT_TRUE(Near(screen_pixel(5, 0), kPathColour)) << "the path half way through the drive";
+  EXPECT_TRUE(Near(screen_pixel(0, 0, {-2, 2}), kStartColour))
+      << "the start dot, under the path: " << screen_pixel(0, 0, {-2, 2}).name().toStdString();
+  EXPECT_TRUE(Near(screen_pixel(5, 0), kPathColour))
+      << "the path half way through the drive: " << screen_pixel(5, 0).name().toStdString();
 
   // The sheet: life size, squares of 1 cm.
   EXPECT_EQ(sheet.floor.scale.denominator, 1);

@@ -431,7 +431,7 @@ TEST(SimTexts, TheStepTheTimeAndTheRules) {
   EXPECT_EQ(Plain(SimStepWords(EmptyProgram(), at_empty)), "ステップ 3: 待つ 0秒");
   EXPECT_EQ(Plain(SimStepWords(Program({0x80}), {})), "ステップ 0: 入力") << "no space after a command without a value";
   EXPECT_NE(Plain(SimRules()).find("1 秒に 10 cm"), std::string::npos);
-  EXPECT_EQ(Count(Plain(SimRules()), "\n"), 5) << "six rules, one a line";
+  EXPECT_EQ(Count(Plain(SimRules()), "\n"), 6) << "seven rules, one a line";
   EXPECT_FALSE(SimRulesTitle().empty());
 }
 
