@@ -172,6 +172,30 @@ TEST(ClassSendDialog, ClosingDuringAStallStopsEveryRobotAndSaysHowFarEachCame) {
   }
 }
 
+// A device listed under two names is sent to once; its second row still
+// shows the steps and says why it was not sent to again.
+TEST(ClassSendDialog, ADeviceNamedTwiceShowsItsStepsInBothRows) {
+  PtyPair robot;
+  MasterReader reader(robot.master());
+  const std::string twice = "/dev/../dev/" + robot.slave_path().substr(5);
+  std::vector<ClassPort> ports = {{robot.slave_path(), "COM1", robot.slave_path(), "", true},
+                                  {twice, twice, twice, "", true}};
+  TClassSendDialog::Hooks hooks;
+  hooks.program = [] { return *DemoProgram().codes; };
+  hooks.list_ports = [&] { return ports; };
+  TClassSendDialog dialog(hooks, nullptr);
+  dialog.show();
+  QSignalSpy finished(&dialog, &TClassSendDialog::Finished);
+  dialog.TransferButton()->click();
+  ASSERT_TRUE(finished.wait(5000));
+  EXPECT_EQ(reader.Values(18, std::chrono::milliseconds(300)).size(), 17u) << "sent to twice";
+  EXPECT_EQ(dialog.Rows()[0].result->text(), QStringLiteral("OK"));
+  EXPECT_EQ(dialog.Rows()[1].progress->value(), 16);
+  EXPECT_TRUE(dialog.Rows()[1].result->text().contains(QStringLiteral("二度指定されています")))
+      << dialog.Rows()[1].result->text().toStdString();
+  EXPECT_FALSE(dialog.Rows()[1].result->text().contains(QStringLiteral("com1")));
+}
+
 // When the system cannot start the command's thread (a process limit, as
 // with `ulimit -u`), the dialog says so in an error box and nothing is sent;
 // the window and its program carry on, and the next try can work.

@@ -287,6 +287,18 @@ void TClassSendDialog::Report(std::size_t row, int steps, bool done, bool ok, co
 
 void TClassSendDialog::Finish(bool transfer) {
   if (worker_.joinable()) worker_.join();
+  // Every row as its job ended: a device named twice gets its steps and
+  // reason only once the command is over.
+  for (std::size_t i = 0; i < jobs_.size(); ++i) {
+    const RobotJob& job = *jobs_[i];
+    Report(job_rows_[i], job.steps.load(), true, job.outcome.ok, QString::fromStdString(job.outcome.reason));
+    if (job.same_as) {
+      // Neither a success of its own nor a failure: where its steps went.
+      QLabel* result = rows_[job_rows_[i]].result;
+      result->setText(QString::fromStdString(job.outcome.reason));
+      result->setStyleSheet(QString());
+    }
+  }
   const std::size_t total = jobs_.size();
   const std::size_t ok = CountSucceeded(jobs_);
   QStringList missed;
