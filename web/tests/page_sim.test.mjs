@@ -226,10 +226,11 @@ describe("the program sheet", () => {
     for (const words of ["無題", "名前", "組", "実物大", "ロボットの通り道 (スイッチを押さないとき)", "1 目盛り = 1 cm"]) {
       assert.ok(sheet.text.includes(words), words);
     }
-    // The demo's floor: 15 x 8 cm of grid, with 10 mm of numbers left of it
-    // and 5 mm under it, drawn life size.
-    assert.ok(Math.abs(sheet.floorPx[0] / sheet.mmPx - 160) < 0.5, `${sheet.floorPx[0] / sheet.mmPx} mm wide`);
-    assert.ok(Math.abs(sheet.floorPx[1] / sheet.mmPx - 85) < 0.5, `${sheet.floorPx[1] / sheet.mmPx} mm high`);
+    // The demo's floor: 12 x 6 cm of grid (its marks have their size on
+    // paper), with 10 mm of numbers left of it and 5 mm under it, drawn life
+    // size.
+    assert.ok(Math.abs(sheet.floorPx[0] / sheet.mmPx - 130) < 0.5, `${sheet.floorPx[0] / sheet.mmPx} mm wide`);
+    assert.ok(Math.abs(sheet.floorPx[1] / sheet.mmPx - 65) < 0.5, `${sheet.floorPx[1] / sheet.mmPx} mm high`);
 
     const dir = fs.mkdtempSync(path.join(os.tmpdir(), "vk47-sheet-"));
     try {
