@@ -11,8 +11,11 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <system_error>
 #include <termios.h>
+#include <unistd.h>
 
 #include "model/demo_program.h"
 #include "tests/serial/pty_pair.h"
@@ -235,6 +238,52 @@ TEST(ClassSendDialog, AThreadThatCannotStartIsAnErrorBoxNotAnEnd) {
   dialog.TransferButton()->click();
   ASSERT_TRUE(finished.wait(5000));
   EXPECT_EQ(reader.Values(17, std::chrono::milliseconds(1000)).size(), 17u);
+}
+
+// The same with the system's own limit (`ulimit -u`, as another account,
+// since root is not held to it): the window's process carries on and says
+// why, instead of ending with SIGABRT and losing the unsaved program.
+TEST(ClassSendDialog, UnderAProcessLimitTheDialogSaysSoAndTheProgramLivesOn) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to run as an account held to the limit";
+  int result[2];
+  ASSERT_EQ(::pipe(result), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::close(result[0]);
+    // An account with no process of its own, allowed only this one.
+    const rlimit one{1, 1};
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0 || ::setrlimit(RLIMIT_NPROC, &one) != 0) ::_exit(3);
+    // Whatever escapes ends this copy of the test program here.
+    std::set_terminate([] { ::_exit(4); });
+    try {
+      std::vector<ClassPort> ports = {{"/nonexistent/vk47-robot", "COM1", "/nonexistent/vk47-robot", "", true}};
+      TClassSendDialog::Hooks hooks;
+      hooks.program = [] { return *DemoProgram().codes; };
+      hooks.list_ports = [&] { return ports; };
+      std::vector<MessageBoxRequest> boxes;
+      SetMessageBoxFunction([&](QWidget*, const MessageBoxRequest& box) { boxes.push_back(box); });
+      TClassSendDialog dialog(hooks, nullptr);
+      dialog.Refresh();
+      dialog.TransferButton()->click();
+      const char answer = dialog.Busy() ? 'b' : boxes.size() != 1 ? 'n' : boxes[0].text.contains(QStringLiteral("送信を始められません")) ? 'y' : 't';
+      [[maybe_unused]] ssize_t n = ::write(result[1], &answer, 1);
+    } catch (...) {
+      ::_exit(4);  // what the window's event loop would have ended with
+    }
+    ::_exit(0);
+  }
+  ::close(result[1]);
+  char answer = 0;
+  const ssize_t n = ::read(result[0], &answer, 1);
+  ::close(result[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the process ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  ASSERT_NE(WEXITSTATUS(status), 3) << "could not take on the other account";
+  ASSERT_NE(WEXITSTATUS(status), 4) << "the thread's failure escaped the dialog";
+  ASSERT_EQ(n, 1);
+  EXPECT_EQ(answer, 'y') << "b: still busy, n: no single box, t: another text";
 }
 
 }  // namespace
