@@ -20,7 +20,7 @@ BIN = os.environ["VK47_BIN"]
 SCREEN = "1920x1080x24"
 
 # The slot frame's colour and the path's, as the simulator draws them.
-MARK = (255, 136, 0)
+MARK = (0x8e, 0x24, 0xaa)  # sim/floor_marks.h kRunningStepColour
 
 
 def slot_rect(k):
@@ -54,7 +54,7 @@ class Screenshot:
 
 
 def is_mark(p):
-    return p[0] >= 230 and 100 <= p[1] <= 170 and p[2] <= 60
+    return all(abs(a - b) < 30 for a, b in zip(p, MARK))
 
 
 def is_path(p):
