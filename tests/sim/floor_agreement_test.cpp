@@ -4,8 +4,12 @@
 // ends, and what is painted is the shared drawing (sim/floor_drawing.h).
 #include <gtest/gtest.h>
 
+#include <QGroupBox>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <cmath>
 #include <vector>
 
@@ -13,6 +17,7 @@
 #include "sim/sheet.h"
 #include "sim/trace.h"
 #include "tests/ui/ui_test_support.h"
+#include "ui/common/Catalogue.h"
 #include "ui/Unit1.h"
 #include "ui/editor/ProgramSheet.h"
 #include "ui/sim/FloorPainter.h"
@@ -129,6 +134,47 @@ TEST_F(FloorAgreementTest, TheWindowTheSheetAndTheSvgAgree) {
                                      static_cast<int>(row_to.x()) + 2);
   ASSERT_GE(gaps.size(), 10u);
   for (int gap : gaps) EXPECT_NEAR(gap, 40, 1);
+}
+
+// In hiragana mode every text of the simulator window, the rules included,
+// and the words its floor draws are without kanji; switching back brings the
+// kanji back.
+TEST_F(FloorAgreementTest, TheSimulatorSpeaksHiraganaInTheMode) {
+  ProgramCodes codes = EmptyProgram();
+  codes[0] = 0xB2, codes[1] = 0x24, codes[2] = 0xC1;  // 回数 2, 前進 1 s, ここから 1
+  for (int i = 0; i < kSlotCount; ++i) form->Slots.SetCode(i, codes[static_cast<std::size_t>(i)]);
+  TSimWindow* sim = TSimWindow::Open(form.get());
+  sim->Start();
+  sim->RunTo(0.5);  // in the loop: the step, its value and the counter shown
+  ASSERT_TRUE(SetKanaMode(true, QStringLiteral(VK47_CATALOGUE_DIR)));
+  const QRegularExpression kanji(QStringLiteral("[\\x{3400}-\\x{4dbf}\\x{4e00}-\\x{9fff}\\x{f900}-\\x{faff}\\x{3005}]"));
+  auto texts = [&] {
+    QStringList all;
+    for (const QLabel* label : sim->findChildren<QLabel*>()) all << label->text();
+    for (const QGroupBox* box : sim->findChildren<QGroupBox*>()) all << box->title();
+    for (const QPushButton* button : sim->findChildren<QPushButton*>()) all << button->text();
+    all << sim->windowTitle();
+    return all;
+  };
+  const QStringList kana = texts();
+  for (const QString& text : kana) EXPECT_FALSE(text.contains(kanji)) << text.toStdString();
+  EXPECT_TRUE(sim->RulesLabel->text().contains(QStringLiteral("ちょうど 10 ぷん")));
+  EXPECT_TRUE(sim->StepLabel->text().contains(QStringLiteral("ぜんしん"))) << sim->StepLabel->text().toStdString();
+  // The floor's caption, as the window draws it.
+  const auto say = [](const Words& words) { return TrWords(words).toStdString(); };
+  const FloorDrawing live = LiveFloorDrawing(sim->Path(), sim->FloorShown(), sim->Floor->width(),
+                                             sim->Floor->height(), say);
+  bool caption = false;
+  for (const FloorShape& shape : live.shapes) {
+    if (shape.kind != FloorShape::Kind::kText) continue;
+    EXPECT_FALSE(QString::fromStdString(shape.text).contains(kanji)) << shape.text;
+    caption = caption || shape.text.find("マス") != std::string::npos;
+  }
+  EXPECT_TRUE(caption);
+
+  SetKanaMode(false);
+  EXPECT_TRUE(sim->RulesLabel->text().contains(QStringLiteral("ちょうど 10 分")));
+  EXPECT_TRUE(sim->StepLabel->text().contains(QStringLiteral("前進")));
 }
 
 }  // namespace

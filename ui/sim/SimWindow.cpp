@@ -104,6 +104,12 @@ class TSimFloor : public QWidget {
     update();
   }
 
+  // Draws the floor afresh: its words follow a switch of the hiragana mode.
+  void Redraw() {
+    layer_ = QPixmap();
+    update();
+  }
+
   // The scale and the centre of the floor shown.
   FloorView View() const { return {scale_, centre_.x(), centre_.y()}; }
 
@@ -223,7 +229,10 @@ TSimWindow::TSimWindow(TForm1* form) : QWidget(form, Qt::Window), form_(form) {
   setObjectName(QStringLiteral("SimWindow"));
   setWindowTitle(Tr("シミュレーション"));
   // Texts built from the run's state follow a switch of the hiragana mode.
-  connect(&KanaModeNotifier(), &KanaModeSignal::Changed, this, [this] { UpdateTexts(); });
+  connect(&KanaModeNotifier(), &KanaModeSignal::Changed, this, [this] {
+    UpdateTexts();
+    static_cast<TSimFloor*>(Floor)->Redraw();
+  });
   setAttribute(Qt::WA_DeleteOnClose);
   setAttribute(Qt::WA_QuitOnClose, false);
   setFont(WindowFont(12));
