@@ -295,7 +295,13 @@ void TClassSendDialog::Finish(bool transfer) {
     if (job.same_as) {
       // Neither a success of its own nor a failure: where its steps went.
       QLabel* result = rows_[job_rows_[i]].result;
-      result->setText(QString::fromStdString(job.outcome.reason));
+      const QString reason = QString::fromStdString(job.outcome.reason);
+      if (executing_) {
+        result->setText(WithTransferResult(result, reason));
+      } else {
+        result->setText(reason);
+        result->setProperty("transferResult", reason);
+      }
       result->setStyleSheet(QString());
     }
   }
