@@ -1,5 +1,6 @@
 #include "sim/floor_drawing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <unordered_set>

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
-#include <unordered_set>
 
 #include "sim/floor_drawing.h"
 #include "sim/floor_marks.h"
