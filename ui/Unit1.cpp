@@ -112,20 +112,19 @@ void TForm1::RunCommand(const std::function<void()>& body) {
 // window then runs on as far as it got.
 void TForm1::FormCreate() {
   try {
-    // 1. Palette icons and the empty-slot picture of every step slot.
+    // The palette's icons and the empty-slot picture of every step slot.
     for (int n = 1; n <= 31; ++n) {
       const QString file = (n >= 8 && n <= 23) ? QStringLiteral("4.bmp") : QStringLiteral("%1.bmp").arg(n);
       if (TImage* image = Picture(n)) image->LoadFromFile(IconPath(file));
     }
     MarkStartup("icons");
-    // 2. Where the drag image stays visible during a palette drag.
+    // Where the drag picture stays visible during a palette drag.
     MarkDragImageTargets();
-    // 3. The picture of a dragged icon.
+    // The picture of a dragged icon, set when a drag starts.
     DragBitmap = std::make_unique<QPixmap>();
-    // 4. Double buffering: Qt paints every widget double-buffered already.
-    // 5.-8. The serial port, on the port that the settings name. It was
-    // closed when the window's construction began; the rest of the pause is
-    // spent readying the window to be shown.
+    // The serial port, on the port that the settings name. It was closed
+    // when the window's construction began and stays closed at least 400 ms;
+    // the pause is spent readying the window to be shown.
     if (const auto name = PortNameForIndex(ReadPortIndex(SettingsFilePath()))) rs232c.portname = *name;
     MarkStartup("pause begins");
     PrepareToShow();
@@ -134,7 +133,7 @@ void TForm1::FormCreate() {
     MarkStartup("pause ends");
     rs232c.open();
     MarkStartup("port open");
-    // 9. No slot has labels yet.
+    // No slot has labels yet.
     Slots.ResetLabelArrays();
   } catch (...) {
     ShowFailureWarning(this);
