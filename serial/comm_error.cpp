@@ -43,6 +43,7 @@ const char* CommErrorKindName(CommErrorKind kind) {
     case CommErrorKind::kStopped: return "stopped";
     case CommErrorKind::kNoResources: return "no-resources";
     case CommErrorKind::kNotTheUsers: return "not-the-users";
+    case CommErrorKind::kSettingsUnreadable: return "settings-unreadable";
     case CommErrorKind::kOther: return "other";
   }
   return "other";
@@ -55,6 +56,12 @@ Notice CommErrorNotice(const CommError& error, const std::string& portname) {
   Notice notice;
   notice.main.push_back({words.main, {error.kind == CommErrorKind::kBadPortName ? portname : port}});
   notice.reason = {words.reason, {port}};
+  if (error.kind == CommErrorKind::kSettingsUnreadable) {
+    // The device is the settings file here, and the system's reason its own.
+    notice.details.push_back({VK47_TEXT("先生へ: 設定ファイル %1 を読めません (%2)。読めるようにするか、消してください。"),
+                              {error.device, error.os_message}});
+    return notice;
+  }
   if (!error.device.empty() && error.device != portname) {
     notice.details.push_back({VK47_TEXT("デバイス: %1"), {error.device}});
   }

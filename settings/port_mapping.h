@@ -26,8 +26,13 @@ namespace vk47 {
 
 inline constexpr const char* kDevicesSection = "devices";
 
+// A set.ini that exists but cannot be read (no permission, no file
+// descriptor left, no regular file) is refused as kSettingsUnreadable,
+// naming the file and the system's reason: its mapping is unknown, so no
+// built-in device stands in for it.
+//
 // Every device considered for `portname`, in the order considered; empty for
-// a name that is refused. A device named in set.ini is the only candidate:
+// a name that is refused or whose set.ini cannot be read. A device named in set.ini is the only candidate:
 // it is used whether or not it exists, so a wrong entry shows up as a clear
 // error.
 std::vector<PortCandidate> PortCandidates(const std::string& portname, const std::string& ini_path,

@@ -1,5 +1,7 @@
 #include "settings/profile.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -217,8 +219,25 @@ std::string SetProfileValue(std::string_view text, std::string_view section,
 
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& default_value, const std::string& path) {
+  std::string reason;
+  return ReadPrivateProfileString(section, key, default_value, path, reason).value_or(default_value);
+}
+
+std::optional<std::string> ReadPrivateProfileString(const std::string& section, const std::string& key,
+                                                    const std::string& default_value, const std::string& path,
+                                                    std::string& reason) {
+  errno = 0;
   const FileRead file = ReadProfileFile(path);
-  if (file.status != FileRead::Status::kRead) return default_value;
+  const int err = errno;
+  if (file.status == FileRead::Status::kMissing) return default_value;
+  if (file.status == FileRead::Status::kNotAFile) {
+    reason = "通常のファイルではありません";
+    return std::nullopt;
+  }
+  if (file.status == FileRead::Status::kFailed) {
+    reason = std::strerror(err != 0 ? err : EIO);
+    return std::nullopt;
+  }
   std::optional<std::string> value = FindProfileValue(file.bytes, section, key);
   if (!value) return default_value;
   std::string& text = *value;

@@ -47,6 +47,15 @@ inline constexpr std::size_t kMaxProfileFileBytes = 1024 * 1024;
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
                                     const std::string& default_value, const std::string& path);
 
+// GetPrivateProfileString for a value that must not silently fall back: a
+// file that exists but cannot be read (no permission, no file descriptor
+// left, a FIFO, device or folder in its place, a read that fails) gives
+// nothing, and `reason` the system's words for why. A missing file, section
+// or key gives `default_value` as there.
+std::optional<std::string> ReadPrivateProfileString(const std::string& section, const std::string& key,
+                                                    const std::string& default_value, const std::string& path,
+                                                    std::string& reason);
+
 // Why a write left the file as it was.
 enum class ProfileFailure {
   kNone,

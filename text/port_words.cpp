@@ -48,6 +48,9 @@ PortWords PortTroubleWords(CommErrorKind kind) {
     case CommErrorKind::kNotTheUsers:
       return {VK47_TEXT("シリアルポート %1 は、このユーザーが使えないデバイスにつながっています。先生に知らせてください。"),
               VK47_TEXT("%1 はこのユーザーのデバイスではありません")};
+    case CommErrorKind::kSettingsUnreadable:
+      return {VK47_TEXT("設定ファイルを読めないので、シリアルポート %1 がどのデバイスか分かりません。先生に知らせてください。"),
+              VK47_TEXT("設定ファイルを読めません")};
     case CommErrorKind::kOther: break;
   }
   return {VK47_TEXT("シリアルポート %1 を使えません。アダプタを抜いて、差し直してください。"), VK47_TEXT("%1 を使えません")};

@@ -25,6 +25,7 @@ enum class CommErrorKind {
   kStopped,             // a write was abandoned because the user asked to stop
   kNoResources,         // the system is out of descriptors, memory or threads
   kNotTheUsers,         // root acts for a user who could not open this device
+  kSettingsUnreadable,  // set.ini exists but cannot be read, so the port's device is unknown
   kOther,
 };
 

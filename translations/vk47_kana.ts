@@ -1321,6 +1321,18 @@
         <translation>パソコンの あきが たりません</translation>
     </message>
     <message>
+        <source>設定ファイルを読めないので、シリアルポート %1 がどのデバイスか分かりません。先生に知らせてください。</source>
+        <translation>せっていファイルを よめないので、シリアルポート %1 が どの デバイスか わかりません。せんせいに しらせて ください。</translation>
+    </message>
+    <message>
+        <source>設定ファイルを読めません</source>
+        <translation>せっていファイルを よめません</translation>
+    </message>
+    <message>
+        <source>先生へ: 設定ファイル %1 を読めません (%2)。読めるようにするか、消してください。</source>
+        <translation>せんせいへ: せっていファイル %1 を よめません (%2)。よめるように するか、けして ください。</translation>
+    </message>
+    <message>
         <source>シリアルポート %1 は、このユーザーが使えないデバイスにつながっています。先生に知らせてください。</source>
         <translation>シリアルポート %1 は、この ユーザーが つかえない デバイスに つながって います。せんせいに しらせて ください。</translation>
     </message>

@@ -2,14 +2,17 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 
+#include "serial/comm_error.h"
 #include "settings/profile.h"
 #include "settings/class_ports.h"
 #include "settings/robot_mapping.h"
@@ -81,6 +84,50 @@ TEST(PortMapping, ListsWhatWasConsideredAndWhy) {
   EXPECT_EQ(configured[0].device, "/dev/robot");
   EXPECT_FALSE(configured[0].exists());
   EXPECT_EQ(configured[0].source, "set.ini [devices] com2");
+}
+
+// A set.ini that is there but cannot be read leaves the mapping unknown: a
+// refusal naming the file and why, never the built-in device instead.
+TEST(PortMapping, AnUnreadableSettingsFileIsAnErrorNamingIt) {
+  TempFolder dir;
+  const std::string ini = dir / "set.ini";
+  ASSERT_EQ(::mkfifo(ini.c_str(), 0644), 0);
+  const ResolvedPort fifo = ResolvePortDevice("com1", ini, Present({"/dev/ttyS0"}));
+  EXPECT_EQ(fifo.refusal, CommErrorKind::kSettingsUnreadable);
+  EXPECT_EQ(fifo.detail, ini);
+  EXPECT_FALSE(fifo.explanation.empty());
+  EXPECT_TRUE(PortCandidates("com1", ini, Present({"/dev/ttyS0"})).empty());
+  EXPECT_EQ(ResolvePortDevice("/dev/pts/3", ini).device, "/dev/pts/3") << "a device path needs no set.ini";
+  std::filesystem::remove(ini);
+
+  // Out of file descriptors: a child whose limit leaves none to open set.ini with.
+  WriteBytes(ini, "[devices]\ncom1=/dev/pts/77\n");
+  int report[2];
+  ASSERT_EQ(pipe(report), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Standard input, output and error, and the report on 3: nothing more.
+    if (report[1] != 3) {
+      dup2(report[1], 3);
+      report[1] = 3;
+    }
+    for (int fd = 4; fd < 1024; ++fd) close(fd);
+    const rlimit limit{4, 4};
+    setrlimit(RLIMIT_NOFILE, &limit);
+    const ResolvedPort resolved = ResolvePortDevice("com1", ini, Present({"/dev/ttyS0"}));
+    const std::string line = std::string(CommErrorKindName(resolved.refusal)) + "|" + resolved.detail + "|" +
+                             resolved.explanation + "|" + resolved.device;
+    (void)!::write(report[1], line.data(), line.size());
+    _exit(0);
+  }
+  ::close(report[1]);
+  std::string line;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(report[0], buffer, sizeof buffer)) > 0;) line.append(buffer, static_cast<std::size_t>(n));
+  ::close(report[0]);
+  waitpid(child, nullptr, 0);
+  EXPECT_EQ(line, "settings-unreadable|" + ini + "|" + std::strerror(EMFILE) + "|");
 }
 
 // The robot's mapping, on real files and with real processes holding the

@@ -11,6 +11,7 @@
 #include "model/file_io.h"
 #include "settings/port_mapping.h"
 #include "settings/port_setting.h"
+#include "settings/profile.h"
 #include "settings/settings_folder.h"
 #include "tools/vk47ctl/commands.h"
 
@@ -48,10 +49,14 @@ int Ports(const Args& args) {
   const std::string ini = SettingsFolderPathFor(DocumentsFolderPath()) + kSettingsFileName;
   std::error_code ec;
   const std::filesystem::file_type ini_type = std::filesystem::status(PathFromText(ini), ec).type();
-  // A FIFO, device or folder in set.ini's place is never opened: it reads as empty.
-  const char* ini_note = ini_type == std::filesystem::file_type::regular     ? ""
-                         : ini_type == std::filesystem::file_type::not_found ? " (missing)"
-                                                                             : " (not a regular file, so it is not read)";
+  // A set.ini that is there but cannot be read (no permission, no file
+  // descriptor left, a FIFO, device or folder in its place) leaves every
+  // mapping unknown: that is said, and no built-in device is shown instead.
+  std::string unreadable;
+  const bool readable = ReadPrivateProfileString(kDevicesSection, "com1", "", ini, unreadable).has_value();
+  const std::string ini_note = !readable ? " (cannot be read: " + unreadable + ")"
+                               : ini_type == std::filesystem::file_type::not_found ? " (missing)"
+                                                                                   : "";
   const std::int32_t index = ReadPortIndex(ini);
   // Start-up keeps "COM1" for an index outside 0..3.
   const std::string selected = PortNameForIndex(index).value_or("com1");
@@ -63,6 +68,10 @@ int Ports(const Args& args) {
 
   for (int n = 1; n <= kComPortCount; ++n) {
     const std::string name = "com" + std::to_string(n);
+    if (!readable) {
+      std::cout << (name == selected ? "* " : "  ") << "COM" << n << "  unknown (set.ini cannot be read)\n";
+      continue;
+    }
     const std::vector<PortCandidate> candidates = PortCandidates(name, ini);
     const PortCandidate chosen = ChoosePortCandidate(candidates);
     const ResolvedPort resolved = ResolvePortDevice(name, ini);
@@ -79,6 +88,11 @@ int Ports(const Args& args) {
       if (c.presence == PortPresence::kNoUart) std::cout << "; " << c.device << " has no UART";
     }
     std::cout << ")\n";
+  }
+  if (!readable) {
+    std::cerr << "vk47ctl: 設定ファイル " << ini << " を読めません (" << unreadable
+              << ")。どのポートがどのデバイスか分かりません。\n";
+    return 1;
   }
   return 0;
 }
