@@ -97,6 +97,10 @@ TEST(PortMapping, AnUnreadableSettingsFileIsAnErrorNamingIt) {
   EXPECT_EQ(fifo.detail, ini);
   EXPECT_FALSE(fifo.explanation.empty());
   EXPECT_TRUE(PortCandidates("com1", ini, Present({"/dev/ttyS0"})).empty());
+  const std::vector<ClassPort> listed = ListClassPorts(ini, {}, Present({"/dev/ttyS0"}));
+  ASSERT_EQ(listed.size(), 4u);
+  EXPECT_EQ(listed[0].device, "") << "no built-in device in its place";
+  EXPECT_EQ(listed[0].kind, "設定ファイルを読めません");
   EXPECT_EQ(ResolvePortDevice("/dev/pts/3", ini).device, "/dev/pts/3") << "a device path needs no set.ini";
   std::filesystem::remove(ini);
 
