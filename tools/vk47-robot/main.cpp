@@ -80,7 +80,7 @@ int Usage(int status) {
                "使い方: vk47-robot [--link-as comN [--ini SET.INI]] [--json FILE] [--frames N] [--count N]\n"
                "                   [--trace [シミュレーションのオプション]]\n"
                "        vk47-robot --simulate FILE.pt3 [--svg FILE] [シミュレーションのオプション]\n"
-               "        vk47-robot --version\n"
+               "        vk47-robot --version | --help\n"
                "  疑似端末を開いてそのデバイスのパスを 1 行目に表示し、受け取った転送命令と\n"
                "  実行命令を表示する仮想ロボットです。\n"
                "  --link-as comN  set.ini の [devices] で comN をこのデバイスにする (終了時に戻す)\n"
