@@ -135,7 +135,13 @@ for case in binary huge duplicate utf16 bad_value overflow nul key_as_section em
   out=$("$ctl" ports 2>&1)
   status=$?
   after=$(cd "$folder" && find . -printf '%p %s %TY%Tm%Td%TH%TM%TS\n' | sort; [[ -f $ini ]] && sha256sum < "$ini")
-  [[ $status -eq 0 ]] || report "ports with $case set.ini: exit $status" "$out"
+  # A folder in set.ini's place cannot be read: an error naming it, not
+  # the built-in devices. Everything else reads, however damaged.
+  if [[ $case == directory ]]; then
+    [[ $status -eq 1 && $out == *"set.ini (cannot be read: "* ]] || report "ports with $case set.ini: exit $status" "$out"
+  else
+    [[ $status -eq 0 ]] || report "ports with $case set.ini: exit $status" "$out"
+  fi
   [[ $(sed -n 2p <<<"$out") == "stored index:  0" ]] || report "ports with $case set.ini: not index 0" "$out"
   [[ $before == "$after" ]] || report "ports with $case set.ini: the folder changed" "$before" "$after"
 done
