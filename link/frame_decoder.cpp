@@ -4,6 +4,7 @@
 
 #include "link/protocol.h"
 #include "model/listing.h"
+#include "model/step_program.h"
 
 namespace vk47 {
 namespace {
@@ -32,7 +33,7 @@ std::vector<RobotFrame> FrameDecoder::Feed(std::uint8_t value, double time_ms) {
   }
   if (!pending_.empty()) {
     pending_.push_back(byte);
-    if (pending_.size() == 1 + kFrameSteps) {
+    if (pending_.size() == 1 + kSlotCount) {
       frames.push_back({RobotFrame::Kind::kTransfer, std::move(pending_)});
       pending_.clear();
     }
@@ -58,7 +59,7 @@ std::string DescribeFrame(const RobotFrame& frame) {
   switch (frame.kind) {
     case RobotFrame::Kind::kTransfer: {
       std::string text = "transfer received (0x74 at " + Ms(first.time_ms) + " ms)\n";
-      for (int k = 0; k < kFrameSteps; ++k) {
+      for (int k = 0; k < kSlotCount; ++k) {
         const ReceivedByte& b = frame.bytes[1 + k];
         text += ListingLine(k, b.value) + "\tgap " + Ms(b.gap_ms) + " ms\n";
       }

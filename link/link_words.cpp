@@ -1,6 +1,7 @@
 #include "link/link_words.h"
 
 #include "link/protocol.h"
+#include "model/step_program.h"
 
 namespace vk47 {
 
@@ -9,7 +10,7 @@ Words StepsSentWords(int steps_sent) {
 }
 
 Words TransferSentWords(const std::string& port) {
-  return {VK47_TEXT("%1 ステップを %2 に送信しました"), {std::to_string(kFrameSteps), port}};
+  return {VK47_TEXT("%1 ステップを %2 に送信しました"), {std::to_string(kSlotCount), port}};
 }
 
 Words ExecuteSentWords(const std::string& port) { return {VK47_TEXT("実行命令を %1 に送信しました"), {port}}; }

@@ -104,8 +104,6 @@ void BindControlLines(Trs232c& port) {
 
 Notice PortFailureNotice(const Trs232c& port) { return CommErrorNotice(port.lasterror(), port.portname); }
 
-std::string PortFailureText(const Trs232c& port) { return NoticeText(PortFailureNotice(port)); }
-
 bool PortLeadsElsewhere(const Trs232c& port) {
   if (!port.opened() || port.device().empty()) return false;
   const ResolvedPort now = ResolvePort(port.portname);

@@ -72,9 +72,8 @@ std::optional<Notice> EnsurePortOpen(Trs232c& port, const ResolvedPort& chosen);
 std::string PortAndDevice(const Trs232c& port);
 
 // Why the port's last operation failed, in words for a pupil and a teacher;
-// empty when it has not failed. PortFailureText is the same as one text.
+// empty when it has not failed.
 Notice PortFailureNotice(const Trs232c& port);
-std::string PortFailureText(const Trs232c& port);
 
 // With `chosen`, the port opens on that device (see EnsurePortOpen).
 LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
