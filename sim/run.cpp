@@ -40,8 +40,15 @@ void SimRunner::Run(double until_s, bool stop_at_wait) {
     if (!SamePose(s.pose, path_.back())) path_.push_back(s.pose);
     if (next.finished_step) rows_.push_back({s.time_s, *next.finished_step, s.pose});
     // The last line of a run stopped at the cap is the state at the cap.
-    if (s.phase == SimPhase::kCapped && (rows_.empty() || rows_.back().time_s < s.time_s)) {
-      rows_.push_back({s.time_s, s.step, s.pose});
+    // When a step ended exactly at the cap, the run stopped in that step: the
+    // one after it would begin at the cap and never runs, so the state names
+    // the step of the last line, as the trace and its stop message do.
+    if (s.phase == SimPhase::kCapped) {
+      if (rows_.empty() || rows_.back().time_s < s.time_s) {
+        rows_.push_back({s.time_s, s.step, s.pose});
+      } else {
+        s.step = rows_.back().step;
+      }
     }
     if (s.phase != SimPhase::kNextStep && s.time_s >= until_s && pending_presses_ == 0) return;
   }

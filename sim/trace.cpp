@@ -53,13 +53,7 @@ SimRun RunProgram(const ProgramCodes& codes, const SimParams& params, std::vecto
   run.end = runner.State();
   run.rows = runner.Rows();
   run.path = runner.Path();
-  if (run.end.phase == SimPhase::kCapped) {
-    run.outcome = SimRun::Outcome::kCapped;
-    // The step the run stopped in is the one its trace ends with: the step
-    // cut by the cap, or, when a step ended exactly at the cap, the last
-    // that ran. The step after it would begin at the cap and never runs.
-    if (!run.rows.empty()) run.end.step = run.rows.back().step;
-  }
+  if (run.end.phase == SimPhase::kCapped) run.outcome = SimRun::Outcome::kCapped;
   if (run.end.phase == SimPhase::kStuck) run.outcome = SimRun::Outcome::kStuck;
   if (runner.Waiting()) run.outcome = SimRun::Outcome::kWaitingSwitch;
   return run;

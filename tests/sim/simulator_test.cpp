@@ -103,7 +103,10 @@ TEST(Simulator, EndlessLoopsStop) {
   EXPECT_DOUBLE_EQ(moving.end.time_s, 600.0);
   EXPECT_NEAR(moving.end.pose.x_cm, 6000.0, 1e-6);
   EXPECT_EQ(moving.rows.size(), 1200u);
-  EXPECT_EQ(moving.end.step, 0);
+  // Step 1 ends exactly at the cap; step 0 would begin then and never runs,
+  // so the run stopped in step 1, the step of its last line.
+  EXPECT_EQ(moving.end.step, 1);
+  EXPECT_EQ(moving.rows.back().step, 1);
 
   // Stopped where a step comes again with the same counter and mode: every
   // step shows once (step 0 of the loop twice, with another counter).
