@@ -66,9 +66,12 @@ int RunSheetCommand(int argc, char** argv) {
     return 1;
   }
   const ProgramSheet sheet({args->program, QDate::currentDate(), *program.codes});
-  QString error;
-  if (!sheet.WritePdf(args->pdf, &error)) {
-    std::fprintf(stderr, "vk47: %s\n", error.toStdString().c_str());
+  const Notice failure = sheet.WritePdf(args->pdf);
+  if (!failure.empty()) {
+    // One line: the first, naming the file, and the system's reason.
+    std::string line = Plain(failure.main.front());
+    for (const Words& detail : failure.details) line += " " + Plain(detail);
+    std::fprintf(stderr, "vk47: %s\n", line.c_str());
     return 1;
   }
   return 0;

@@ -84,8 +84,20 @@
     </message>
     <message>
         <location line="+36"/>
-        <source>PDF ファイル %1 を作成できません。%2</source>
-        <translation>PDF ファイル %1 を つくれません。%2</translation>
+        <source>PDF ファイル %1 を作成できません。</source>
+        <translation>PDF ファイル %1 を つくれません。</translation>
+    </message>
+    <message>
+        <source>PDF を作成できませんでした</source>
+        <translation>PDF を つくれませんでした</translation>
+    </message>
+    <message>
+        <source>印刷できませんでした</source>
+        <translation>いんさつ できませんでした</translation>
+    </message>
+    <message>
+        <source>プリンタの電源と用紙を確かめて、もう一度試してください。</source>
+        <translation>プリンタの でんげんと ようしを たしかめて、もう いちど ためしてください。</translation>
     </message>
 </context>
 <context>

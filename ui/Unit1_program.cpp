@@ -160,7 +160,7 @@ void TForm1::Print1Click() {
     return dialog.exec() == QDialog::Accepted;
   }();
   if (!accepted) return;
-  if (!sheet.PaintOn(printer)) throw std::runtime_error(Tr("印刷できませんでした。").toStdString());
+  if (!sheet.PaintOn(printer)) throw NoticeError(PrintFailure());
   ShowOutcome(Tr("プログラムシートを印刷しました"));
 }
 
@@ -176,8 +176,8 @@ void TForm1::Pdf1Click() {
   const QString stem = file.isEmpty() ? Tr("プログラムシート") : QFileInfo(file).completeBaseName();
   dialog.InitialDir = QDir(ProgramFileFolder(file)).filePath(stem + QStringLiteral(".pdf"));
   if (!dialog.Execute(this)) return;
-  QString error;
-  if (!sheet.WritePdf(dialog.FileName, &error)) throw std::runtime_error(error.toStdString());
+  const Notice failure = sheet.WritePdf(dialog.FileName);
+  if (!failure.empty()) throw NoticeError(failure);
   ShowOutcome(Tr("%1 に書き出しました").arg(QFileInfo(dialog.FileName).fileName()));
 }
 

@@ -7,7 +7,9 @@ translations/vk47_kana.ts and every Japanese string literal of the sources.
 - every catalogue text has a finished translation without kanji, with the
   same %1..%9 as its source, and one translation per source text;
 - every text marked in the code (Tr, VK47_TEXT) is in the catalogue, so a new
-  text cannot be forgotten by scripts/update-translations.
+  text cannot be forgotten by scripts/update-translations;
+- no text of the window is marked with Qt's own tr(): it would bypass the
+  catalogue's registry, so switching the hiragana mode would not re-apply it.
 
     texts_test.py SOURCE_ROOT
 """
@@ -27,6 +29,7 @@ KANJI = re.compile(r"[\u3400-\u4dbf\u4e00-\u9fff\uf900-\ufaff\u3005]")
 JAPANESE = re.compile(r"[\u3040-\u30ff\u3400-\u9fff\uff00-\uffef]")
 PLACES = re.compile(r"%[1-9]")
 LITERAL = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
+QT_TR = re.compile(r'(?<![\w:])(?:tr|QObject::tr|QCoreApplication::translate)\(\s*"')
 MARKED = re.compile(r'\b(?:Tr|VK47_TEXT)\(\s*"((?:[^"\\\n]|\\.)*)"\s*\)')
 
 
@@ -93,6 +96,12 @@ class TextsTest(unittest.TestCase):
                 with self.subTest(path=str(path.relative_to(ROOT)), text=unescape(literal)):
                     self.assertIn(unescape(literal), sources, "run scripts/update-translations")
         self.assertGreater(marked, 100)
+
+    def test_no_text_bypasses_the_catalogue(self):
+        for path in SOURCES:
+            text = re.sub(r"//[^\n]*", "", path.read_text(encoding="utf-8"))
+            with self.subTest(path=str(path.relative_to(ROOT))):
+                self.assertEqual(QT_TR.findall(text), [], "mark it with Tr or VK47_TEXT")
 
 
 if __name__ == "__main__":

@@ -168,7 +168,7 @@ bool ProgramSheet::PaintOn(QPagedPaintDevice& device) const {
   return painter.end();
 }
 
-bool ProgramSheet::WritePdf(const QString& path, QString* error) const {
+Notice ProgramSheet::WritePdf(const QString& path) const {
   // Painted into memory, then written by the one write of every file
   // (file_io.h): its rules for links, owners and the program file itself
   // hold for the sheet too.
@@ -187,13 +187,27 @@ bool ProgramSheet::WritePdf(const QString& path, QString* error) const {
   FileWrite write;
   write.error = std::make_error_code(std::errc::io_error);  // the painting failed
   if (painted) write = WriteFileChecked(target, std::string_view(bytes.constData(), bytes.size()), inputs);
-  if (!write && error) {
-    *error = write.status == WriteStatus::kFailed
-                 ? tr("PDF ファイル %1 を作成できません。%2")
-                       .arg(path, QString::fromLocal8Bit(write.error.message().c_str()))
-                 : TrWords(WriteFailureWords(target, write));
+  if (write) return {};
+  Notice notice;
+  if (write.status == WriteStatus::kFailed) {
+    notice.main.push_back({VK47_TEXT("PDF ファイル %1 を作成できません。"), {path.toStdString()}});
+    notice.main.push_back({VK47_TEXT("別の名前にするか、別のフォルダ (ドキュメントなど) に保存してください。"), {}});
+    notice.details.push_back({VK47_TEXT("システムの説明: %1"), {write.error.message()}});
+  } else {
+    // A link it would not follow, or the program's own file: the first line
+    // names the file and why.
+    notice.main.push_back(WriteFailureWords(target, write));
   }
-  return static_cast<bool>(write);
+  notice.reason = {VK47_TEXT("PDF を作成できませんでした"), {}};
+  return notice;
+}
+
+Notice PrintFailure() {
+  Notice notice;
+  notice.main.push_back({VK47_TEXT("印刷できませんでした。"), {}});
+  notice.main.push_back({VK47_TEXT("プリンタの電源と用紙を確かめて、もう一度試してください。"), {}});
+  notice.reason = {VK47_TEXT("印刷できませんでした"), {}};
+  return notice;
 }
 
 }  // namespace vk47

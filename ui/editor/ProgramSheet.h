@@ -21,6 +21,7 @@
 
 #include "model/step_program.h"
 #include "sim/sheet.h"
+#include "text/words.h"
 
 class QPainter;
 class QPagedPaintDevice;
@@ -48,8 +49,9 @@ class ProgramSheet {
   bool PaintOn(QPagedPaintDevice& device) const;
 
   // Writes the sheet as a one-page PDF, replacing the file only once it is
-  // complete; false with `error` (Japanese, naming the file) when it cannot.
-  bool WritePdf(const QString& path, QString* error) const;
+  // complete. Returns what to tell the user when it cannot (naming the
+  // file); empty on success.
+  Notice WritePdf(const QString& path) const;
 
   // The sheet's title: the file's name without its folder, or 無題.
   QString Title() const;
@@ -60,5 +62,8 @@ class ProgramSheet {
 
   SheetContent content_;
 };
+
+// What to tell the user when the printer would not take the sheet.
+Notice PrintFailure();
 
 }  // namespace vk47

@@ -35,12 +35,11 @@ TClassSendDialog::TClassSendDialog(Hooks hooks, QWidget* parent) : QDialog(paren
   if (!hooks_.list_ports) hooks_.list_ports = DefaultPorts;
   if (!hooks_.start_thread) hooks_.start_thread = StartThread;
   setObjectName(QStringLiteral("ClassSend"));
-  setWindowTitle(tr("クラスに転送"));
+  setWindowTitle(Tr("クラスに転送"));
   setModal(false);
 
   auto* layout = new QVBoxLayout(this);
-  auto* intro = new QLabel(tr("チェックしたロボット全部に、いまのプログラムを同時に送ります。"
-                              "つながっているポートには、はじめからチェックが入っています。"),
+  auto* intro = new QLabel(Tr("チェックしたロボット全部に、いまのプログラムを同時に送ります。つながっているポートには、はじめからチェックが入っています。"),
                            this);
   intro->setWordWrap(true);
   layout->addWidget(intro);
@@ -61,10 +60,10 @@ TClassSendDialog::TClassSendDialog(Hooks hooks, QWidget* parent) : QDialog(paren
   layout->addWidget(summary_);
 
   auto* buttons = new QHBoxLayout;
-  refresh_ = new QPushButton(tr("更新"), this);
-  transfer_ = new QPushButton(tr("転送"), this);
-  execute_ = new QPushButton(tr("実行"), this);
-  close_ = new QPushButton(tr("閉じる"), this);
+  refresh_ = new QPushButton(Tr("更新"), this);
+  transfer_ = new QPushButton(Tr("転送"), this);
+  execute_ = new QPushButton(Tr("実行"), this);
+  close_ = new QPushButton(Tr("閉じる"), this);
   transfer_->setDefault(true);
   buttons->addWidget(refresh_);
   buttons->addStretch(1);
@@ -102,10 +101,15 @@ void TClassSendDialog::Refresh() {
     }
   }
   rows_.clear();
-  const QStringList heads = {tr("ポート"), tr("デバイス"), tr("進み具合"), tr("結果")};
+  const QStringList heads = {Tr("ポート"), Tr("デバイス"), Tr("進み具合"), Tr("結果")};
   for (int c = 0; c < heads.size(); ++c) {
     if (grid_->itemAtPosition(0, c)) continue;
-    auto* head = new QLabel(QStringLiteral("<b>%1</b>").arg(heads[c]), list_);
+    // Bold by its font, so that the label's text is the catalogue's and
+    // switching the hiragana mode re-applies it.
+    auto* head = new QLabel(heads[c], list_);
+    QFont bold = head->font();
+    bold.setBold(true);
+    head->setFont(bold);
     grid_->addWidget(head, 0, c);
   }
   for (const ClassPort& port : hooks_.list_ports()) {
@@ -116,9 +120,9 @@ void TClassSendDialog::Refresh() {
     row.check->setChecked(port.present);
     // COMn shows where it leads; a device found by itself is its own title.
     const bool named_by_device = port.title == port.device;
-    QString where = named_by_device ? QString() : port.device.empty() ? tr("(使えません)") : QString::fromStdString(port.device);
+    QString where = named_by_device ? QString() : port.device.empty() ? Tr("(使えません)") : QString::fromStdString(port.device);
     if (!port.kind.empty()) where += (where.isEmpty() ? QString() : QStringLiteral(" ・ ")) + QString::fromStdString(port.kind);
-    if (!port.device.empty() && !port.present) where += QStringLiteral(" ") + tr("(つながっていません)");
+    if (!port.device.empty() && !port.present) where += QStringLiteral(" ") + Tr("(つながっていません)");
     row.device = new QLabel(where, list_);
     row.progress = new QProgressBar(list_);
     row.progress->setRange(0, kSlotCount);
@@ -215,7 +219,7 @@ void TClassSendDialog::Start(bool transfer) {
     job_rows_.push_back(i);
   }
   if (names.empty()) {
-    summary_->setText(tr("送り先のロボットにチェックを入れてください。"));
+    summary_->setText(Tr("送り先のロボットにチェックを入れてください。"));
     return;
   }
   const ProgramCodes codes = hooks_.program ? hooks_.program() : EmptyProgram();
@@ -223,10 +227,10 @@ void TClassSendDialog::Start(bool transfer) {
   executing_ = !transfer;
   for (std::size_t row : job_rows_) {
     QLabel* result = rows_[row].result;
-    result->setText(transfer ? tr("転送中…") : WithTransferResult(result, tr("送信中…")));
+    result->setText(transfer ? Tr("転送中…") : WithTransferResult(result, Tr("送信中…")));
   }
-  summary_->setText(transfer ? tr("%1 台に転送しています…").arg(names.size())
-                             : tr("%1 台に実行命令を送っています…").arg(names.size()));
+  summary_->setText(transfer ? Tr("%1 台に転送しています…").arg(names.size())
+                             : Tr("%1 台に実行命令を送っています…").arg(names.size()));
   SetBusy(true);
   jobs_ = MakeRobotJobs(names, hooks_.device_factory);
   {
@@ -264,10 +268,10 @@ void TClassSendDialog::Start(bool transfer) {
     // window with its program carries on.
     jobs_.clear();
     for (std::size_t row : job_rows_) rows_[row].result->clear();
-    const QString text = tr("送信を始められません。ほかのプログラムを閉じてから、もう一度試してください。");
+    const QString text = Tr("送信を始められません。ほかのプログラムを閉じてから、もう一度試してください。");
     summary_->setText(text);
     SetBusy(false);
-    ShowErrorBox(this, text, tr("システムの説明: %1").arg(QString::fromLocal8Bit(e.what())));
+    ShowErrorBox(this, text, Tr("システムの説明: %1").arg(QString::fromLocal8Bit(e.what())));
   }
 }
 
@@ -279,7 +283,7 @@ void TClassSendDialog::Report(std::size_t row, int steps, bool done, bool ok, co
   if (executing_) {
     r.result->setText(WithTransferResult(r.result, ok ? Tr("実行 OK") : Tr("実行: %1").arg(reason)));
   } else {
-    r.result->setText(ok ? tr("OK") : reason);
+    r.result->setText(ok ? Tr("OK") : reason);
     r.result->setProperty("transferResult", r.result->text());
   }
   r.result->setStyleSheet(ok ? QStringLiteral("color: #1a7a30; font-weight: bold;") : QStringLiteral("color: #b00020;"));
@@ -324,16 +328,16 @@ void TClassSendDialog::Finish(bool transfer) {
       came << QStringLiteral("%1 %2/16").arg(QString::fromStdString(rows_[job_rows_[i]].port.title))
                   .arg(jobs_[i]->outcome.steps_sent);
     }
-    text = tr("転送を中断しました。送信できたステップ: %1").arg(came.join(QStringLiteral("、")));
+    text = Tr("転送を中断しました。送信できたステップ: %1").arg(came.join(QStringLiteral("、")));
   } else if (stopped) {
-    text = tr("実行命令の送信を中断しました。%1 台のうち %2 台に送りました。").arg(total).arg(ok);
+    text = Tr("実行命令の送信を中断しました。%1 台のうち %2 台に送りました。").arg(total).arg(ok);
   } else {
-    text = transfer ? tr("%1 台のうち %2 台がプログラム全体を受け取りました。").arg(total).arg(ok)
-                    : tr("%1 台のうち %2 台に実行命令を送りました。").arg(total).arg(ok);
+    text = transfer ? Tr("%1 台のうち %2 台がプログラム全体を受け取りました。").arg(total).arg(ok)
+                    : Tr("%1 台のうち %2 台に実行命令を送りました。").arg(total).arg(ok);
   }
-  if (!missed.isEmpty()) text += QStringLiteral("\n") + tr("届かなかったロボット: %1").arg(missed.join(QStringLiteral("、")));
+  if (!missed.isEmpty()) text += QStringLiteral("\n") + Tr("届かなかったロボット: %1").arg(missed.join(QStringLiteral("、")));
   summary_->setText(text);
-  setWindowTitle(tr("クラスに転送") + QStringLiteral(" (%1/%2)").arg(ok).arg(total));
+  setWindowTitle(Tr("クラスに転送") + QStringLiteral(" (%1/%2)").arg(ok).arg(total));
   jobs_.clear();
   SetBusy(false);
   emit Finished();
