@@ -100,7 +100,10 @@ void TForm1::ConnectHandlers() {
   ConnectDragHandlers();
   ConnectEditHandlers();
   ConnectLinkHandlers();
+  ConnectSizing();
   ConnectSlotEditing();
+  SetTabOrder();
+  NameControls();
 }
 
 void TForm1::RunCommand(const std::function<void()>& body) {
@@ -208,7 +211,7 @@ void TForm1::N9Click() {
                         Tr("ブラウザで次のファイルを開いてください: %1").arg(QDir::toNativeSeparators(page))});
 }
 
-void TForm1::Sim1Click() { TSimWindow::Open(this); }
+void TForm1::Sim1Click() { TSimWindow::Open(this, Slots, UndoStack); }
 
 // The choice takes effect at once and is kept for the next start. A
 // catalogue that cannot be loaded leaves the mode as it was.

@@ -229,7 +229,16 @@ class TForm1 : public QMainWindow {
   void ConnectDragHandlers();
   void ConnectEditHandlers();
   void ConnectLinkHandlers();
-  void ConnectSlotEditing();  // Unit1_slots.cpp
+  // Unit1_slots.cpp: the menu shortcuts' guard and the window's sizing with
+  // its diagnostic controls, the slot editor, the tab order and the
+  // accessible names, connected in that order.
+  void ConnectSizing();
+  void ConnectSlotEditing();
+  void SetTabOrder();
+  void NameControls();
+  // Places command `number` in `slot` as one undoable change: what a palette
+  // drop and a command chosen from the keyboard both do.
+  void PlaceCommand(int slot, const QString& number);
   void MarkDragImageTargets();
   void PrepareToShow();
   // Replaces the program by `codes` (a checked file or the demo), slot by

@@ -212,10 +212,15 @@ bool TForm1::Image8DragOver(QWidget*, const QMimeData* source) {
 }
 
 void TForm1::Image8DragDrop(QWidget* sender, const QMimeData* source) {
+  const QString number = DroppedCommand(source);
+  const int slot = NumberAfterPrefix(sender->objectName(), kNamePrefixLength) - kFirstSlotPicture;
+  if (number.isEmpty() || slot < 0 || slot >= kSlotCount) return;
+  PlaceCommand(slot, number);
+}
+
+void TForm1::PlaceCommand(int slot, const QString& number) {
   try {
-    const QString number = DroppedCommand(source);
-    const int slot = NumberAfterPrefix(sender->objectName(), kNamePrefixLength) - kFirstSlotPicture;
-    if (number.isEmpty() || slot < 0 || slot >= kSlotCount) return;
+    if (slot < 0 || slot >= kSlotCount || !FindCommand(number.toStdString())) return;
     document_->RecordChange(Tr("ステップ %1 に置く").arg(slot), [&] { Slots.PlaceCommand(slot, number); });
     ShowOutcome(Tr("ステップ %1 に %2 を置きました").arg(slot).arg(CommandName(number)));
   } catch (...) {

@@ -4,11 +4,9 @@
 // names of the palette, the slots, the buttons and the track bar.
 
 #include <QGroupBox>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
-#include <memory>
 
 #include "model/command_set.h"
 #include "ui/editor/AccessibleNames.h"
@@ -23,7 +21,8 @@
 
 namespace vk47 {
 
-void TForm1::ConnectSlotEditing() {
+void TForm1::ConnectSizing() {
+  // Menu shortcuts go ahead of any focused control.
   new TMenuShortcutGuard(this);
 
   // The transfer log is for reading; it and Button3 lie right of the normal
@@ -36,7 +35,9 @@ void TForm1::ConnectSlotEditing() {
   Sizing->ShowOnlyWhenSeen(Label13, Qt::NoFocus);
   // Hidden, they are not read out either; they keep their captions.
   ListOnlySeenChildren(Client);
+}
 
+void TForm1::ConnectSlotEditing() {
   SlotEditorHooks hooks;
   hooks.run_command = [this](const std::function<void()>& body) { RunCommand(body); };
   hooks.held_back = [this] { return CommandsHeldBack(); };
@@ -44,13 +45,12 @@ void TForm1::ConnectSlotEditing() {
     document_->RecordChange(what, change);
   };
   hooks.show_outcome = [this](const QString& text) { ShowOutcome(text); };
-  // A command chosen from the list goes the way of a palette drop.
-  hooks.place_command = [this](int slot, const QString& number) {
-    const std::unique_ptr<QMimeData> data(NewCommandMimeData(number));
-    Image8DragDrop(Picture(slot + 8), data.get());
-  };
+  // A command chosen from the list is placed as a palette drop places it.
+  hooks.place_command = [this](int slot, const QString& number) { PlaceCommand(slot, number); };
   SlotEditor = new TSlotEditor(Slots, GroupBox3, Client, DragController1, std::move(hooks), this);
+}
 
+void TForm1::SetTabOrder() {
   // Tab: the slots in step order, then 転送 and 実行 (then, maximised, the
   // diagnostic controls). The track bar takes the focus by a click only.
   QWidget* previous = nullptr;
@@ -68,7 +68,9 @@ void TForm1::ConnectSlotEditing() {
   // Left alone, Qt would give step 0 the focus as the window opens, and the
   // first Tab would go on to step 1.
   Client->setFocus(Qt::OtherFocusReason);
+}
 
+void TForm1::NameControls() {
   // The names are built from values, so they are built again in the other
   // mode's words when the hiragana mode is switched.
   const auto name_controls = [this] {

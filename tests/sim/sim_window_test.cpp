@@ -72,7 +72,7 @@ class SimWindowTest : public ::testing::Test {
   TSimWindow* RunInWindow(const ProgramCodes& codes, std::vector<double> presses,
                           std::vector<double> frames = {1.0 / 60}) {
     for (int i = 0; i < kSlotCount; ++i) form->Slots.SetCode(i, codes[static_cast<std::size_t>(i)]);
-    TSimWindow* sim = TSimWindow::Open(form.get());
+    TSimWindow* sim = TSimWindow::Open(form.get(), form->Slots, form->UndoStack);
     sim->Reset();
     sim->SetSpeed(4);
     sim->Start();

@@ -24,7 +24,7 @@
 #include "ui/common/Controls.h"
 #include "ui/editor/TImage.h"
 #include "ui/sim/FloorPainter.h"
-#include "ui/Unit1.h"
+#include "ui/editor/StepSlots.h"
 
 namespace vk47 {
 namespace {
@@ -225,7 +225,8 @@ class TSimFloor : public QWidget {
   QPointF centre_;
 };
 
-TSimWindow::TSimWindow(TForm1* form) : QWidget(form, Qt::Window), form_(form) {
+TSimWindow::TSimWindow(QWidget* owner, const TStepSlots& steps, QUndoStack* changes)
+    : QWidget(owner, Qt::Window), owner_(owner), slots_(&steps) {
   setObjectName(QStringLiteral("SimWindow"));
   setWindowTitle(Tr("シミュレーション"));
   // Texts built from the run's state follow a switch of the hiragana mode.
@@ -243,7 +244,7 @@ TSimWindow::TSimWindow(TForm1* form) : QWidget(form, Qt::Window), form_(form) {
   connect(frame_timer_, &QTimer::timeout, this, [this] { Tick(); });
   clock_.start();
   // Every change of the program passes the undo stack; each frame checks too.
-  if (form->UndoStack) connect(form->UndoStack, &QUndoStack::indexChanged, this, [this] { CheckProgram(); });
+  if (changes) connect(changes, &QUndoStack::indexChanged, this, [this] { CheckProgram(); });
   Reset();
 }
 
@@ -252,11 +253,11 @@ TSimWindow::~TSimWindow() {
   delete mark_;
 }
 
-TSimWindow* TSimWindow::Open(TForm1* form) {
-  TSimWindow* window = form->findChild<TSimWindow*>(QString(), Qt::FindDirectChildrenOnly);
+TSimWindow* TSimWindow::Open(QWidget* owner, const TStepSlots& steps, QUndoStack* changes) {
+  TSimWindow* window = owner->findChild<TSimWindow*>(QString(), Qt::FindDirectChildrenOnly);
   if (!window) {
-    window = new TSimWindow(form);
-    window->PlaceBeside(form);
+    window = new TSimWindow(owner, steps, changes);
+    window->PlaceBeside(owner);
   }
   window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
   window->show();
@@ -272,7 +273,7 @@ TSimWindow* TSimWindow::Open(TForm1* form) {
 // simulator at its right edge). The height shows every rule when the screen
 // is tall enough; else the rules scroll. The simulator's frame is taken to
 // be as wide as the main window's.
-void TSimWindow::PlaceBeside(TForm1* form) {
+void TSimWindow::PlaceBeside(QWidget* form) {
   QScreen* screen = form->screen();
   if (!screen) return;
   const QRect free = screen->availableGeometry();
@@ -433,7 +434,7 @@ void TSimWindow::Stop() {
 
 void TSimWindow::Reset() {
   Stop();
-  runner_ = std::make_unique<SimRunner>(form_ ? form_->Slots.Program().Codes() : EmptyProgram(), kParams);
+  runner_ = std::make_unique<SimRunner>(owner_ ? slots_->Program().Codes() : EmptyProgram(), kParams);
   static_cast<TSimFloor*>(Floor)->ResetView();
   MarkSlot(-1);
   UpdateTexts();
@@ -485,7 +486,7 @@ void TSimWindow::RunTo(double sim_seconds) {
 }
 
 bool TSimWindow::CheckProgram() {
-  if (!form_ || form_->Slots.Program().Codes() == Codes()) return false;
+  if (!owner_ || slots_->Program().Codes() == Codes()) return false;
   Reset();
   return true;
 }
@@ -498,11 +499,11 @@ int TSimWindow::MarkedSlot() const {
 }
 
 void TSimWindow::MarkSlot(int slot) {
-  if (slot < 0 || slot >= kSlotCount || !form_) {
+  if (slot < 0 || slot >= kSlotCount || !owner_) {
     if (mark_) mark_->hide();
     return;
   }
-  TImage* picture = form_->Slots.SlotPicture(slot);
+  TImage* picture = slots_->SlotPicture(slot);
   if (!picture || !picture->parentWidget()) return;
   if (!mark_) mark_ = new TSlotMark(picture->parentWidget());
   if (mark_->property("slot").toInt() != slot || mark_->isHidden()) {

@@ -34,21 +34,25 @@
 class QLabel;
 class QPushButton;
 class QTimer;
+class QUndoStack;
 
 namespace vk47 {
 
-class TForm1;
+class TStepSlots;
 
 class TSimWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TSimWindow(TForm1* form);
+  // A window of `owner` (the main window) that runs the program on `steps`,
+  // checking it again after each change on `changes` (may be null). The
+  // slots outlive the window: they belong to its owner.
+  TSimWindow(QWidget* owner, const TStepSlots& steps, QUndoStack* changes);
   ~TSimWindow() override;
 
   // Shows the main window's simulator, creating it when there is none, and
   // brings it to the front.
-  static TSimWindow* Open(TForm1* form);
+  static TSimWindow* Open(QWidget* owner, const TStepSlots& steps, QUndoStack* changes);
 
   QWidget* Floor = nullptr;
   QPushButton* StartButton = nullptr;
@@ -100,10 +104,11 @@ class TSimWindow : public QWidget {
   void UpdateTexts();
   void MarkSlot(int slot);  // -1 removes the mark
   void WriteFrameStats() const;
-  void PlaceBeside(TForm1* form);
+  void PlaceBeside(QWidget* owner);
   int RulesHeightFor(int window_width) const;  // all the rules, at that width
 
-  QPointer<TForm1> form_;
+  QPointer<QWidget> owner_;
+  const TStepSlots* slots_;
   QPointer<QWidget> mark_;  // the frame around the running step's slot
   QTimer* frame_timer_ = nullptr;
   QElapsedTimer clock_;
