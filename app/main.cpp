@@ -3,8 +3,9 @@
 // the main window closes. The program sheet's command line (`--sheet
 // FILE.pt3 --pdf OUT.pdf`, sheet_command.h) writes a PDF with no window, and
 // --help and --version (command_line.h) are answered before QApplication
-// exists; neither needs a display. It reads no environment variable of its
-// own.
+// exists; neither needs a display. The variables the window reads (where the
+// documents folder and the robots' records are, and two that only measure)
+// are listed in vk47(1).
 //
 // Errors: Qt cannot carry an exception through its event loop, so the
 // application's top-level error handling is the guard that every command
