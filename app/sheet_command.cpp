@@ -10,6 +10,10 @@
 
 #include "model/file_io.h"
 #include "model/program_file.h"
+#include "settings/editor_setting.h"
+#include "settings/port_setting.h"
+#include "settings/settings_folder.h"
+#include "ui/common/Catalogue.h"
 #include "ui/editor/ProgramSheet.h"
 
 namespace vk47 {
@@ -53,6 +57,10 @@ int RunSheetCommand(int argc, char** argv) {
   // them in Unicode on every system.
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
+  // The sheet speaks as the window does: in hiragana when set.ini asks for
+  // it. The settings folder is only looked at, never made, by this path.
+  const std::string ini = SettingsFolderPathFor(DocumentsFolderPath()) + kSettingsFileName;
+  if (ReadKanaMode(ini)) SetKanaMode(true);
   const std::optional<SheetArguments> args = ParseSheetArguments(QCoreApplication::arguments());
   if (!args) {
     std::fputs("使い方: vk47 --sheet FILE.pt3 --pdf OUT.pdf\n"

@@ -45,9 +45,13 @@ void RunAll(RobotJobs& jobs, const ClassObserver& observer, Work work) {
         RobotJob& mine = *jobs[i];
         try {
           work(i, mine);
+        } catch (const NoticeError& e) {
+          mine.outcome = {};
+          mine.outcome.notice = e.notice();
         } catch (const std::exception& e) {
-          mine.outcome.ok = false;
-          mine.outcome.message = mine.outcome.reason = e.what();
+          // A handler's own failure: its text as it stands, in every mode.
+          mine.outcome = {};
+          mine.outcome.notice.main.push_back(Verbatim(e.what()));
         }
         try {
           mine.port.close();  // lowers DTR and RTS, puts the line settings back
@@ -59,9 +63,10 @@ void RunAll(RobotJobs& jobs, const ClassObserver& observer, Work work) {
     } catch (const std::system_error& e) {
       // The system's limit on processes: this port fails, the others go on.
       job.port.writewait = nullptr;
-      job.outcome.ok = false;
-      job.outcome.message = job.outcome.reason =
-          "ポート " + MenuPortName(job.port.portname) + " への送信を開始できません (" + e.code().message() + ")";
+      job.outcome = {};
+      job.outcome.notice.main.push_back(
+          {VK47_TEXT("ポート %1 への送信を開始できません (%2)"), {MenuPortName(job.port.portname), e.code().message()}});
+      job.outcome.notice.reason = {VK47_TEXT("送信を開始できません"), {}};
       finish(i, job);
     }
   }
@@ -84,8 +89,12 @@ void RunAll(RobotJobs& jobs, const ClassObserver& observer, Work work) {
     if (!job->same_as) continue;
     job->outcome = job->same_as->outcome;
     job->steps = job->same_as->steps.load();
-    job->outcome.reason = job->outcome.message =
-        MenuPortName(job->same_as->port.portname) + " と同じデバイスが二度指定されています (一度だけ使いました)";
+    // Its own words replace the other's failure: where its steps went.
+    job->outcome.notice = {};
+    job->outcome.port_lines = 0;
+    job->outcome.notice.main.push_back(
+        {VK47_TEXT("%1 と同じデバイスが二度指定されています (一度だけ使いました)"), {MenuPortName(job->same_as->port.portname)}});
+    job->outcome.notice.reason = {VK47_TEXT("同じデバイスが二度指定されています"), {}};
   }
 }
 

@@ -36,7 +36,7 @@ namespace vk47 {
 struct RobotJob {
   explicit RobotJob(const std::string& portname, CommDeviceFactory factory = MakePlatformCommDevice);
   Trs232c port;
-  LinkOutcome outcome;          // outcome.reason says why it failed, on one line
+  LinkOutcome outcome;          // LinkSummary(outcome) says why it failed, on one line
   std::atomic<int> steps{0};    // step codes sent so far (a transfer)
   std::atomic<bool> done{false};
   // An earlier job for the same device: this one is not served, and takes

@@ -41,20 +41,17 @@ Notice Prepend(Words first, Notice notice) {
   return notice;
 }
 
-// The port's own sentences on one line, for a summary.
-std::string OneLine(const std::vector<Words>& lines) {
-  std::string text;
-  for (const Words& line : lines) {
-    if (!text.empty()) text += ' ';
-    text += Plain(line);
-  }
-  return text;
+// `port_lines` of the notice's main lines, at its end, are the port's own
+// sentences; 0: all of them.
+void Fail(LinkOutcome& outcome, Notice notice, std::size_t port_lines) {
+  outcome.port_lines = port_lines == 0 ? 0 : notice.main.size() - port_lines;
+  outcome.notice = std::move(notice);
 }
 
-// `port_lines` are the port's own sentences within the notice.
-void Fail(LinkOutcome& outcome, Notice notice, const std::vector<Words>& port_lines) {
-  outcome.message = NoticeText(notice);
-  outcome.reason = OneLine(port_lines.empty() ? notice.main : port_lines);
+// A stop: the summary is the notice's reason, 中断しました.
+void FailStopped(LinkOutcome& outcome, Notice notice) {
+  outcome.stopped = true;
+  outcome.port_lines = notice.main.size();
   outcome.notice = std::move(notice);
 }
 
@@ -71,8 +68,7 @@ void FailAfterWrite(LinkOutcome& outcome, Trs232c& port, Words what, bool what_s
     if (!what_says_stopped) {
       notice.main.push_back({PortTroubleWords(CommErrorKind::kStopped).main, {MenuPortName(port.portname)}});
     }
-    Fail(outcome, std::move(notice), {});
-    outcome.reason = "中断しました";
+    FailStopped(outcome, std::move(notice));
     return;
   }
   Notice notice = ReleaseAfterFailure(port);
@@ -80,7 +76,7 @@ void FailAfterWrite(LinkOutcome& outcome, Trs232c& port, Words what, bool what_s
     notice.main.push_back({VK47_TEXT("シリアルポート %1 への送信に失敗しました。"), {MenuPortName(port.portname)}});
     notice.reason = {VK47_TEXT("送信に失敗しました"), {}};
   }
-  const std::vector<Words> port_lines = notice.main;
+  const std::size_t port_lines = notice.main.size();
   Fail(outcome, Prepend(std::move(what), std::move(notice)), port_lines);
 }
 
@@ -103,6 +99,19 @@ void BindControlLines(Trs232c& port) {
 }
 
 Notice PortFailureNotice(const Trs232c& port) { return CommErrorNotice(port.lasterror(), port.portname); }
+
+std::string LinkMessage(const LinkOutcome& outcome) { return NoticeText(outcome.notice); }
+
+WordsLine LinkSummary(const LinkOutcome& outcome) {
+  const std::vector<Words>& main = outcome.notice.main;
+  if (outcome.port_lines >= main.size()) return {outcome.notice.reason};
+  WordsLine line;
+  for (std::size_t i = outcome.port_lines; i < main.size(); ++i) {
+    if (!line.empty()) line.push_back(Verbatim(" "));
+    line.push_back(main[i]);
+  }
+  return line;
+}
 
 bool PortLeadsElsewhere(const Trs232c& port) {
   if (!port.opened() || port.device().empty()) return false;
@@ -154,7 +163,7 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
                             const TransferObserver& observer, const std::optional<ResolvedPort>& chosen) {
   LinkOutcome outcome;
   if (auto failure = OpenForCommand(port, chosen)) {
-    Fail(outcome, std::move(*failure), {});
+    Fail(outcome, std::move(*failure), 0);
     return outcome;
   }
   if (observer.begin) observer.begin();
@@ -166,9 +175,7 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
   }
   auto stop_here = [&](int steps_sent) {
     if (!observer.stop_requested || !observer.stop_requested()) return false;
-    outcome.stopped = true;
-    Fail(outcome, {{StepsSentWords(steps_sent)}, {VK47_TEXT("中断しました"), {}}, {}}, {});
-    outcome.reason = "中断しました";
+    FailStopped(outcome, {{StepsSentWords(steps_sent)}, {VK47_TEXT("中断しました"), {}}, {}});
     return true;
   };
   observer.wait(kStepGapMs);
@@ -192,7 +199,7 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
 LinkOutcome ExecuteProgram(Trs232c& port, const std::optional<ResolvedPort>& chosen) {
   LinkOutcome outcome;
   if (auto failure = OpenForCommand(port, chosen)) {
-    Fail(outcome, std::move(*failure), {});
+    Fail(outcome, std::move(*failure), 0);
     return outcome;
   }
   if (!port.writebyte(kExecuteCommand)) {

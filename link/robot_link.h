@@ -12,6 +12,7 @@
 // command opens it afresh (a re-plugged adapter or a newly linked robot then
 // works without a restart). UI thread only (or the one thread of a tool).
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -20,6 +21,7 @@
 #include "model/step_program.h"
 #include "serial/port_resolver.h"
 #include "serial/rs232c.h"
+#include "text/words.h"
 
 namespace vk47 {
 
@@ -37,13 +39,22 @@ struct LinkOutcome {
   bool ok = false;
   bool stopped = false; // ended by stop_requested, or a write abandoned through the port's writewait
   int steps_sent = 0;   // step codes written by a transfer (the 0x74 not counted)
-  Notice notice;        // what to tell the user when !ok: the pupil's lines, the cause, a teacher's details
-  std::string message;  // the same as one text (NoticeText), for the tools
-  // When !ok, why, in one line: the port's own sentences ("シリアルポート COM1
-  // が見つかりません。..."), or "中断しました" for a stop. vk47ctl's summary
-  // shows it as it stands; the window's status bar shows notice.reason.
-  std::string reason;
+  // What to tell the user when !ok, told once: the pupil's lines, the cause,
+  // a teacher's details. The window shows it (its status bar the reason);
+  // LinkMessage and LinkSummary give it as text for the tools.
+  Notice notice;
+  // Where, in notice.main, the port's own sentences begin ("シリアルポート
+  // COM1 が見つかりません。..."): the lines before say what was not done.
+  // At the end (a stop): the reason is the summary.
+  std::size_t port_lines = 0;
 };
+
+// The whole failure as one text (NoticeText), for vk47ctl's error output.
+std::string LinkMessage(const LinkOutcome& outcome);
+
+// Why it failed, in one line: the port's own sentences, or "中断しました" for
+// a stop. vk47ctl's summary and the class dialog's rows show it.
+WordsLine LinkSummary(const LinkOutcome& outcome);
 
 // OnOpen / OnClose handlers: DTR then RTS on after the port has opened; DTR
 // then RTS off when it closes.

@@ -24,6 +24,22 @@ WordsLine StepValueWords(int code) {
   return {Verbatim(value.substr(0, value.size() - command->unit.size())), Words{std::string(command->unit), {}}};
 }
 
+namespace {
+
+// How a step's parameter reads on the sheet, decided by the command itself
+// (its number), never by its unit's text, which the hiragana mode changes:
+// a count (回数 3), a step to go to (ここから → 2, 飛ぶ → 5), or a time
+// with its unit (前進 0.5秒).
+enum class ParameterReading { kTime, kCount, kStep };
+
+ParameterReading ReadingOf(const Command& command) {
+  if (command.number == "24") return ParameterReading::kCount;
+  if (command.number == "25" || command.number == "30") return ParameterReading::kStep;
+  return ParameterReading::kTime;
+}
+
+}  // namespace
+
 WordsLine StepSheetWords(int code) {
   if (code == kEmptyCode) return {};
   const StepView view = DescribeStep(code);
@@ -32,9 +48,10 @@ WordsLine StepSheetWords(int code) {
   WordsLine line{Words{std::string(command->name), {}}};
   if (!command->takes_parameter) return line;
   const std::string parameter = std::to_string(code - command->base_code);
-  if (command->unit == "回") {
+  const ParameterReading reading = ReadingOf(*command);
+  if (reading == ParameterReading::kCount) {
     line.push_back(Verbatim(" " + parameter));
-  } else if (command->unit == "へ") {
+  } else if (reading == ParameterReading::kStep) {
     line.push_back(Verbatim(" → " + parameter));
   } else {
     line.push_back(Verbatim(" "));

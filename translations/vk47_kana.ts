@@ -868,6 +868,22 @@
 <context>
     <name>vk47</name>
     <message>
+        <source>ポート %1 への送信を開始できません (%2)</source>
+        <translation>ポート %1 への そうしんを はじめられません (%2)</translation>
+    </message>
+    <message>
+        <source>送信を開始できません</source>
+        <translation>そうしんを はじめられません</translation>
+    </message>
+    <message>
+        <source>%1 と同じデバイスが二度指定されています (一度だけ使いました)</source>
+        <translation>%1 と おなじ デバイスが 2かい してい されています (1かいだけ つかいました)</translation>
+    </message>
+    <message>
+        <source>同じデバイスが二度指定されています</source>
+        <translation>おなじ デバイスが 2かい してい されています</translation>
+    </message>
+    <message>
         <location filename="../link/robot_link.cpp" line="+33"/>
         <source>ポートを閉じました。次の操作でポートを開き直します。</source>
         <translation>ポートを とじました。つぎの そうさで ポートを ひらきなおします。</translation>

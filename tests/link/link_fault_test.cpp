@@ -107,12 +107,12 @@ TEST_F(LinkFault, DeviceVanishingMidTransferStopsWithTheStepsSent) {
   const ProgramCodes demo = Demo();
   EXPECT_EQ(received, (std::vector<std::uint8_t>{0x74, static_cast<std::uint8_t>(demo[0]),
                                                  static_cast<std::uint8_t>(demo[1])}));
-  EXPECT_TRUE(Contains(outcome.message, "16 ステップのうち 2 ステップです")) << outcome.message;
-  EXPECT_TRUE(Contains(outcome.message, "接続が切れました")) << outcome.message;
-  EXPECT_TRUE(Contains(outcome.message, "次の操作でポートを開き直します")) << outcome.message;
+  EXPECT_TRUE(Contains(LinkMessage(outcome), "16 ステップのうち 2 ステップです")) << LinkMessage(outcome);
+  EXPECT_TRUE(Contains(LinkMessage(outcome), "接続が切れました")) << LinkMessage(outcome);
+  EXPECT_TRUE(Contains(LinkMessage(outcome), "次の操作でポートを開き直します")) << LinkMessage(outcome);
   // The reason is the port's own, taken before the close, not the note on reopening.
-  EXPECT_TRUE(Contains(outcome.reason, "接続が切れました")) << outcome.reason;
-  EXPECT_FALSE(Contains(outcome.reason, "開き直します")) << outcome.reason;
+  EXPECT_TRUE(Contains(Plain(LinkSummary(outcome)), "接続が切れました")) << Plain(LinkSummary(outcome));
+  EXPECT_FALSE(Contains(Plain(LinkSummary(outcome)), "開き直します")) << Plain(LinkSummary(outcome));
   EXPECT_EQ(port.lasterror().kind, CommErrorKind::kIoError);
   EXPECT_FALSE(port.opened()) << "the dead device is released";
 }
@@ -140,7 +140,7 @@ TEST(ClassLinkWithoutStop, ALineSlowToDrainIsWaitedFor) {
   for (int code : Demo()) expected.push_back(static_cast<std::uint8_t>(code));
   expected.push_back(0x78);
   for (std::size_t i = 0; i < jobs.size(); ++i) {
-    EXPECT_TRUE(jobs[i]->outcome.ok) << i << ": " << jobs[i]->outcome.message;
+    EXPECT_TRUE(jobs[i]->outcome.ok) << i << ": " << LinkMessage(jobs[i]->outcome);
     EXPECT_FALSE(jobs[i]->outcome.stopped) << i;
     EXPECT_EQ(readers[i]->Values(expected.size(), 1000ms), expected) << i;
   }
@@ -167,7 +167,7 @@ TEST(LinkRecovery, TheNextTransferOpensThePortAfresh) {
   MasterReader reader(second.master());
   const LinkOutcome again = TransferProgram(port, Demo(), observer);
   SetPortResolver(nullptr);
-  ASSERT_TRUE(again.ok) << again.message;
+  ASSERT_TRUE(again.ok) << LinkMessage(again);
   const std::vector<std::uint8_t> bytes = reader.Values(17, 2000ms);
   std::vector<std::uint8_t> expected = {0x74};
   for (int code : Demo()) expected.push_back(static_cast<std::uint8_t>(code == kEmptyCode ? 0 : code));
@@ -199,7 +199,7 @@ TEST(LinkChoice, ACommandSendsToTheDeviceChosenForIt) {
     if (++waits == 4) mapped = PortDevice(PtyPair().slave_path());  // and again during it
   };
   const LinkOutcome sent = TransferProgram(port, Demo(), observer, chosen);
-  ASSERT_TRUE(sent.ok) << sent.message;
+  ASSERT_TRUE(sent.ok) << LinkMessage(sent);
   EXPECT_EQ(asked, 0) << "the name was resolved again during the command";
   EXPECT_EQ(port.device(), chosen_pty.slave_path());
   EXPECT_EQ(PortAndDevice(port), "COM1 (" + chosen_pty.slave_path() + ")");
@@ -209,7 +209,7 @@ TEST(LinkChoice, ACommandSendsToTheDeviceChosenForIt) {
   // The next command chooses again: the open port moves to the new choice.
   mapped = PortDevice(later_pty.slave_path());
   const LinkOutcome moved = ExecuteProgram(port, ResolvePort(port.portname));
-  EXPECT_TRUE(moved.ok) << moved.message;
+  EXPECT_TRUE(moved.ok) << LinkMessage(moved);
   EXPECT_EQ(later_reader.Values(1, 1000ms), std::vector<std::uint8_t>{0x78});
   EXPECT_EQ(chosen_reader.Values(18, 100ms).size(), 17u);
 
@@ -219,7 +219,7 @@ TEST(LinkChoice, ACommandSendsToTheDeviceChosenForIt) {
   SetPortResolver(nullptr);
   EXPECT_FALSE(refused.ok);
   EXPECT_FALSE(port.opened());
-  EXPECT_TRUE(Contains(refused.message, "仮想ロボットはもう動いていません")) << refused.message;
+  EXPECT_TRUE(Contains(LinkMessage(refused), "仮想ロボットはもう動いていません")) << LinkMessage(refused);
   EXPECT_EQ(later_reader.Values(2, 100ms).size(), 1u);
 }
 
@@ -237,9 +237,9 @@ TEST(LinkStop, AStoppedExecuteSaysItWasStopped) {
   const LinkOutcome stopped = ExecuteProgram(port);
   EXPECT_FALSE(stopped.ok);
   EXPECT_TRUE(stopped.stopped);
-  EXPECT_EQ(stopped.reason, "中断しました");
-  EXPECT_TRUE(Contains(stopped.message, "実行命令を送れませんでした。")) << stopped.message;
-  EXPECT_TRUE(Contains(stopped.message, "への送信を中断しました。")) << stopped.message;
+  EXPECT_EQ(Plain(LinkSummary(stopped)), "中断しました");
+  EXPECT_TRUE(Contains(LinkMessage(stopped), "実行命令を送れませんでした。")) << LinkMessage(stopped);
+  EXPECT_TRUE(Contains(LinkMessage(stopped), "への送信を中断しました。")) << LinkMessage(stopped);
   EXPECT_FALSE(port.opened());
   ASSERT_EQ(::tcflow(pty.slave(), TCOON), 0);
   EXPECT_TRUE(reader.Values(1, 100ms).empty()) << "the abandoned byte went out later";
@@ -279,7 +279,7 @@ TEST(LinkRecovery, AnOpenPortFollowsItsNameToAnotherDevice) {
   mapped = PortDevice(second.slave_path());
   EXPECT_TRUE(PortLeadsElsewhere(port));
   const LinkOutcome moved = ExecuteProgram(port);
-  EXPECT_TRUE(moved.ok) << moved.message;
+  EXPECT_TRUE(moved.ok) << LinkMessage(moved);
   EXPECT_EQ(port.device(), second.slave_path());
   EXPECT_EQ(second_reader.Values(1, 1000ms), std::vector<std::uint8_t>{0x78});
   EXPECT_TRUE(first_reader.Values(1, 100ms).empty()) << "the old device got the byte";
@@ -289,7 +289,7 @@ TEST(LinkRecovery, AnOpenPortFollowsItsNameToAnotherDevice) {
   SetPortResolver(nullptr);
   EXPECT_FALSE(gone.ok);
   EXPECT_FALSE(port.opened());
-  EXPECT_TRUE(Contains(gone.message, "仮想ロボットはもう動いていません")) << gone.message;
+  EXPECT_TRUE(Contains(LinkMessage(gone), "仮想ロボットはもう動いていません")) << LinkMessage(gone);
   EXPECT_EQ(second_reader.Values(2, 100ms).size(), 1u) << "a byte went out after all";
 }
 
@@ -311,9 +311,9 @@ TEST_F(LinkFault, DeviceThatStopsReadingTimesTheWriteOut) {
   EXPECT_GE(waited, 295.0);
   EXPECT_LT(waited, 1000.0);
   EXPECT_EQ(port.lasterror().kind, CommErrorKind::kTimedOut);
-  EXPECT_TRUE(Contains(outcome.message, "16 ステップのうち 3 ステップです")) << outcome.message;
-  EXPECT_TRUE(Contains(outcome.message, "時間内に終わりませんでした")) << outcome.message;
-  EXPECT_TRUE(Contains(outcome.reason, "時間内に終わりませんでした")) << outcome.reason;
+  EXPECT_TRUE(Contains(LinkMessage(outcome), "16 ステップのうち 3 ステップです")) << LinkMessage(outcome);
+  EXPECT_TRUE(Contains(LinkMessage(outcome), "時間内に終わりませんでした")) << LinkMessage(outcome);
+  EXPECT_TRUE(Contains(Plain(LinkSummary(outcome)), "時間内に終わりませんでした")) << Plain(LinkSummary(outcome));
   // The port is released, and opens again once the far end reads again.
   EXPECT_FALSE(port.opened());
   Drain(pty.master());
@@ -368,9 +368,9 @@ TEST_P(LinkHeldPort, PortInUseSendsNothingAndSaysSo) {
   for (const LinkOutcome& outcome : {transfer, execute}) {
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.steps_sent, 0);
-    EXPECT_TRUE(Contains(outcome.message, "使用中")) << outcome.message;
-    EXPECT_TRUE(Contains(outcome.reason, "使用中")) << outcome.reason;
-    EXPECT_EQ(outcome.reason.find_first_of("\r\n"), std::string::npos) << "one line";
+    EXPECT_TRUE(Contains(LinkMessage(outcome), "使用中")) << LinkMessage(outcome);
+    EXPECT_TRUE(Contains(Plain(LinkSummary(outcome)), "使用中")) << Plain(LinkSummary(outcome));
+    EXPECT_EQ(Plain(LinkSummary(outcome)).find_first_of("\r\n"), std::string::npos) << "one line";
   }
   EXPECT_FALSE(port.opened());
   EXPECT_TRUE(Drain(pty.master()).empty());
@@ -390,7 +390,7 @@ TEST_F(LinkFault, NoPermissionSendsNothingAndNamesDialout) {
   for (const LinkOutcome& outcome : {transfer, execute}) {
     EXPECT_FALSE(outcome.ok);
     EXPECT_EQ(outcome.steps_sent, 0);
-    EXPECT_TRUE(Contains(outcome.message, "dialout")) << outcome.message;
+    EXPECT_TRUE(Contains(LinkMessage(outcome), "dialout")) << LinkMessage(outcome);
   }
   EXPECT_EQ(port.lasterror().kind, CommErrorKind::kPermissionDenied);
   EXPECT_TRUE(Drain(pty.master()).empty());

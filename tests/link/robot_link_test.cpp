@@ -134,16 +134,16 @@ TEST_F(RobotLink, APortThatCannotOpenSendsNothingAndSaysWhy) {
   EXPECT_NE(main.find("COM1"), std::string::npos) << main;
   for (const char* detail : {"/dev/ttyUSB0", "dialout", "Permission denied", "13"}) {
     EXPECT_EQ(main.find(detail), std::string::npos) << detail;
-    EXPECT_NE(transfer.message.find(detail), std::string::npos) << detail;
+    EXPECT_NE(LinkMessage(transfer).find(detail), std::string::npos) << detail;
   }
   EXPECT_EQ(Plain(transfer.notice.reason), "COM1 を開く権限がありません");
 
   const LinkOutcome execute = ExecuteProgram(port);
   EXPECT_FALSE(execute.ok);
-  EXPECT_NE(execute.message.find("COM1"), std::string::npos);
+  EXPECT_NE(LinkMessage(execute).find("COM1"), std::string::npos);
   // The reason is the port's sentence alone, without "cannot open" before it.
-  EXPECT_EQ(transfer.reason.rfind("シリアルポート COM1 を開く権限がありません。", 0), 0u) << transfer.reason;
-  EXPECT_EQ(execute.reason, transfer.reason);
+  EXPECT_EQ(Plain(LinkSummary(transfer)).rfind("シリアルポート COM1 を開く権限がありません。", 0), 0u) << Plain(LinkSummary(transfer));
+  EXPECT_EQ(Plain(LinkSummary(execute)), Plain(LinkSummary(transfer)));
   EXPECT_TRUE(Written().empty());
 }
 
@@ -155,7 +155,7 @@ TEST_F(RobotLink, AFailedWriteStopsTheTransferAndCountsWhatWentOut) {
   const LinkOutcome outcome = TransferProgram(port, *DemoProgram().codes, recorder.Observer());
   EXPECT_FALSE(outcome.ok);
   EXPECT_EQ(outcome.steps_sent, 3);
-  EXPECT_NE(outcome.message.find("16 ステップのうち 3 ステップ"), std::string::npos);
+  EXPECT_NE(LinkMessage(outcome).find("16 ステップのうち 3 ステップ"), std::string::npos);
   EXPECT_EQ(recorder.events.back(), "end") << "the progress window closes";
   EXPECT_EQ(std::count(recorder.events.begin(), recorder.events.end(), "wait 100"), 4);
 
@@ -172,7 +172,7 @@ TEST_F(RobotLink, AFailedWriteStopsTheTransferAndCountsWhatWentOut) {
     const LinkOutcome failed = execute ? ExecuteProgram(port) : TransferProgram(port, EmptyProgram(), recorder.Observer());
     EXPECT_FALSE(failed.ok) << execute;
     EXPECT_FALSE(port.opened()) << execute;
-    EXPECT_NE(failed.message.find("ポートを閉じました"), std::string::npos) << execute;
+    EXPECT_NE(LinkMessage(failed).find("ポートを閉じました"), std::string::npos) << execute;
   }
 }
 
@@ -217,15 +217,15 @@ TEST(ClassLink, EveryRobotGetsTheFrameAndAMissingOneDelaysNobody) {
     EXPECT_FALSE(lines[i]->held()) << "closed when done";
   }
   EXPECT_FALSE(jobs[1]->outcome.ok);
-  EXPECT_NE(jobs[1]->outcome.reason.find("COM2"), std::string::npos) << jobs[1]->outcome.reason;
-  EXPECT_EQ(jobs[1]->outcome.reason.find('\n'), std::string::npos) << "one line";
+  EXPECT_NE(Plain(LinkSummary(jobs[1]->outcome)).find("COM2"), std::string::npos) << Plain(LinkSummary(jobs[1]->outcome));
+  EXPECT_EQ(Plain(LinkSummary(jobs[1]->outcome)).find('\n'), std::string::npos) << "one line";
 
   // A stop ends each transfer after its first wait; execute is one byte each.
   for (auto& line : lines) line->ClearCalls();
   observer.stop_requested = [] { return true; };
   SendToClass(jobs, EmptyProgram(), observer);
   EXPECT_TRUE(jobs[0]->outcome.stopped);
-  EXPECT_EQ(jobs[0]->outcome.reason, "中断しました");
+  EXPECT_EQ(Plain(LinkSummary(jobs[0]->outcome)), "中断しました");
   EXPECT_EQ(lines[0]->CallsOf("Write").size(), 1u);
   for (auto& line : lines) line->ClearCalls();
   RunOnClass(jobs, ClassObserver());

@@ -76,6 +76,20 @@ class Sheet(unittest.TestCase):
             self.assertIn(words, text)
         self.assertIn("マイクロスイッチが押されるのを待ったまま", text)
 
+    def test_hiragana_mode_sheet_has_no_kanji(self):
+        # set.ini's [editor] kana=1, as the window's 設定 → ひらがな writes it.
+        demo = self.path("demo.pt3")
+        self.assertEqual(run(os.path.join(BIN, "vk47ctl"), "demo", demo, env=self.env).returncode, 0)
+        settings = os.path.join(self.dir.name, "Documents", "PT-36Temp")
+        os.makedirs(settings)
+        with open(os.path.join(settings, "set.ini"), "wb") as f:
+            f.write(b"[editor]\r\nkana=1\r\n")
+        result = self.sheet("--sheet", demo, "--pdf", self.path("kana.pdf"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        text = self.pdf_text(self.path("kana.pdf"))
+        self.assertIn("ぜんしん", text)
+        self.assertEqual(re.findall(r"[\u3400-\u4dbf\u4e00-\u9fff\uf900-\ufaff\u3005]", text), [])
+
     def test_failures_are_clean(self):
         short = self.write_program("short.pt3", [36] * 15)
         os.mkdir(self.path("folder.pt3"))

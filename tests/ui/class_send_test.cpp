@@ -19,6 +19,7 @@
 
 #include "model/demo_program.h"
 #include "tests/serial/pty_pair.h"
+#include "ui/common/Catalogue.h"
 #include "ui/common/ErrorBox.h"
 #include "ui/robot/ClassSendDialog.h"
 
@@ -284,6 +285,58 @@ TEST(ClassSendDialog, UnderAProcessLimitTheDialogSaysSoAndTheProgramLivesOn) {
   ASSERT_NE(WEXITSTATUS(status), 4) << "the thread's failure escaped the dialog";
   ASSERT_EQ(n, 1);
   EXPECT_EQ(answer, 'y') << "b: still busy, n: no single box, t: another text";
+}
+
+// In the hiragana mode every text the dialog shows after a send has no
+// kanji: its buttons, heads and summary, a missing robot's row (the port's
+// own sentences) and the second row of a device named twice. Switching back
+// puts the source texts back on the widgets.
+TEST(ClassSendDialog, InTheHiraganaModeNothingItShowsHasKanji) {
+  const auto kanji = [](const QString& text) {
+    for (const QChar c : text) {
+      const char16_t u = c.unicode();
+      if ((u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF) || u == 0x3005) {
+        return true;
+      }
+    }
+    return false;
+  };
+  PtyPair robot;
+  MasterReader reader(robot.master());
+  const std::string twice = "/dev/../dev/" + robot.slave_path().substr(5);
+  const std::string missing = "/nonexistent/vk47-robot";
+  std::vector<ClassPort> ports = {{robot.slave_path(), "COM1", robot.slave_path(), "", true},
+                                  {missing, "COM2", missing, "", false},
+                                  {twice, twice, twice, "", true}};
+  TClassSendDialog::Hooks hooks;
+  hooks.program = [] { return *DemoProgram().codes; };
+  hooks.list_ports = [&] { return ports; };
+  ASSERT_TRUE(SetKanaMode(true, QStringLiteral(VK47_CATALOGUE_DIR)));
+  struct KanaOff {
+    ~KanaOff() { SetKanaMode(false); }
+  } kana_off;
+  TClassSendDialog dialog(hooks, nullptr);
+  dialog.show();
+  ASSERT_EQ(dialog.Rows().size(), 3u);
+  dialog.Rows()[1].check->setChecked(true);
+  QSignalSpy finished(&dialog, &TClassSendDialog::Finished);
+  dialog.TransferButton()->click();
+  ASSERT_TRUE(finished.wait(5000));
+  EXPECT_TRUE(dialog.Rows()[2].result->text().contains(QStringLiteral("2かい"))) << "named twice, in hiragana";
+  EXPECT_FALSE(dialog.Rows()[1].result->text().isEmpty());
+  QStringList texts = {dialog.windowTitle()};
+  for (const QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
+  for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) texts << button->text();
+  int kanji_texts = 0;
+  for (const QString& text : texts) {
+    if (!kanji(text)) continue;
+    ++kanji_texts;
+    ADD_FAILURE() << "kanji in: " << text.toStdString();
+  }
+  EXPECT_EQ(kanji_texts, 0);
+  EXPECT_EQ(dialog.CloseButton()->text(), QStringLiteral("とじる"));
+  SetKanaMode(false);
+  EXPECT_EQ(dialog.CloseButton()->text(), QStringLiteral("閉じる"));
 }
 
 }  // namespace

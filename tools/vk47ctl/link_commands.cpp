@@ -97,9 +97,9 @@ void PrintSummary(const RobotJobs& jobs, bool with_steps) {
     // A device named twice shows the steps its one transfer sent, so every
     // row has the same columns.
     if (job->same_as) {
-      std::cout << job->outcome.reason;
+      std::cout << Plain(LinkSummary(job->outcome));
     } else {
-      std::cout << (job->outcome.ok ? std::string("OK") : job->outcome.reason);
+      std::cout << (job->outcome.ok ? std::string("OK") : Plain(LinkSummary(job->outcome)));
     }
     if (with_steps) std::cout << '\t' << job->outcome.steps_sent << "/16";
     std::cout << '\n';
@@ -115,7 +115,7 @@ int Report(const RobotJobs& jobs, bool with_steps,
   if (jobs.size() > 1) {
     PrintSummary(jobs, with_steps);
   } else if (!jobs[0]->outcome.ok) {
-    std::cerr << jobs[0]->outcome.message << '\n';
+    std::cerr << LinkMessage(jobs[0]->outcome) << '\n';
   } else {
     std::cout << done(jobs[0]->port.portname) << '\n';
   }

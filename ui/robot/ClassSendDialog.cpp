@@ -250,7 +250,7 @@ void TClassSendDialog::Start(bool transfer) {
     const int steps = job.steps.load();
     const bool done = job.done.load();
     const bool ok = done && job.outcome.ok;
-    const QString reason = done ? QString::fromStdString(job.outcome.reason) : QString();
+    const WordsLine reason = done ? LinkSummary(job.outcome) : WordsLine();
     QMetaObject::invokeMethod(
         this, [this, row, steps, done, ok, reason] { Report(row, steps, done, ok, reason); }, Qt::QueuedConnection);
   };
@@ -275,8 +275,9 @@ void TClassSendDialog::Start(bool transfer) {
   }
 }
 
-void TClassSendDialog::Report(std::size_t row, int steps, bool done, bool ok, const QString& reason) {
+void TClassSendDialog::Report(std::size_t row, int steps, bool done, bool ok, const WordsLine& why) {
   if (row >= rows_.size()) return;
+  const QString reason = TrLine(why);
   const Row& r = rows_[row];
   if (steps > r.progress->value()) r.progress->setValue(steps);
   if (!done) return;
@@ -295,11 +296,11 @@ void TClassSendDialog::Finish(bool transfer) {
   // reason only once the command is over.
   for (std::size_t i = 0; i < jobs_.size(); ++i) {
     const RobotJob& job = *jobs_[i];
-    Report(job_rows_[i], job.steps.load(), true, job.outcome.ok, QString::fromStdString(job.outcome.reason));
+    Report(job_rows_[i], job.steps.load(), true, job.outcome.ok, LinkSummary(job.outcome));
     if (job.same_as) {
       // Neither a success of its own nor a failure: where its steps went.
       QLabel* result = rows_[job_rows_[i]].result;
-      const QString reason = QString::fromStdString(job.outcome.reason);
+      const QString reason = TrLine(LinkSummary(job.outcome));
       if (executing_) {
         result->setText(WithTransferResult(result, reason));
       } else {

@@ -100,7 +100,7 @@ class TClassSendDialog : public QDialog {
 
  private:
   void Start(bool transfer);
-  void Report(std::size_t row, int steps, bool done, bool ok, const QString& reason);
+  void Report(std::size_t row, int steps, bool done, bool ok, const WordsLine& why);
   void Finish(bool transfer);
   void SetBusy(bool busy);
   // The pacing wait of the workers: at least `ms`, shorter only on a stop.
