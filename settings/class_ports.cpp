@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "settings/port_mapping.h"
+#include "text/words.h"
 
 namespace vk47 {
 
@@ -18,7 +19,7 @@ std::vector<ClassPort> ListClassPorts(const std::string& ini_path, const std::ve
     const ResolvedPort resolved = ResolvePortDevice(name, ini_path, probe);
     const PortCandidate chosen = ChoosePortCandidate(PortCandidates(name, ini_path, probe));
     if (resolved.refused()) {
-      port.kind = resolved.refusal == CommErrorKind::kSettingsUnreadable ? "設定ファイルを読めません" : "終了した仮想ロボット";
+      port.kind = resolved.refusal == CommErrorKind::kSettingsUnreadable ? VK47_TEXT("設定ファイルを読めません") : VK47_TEXT("終了した仮想ロボット");
     } else {
       port.device = resolved.device;
       port.present = chosen.exists();

@@ -6,6 +6,7 @@
 
 #include "settings/class_ports.h"
 #include "settings/robot_presence.h"
+#include "text/words.h"
 
 namespace vk47 {
 namespace {
@@ -39,7 +40,7 @@ std::vector<FoundDevice> FindSerialDevices() {
   robots.erase(std::unique(robots.begin(), robots.end()), robots.end());
   std::vector<FoundDevice> found;
   for (const std::string& device : adapters) found.push_back({device, "USB アダプター"});
-  for (const std::string& device : robots) found.push_back({device, "仮想ロボット"});
+  for (const std::string& device : robots) found.push_back({device, VK47_TEXT("仮想ロボット")});
   return found;
 }
 

@@ -868,6 +868,14 @@
 <context>
     <name>vk47</name>
     <message>
+        <source>仮想ロボット</source>
+        <translation>かそう ロボット</translation>
+    </message>
+    <message>
+        <source>終了した仮想ロボット</source>
+        <translation>おわった かそう ロボット</translation>
+    </message>
+    <message>
         <source>ポート %1 への送信を開始できません (%2)</source>
         <translation>ポート %1 への そうしんを はじめられません (%2)</translation>
     </message>

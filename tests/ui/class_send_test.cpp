@@ -288,8 +288,8 @@ TEST(ClassSendDialog, UnderAProcessLimitTheDialogSaysSoAndTheProgramLivesOn) {
 }
 
 // In the hiragana mode every text the dialog shows after a send has no
-// kanji: its buttons, heads and summary, a missing robot's row (the port's
-// own sentences) and the second row of a device named twice. Switching back
+// kanji: its buttons, heads and summary, a device's kind, a missing robot's
+// row (the port's own sentences) and the second row of a device named twice. Switching back
 // puts the source texts back on the widgets.
 TEST(ClassSendDialog, InTheHiraganaModeNothingItShowsHasKanji) {
   const auto kanji = [](const QString& text) {
@@ -305,7 +305,7 @@ TEST(ClassSendDialog, InTheHiraganaModeNothingItShowsHasKanji) {
   MasterReader reader(robot.master());
   const std::string twice = "/dev/../dev/" + robot.slave_path().substr(5);
   const std::string missing = "/nonexistent/vk47-robot";
-  std::vector<ClassPort> ports = {{robot.slave_path(), "COM1", robot.slave_path(), "", true},
+  std::vector<ClassPort> ports = {{robot.slave_path(), "COM1", robot.slave_path(), "仮想ロボット", true},
                                   {missing, "COM2", missing, "", false},
                                   {twice, twice, twice, "", true}};
   TClassSendDialog::Hooks hooks;

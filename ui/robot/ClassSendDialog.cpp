@@ -121,7 +121,7 @@ void TClassSendDialog::Refresh() {
     // COMn shows where it leads; a device found by itself is its own title.
     const bool named_by_device = port.title == port.device;
     QString where = named_by_device ? QString() : port.device.empty() ? Tr("(使えません)") : QString::fromStdString(port.device);
-    if (!port.kind.empty()) where += (where.isEmpty() ? QString() : QStringLiteral(" ・ ")) + QString::fromStdString(port.kind);
+    if (!port.kind.empty()) where += (where.isEmpty() ? QString() : QStringLiteral(" ・ ")) + TrWords({port.kind, {}});  // a catalogue text (settings/class_ports)
     if (!port.device.empty() && !port.present) where += QStringLiteral(" ") + Tr("(つながっていません)");
     row.device = new QLabel(where, list_);
     row.progress = new QProgressBar(list_);
