@@ -26,6 +26,7 @@
 #include "ui/editor/AccessibleNames.h"
 #include "ui/common/Controls.h"
 #include "ui/common/ErrorBox.h"
+#include "ui/MainLayout.h"
 #include "ui/MyConst.h"
 #include "ui/Setup.h"
 #include "ui/editor/TImage.h"
@@ -104,6 +105,12 @@ void TForm1::ConnectHandlers() {
   ConnectSlotEditing();
   SetTabOrder();
   NameControls();
+}
+
+void TForm1::CreateComponents() {
+  BuildMainLayout(*this);
+  BuildMainMenus(*this);
+  CreateStatusBar();
 }
 
 void TForm1::RunCommand(const std::function<void()>& body) {

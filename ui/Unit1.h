@@ -222,8 +222,7 @@ class TForm1 : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void CreateComponents();
-  void CreateMenus();
+  void CreateComponents();  // the layout (MainLayout.h), then the status bar
   void CreateStatusBar();
   void ConnectHandlers();
   void ConnectDragHandlers();

@@ -1,5 +1,7 @@
-// TForm1's layout: its controls and menus, created as the window is built
-// (the status bar is in Unit1_status.cpp).
+#include "ui/MainLayout.h"
+
+// The main window's layout: its controls and menus, as tables of names,
+// captions and rectangles (the status bar is in Unit1_status.cpp).
 // Positions are client coordinates (or coordinates within a group box).
 
 #include <QAction>
@@ -88,27 +90,27 @@ QPushButton* NewButton(QWidget* parent, const char* name, const char* text, QRec
 
 }  // namespace
 
-void TForm1::CreateComponents() {
-  setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(ProgramDocument::BaseCaption());
-  setFont(WindowFont(12));
+void BuildMainLayout(TForm1& form) {
+  form.setObjectName(QStringLiteral("Form1"));
+  form.setWindowTitle(ProgramDocument::BaseCaption());
+  form.setFont(WindowFont(12));
 
-  Client = new QWidget(this);
-  Client->setObjectName(QStringLiteral("Client"));
-  Client->setFixedSize(732, 524);
-  SetBackground(Client, palette().color(QPalette::Button));
-  setCentralWidget(Client);
+  form.Client = new QWidget(&form);
+  form.Client->setObjectName(QStringLiteral("Client"));
+  form.Client->setFixedSize(732, 524);
+  SetBackground(form.Client, form.palette().color(QPalette::Button));
+  form.setCentralWidget(form.Client);
 
   for (const GroupBoxRow& row : kGroupBoxes) {
-    auto* box = new QGroupBox(Tr(row.caption), Client);
+    auto* box = new QGroupBox(Tr(row.caption), form.Client);
     box->setObjectName(QString::fromLatin1(row.name));
     box->setGeometry(row.rect);
-    SetBackground(box, row.silver ? kSilver : palette().color(QPalette::Button));
-    this->*row.member = box;
+    SetBackground(box, row.silver ? kSilver : form.palette().color(QPalette::Button));
+    form.*row.member = box;
   }
 
   for (const PaletteRow& row : kPalette) {
-    auto* image = new TImage(this->*row.group);
+    auto* image = new TImage(form.*row.group);
     image->setObjectName(QStringLiteral("Image%1").arg(row.number));
     image->setGeometry(QRect(row.pos, QSize(50, 72)));
     image->Stretch = row.number != 1;
@@ -119,7 +121,7 @@ void TForm1::CreateComponents() {
   }
 
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    auto* image = new TImage(GroupBox3);
+    auto* image = new TImage(form.GroupBox3);
     image->setObjectName(QStringLiteral("Image%1").arg(slot + 8));
     image->setGeometry(kSlotLefts[slot / 4], kSlotTops[slot % 4], 50, 72);
     image->AutoSize = true;
@@ -128,27 +130,27 @@ void TForm1::CreateComponents() {
     // The step number in the corner shows the run order: down the columns.
     image->Badge = QString::number(slot);
   }
-  Slots.SetLabelParent(GroupBox3);
+  form.Slots.SetLabelParent(form.GroupBox3);
 
   // The track bar's box has its numbers along its top edge, "0" at the far
   // left: its title sits in the middle, where no number is.
-  GroupBox9->setAlignment(Qt::AlignHCenter);
+  form.GroupBox9->setAlignment(Qt::AlignHCenter);
 
-  TrackBar1 = new QSlider(Qt::Horizontal, GroupBox9);
-  TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
-  TrackBar1->setGeometry(8, 22, 713, 32);
-  TrackBar1->setRange(0, 15);
-  TrackBar1->setValue(0);
-  TrackBar1->setPageStep(1);
-  TrackBar1->setSingleStep(1);
-  TrackBar1->setTickInterval(1);
-  TrackBar1->setTickPosition(QSlider::TicksBothSides);
+  form.TrackBar1 = new QSlider(Qt::Horizontal, form.GroupBox9);
+  form.TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+  form.TrackBar1->setGeometry(8, 22, 713, 32);
+  form.TrackBar1->setRange(0, 15);
+  form.TrackBar1->setValue(0);
+  form.TrackBar1->setPageStep(1);
+  form.TrackBar1->setSingleStep(1);
+  form.TrackBar1->setTickInterval(1);
+  form.TrackBar1->setTickPosition(QSlider::TicksBothSides);
   // A click gives it the focus so the arrow keys move it; still no tab stop.
-  TrackBar1->setFocusPolicy(Qt::ClickFocus);
-  SetHint(TrackBar1, Tr("実行する時間、飛び先、回数の設定"));
+  form.TrackBar1->setFocusPolicy(Qt::ClickFocus);
+  SetHint(form.TrackBar1, Tr("実行する時間、飛び先、回数の設定"));
 
   for (const ScaleLabelRow& row : kScaleLabels) {
-    auto* label = new QLabel(Tr(row.text), GroupBox9);
+    auto* label = new QLabel(Tr(row.text), form.GroupBox9);
     label->setObjectName(QString::fromLatin1(row.name));
     label->setFont(WindowFont(13));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -157,72 +159,70 @@ void TForm1::CreateComponents() {
     label->adjustSize();
   }
 
-  Button1 = NewButton(Client, "Button1", VK47_TEXT("転送"), {624, 352, 105, 33});
-  Button2 = NewButton(Client, "Button2", VK47_TEXT("実行"), {624, 400, 105, 33});
+  form.Button1 = NewButton(form.Client, "Button1", VK47_TEXT("転送"), {624, 352, 105, 33});
+  form.Button2 = NewButton(form.Client, "Button2", VK47_TEXT("実行"), {624, 400, 105, 33});
 
   // Diagnostic controls, right of the client area.
-  Memo1 = new QPlainTextEdit(QStringLiteral("Memo1"), Client);
-  Memo1->setObjectName(QStringLiteral("Memo1"));
-  Memo1->setGeometry(744, 16, 185, 361);
+  form.Memo1 = new QPlainTextEdit(QStringLiteral("Memo1"), form.Client);
+  form.Memo1->setObjectName(QStringLiteral("Memo1"));
+  form.Memo1->setGeometry(744, 16, 185, 361);
   // A log that is only appended to keeps no undo history: each byte of a
   // transfer would add a step to it.
-  Memo1->setUndoRedoEnabled(false);
-  Button3 = NewButton(Client, "Button3", VK47_TEXT("クラス呼び出し"), {760, 432, 105, 25});
-  Label13 = new QLabel(QStringLiteral("Label13"), Client);
-  Label13->setObjectName(QStringLiteral("Label13"));
-  Label13->move(776, 464);
-  Label13->adjustSize();
+  form.Memo1->setUndoRedoEnabled(false);
+  form.Button3 = NewButton(form.Client, "Button3", VK47_TEXT("クラス呼び出し"), {760, 432, 105, 25});
+  form.Label13 = new QLabel(QStringLiteral("Label13"), form.Client);
+  form.Label13->setObjectName(QStringLiteral("Label13"));
+  form.Label13->move(776, 464);
+  form.Label13->adjustSize();
 
-  CreateMenus();
-  CreateStatusBar();
   // The client area keeps its size in the normal window, which cannot be
   // resized by dragging but can be maximised: see Sizing (Unit1_slots.cpp).
 }
 
-void TForm1::CreateMenus() {
-  MainMenu1 = menuBar();
-  MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-  auto menu = [this](const char* name, const char* caption) {
-    QMenu* m = MainMenu1->addMenu(Tr(caption));
+void BuildMainMenus(TForm1& form) {
+  form.MainMenu1 = form.menuBar();
+  form.MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+  auto menu = [&form](const char* name, const char* caption) {
+    QMenu* m = form.MainMenu1->addMenu(Tr(caption));
     m->setObjectName(QString::fromLatin1(name));
     m->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Action"));
     return m;
   };
-  auto item = [this](QMenu* m, const char* name, const char* caption, const char* shortcut) {
+  auto item = [&form](QMenu* m, const char* name, const char* caption, const char* shortcut) {
     QAction* a = m->addAction(Tr(caption));
     a->setObjectName(QString::fromLatin1(name));
     if (shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
     // The window holds the action too, so its shortcut works with the menu closed.
-    addAction(a);
+    form.addAction(a);
     return a;
   };
-  File1 = menu("File1", VK47_TEXT("ファイル"));
-  N1 = item(File1, "N1", VK47_TEXT("読込"), "Ctrl+O");
-  Save1 = item(File1, "Save1", VK47_TEXT("保存"), "Ctrl+S");
-  Exit1 = item(File1, "Exit1", VK47_TEXT("終了"), "Ctrl+Q");
-  File1->addSeparator();
-  Print1 = item(File1, "Print1", VK47_TEXT("印刷…"), "Ctrl+P");
-  Pdf1 = item(File1, "Pdf1", VK47_TEXT("PDF に書き出す…"), nullptr);
-  Edit1 = menu("Edit1", VK47_TEXT("Edit"));
-  N2 = item(Edit1, "N2", VK47_TEXT("デモ"), "Ctrl+D");
-  N3 = item(Edit1, "N3", VK47_TEXT("クリア"), "Ctrl+C");
-  Undo1 = item(Edit1, "Undo1", VK47_TEXT("元に戻す"), "Ctrl+Z");
-  Redo1 = item(Edit1, "Redo1", VK47_TEXT("やり直し"), "Ctrl+Y");
-  Redo1->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
-  N4 = menu("N4", VK47_TEXT("制御"));
-  N5 = item(N4, "N5", VK47_TEXT("転送"), "Ctrl+T");
-  N6 = item(N4, "N6", VK47_TEXT("実行"), "Ctrl+R");
-  Sim1 = item(N4, "Sim1", VK47_TEXT("シミュレーション"), "F5");
-  N4->addSeparator();
-  Class1 = item(N4, "Class1", VK47_TEXT("クラスに転送…"), nullptr);
-  N7 = menu("N7", VK47_TEXT("設定"));
-  N8 = item(N7, "N8", VK47_TEXT("RS-232Cポートの設定"), nullptr);
+  form.File1 = menu("File1", VK47_TEXT("ファイル"));
+  form.N1 = item(form.File1, "N1", VK47_TEXT("読込"), "Ctrl+O");
+  form.Save1 = item(form.File1, "Save1", VK47_TEXT("保存"), "Ctrl+S");
+  form.Exit1 = item(form.File1, "Exit1", VK47_TEXT("終了"), "Ctrl+Q");
+  form.File1->addSeparator();
+  form.Print1 = item(form.File1, "Print1", VK47_TEXT("印刷…"), "Ctrl+P");
+  form.Pdf1 = item(form.File1, "Pdf1", VK47_TEXT("PDF に書き出す…"), nullptr);
+  form.Edit1 = menu("Edit1", VK47_TEXT("Edit"));
+  form.N2 = item(form.Edit1, "N2", VK47_TEXT("デモ"), "Ctrl+D");
+  form.N3 = item(form.Edit1, "N3", VK47_TEXT("クリア"), "Ctrl+C");
+  form.Undo1 = item(form.Edit1, "Undo1", VK47_TEXT("元に戻す"), "Ctrl+Z");
+  form.Redo1 = item(form.Edit1, "Redo1", VK47_TEXT("やり直し"), "Ctrl+Y");
+  form.Redo1->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
+  form.N4 = menu("N4", VK47_TEXT("制御"));
+  form.N5 = item(form.N4, "N5", VK47_TEXT("転送"), "Ctrl+T");
+  form.N6 = item(form.N4, "N6", VK47_TEXT("実行"), "Ctrl+R");
+  form.Sim1 = item(form.N4, "Sim1", VK47_TEXT("シミュレーション"), "F5");
+  form.N4->addSeparator();
+  form.Class1 = item(form.N4, "Class1", VK47_TEXT("クラスに転送…"), nullptr);
+  form.N7 = menu("N7", VK47_TEXT("設定"));
+  form.N8 = item(form.N7, "N8", VK47_TEXT("RS-232Cポートの設定"), nullptr);
   // The hiragana mode, for the youngest pupils: every text without kanji.
-  Kana1 = item(N7, "Kana1", VK47_TEXT("ひらがな"), nullptr);
-  Kana1->setCheckable(true);
-  Kana1->setChecked(KanaMode());
-  Help1 = menu("Help1", VK47_TEXT("ヘルプ"));
-  N9 = item(Help1, "N9", VK47_TEXT("ヘルプの表示"), "F1");
+  form.Kana1 = item(form.N7, "Kana1", VK47_TEXT("ひらがな"), nullptr);
+  form.Kana1->setCheckable(true);
+  form.Kana1->setChecked(KanaMode());
+  form.Help1 = menu("Help1", VK47_TEXT("ヘルプ"));
+  form.N9 = item(form.Help1, "N9", VK47_TEXT("ヘルプの表示"), "F1");
 }
 
 }  // namespace vk47
