@@ -106,6 +106,26 @@ TEST_F(LayoutTest, GroupBoxes) {
   }
 }
 
+// No two group boxes overlap, nor two pictures in one box: a drop or a click
+// always lands on exactly one of them.
+TEST_F(LayoutTest, BoxesAndPicturesDoNotOverlap) {
+  const QList<QGroupBox*> boxes = form->Client->findChildren<QGroupBox*>(QString(), Qt::FindDirectChildrenOnly);
+  EXPECT_EQ(boxes.size(), 8);
+  for (qsizetype i = 0; i < boxes.size(); ++i) {
+    for (qsizetype j = i + 1; j < boxes.size(); ++j) {
+      EXPECT_FALSE(boxes[i]->geometry().intersects(boxes[j]->geometry()))
+          << boxes[i]->objectName().toStdString() << " and " << boxes[j]->objectName().toStdString();
+    }
+    const QList<TImage*> pictures = boxes[i]->findChildren<TImage*>(QString(), Qt::FindDirectChildrenOnly);
+    for (qsizetype a = 0; a < pictures.size(); ++a) {
+      for (qsizetype b = a + 1; b < pictures.size(); ++b) {
+        EXPECT_FALSE(pictures[a]->geometry().intersects(pictures[b]->geometry()))
+            << pictures[a]->objectName().toStdString() << " and " << pictures[b]->objectName().toStdString();
+      }
+    }
+  }
+}
+
 TEST_F(LayoutTest, PaletteIcons) {
   struct Row { int number; const char* parent; const char* hint; };
   const Row rows[] = {
