@@ -46,9 +46,13 @@ few_descriptors() {
   ulimit -n 5
   "$@"
 }
-err=$(few_descriptors "$ctl" send "$dir/demo.pt3" --port com1 2>&1 >/dev/null); check "ulimit -n 5: send exit" 1 $?
-check "ulimit -n 5: the file, not ttyS0" "先生へ: 設定ファイル $ini を読めません (Too many open files)。読めるようにするか、消してください。" \
-  "$(grep 先生へ <<<"$err")"
+# A sanitized build's runtime needs descriptors of its own and cannot start
+# with five, so only the plain build is tried that way.
+if [[ -z "${ASAN_OPTIONS:-}" ]]; then
+  err=$(few_descriptors "$ctl" send "$dir/demo.pt3" --port com1 2>&1 >/dev/null); check "ulimit -n 5: send exit" 1 $?
+  check "ulimit -n 5: the file, not ttyS0" "先生へ: 設定ファイル $ini を読めません (Too many open files)。読めるようにするか、消してください。" \
+    "$(grep 先生へ <<<"$err")"
+fi
 rm -f "$ini"; mkfifo "$ini"
 out=$(timeout 10 "$ctl" ports 2>/dev/null); check "FIFO: ports exit" 1 $?
 check "FIFO: the file line says why" "settings file: $ini (cannot be read: 通常のファイルではありません)" "$(sed -n 1p <<<"$out")"
