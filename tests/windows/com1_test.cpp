@@ -58,7 +58,7 @@ TEST_F(Com1, TransferAndExecuteReachTheFarEnd) {
   int logged = 0;
   observer.log = [&](int) { ++logged; };
   const LinkOutcome transfer = TransferProgram(port, kProgram, observer);
-  ASSERT_TRUE(transfer.ok) << transfer.message;
+  ASSERT_TRUE(transfer.ok) << LinkMessage(transfer);
   EXPECT_EQ(transfer.steps_sent, 16);
   EXPECT_EQ(logged, 16);
   EXPECT_TRUE(port.opened());
@@ -66,7 +66,7 @@ TEST_F(Com1, TransferAndExecuteReachTheFarEnd) {
   EXPECT_EQ(port.dcb().ByteSize, 8);
 
   const LinkOutcome execute = ExecuteProgram(port);
-  ASSERT_TRUE(execute.ok) << execute.message;
+  ASSERT_TRUE(execute.ok) << LinkMessage(execute);
   // Wine's PurgeComm(PURGE_TXABORT) at close empties the kernel's output
   // queue (Windows only ends pending writes), which would take the execute
   // byte back before the far end has read it from the pseudo-terminal.
