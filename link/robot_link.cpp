@@ -119,9 +119,9 @@ bool PortLeadsElsewhere(const Trs232c& port) {
   return now.refused() || now.device != port.device();
 }
 
-std::optional<Notice> EnsurePortOpen(Trs232c& port) { return EnsurePortOpen(port, ResolvePort(port.portname)); }
+Notice EnsurePortOpen(Trs232c& port) { return EnsurePortOpen(port, ResolvePort(port.portname)); }
 
-std::optional<Notice> EnsurePortOpen(Trs232c& port, const ResolvedPort& chosen) {
+Notice EnsurePortOpen(Trs232c& port, const ResolvedPort& chosen) {
   if (port.opened() && !port.device().empty() && (chosen.refused() || chosen.device != port.device())) {
     try {
       port.close();
@@ -129,9 +129,9 @@ std::optional<Notice> EnsurePortOpen(Trs232c& port, const ResolvedPort& chosen) 
       // A close handler's error must not keep the command on the old device.
     }
   }
-  if (port.opened()) return std::nullopt;
+  if (port.opened()) return {};
   const PinnedResolution pin(port.portname, chosen);
-  if (port.open()) return std::nullopt;
+  if (port.open()) return {};
   Notice notice = PortFailureNotice(port);
   // The kind names the port and why it cannot be opened; a failure of no
   // kind still says which port.
@@ -153,7 +153,7 @@ std::string PortAndDevice(const Trs232c& port) {
 
 namespace {
 
-std::optional<Notice> OpenForCommand(Trs232c& port, const std::optional<ResolvedPort>& chosen) {
+Notice OpenForCommand(Trs232c& port, const std::optional<ResolvedPort>& chosen) {
   return chosen ? EnsurePortOpen(port, *chosen) : EnsurePortOpen(port);
 }
 
@@ -162,8 +162,8 @@ std::optional<Notice> OpenForCommand(Trs232c& port, const std::optional<Resolved
 LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
                             const TransferObserver& observer, const std::optional<ResolvedPort>& chosen) {
   LinkOutcome outcome;
-  if (auto failure = OpenForCommand(port, chosen)) {
-    Fail(outcome, std::move(*failure), 0);
+  if (Notice failure = OpenForCommand(port, chosen); !failure.empty()) {
+    Fail(outcome, std::move(failure), 0);
     return outcome;
   }
   if (observer.begin) observer.begin();
@@ -198,8 +198,8 @@ LinkOutcome TransferProgram(Trs232c& port, const ProgramCodes& codes,
 
 LinkOutcome ExecuteProgram(Trs232c& port, const std::optional<ResolvedPort>& chosen) {
   LinkOutcome outcome;
-  if (auto failure = OpenForCommand(port, chosen)) {
-    Fail(outcome, std::move(*failure), 0);
+  if (Notice failure = OpenForCommand(port, chosen); !failure.empty()) {
+    Fail(outcome, std::move(failure), 0);
     return outcome;
   }
   if (!port.writebyte(kExecuteCommand)) {

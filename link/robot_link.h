@@ -71,12 +71,13 @@ bool PortLeadsElsewhere(const Trs232c& port);
 // then works). A port still open on a device its name no longer leads to is
 // closed first and opened on the device the name leads to now, so a command
 // never goes to a device other than the one the name (and the window's
-// status bar) names. Returns what to tell the user when it cannot be opened.
+// status bar) names. Returns what to tell the user when it cannot be opened,
+// an empty notice when the port is open; a failure always has a main line.
 // The name is resolved once; with `chosen`, not at all: the port is opened
 // on the device chosen (and shown) before the command began, or refused as
 // that choice was, whatever the name leads to by now.
-std::optional<Notice> EnsurePortOpen(Trs232c& port);
-std::optional<Notice> EnsurePortOpen(Trs232c& port, const ResolvedPort& chosen);
+Notice EnsurePortOpen(Trs232c& port);
+Notice EnsurePortOpen(Trs232c& port, const ResolvedPort& chosen);
 
 // The port as the menus name it, with the device the open port uses when
 // that is named otherwise: "COM1 (/dev/pts/3)", "COM1", "/dev/pts/3".

@@ -147,6 +147,23 @@ TEST_F(RobotLink, APortThatCannotOpenSendsNothingAndSaysWhy) {
   EXPECT_TRUE(Written().empty());
 }
 
+// An empty notice is the only sign of an open port: a refused open always
+// says which port, and the same port opens once the refusal is gone.
+TEST_F(RobotLink, OpeningThePortFailsWithAMessageAndSucceedsWithNone) {
+  port.portname = "com1";
+  line->open_error = {CommErrorKind::kNotFound, 2, "No such file or directory", "/dev/ttyUSB0"};
+  const Notice refused = EnsurePortOpen(port);
+  ASSERT_FALSE(refused.empty());
+  EXPECT_NE(NoticeText(refused).find("COM1"), std::string::npos) << NoticeText(refused);
+  EXPECT_FALSE(port.opened());
+
+  line->open_error = {};
+  EXPECT_TRUE(EnsurePortOpen(port).empty());
+  EXPECT_TRUE(port.opened());
+  EXPECT_TRUE(EnsurePortOpen(port).empty()) << "an open port is kept";
+  EXPECT_EQ(line->CallsOf("Open").size(), 2u);
+}
+
 TEST_F(RobotLink, AFailedWriteStopsTheTransferAndCountsWhatWentOut) {
   ASSERT_TRUE(port.open());
   // 0x74 and three steps go out, the fourth step's write times out.
