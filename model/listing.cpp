@@ -60,8 +60,6 @@ WordsLine StepSheetWords(int code) {
   return line;
 }
 
-std::string StepSheetText(int code) { return Plain(StepSheetWords(code)); }
-
 std::string ProgramListing(const ProgramCodes& codes) {
   std::string text;
   for (int k = 0; k < kSlotCount; ++k) text += ListingLine(k, codes[k]) + '\n';

@@ -17,12 +17,10 @@ std::string ProgramListing(const ProgramCodes& codes);
 
 // A step in words for a printed sheet: the command's name with what its
 // parameter means, "前進 1秒", "回数 3", "飛ぶ → 5", the bare name for a
-// command without one ("左折"), "" for an empty slot, and "コード 112" for a
-// code of no command.
-std::string StepSheetText(int code);
-
-// The same in pieces for the catalogue (text/words.h): the command's name
-// and the unit are catalogue texts, numbers and arrows stand as they are.
+// command without one ("左折"), empty for an empty slot, and "コード 112"
+// for a code of no command. In pieces for the catalogue (text/words.h): the
+// command's name and the unit are catalogue texts, numbers and arrows stand
+// as they are.
 WordsLine StepSheetWords(int code);
 
 // A step's value as its label shows it ("1.5秒", "3回", "12へ"), in pieces:

@@ -47,6 +47,4 @@ Words ScaleWords(const FloorScale& scale) {
   return {VK47_TEXT("縮尺 1/%1"), {std::to_string(scale.denominator)}};
 }
 
-std::string ScaleText(const FloorScale& scale) { return Plain(ScaleWords(scale)); }
-
 }  // namespace vk47

@@ -56,7 +56,6 @@ FloorScale FitFloor(const FloorBox& bounds, double room_w_mm = kPageRoomWidthMm,
                     double marks_mm = 0);
 
 // The scale as a drawing states it: 「実物大」 or 「縮尺 1/N」.
-std::string ScaleText(const FloorScale& scale);
 Words ScaleWords(const FloorScale& scale);
 
 // The 1-2-5 ladder of scales and grids: 1, 2, 5, 10, 20, 50 ... The step

@@ -258,7 +258,7 @@ std::string WorksheetSvg(const std::vector<Pose>& path, const Pose& end) {
   svg += "<rect x=\"" + Num(left) + "\" y=\"" + Num(top) + "\" width=\"" + Num(view_w) + "\" height=\"" + Num(view_h) +
          "\" fill=\"" + drawing.background + "\"/>\n";
   const double font = kFont * cm, x = left + 0.2 * font;
-  svg += Text(x, -f.y1_cm - 2.6 * font, "ロボットの通り道 (cm)　" + ScaleText(floor.scale), "start",
+  svg += Text(x, -f.y1_cm - 2.6 * font, "ロボットの通り道 (cm)　" + Plain(ScaleWords(floor.scale)), "start",
               font, kInkColour);
   svg += Text(x, -f.y1_cm - 1.2 * font,
               "1 目盛り = " + GridNumber(floor.scale.grid_cm) + " cm　● = スタート　▲ = 最後の位置と向き", "start", font,

@@ -59,8 +59,6 @@ SimRun RunProgram(const ProgramCodes& codes, const SimParams& params, std::vecto
   return run;
 }
 
-std::string OutcomeText(const SimRun& run, const SimParams& params) { return Plain(OutcomeWords(run, params)); }
-
 // The worksheet's floor is the printed sheet's (sim/floor_drawing.h), whose
 // marks have their size on paper whatever the robot.
 std::string PathSvg(const SimRun& run, const SimParams&) { return WorksheetSvg(run.path, run.end.pose); }

@@ -44,9 +44,6 @@ std::string TraceText(const SimRun& run);
 // A number with two decimals; a value that rounds to zero is "0.00".
 std::string Fixed2(double value);
 
-// What ended the run, in Japanese, for the tools' messages: "" for kEnded.
-std::string OutcomeText(const SimRun& run, const SimParams& params);
-
 // The path on a grid of the floor, with the start and the end pose marked,
 // for a worksheet on an A4 page: life size when it fits, else at the scale
 // that sim/floor_scale.h chooses, which the legend states. The viewBox is in

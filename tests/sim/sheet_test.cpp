@@ -72,7 +72,7 @@ TEST(SheetWords, EachKindOfStepInPieces) {
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Marked(StepSheetWords(row.code)), row.marked) << row.code;
-    EXPECT_EQ(StepSheetText(row.code), row.plain) << row.code;
+    EXPECT_EQ(Plain(StepSheetWords(row.code)), row.plain) << row.code;
   }
   EXPECT_EQ(Marked(StepValueWords(0x24)), "1[秒]");
   EXPECT_EQ(Marked(StepValueWords(0xB3)), "3[回]");
@@ -90,7 +90,7 @@ TEST(Sheet, TheDemoAsBothEditionsPrintIt) {
     const SheetStep& step = sheet.steps[k];
     EXPECT_EQ(step.slot, k);
     EXPECT_EQ(step.code, demo[k]);
-    EXPECT_EQ(Plain(step.text), StepSheetText(demo[k])) << k;
+    EXPECT_EQ(Plain(step.text), Plain(StepSheetWords(demo[k]))) << k;
     EXPECT_EQ(step.picture, StepCommandNumber(demo[k]).value_or("4")) << k;
   }
   EXPECT_EQ(Plain(sheet.scale), "実物大");
@@ -121,7 +121,7 @@ TEST(Sheet, TitlesScalesAndOutcomes) {
     EXPECT_EQ(Plain(sheet.scale), row.scale) << row.file;
     EXPECT_EQ(Plain(sheet.outcome), row.outcome) << row.file;
     // The tools' outcome text is the same words.
-    EXPECT_EQ(OutcomeText(sheet.run, {}), row.outcome) << row.file;
+    EXPECT_EQ(Plain(OutcomeWords(sheet.run, {})), row.outcome) << row.file;
   }
   EXPECT_EQ(Marked(MakePrintedSheet(EmptyProgram(), "", {}).title), "[無題]");
   // At 1/10 the squares are 5 cm (5 mm on paper): numbers on every second.

@@ -355,8 +355,8 @@ TEST(FloorScale, TheLargestScaleThatFits) {
     EXPECT_EQ(scale.denominator, row.denominator) << row.bounds.x1_cm << " x " << row.bounds.y1_cm;
     EXPECT_EQ(scale.grid_cm, row.grid_cm) << row.bounds.x1_cm << " x " << row.bounds.y1_cm;
   }
-  EXPECT_EQ(ScaleText(FitFloor({0, 0, 1, 1})), "実物大");
-  EXPECT_EQ(ScaleText(FitFloor({0, 0, 100, 1})), "縮尺 1/10");
+  EXPECT_EQ(Plain(ScaleWords(FitFloor({0, 0, 1, 1}))), "実物大");
+  EXPECT_EQ(Plain(ScaleWords(FitFloor({0, 0, 100, 1}))), "縮尺 1/10");
 }
 
 }  // namespace

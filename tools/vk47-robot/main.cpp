@@ -29,6 +29,7 @@
 #include "serial/port_resolver.h"
 #include "settings/robot_mapping.h"
 #include "settings/robot_presence.h"
+#include "sim/sim_texts.h"
 #include "sim/trace.h"
 #include "tools/vk47-robot/robot_json.h"
 #include "vk47_version.h"
@@ -338,7 +339,7 @@ vk47::SimRun PrintTrace(const vk47::ProgramCodes& codes, const Options& options,
   std::fputs(prefix, stdout);
   std::fputs(vk47::TraceText(run).c_str(), stdout);
   FlushOutput();
-  const std::string outcome = vk47::OutcomeText(run, options.sim);
+  const std::string outcome = vk47::Plain(vk47::OutcomeWords(run, options.sim));
   if (!outcome.empty()) std::fprintf(stderr, "vk47-robot: %s%s\n", prefix, outcome.c_str());
   return run;
 }
