@@ -29,6 +29,24 @@ namespace {
 using testing::MasterReader;
 using testing::PtyPair;
 
+bool HasKanji(const QString& text) {
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if ((u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF) || u == 0x3005) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Every text the dialog shows: its title, its labels and its buttons.
+QStringList ShownTexts(const TClassSendDialog& dialog) {
+  QStringList texts = {dialog.windowTitle()};
+  for (const QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
+  for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) texts << button->text();
+  return texts;
+}
+
 TEST(ClassSendDialog, ThreeRobotsGetTheProgramAtOnceAndTheMissingOneIsNamed) {
   PtyPair robots[3];
   std::vector<std::unique_ptr<MasterReader>> readers;
@@ -292,15 +310,6 @@ TEST(ClassSendDialog, UnderAProcessLimitTheDialogSaysSoAndTheProgramLivesOn) {
 // row (the port's own sentences) and the second row of a device named twice. Switching back
 // puts the source texts back on the widgets.
 TEST(ClassSendDialog, InTheHiraganaModeNothingItShowsHasKanji) {
-  const auto kanji = [](const QString& text) {
-    for (const QChar c : text) {
-      const char16_t u = c.unicode();
-      if ((u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF) || u == 0x3005) {
-        return true;
-      }
-    }
-    return false;
-  };
   PtyPair robot;
   MasterReader reader(robot.master());
   const std::string twice = "/dev/../dev/" + robot.slave_path().substr(5);
@@ -324,12 +333,9 @@ TEST(ClassSendDialog, InTheHiraganaModeNothingItShowsHasKanji) {
   ASSERT_TRUE(finished.wait(5000));
   EXPECT_TRUE(dialog.Rows()[2].result->text().contains(QStringLiteral("2かい"))) << "named twice, in hiragana";
   EXPECT_FALSE(dialog.Rows()[1].result->text().isEmpty());
-  QStringList texts = {dialog.windowTitle()};
-  for (const QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
-  for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) texts << button->text();
   int kanji_texts = 0;
-  for (const QString& text : texts) {
-    if (!kanji(text)) continue;
+  for (const QString& text : ShownTexts(dialog)) {
+    if (!HasKanji(text)) continue;
     ++kanji_texts;
     ADD_FAILURE() << "kanji in: " << text.toStdString();
   }
@@ -337,6 +343,52 @@ TEST(ClassSendDialog, InTheHiraganaModeNothingItShowsHasKanji) {
   EXPECT_EQ(dialog.CloseButton()->text(), QStringLiteral("とじる"));
   SetKanaMode(false);
   EXPECT_EQ(dialog.CloseButton()->text(), QStringLiteral("閉じる"));
+}
+
+// Switched while the dialog shows the results of a 転送 and a 実行: the rows
+// (a device's kind, each robot's results, a missing robot's reasons, a
+// device named twice), the summary and the title are built again in the new
+// mode, and switching back gives exactly the texts shown before.
+TEST(ClassSendDialog, SwitchingTheHiraganaModeRebuildsTheResultsShown) {
+  PtyPair robot;
+  MasterReader reader(robot.master());
+  const std::string twice = "/dev/../dev/" + robot.slave_path().substr(5);
+  const std::string missing = "/nonexistent/vk47-robot";
+  std::vector<ClassPort> ports = {{robot.slave_path(), "COM1", robot.slave_path(), "仮想ロボット", true},
+                                  {missing, "COM2", missing, "", false},
+                                  {twice, twice, twice, "", true}};
+  TClassSendDialog::Hooks hooks;
+  hooks.program = [] { return *DemoProgram().codes; };
+  hooks.list_ports = [&] { return ports; };
+  struct KanaOff {
+    ~KanaOff() { SetKanaMode(false); }
+  } kana_off;
+  TClassSendDialog dialog(hooks, nullptr);
+  dialog.show();
+  ASSERT_EQ(dialog.Rows().size(), 3u);
+  dialog.Rows()[1].check->setChecked(true);
+  QSignalSpy finished(&dialog, &TClassSendDialog::Finished);
+  dialog.TransferButton()->click();
+  ASSERT_TRUE(finished.wait(5000));
+  dialog.ExecuteButton()->click();
+  ASSERT_TRUE(finished.wait(5000));
+  ASSERT_EQ(dialog.Rows()[0].result->text(), QStringLiteral("OK、実行 OK"));
+  ASSERT_TRUE(dialog.Rows()[1].result->text().contains(QStringLiteral("、実行: "))) << dialog.Rows()[1].result->text().toStdString();
+  const QStringList before = ShownTexts(dialog);
+
+  ASSERT_TRUE(SetKanaMode(true, QStringLiteral(VK47_CATALOGUE_DIR)));
+  for (const QString& text : ShownTexts(dialog)) EXPECT_FALSE(HasKanji(text)) << "kanji in: " << text.toStdString();
+  EXPECT_EQ(dialog.Rows()[0].result->text(), QStringLiteral("OK、じっこう OK"));
+  EXPECT_TRUE(dialog.Rows()[1].result->text().contains(QStringLiteral("、じっこう: "))) << dialog.Rows()[1].result->text().toStdString();
+  EXPECT_TRUE(dialog.Rows()[2].result->text().contains(QStringLiteral("2かい"))) << dialog.Rows()[2].result->text().toStdString();
+
+  ASSERT_TRUE(SetKanaMode(false));
+  EXPECT_EQ(ShownTexts(dialog), before);
+
+  // A new 転送 starts the rows afresh: no 実行 result of the last round is left.
+  dialog.TransferButton()->click();
+  ASSERT_TRUE(finished.wait(5000));
+  EXPECT_EQ(dialog.Rows()[0].result->text(), QStringLiteral("OK"));
 }
 
 }  // namespace

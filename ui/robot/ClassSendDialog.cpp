@@ -29,6 +29,44 @@ std::thread StartThread(std::function<void()> work) { return std::thread(std::mo
 
 constexpr int kResultWidth = 280;
 
+// The device column: where COMn leads, with the device's kind, or whether it
+// can be used at all; a device found by itself is its own title and shows
+// only its kind.
+QString DeviceText(const ClassPort& port) {
+  const bool named_by_device = port.title == port.device;
+  QString where = named_by_device ? QString() : port.device.empty() ? Tr("(使えません)") : QString::fromStdString(port.device);
+  if (!port.kind.empty()) where += (where.isEmpty() ? QString() : QStringLiteral(" ・ ")) + TrWords({port.kind, {}});  // a catalogue text (settings/class_ports)
+  if (!port.device.empty() && !port.present) where += QStringLiteral(" ") + Tr("(つながっていません)");
+  return where;
+}
+
+// One command's result in a row, in the current mode.
+QString ResultText(const TClassSendDialog::Result& result, bool execute) {
+  using State = TClassSendDialog::Result::State;
+  switch (result.state) {
+    case State::kNone:
+      return QString();
+    case State::kSending:
+      return execute ? Tr("送信中…") : Tr("転送中…");
+    case State::kOk:
+      return execute ? Tr("実行 OK") : Tr("OK");
+    case State::kFailed:
+      return execute ? Tr("実行: %1").arg(TrLine(result.reason)) : TrLine(result.reason);
+    case State::kSameDevice:
+      // Neither a success of its own nor a failure: where its steps went.
+      return TrLine(result.reason);
+  }
+  return QString();
+}
+
+// The row's results: the last 転送's, then the 実行 sent after it.
+void ShowResult(const TClassSendDialog::Row& row) {
+  const QString transfer = ResultText(row.transfer_result, false);
+  const QString execute = ResultText(row.execute_result, true);
+  row.result->setText(transfer.isEmpty() || execute.isEmpty() ? transfer + execute
+                                                              : transfer + QStringLiteral("、") + execute);
+}
+
 }  // namespace
 
 TClassSendDialog::TClassSendDialog(Hooks hooks, QWidget* parent) : QDialog(parent), hooks_(std::move(hooks)) {
@@ -76,6 +114,8 @@ TClassSendDialog::TClassSendDialog(Hooks hooks, QWidget* parent) : QDialog(paren
   connect(transfer_, &QPushButton::clicked, this, &TClassSendDialog::Transfer);
   connect(execute_, &QPushButton::clicked, this, &TClassSendDialog::Execute);
   connect(close_, &QPushButton::clicked, this, &QDialog::close);
+  // Runs after the switch has re-applied the texts that went through Tr.
+  connect(&KanaModeNotifier(), &KanaModeSignal::Changed, this, &TClassSendDialog::ShowTexts);
 }
 
 TClassSendDialog::~TClassSendDialog() {
@@ -118,12 +158,7 @@ void TClassSendDialog::Refresh() {
     const int r = static_cast<int>(rows_.size()) + 1;
     row.check = new QCheckBox(QString::fromStdString(port.title), list_);
     row.check->setChecked(port.present);
-    // COMn shows where it leads; a device found by itself is its own title.
-    const bool named_by_device = port.title == port.device;
-    QString where = named_by_device ? QString() : port.device.empty() ? Tr("(使えません)") : QString::fromStdString(port.device);
-    if (!port.kind.empty()) where += (where.isEmpty() ? QString() : QStringLiteral(" ・ ")) + TrWords({port.kind, {}});  // a catalogue text (settings/class_ports)
-    if (!port.device.empty() && !port.present) where += QStringLiteral(" ") + Tr("(つながっていません)");
-    row.device = new QLabel(where, list_);
+    row.device = new QLabel(DeviceText(port), list_);
     row.progress = new QProgressBar(list_);
     row.progress->setRange(0, kSlotCount);
     row.progress->setValue(0);
@@ -139,7 +174,7 @@ void TClassSendDialog::Refresh() {
     rows_.push_back(row);
   }
   grid_->setRowStretch(static_cast<int>(rows_.size()) + 1, 1);
-  summary_->clear();
+  ShowSummary({});
 }
 
 void TClassSendDialog::showEvent(QShowEvent* event) {
@@ -186,16 +221,6 @@ void TClassSendDialog::reject() {
   QDialog::reject();
 }
 
-namespace {
-
-// `text` after the row's result of its last 転送, when it has one.
-QString WithTransferResult(const QLabel* result, const QString& text) {
-  const QString kept = result->property("transferResult").toString();
-  return kept.isEmpty() ? text : kept + QStringLiteral("、") + text;
-}
-
-}  // namespace
-
 void TClassSendDialog::Transfer() { Start(true); }
 
 void TClassSendDialog::Execute() { Start(false); }
@@ -205,32 +230,34 @@ void TClassSendDialog::Start(bool transfer) {
   std::vector<std::string> names;
   job_rows_.clear();
   for (std::size_t i = 0; i < rows_.size(); ++i) {
-    const Row& row = rows_[i];
+    Row& row = rows_[i];
     // 実行 keeps what the last 転送 showed in a row it sends to (its steps
     // and its result), and adds its own outcome there (Report).
     if (transfer || !row.check->isChecked()) {
       row.progress->setValue(0);
       row.progress->setFormat(row.check->isChecked() ? QStringLiteral("%v / %m") : QString());
-      row.result->clear();
-      row.result->setProperty("transferResult", QString());
+      row.transfer_result = {};
     }
+    row.execute_result = {};
+    ShowResult(row);
     if (!row.check->isChecked()) continue;
     names.push_back(row.port.portname);
     job_rows_.push_back(i);
   }
   if (names.empty()) {
-    summary_->setText(Tr("送り先のロボットにチェックを入れてください。"));
+    ShowSummary([] { return Tr("送り先のロボットにチェックを入れてください。"); });
     return;
   }
   const ProgramCodes codes = hooks_.program ? hooks_.program() : EmptyProgram();
   if (hooks_.release_window_port) hooks_.release_window_port();
   executing_ = !transfer;
   for (std::size_t row : job_rows_) {
-    QLabel* result = rows_[row].result;
-    result->setText(transfer ? Tr("転送中…") : WithTransferResult(result, Tr("送信中…")));
+    (transfer ? rows_[row].transfer_result : rows_[row].execute_result) = {Result::State::kSending, {}};
+    ShowResult(rows_[row]);
   }
-  summary_->setText(transfer ? Tr("%1 台に転送しています…").arg(names.size())
-                             : Tr("%1 台に実行命令を送っています…").arg(names.size()));
+  ShowSummary([transfer, count = names.size()] {
+    return transfer ? Tr("%1 台に転送しています…").arg(count) : Tr("%1 台に実行命令を送っています…").arg(count);
+  });
   SetBusy(true);
   jobs_ = MakeRobotJobs(names, hooks_.device_factory);
   {
@@ -267,26 +294,24 @@ void TClassSendDialog::Start(bool transfer) {
     // The system's limit on threads or processes: nothing was sent, and the
     // window with its program carries on.
     jobs_.clear();
-    for (std::size_t row : job_rows_) rows_[row].result->clear();
-    const QString text = Tr("送信を始められません。ほかのプログラムを閉じてから、もう一度試してください。");
-    summary_->setText(text);
+    for (std::size_t row : job_rows_) {
+      (transfer ? rows_[row].transfer_result : rows_[row].execute_result) = {};
+      ShowResult(rows_[row]);
+    }
+    ShowSummary([] { return Tr("送信を始められません。ほかのプログラムを閉じてから、もう一度試してください。"); });
     SetBusy(false);
-    ShowErrorBox(this, text, Tr("システムの説明: %1").arg(QString::fromLocal8Bit(e.what())));
+    ShowErrorBox(this, summary_->text(), Tr("システムの説明: %1").arg(QString::fromLocal8Bit(e.what())));
   }
 }
 
 void TClassSendDialog::Report(std::size_t row, int steps, bool done, bool ok, const WordsLine& why) {
   if (row >= rows_.size()) return;
-  const QString reason = TrLine(why);
-  const Row& r = rows_[row];
+  Row& r = rows_[row];
   if (steps > r.progress->value()) r.progress->setValue(steps);
   if (!done) return;
-  if (executing_) {
-    r.result->setText(WithTransferResult(r.result, ok ? Tr("実行 OK") : Tr("実行: %1").arg(reason)));
-  } else {
-    r.result->setText(ok ? Tr("OK") : reason);
-    r.result->setProperty("transferResult", r.result->text());
-  }
+  (executing_ ? r.execute_result : r.transfer_result) =
+      ok ? Result{Result::State::kOk, {}} : Result{Result::State::kFailed, why};
+  ShowResult(r);
   r.result->setStyleSheet(ok ? QStringLiteral("color: #1a7a30; font-weight: bold;") : QStringLiteral("color: #b00020;"));
 }
 
@@ -298,16 +323,10 @@ void TClassSendDialog::Finish(bool transfer) {
     const RobotJob& job = *jobs_[i];
     Report(job_rows_[i], job.steps.load(), true, job.outcome.ok, LinkSummary(job.outcome));
     if (job.same_as) {
-      // Neither a success of its own nor a failure: where its steps went.
-      QLabel* result = rows_[job_rows_[i]].result;
-      const QString reason = TrLine(LinkSummary(job.outcome));
-      if (executing_) {
-        result->setText(WithTransferResult(result, reason));
-      } else {
-        result->setText(reason);
-        result->setProperty("transferResult", reason);
-      }
-      result->setStyleSheet(QString());
+      Row& row = rows_[job_rows_[i]];
+      (executing_ ? row.execute_result : row.transfer_result) = {Result::State::kSameDevice, LinkSummary(job.outcome)};
+      ShowResult(row);
+      row.result->setStyleSheet(QString());
     }
   }
   const std::size_t total = jobs_.size();
@@ -321,24 +340,29 @@ void TClassSendDialog::Finish(bool transfer) {
     const std::lock_guard<std::mutex> lock(stop_mutex_);
     stopped = stop_;
   }
-  QString text;
+  // How far each robot came, on the line the main window's status bar shows.
+  QStringList came;
   if (stopped && transfer) {
-    // How far each robot came, on the line the main window's status bar shows.
-    QStringList came;
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
       came << QStringLiteral("%1 %2/16").arg(QString::fromStdString(rows_[job_rows_[i]].port.title))
                   .arg(jobs_[i]->outcome.steps_sent);
     }
-    text = Tr("転送を中断しました。送信できたステップ: %1").arg(came.join(QStringLiteral("、")));
-  } else if (stopped) {
-    text = Tr("実行命令の送信を中断しました。%1 台のうち %2 台に送りました。").arg(total).arg(ok);
-  } else {
-    text = transfer ? Tr("%1 台のうち %2 台がプログラム全体を受け取りました。").arg(total).arg(ok)
-                    : Tr("%1 台のうち %2 台に実行命令を送りました。").arg(total).arg(ok);
   }
-  if (!missed.isEmpty()) text += QStringLiteral("\n") + Tr("届かなかったロボット: %1").arg(missed.join(QStringLiteral("、")));
-  summary_->setText(text);
-  setWindowTitle(Tr("クラスに転送") + QStringLiteral(" (%1/%2)").arg(ok).arg(total));
+  ShowSummary([stopped, transfer, total, ok, came, missed] {
+    QString text;
+    if (stopped && transfer) {
+      text = Tr("転送を中断しました。送信できたステップ: %1").arg(came.join(QStringLiteral("、")));
+    } else if (stopped) {
+      text = Tr("実行命令の送信を中断しました。%1 台のうち %2 台に送りました。").arg(total).arg(ok);
+    } else {
+      text = transfer ? Tr("%1 台のうち %2 台がプログラム全体を受け取りました。").arg(total).arg(ok)
+                      : Tr("%1 台のうち %2 台に実行命令を送りました。").arg(total).arg(ok);
+    }
+    if (!missed.isEmpty()) text += QStringLiteral("\n") + Tr("届かなかったロボット: %1").arg(missed.join(QStringLiteral("、")));
+    return text;
+  });
+  title_counts_ = std::make_pair(ok, total);
+  ShowTitle();
   jobs_.clear();
   SetBusy(false);
   emit Finished();
@@ -346,6 +370,26 @@ void TClassSendDialog::Finish(bool transfer) {
     close_when_done_ = false;
     close();
   }
+}
+
+void TClassSendDialog::ShowSummary(std::function<QString()> text) {
+  summary_text_ = std::move(text);
+  summary_->setText(summary_text_ ? summary_text_() : QString());
+}
+
+void TClassSendDialog::ShowTitle() {
+  QString title = Tr("クラスに転送");
+  if (title_counts_) title += QStringLiteral(" (%1/%2)").arg(title_counts_->first).arg(title_counts_->second);
+  setWindowTitle(title);
+}
+
+void TClassSendDialog::ShowTexts() {
+  for (const Row& row : rows_) {
+    row.device->setText(DeviceText(row.port));
+    ShowResult(row);
+  }
+  ShowSummary(std::move(summary_text_));
+  ShowTitle();
 }
 
 void TClassSendDialog::SetBusy(bool busy) {

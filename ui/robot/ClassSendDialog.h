@@ -19,8 +19,9 @@
 // closes once all have stopped. A robot that is missing or fails is done at
 // once and never delays the others. When the system cannot start the
 // command's thread, an error box says so and nothing is sent. Destroying the
-// dialog mid-command stops every transfer after its current byte. UI thread
-// only.
+// dialog mid-command stops every transfer after its current byte. Switching
+// the hiragana mode builds every shown text again, the rows' results and the
+// summary included. UI thread only.
 
 #include <QDialog>
 #include <atomic>
@@ -28,7 +29,9 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "link/class_link.h"
@@ -75,13 +78,24 @@ class TClassSendDialog : public QDialog {
   // write included); the results then show how far each came.
   void Stop();
 
-  // One listed port's widgets, in list order.
+  // What a command last showed in a row: kept as the link's words, so that
+  // the row's text can be built again in the other mode.
+  struct Result {
+    enum class State { kNone, kSending, kOk, kFailed, kSameDevice };
+    State state = State::kNone;
+    WordsLine reason;  // kFailed, kSameDevice: LinkSummary of the outcome
+  };
+
+  // One listed port's widgets, in list order, and its results: the last
+  // 転送's, then the 実行 sent after it.
   struct Row {
     ClassPort port;
     QCheckBox* check = nullptr;  // its text is the port's title
     QLabel* device = nullptr;
     QProgressBar* progress = nullptr;
     QLabel* result = nullptr;
+    Result transfer_result;
+    Result execute_result;
   };
   const std::vector<Row>& Rows() const { return rows_; }
   QLabel* Summary() const { return summary_; }
@@ -102,6 +116,11 @@ class TClassSendDialog : public QDialog {
   void Start(bool transfer);
   void Report(std::size_t row, int steps, bool done, bool ok, const WordsLine& why);
   void Finish(bool transfer);
+  // The summary line, built by `text` now and again after a mode switch.
+  void ShowSummary(std::function<QString()> text);
+  void ShowTitle();
+  // Builds the texts made from values again in the current mode.
+  void ShowTexts();
   void SetBusy(bool busy);
   // The pacing wait of the workers: at least `ms`, shorter only on a stop.
   void PacedWait(std::uint32_t ms);
@@ -112,6 +131,8 @@ class TClassSendDialog : public QDialog {
   QWidget* list_ = nullptr;
   QGridLayout* grid_ = nullptr;
   QLabel* summary_ = nullptr;
+  std::function<QString()> summary_text_;
+  std::optional<std::pair<std::size_t, std::size_t>> title_counts_;  // robots served, of how many
   QPushButton* refresh_ = nullptr;
   QPushButton* transfer_ = nullptr;
   QPushButton* execute_ = nullptr;
