@@ -1,7 +1,7 @@
 #include "ui/MainLayout.h"
 
 // The main window's layout: its controls and menus, as tables of names,
-// captions and rectangles (the status bar is in Unit1_status.cpp).
+// captions and rectangles (the status bar is in editor/WindowStatus.cpp).
 // Positions are client coordinates (or coordinates within a group box).
 
 #include <QAction>
@@ -130,7 +130,7 @@ void BuildMainLayout(TForm1& form) {
     // The step number in the corner shows the run order: down the columns.
     image->Badge = QString::number(slot);
   }
-  form.Slots.SetLabelParent(form.GroupBox3);
+  form.slots_.SetLabelParent(form.GroupBox3);
 
   // The track bar's box has its numbers along its top edge, "0" at the far
   // left: its title sits in the middle, where no number is.
@@ -176,7 +176,7 @@ void BuildMainLayout(TForm1& form) {
   form.Label13->adjustSize();
 
   // The client area keeps its size in the normal window, which cannot be
-  // resized by dragging but can be maximised: see Sizing (Unit1_slots.cpp).
+  // resized by dragging but can be maximised: see ConnectSizing (Unit1_slots.cpp).
 }
 
 void BuildMainMenus(TForm1& form) {

@@ -16,9 +16,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
-#include <QUndoStack>
 #include <QUrl>
 
+#include "model/command_set.h"
 #include "settings/editor_setting.h"
 #include "settings/port_setting.h"
 #include "ui/common/AppFolder.h"
@@ -30,6 +30,7 @@
 #include "ui/MyConst.h"
 #include "ui/Setup.h"
 #include "ui/editor/TImage.h"
+#include "ui/editor/WindowStatus.h"
 #include "ui/common/StartupTrace.h"
 #include "ui/common/WaitWithMessages.h"
 #include "ui/robot/ClassSendDialog.h"
@@ -41,7 +42,7 @@ namespace vk47 {
 TForm1* Form1 = nullptr;
 
 TForm1::TForm1(CommDeviceFactory device_factory)
-    : rs232c(std::move(device_factory)), Slots(this, [this] { return TrackBar1 ? TrackBar1->value() : 0; }) {
+    : rs232c(std::move(device_factory)), slots_(this, [this] { return TrackBar1 ? TrackBar1->value() : 0; }) {
   Form1 = this;
   rs232c.OnOpen = [this](void*) { rs232cOpen(); };
   rs232c.OnClose = [this](void*) { rs232cClose(); };
@@ -63,7 +64,6 @@ TForm1::~TForm1() {
   // The document goes first: its stack's clean-up must not reach a window
   // being destroyed.
   document_.reset();
-  UndoStack = nullptr;
   // A class send in progress stops after its current byte; the dialog goes
   // before the window it would report to.
   delete class_dialog_;
@@ -97,8 +97,11 @@ void TForm1::ConnectHandlers() {
     connect(button, &QPushButton::clicked, this, [this, handler = handler] { RunCommand([&] { (this->*handler)(); }); });
   }
   connect(TrackBar1, &QSlider::valueChanged, this, [this] { RunGuarded(this, [this] { TrackBar1Change(); }); });
-  Slots.OnValueLabelClick = [this](QLabel* label) { RunCommand([&] { StepValueLabelClick(label); }); };
-  ConnectDragHandlers();
+  slots_.OnValueLabelClick = [this](QLabel* label) { RunCommand([&] { StepValueLabelClick(label); }); };
+  PaletteDragHooks drag_hooks;
+  drag_hooks.held_back = [this] { return CommandsHeldBack(); };
+  drag_hooks.place_command = [this](int slot, const QString& number) { PlaceCommand(slot, number); };
+  palette_drag_ = new TPaletteDrag(*this, DragController1, std::move(drag_hooks));
   ConnectEditHandlers();
   ConnectLinkHandlers();
   ConnectSizing();
@@ -110,8 +113,18 @@ void TForm1::ConnectHandlers() {
 void TForm1::CreateComponents() {
   BuildMainLayout(*this);
   BuildMainMenus(*this);
-  CreateStatusBar();
+  status_ = new TWindowStatus(*this, rs232c, [this] { return CommandsHeldBack(); });
 }
+
+void TForm1::UpdateProgramState() {
+  if (!document_) return;
+  setWindowTitle(document_->Caption());
+  status_->ShowFile(document_->FileLabel(), document_->FileName());
+}
+
+void TForm1::ShowOutcome(const QString& text) { status_->ShowOutcome(text); }
+void TForm1::UpdatePortStatus() { status_->UpdatePort(); }
+void TForm1::ShowPortStatus(const ResolvedPort& resolved) { status_->ShowPort(resolved); }
 
 void TForm1::RunCommand(const std::function<void()>& body) {
   if (CommandsHeldBack()) return;
@@ -131,7 +144,7 @@ void TForm1::FormCreate() {
     // Where the drag picture stays visible during a palette drag.
     MarkDragImageTargets();
     // The picture of a dragged icon, set when a drag starts.
-    DragBitmap = std::make_unique<QPixmap>();
+    palette_drag_->DragBitmap = std::make_unique<QPixmap>();
     // The serial port, on the port that the settings name. It was closed
     // when the window's construction began and stays closed at least 400 ms;
     // the pause is spent readying the window to be shown.
@@ -144,7 +157,7 @@ void TForm1::FormCreate() {
     rs232c.open();
     MarkStartup("port open");
     // No slot has labels yet.
-    Slots.ResetLabelArrays();
+    slots_.ResetLabelArrays();
   } catch (...) {
     ShowFailureWarning(this);
   }
@@ -179,9 +192,9 @@ void TForm1::MarkDragImageTargets() {
 }
 
 void TForm1::FormDestroy() {
-  DragBitmap.reset();
+  palette_drag_->DragBitmap.reset();
   rs232c.close();
-  Slots.FreeStepLabels();
+  slots_.FreeStepLabels();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -200,8 +213,39 @@ void TForm1::Exit1Click() { close(); }
 // Ctrl+C is クリア here, so a pupil who pressed it to copy is told how to
 // get the program back.
 void TForm1::N3Click() {
-  document_->RecordChange(Tr("クリア"), [this] { Slots.Clear(); });
+  document_->RecordChange(Tr("クリア"), [this] { slots_.Clear(); });
   ShowOutcome(Tr("クリアしました。Ctrl+Z で元に戻せます"));
+}
+
+// The program-file commands are TProgramFiles' (editor/ProgramFiles.h); a
+// load and the demo hold the other commands back while the slots fill.
+void TForm1::N1Click() {
+  const CommandHold hold = HoldCommands();
+  files_->Load();
+}
+
+void TForm1::N2Click() {
+  const CommandHold hold = HoldCommands();
+  files_->PlaceDemo();
+}
+
+void TForm1::Save1Click() { SaveProgram(); }
+bool TForm1::SaveProgram() { return files_->Save(); }
+void TForm1::RestoreProgram(const ProgramCodes& codes) { files_->Restore(codes); }
+SheetContent TForm1::CurrentSheet() const { return files_->CurrentSheet(); }
+void TForm1::Print1Click() { files_->Print(); }
+void TForm1::Pdf1Click() { files_->ExportPdf(); }
+
+// Places command `number` in `slot`: what a palette drop and a command
+// chosen from the keyboard both do.
+void TForm1::PlaceCommand(int slot, const QString& number) {
+  try {
+    if (slot < 0 || slot >= kSlotCount || !FindCommand(number.toStdString())) return;
+    document_->RecordChange(Tr("ステップ %1 に置く").arg(slot), [&] { slots_.PlaceCommand(slot, number); });
+    ShowOutcome(Tr("ステップ %1 に %2 を置きました").arg(slot).arg(CommandName(number)));
+  } catch (...) {
+    ShowFailureWarning(this);
+  }
 }
 
 void TForm1::N8Click() {
@@ -218,7 +262,7 @@ void TForm1::N9Click() {
                         Tr("ブラウザで次のファイルを開いてください: %1").arg(QDir::toNativeSeparators(page))});
 }
 
-void TForm1::Sim1Click() { TSimWindow::Open(this, Slots, UndoStack); }
+void TForm1::Sim1Click() { TSimWindow::Open(this, slots_, document_->UndoStack()); }
 
 // The choice takes effect at once and is kept for the next start. A
 // catalogue that cannot be loaded leaves the mode as it was.
@@ -247,7 +291,7 @@ void TForm1::RefreshForKanaMode() {
   }
   // The slider's scale labels take the width of their new words.
   for (QLabel* label : GroupBox9->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) label->adjustSize();
-  RestoreProgram(Slots.Program().Codes());
+  RestoreProgram(slots_.Program().Codes());
   UpdateProgramState();
   UpdatePortStatus();
 }
@@ -267,10 +311,10 @@ void TForm1::TrackBar1Change() {
 
 void TForm1::StepValueLabelClick(QLabel* label) {
   const int slot = label->property("tag").toInt();
-  const int before = Slots.Code(slot);
-  document_->RecordChange(Tr("値の変更"), [&] { Slots.StepValueLabelClick(label); });
-  if (Slots.Code(slot) == before) return;
-  ShowOutcome(Tr("ステップ %1 の値を %2 にしました").arg(slot).arg(StepValueCaption(Slots.Code(slot))));
+  const int before = slots_.Code(slot);
+  document_->RecordChange(Tr("値の変更"), [&] { slots_.StepValueLabelClick(label); });
+  if (slots_.Code(slot) == before) return;
+  ShowOutcome(Tr("ステップ %1 の値を %2 にしました").arg(slot).arg(StepValueCaption(slots_.Code(slot))));
 }
 
 }  // namespace vk47

@@ -15,8 +15,6 @@
 // key to those names and says which file holds which part of the window.
 
 #include <QMainWindow>
-#include <QPixmap>
-#include <QPoint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,21 +23,19 @@
 #include "serial/rs232c.h"
 #include "ui/DragController.h"
 #include "ui/editor/ProgramDocument.h"
+#include "ui/editor/PaletteDrag.h"
+#include "ui/editor/ProgramFiles.h"
 #include "ui/editor/ProgramSheet.h"
 #include "ui/editor/StepSlots.h"
 
 class QAction;
-class QMimeData;
 class QGroupBox;
 class QLabel;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
-class QPrinter;
 class QPushButton;
 class QSlider;
-class QStatusBar;
-class QUndoStack;
 
 namespace vk47 {
 
@@ -49,7 +45,7 @@ class TImage;
 class TClassSendDialog;
 class TLogWhenSeen;
 class TSlotEditor;
-class TWindowSizing;
+class TWindowStatus;
 
 class TForm1 : public QMainWindow {
   Q_OBJECT
@@ -60,7 +56,10 @@ class TForm1 : public QMainWindow {
   ~TForm1() override;
 
   // --- Components, named as their object names ---------------------------
-  QWidget* Client = nullptr;  // the 732 x 524 client area below the menu bar
+  // The window's designed controls, which the other windows and the tests
+  // reach by these names. The controls added since (the client area, the
+  // status bar and its fields, the menu items Sim1, Class1, Print1, Pdf1,
+  // Kana1, Undo1, Redo1) are found by their object names with findChild.
   QGroupBox* GroupBox1 = nullptr;
   QGroupBox* GroupBox2 = nullptr;
   QGroupBox* GroupBox3 = nullptr;
@@ -74,7 +73,6 @@ class TForm1 : public QMainWindow {
   QPushButton* Button2 = nullptr;
   QPushButton* Button3 = nullptr;
   QPlainTextEdit* Memo1 = nullptr;  // transfer log, beyond the client area
-  TLogWhenSeen* MemoLog = nullptr;  // its lines, kept while it is hidden
   QLabel* Label13 = nullptr;
   QMenuBar* MainMenu1 = nullptr;
   QMenu* File1 = nullptr;
@@ -89,32 +87,19 @@ class TForm1 : public QMainWindow {
   QAction* N3 = nullptr;
   QAction* N5 = nullptr;
   QAction* N6 = nullptr;
-  QAction* Sim1 = nullptr;  // 制御 > シミュレーション, after N6
-  QAction* Class1 = nullptr;  // 制御 > クラスに転送…, last
-  QAction* Print1 = nullptr;  // ファイル > 印刷…, after Exit1
-  QAction* Pdf1 = nullptr;    // ファイル > PDF に書き出す…, last
   QAction* N8 = nullptr;
-  QAction* Kana1 = nullptr;  // 設定 > ひらがな (checkable), after N8
   QAction* N9 = nullptr;
-  QAction* Undo1 = nullptr;  // Edit > 元に戻す, after N2 and N3
-  QAction* Redo1 = nullptr;  // Edit > やり直し
-  QStatusBar* StatusBar1 = nullptr;  // below the client area
-  QLabel* PortStatus = nullptr;      // the port, its device and whether it is there
-  QLabel* FileStatus = nullptr;      // the file name, "*" while changes are unsaved
-  QUndoStack* UndoStack = nullptr;   // the document's: one step per change of the program
-  TSlotEditor* SlotEditor = nullptr;  // slots edited in place and by keyboard
-  TWindowSizing* Sizing = nullptr;     // fixed client area, maximisable
   Trs232c rs232c;
   TDragController DragController1;  // picture and drag object of a palette drag
 
-  // --- Fields ---------------------------------------------------------------
-  QPoint PressPoint;                    // palette drag: where the button went down
-  bool Pressed = false;                 // palette drag: button down on an icon
-  std::unique_ptr<QPixmap> DragBitmap;  // created by start-up, freed by shutdown
-  TStepSlots Slots;                     // codes, pictures' tags, DropLabels/AsciiLabels
-
-  // The status bar's fixed height in pixels, below the 732 x 524 client area.
-  static constexpr int kStatusBarHeight = 22;
+  // --- Parts ------------------------------------------------------------------
+  // The step slots: codes, pictures' tags, the value and code labels.
+  TStepSlots& StepSlots() { return slots_; }
+  const TStepSlots& StepSlots() const { return slots_; }
+  // The slots edited in place and by keyboard (editor/SlotEditor.h).
+  TSlotEditor& SlotEditor() { return *slot_editor_; }
+  // Memo1's lines, kept while it is hidden (common/LogWhenSeen.h).
+  TLogWhenSeen& MemoLog() { return *memo_log_; }
 
   // The picture "Image" + n (palette 1..7 and 24..31, slots 8..23).
   TImage* Picture(int n) const;
@@ -146,22 +131,11 @@ class TForm1 : public QMainWindow {
   void rs232cOpen();   // DTR then RTS on once the port is open
   void rs232cClose();  // DTR then RTS off as it closes
 
-  // Palette drag-and-drop (Unit1_drag.cpp). The fifteen palette pictures
-  // share the Image1 handlers, the sixteen slots the Image8 handlers; the
-  // sender is the picture. Positions are in the picture's coordinates.
-  void Image1MouseDown(QWidget* sender, Qt::MouseButton button, int x, int y);
-  void Image1MouseMove(QWidget* sender, int x, int y);
-  void Image1MouseUp(QWidget* sender, Qt::MouseButton button, int x, int y);
-  TDragObj* Image1StartDrag(QWidget* sender);  // nullptr: the drag cannot start
-  void Image1EndDrag(QWidget* sender);
-  bool Image8DragOver(QWidget* sender, const QMimeData* source);  // accepts?
-  void Image8DragDrop(QWidget* sender, const QMimeData* source);
+  // The palette drag-and-drop: its state (PressPoint, Pressed, DragBitmap)
+  // and the Image1... and Image8... handlers (editor/PaletteDrag.h).
+  TPaletteDrag& PaletteDrag() { return *palette_drag_; }
 
-  // The data of a palette drag: the command number text under this type.
-  static constexpr char kCommandMimeType[] = "application/x-vk47-command";
-  static QMimeData* NewCommandMimeData(const QString& number);
-
-  // --- Program state (Unit1_program.cpp, Unit1_edit.cpp) ---------------------
+  // --- Program state (editor/ProgramFiles.h, Unit1_edit.cpp) ------------------
   // The program as a document: undo stack, file, unsaved changes, caption.
   ProgramDocument& Document() { return *document_; }
   bool Modified() const { return document_->Modified(); }
@@ -174,7 +148,7 @@ class TForm1 : public QMainWindow {
   // Whether closing may go on: asks about unsaved changes (see closeEvent).
   bool ConfirmClose();
 
-  // --- Status bar and caption (Unit1_status.cpp) -----------------------------
+  // --- Status bar and caption (editor/WindowStatus.h) --------------------------
   // Updates title and status bar after a change of the program or its file.
   void UpdateProgramState();
   // Shows the outcome of a command in the status bar, with the time of day,
@@ -223,9 +197,7 @@ class TForm1 : public QMainWindow {
 
  private:
   void CreateComponents();  // the layout (MainLayout.h), then the status bar
-  void CreateStatusBar();
   void ConnectHandlers();
-  void ConnectDragHandlers();
   void ConnectEditHandlers();
   void ConnectLinkHandlers();
   // Unit1_slots.cpp: the menu shortcuts' guard and the window's sizing with
@@ -240,10 +212,6 @@ class TForm1 : public QMainWindow {
   void PlaceCommand(int slot, const QString& number);
   void MarkDragImageTargets();
   void PrepareToShow();
-  // Replaces the program by `codes` (a checked file or the demo), slot by
-  // slot, calling `step_done` after each; see Unit1_program.cpp.
-  void ApplyProgram(const ProgramCodes& codes, const std::function<void(int)>& step_done);
-  void BeginPaletteDrag(QWidget* icon);
   // Shows a robot command's report in the status bar; throws its message for
   // the error box when the command failed. When the window was asked to close
   // during the command, shows the error box itself and closes the window.
@@ -255,32 +223,39 @@ class TForm1 : public QMainWindow {
   // stops it, and closes once it has ended and said how far it came. True
   // when the close must wait for that.
   bool DeferCloseForLink();
-  // Fits the last outcome into the room left of the file and port fields.
-  void ElideOutcome();
   // Shows every text built from values again after the hiragana mode changed:
   // icons, value labels, caption, status bar.
   void RefreshForKanaMode();
 
+  // Built by BuildMainLayout and BuildMainMenus (MainLayout.h).
+  friend void BuildMainLayout(TForm1& form);
+  friend void BuildMainMenus(TForm1& form);
+  QWidget* Client = nullptr;  // the 732 x 524 client area below the menu bar
+  QAction* Sim1 = nullptr;    // 制御 > シミュレーション, after N6
+  QAction* Class1 = nullptr;  // 制御 > クラスに転送…, last
+  QAction* Print1 = nullptr;  // ファイル > 印刷…, after Exit1
+  QAction* Pdf1 = nullptr;    // ファイル > PDF に書き出す…, last
+  QAction* Kana1 = nullptr;   // 設定 > ひらがな (checkable), after N8
+  QAction* Undo1 = nullptr;   // Edit > 元に戻す, after N2 and N3
+  QAction* Redo1 = nullptr;   // Edit > やり直し
+
+  TStepSlots slots_;
+  TSlotEditor* slot_editor_ = nullptr;
+  TLogWhenSeen* memo_log_ = nullptr;
+  TWindowStatus* status_ = nullptr;  // StatusBar1 with FileStatus and PortStatus
   std::unique_ptr<ProgramDocument> document_;
+  std::unique_ptr<TProgramFiles> files_;  // load, save, demo, the sheet
+  TPaletteDrag* palette_drag_ = nullptr;
   std::unique_ptr<LinkRunner> link_;
   int hold_count_ = 0;
   std::optional<CommandHold> class_hold_;  // while the class dialog sends
   TClassSendDialog* class_dialog_ = nullptr;
   bool centred_ = false;
   std::uint32_t port_closed_at_ = 0;  // start-up's close of the port, on TickCount
-  QString outcome_;  // the status bar's last outcome, whole
   bool link_running_ = false;     // 転送 or 実行 is under way
   bool stop_link_ = false;        // ...and is to stop after its current byte
   bool close_after_link_ = false; // the window closes once the command has ended
 };
-
-// Answers the print dialog instead of showing it (true: print); an empty
-// function restores the real dialog.
-using PrintDialogFunction = std::function<bool(QWidget* parent, QPrinter& printer)>;
-void SetPrintDialogFunction(PrintDialogFunction function);
-
-// Throws FileOpenError for the first icon of `codes` that cannot be read.
-void CheckProgramIcons(const ProgramCodes& codes);
 
 // The program's main window, set while it exists.
 extern TForm1* Form1;

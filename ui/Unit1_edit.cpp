@@ -19,14 +19,15 @@ void TForm1::ConnectEditHandlers() {
   // load; Undo1Click and Redo1Click have checked the icons already, so a
   // failure here (an icon removed in between) is reported and goes no further.
   document_ = std::make_unique<ProgramDocument>(
-      [this] { return Slots.Program().Codes(); },
+      [this] { return slots_.Program().Codes(); },
       [this](const ProgramCodes& codes) { RunGuarded(this, [&] { RestoreProgram(codes); }); });
   document_->OnChanged = [this] { UpdateProgramState(); };
-  UndoStack = document_->UndoStack();
+  files_ = std::make_unique<TProgramFiles>(*this, *document_, slots_, [this](const QString& text) { ShowOutcome(text); });
+  QUndoStack* changes = document_->UndoStack();
   connect(Undo1, &QAction::triggered, this, [this] { RunCommand([this] { Undo1Click(); }); });
   connect(Redo1, &QAction::triggered, this, [this] { RunCommand([this] { Redo1Click(); }); });
-  connect(UndoStack, &QUndoStack::canUndoChanged, Undo1, &QAction::setEnabled);
-  connect(UndoStack, &QUndoStack::canRedoChanged, Redo1, &QAction::setEnabled);
+  connect(changes, &QUndoStack::canUndoChanged, Undo1, &QAction::setEnabled);
+  connect(changes, &QUndoStack::canRedoChanged, Redo1, &QAction::setEnabled);
   Undo1->setEnabled(false);
   Redo1->setEnabled(false);
   UpdateProgramState();

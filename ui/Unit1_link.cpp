@@ -43,7 +43,7 @@ void TForm1::ConnectLinkHandlers() {
     Form2->SetTitle(Tr("プログラム転送中"));
   };
   observer.wait = [](std::uint32_t ms) { WaitWithMessages(ms); };
-  observer.log = [this](int value) { MemoLog->Append(QString::number(value)); };
+  observer.log = [this](int value) { memo_log_->Append(QString::number(value)); };
   observer.progress = [](int position, int counter) {
     if (!Form2) return;
     Form2->SetPosition(position);
@@ -84,7 +84,7 @@ LinkReport TForm1::RunLinkCommand(const std::function<LinkReport(const ResolvedP
 }
 
 void TForm1::N5Click() {
-  const ProgramCodes codes = Slots.Program().Codes();
+  const ProgramCodes codes = slots_.Program().Codes();
   ShowLinkReport(RunLinkCommand([&](const ResolvedPort& chosen) { return link_->Transfer(codes, chosen); }));
 }
 
@@ -106,7 +106,7 @@ bool TForm1::DeferCloseForLink() {
 void TForm1::Class1Click() {
   if (!class_dialog_) {
     TClassSendDialog::Hooks hooks;
-    hooks.program = [this] { return Slots.Program().Codes(); };
+    hooks.program = [this] { return slots_.Program().Codes(); };
     // The window's own robot can be one of the class: its port is let go and
     // opened again by the next 転送 or 実行.
     hooks.release_window_port = [this] { rs232c.close(); };

@@ -28,11 +28,11 @@ void TForm1::ConnectSizing() {
   // The transfer log is for reading; it and Button3 lie right of the normal
   // client area and take the focus only while the maximised window shows them.
   Memo1->setReadOnly(true);
-  MemoLog = new TLogWhenSeen(Memo1);
-  Sizing = new TWindowSizing(this, Client, Client->size());
-  Sizing->ShowOnlyWhenSeen(Memo1, Qt::StrongFocus);
-  Sizing->ShowOnlyWhenSeen(Button3, Qt::StrongFocus);
-  Sizing->ShowOnlyWhenSeen(Label13, Qt::NoFocus);
+  memo_log_ = new TLogWhenSeen(Memo1);
+  auto* sizing = new TWindowSizing(this, Client, Client->size());
+  sizing->ShowOnlyWhenSeen(Memo1, Qt::StrongFocus);
+  sizing->ShowOnlyWhenSeen(Button3, Qt::StrongFocus);
+  sizing->ShowOnlyWhenSeen(Label13, Qt::NoFocus);
   // Hidden, they are not read out either; they keep their captions.
   ListOnlySeenChildren(Client);
 }
@@ -47,7 +47,7 @@ void TForm1::ConnectSlotEditing() {
   hooks.show_outcome = [this](const QString& text) { ShowOutcome(text); };
   // A command chosen from the list is placed as a palette drop places it.
   hooks.place_command = [this](int slot, const QString& number) { PlaceCommand(slot, number); };
-  SlotEditor = new TSlotEditor(Slots, GroupBox3, Client, DragController1, std::move(hooks), this);
+  slot_editor_ = new TSlotEditor(slots_, GroupBox3, Client, DragController1, std::move(hooks), this);
 }
 
 void TForm1::SetTabOrder() {
@@ -82,7 +82,7 @@ void TForm1::NameControls() {
       }
     }
     TrackBar1->setAccessibleName(TrackBarAccessibleName(TrackBar1->value()));
-    SlotEditor->UpdateAccessibleNames();
+    slot_editor_->UpdateAccessibleNames();
   };
   name_controls();
   connect(&KanaModeNotifier(), &KanaModeSignal::Changed, this, name_controls);

@@ -66,8 +66,8 @@ TEST_F(FloorAgreementTest, TheWindowTheSheetAndTheSvgAgree) {
   const SimParams& params = TSimWindow::kParams;
 
   // Where the run ends: the same in the window, on the sheet and in the trace.
-  for (int i = 0; i < kSlotCount; ++i) form->Slots.SetCode(i, codes[static_cast<std::size_t>(i)]);
-  TSimWindow* sim = TSimWindow::Open(form.get(), form->Slots, form->UndoStack);
+  for (int i = 0; i < kSlotCount; ++i) form->StepSlots().SetCode(i, codes[static_cast<std::size_t>(i)]);
+  TSimWindow* sim = TSimWindow::Open(form.get(), form->StepSlots(), form->Document().UndoStack());
   sim->Start();
   sim->RunTo(10);
   ASSERT_TRUE(IsFinished(sim->State().phase));
@@ -142,8 +142,8 @@ TEST_F(FloorAgreementTest, TheWindowTheSheetAndTheSvgAgree) {
 TEST_F(FloorAgreementTest, TheSimulatorSpeaksHiraganaInTheMode) {
   ProgramCodes codes = EmptyProgram();
   codes[0] = 0xB2, codes[1] = 0x24, codes[2] = 0xC1;  // 回数 2, 前進 1 s, ここから 1
-  for (int i = 0; i < kSlotCount; ++i) form->Slots.SetCode(i, codes[static_cast<std::size_t>(i)]);
-  TSimWindow* sim = TSimWindow::Open(form.get(), form->Slots, form->UndoStack);
+  for (int i = 0; i < kSlotCount; ++i) form->StepSlots().SetCode(i, codes[static_cast<std::size_t>(i)]);
+  TSimWindow* sim = TSimWindow::Open(form.get(), form->StepSlots(), form->Document().UndoStack());
   sim->Start();
   sim->RunTo(0.5);  // in the loop: the step, its value and the counter shown
   ASSERT_TRUE(SetKanaMode(true, QStringLiteral(VK47_CATALOGUE_DIR)));

@@ -47,11 +47,11 @@ class SimWindowTest : public ::testing::Test {
   }
 
   void Drop(int number, int slot) {
-    const std::unique_ptr<QMimeData> data(TForm1::NewCommandMimeData(QString::number(number)));
-    form->Image8DragDrop(form->Picture(slot + 8), data.get());
+    const std::unique_ptr<QMimeData> data(TPaletteDrag::NewCommandMimeData(QString::number(number)));
+    form->PaletteDrag().Image8DragDrop(form->Picture(slot + 8), data.get());
   }
   TSimWindow* OpenFromMenu() {
-    form->Sim1->trigger();
+    form->findChild<QAction*>(QStringLiteral("Sim1"))->trigger();
     return form->findChild<TSimWindow*>();
   }
   // Whether the pixel at the middle of the left edge of slot k's mark is the
@@ -71,8 +71,8 @@ class SimWindowTest : public ::testing::Test {
   // when it waits for a press that will not come.
   TSimWindow* RunInWindow(const ProgramCodes& codes, std::vector<double> presses,
                           std::vector<double> frames = {1.0 / 60}) {
-    for (int i = 0; i < kSlotCount; ++i) form->Slots.SetCode(i, codes[static_cast<std::size_t>(i)]);
-    TSimWindow* sim = TSimWindow::Open(form.get(), form->Slots, form->UndoStack);
+    for (int i = 0; i < kSlotCount; ++i) form->StepSlots().SetCode(i, codes[static_cast<std::size_t>(i)]);
+    TSimWindow* sim = TSimWindow::Open(form.get(), form->StepSlots(), form->Document().UndoStack());
     sim->Reset();
     sim->SetSpeed(4);
     sim->Start();
@@ -126,14 +126,14 @@ TEST_F(SimWindowTest, OpensOnceFromTheControlMenuWithItsRules) {
   EXPECT_FALSE(sim->Running());
   EXPECT_EQ(sim->MarkedSlot(), -1);
   // The main window's client area keeps its size.
-  EXPECT_EQ(form->Client->size(), QSize(732, 524));
+  EXPECT_EQ(form->centralWidget()->size(), QSize(732, 524));
 }
 
 TEST_F(SimWindowTest, F5OpensItOrBringsItToTheFront) {
-  EXPECT_EQ(form->Sim1->shortcut(), QKeySequence(Qt::Key_F5));
+  EXPECT_EQ(form->findChild<QAction*>(QStringLiteral("Sim1"))->shortcut(), QKeySequence(Qt::Key_F5));
   // No other command of the window has the key.
   for (QAction* action : form->findChildren<QAction*>()) {
-    if (action == form->Sim1) continue;
+    if (action == form->findChild<QAction*>(QStringLiteral("Sim1"))) continue;
     EXPECT_NE(action->shortcut(), QKeySequence(Qt::Key_F5)) << action->objectName().toStdString();
   }
   QApplication::setActiveWindow(form.get());
@@ -230,7 +230,7 @@ TEST_F(SimWindowTest, RandomProgramsAgreeWithTheTrace) {
 TEST_F(SimWindowTest, RunsTheDemoAndMarksTheRunningStep) {
   form->N2->trigger();  // the demo: 2 for 1 s, 4 for 1 s, 6 for 1 s ...
   TSimWindow* sim = OpenFromMenu();
-  ASSERT_EQ(sim->Codes(), form->Slots.Program().Codes());
+  ASSERT_EQ(sim->Codes(), form->StepSlots().Program().Codes());
   sim->SetSpeed(4);
   sim->Start();
   EXPECT_TRUE(sim->Running());
@@ -261,7 +261,7 @@ TEST_F(SimWindowTest, RunsTheDemoAndMarksTheRunningStep) {
 TEST_F(SimWindowTest, AChangeOfTheProgramResetsIt) {
   Drop(2, 0);  // 2 at 0 s: the track bar is at 0
   form->TrackBar1->setValue(8);
-  form->Slots.StepValueLabelClick(form->Slots.DropLabels[0]);  // no undo step: the frame check sees it
+  form->StepSlots().StepValueLabelClick(form->StepSlots().DropLabels[0]);  // no undo step: the frame check sees it
   TSimWindow* sim = OpenFromMenu();
   EXPECT_EQ(sim->Codes()[0], 0x28);
   sim->Start();
@@ -274,20 +274,20 @@ TEST_F(SimWindowTest, AChangeOfTheProgramResetsIt) {
   EXPECT_EQ(sim->State().time_s, 0);
   EXPECT_EQ(sim->Path().size(), 1u);
   EXPECT_EQ(sim->MarkedSlot(), -1);
-  EXPECT_EQ(sim->Codes(), form->Slots.Program().Codes());
+  EXPECT_EQ(sim->Codes(), form->StepSlots().Program().Codes());
 
   // Paused, then undone: back to the start again, with the program before.
   sim->Start();
   sim->AdvanceFrame(0.25);
   sim->Pause();
-  form->Undo1->trigger();
+  form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger();
   EXPECT_EQ(sim->State().time_s, 0);
   EXPECT_EQ(sim->Codes()[1], kEmptyCode);
 
   // A change that no undo step records is met at the next frame.
   sim->Start();
   sim->AdvanceFrame(0.25);
-  form->Slots.SetCode(2, 0xD0);
+  form->StepSlots().SetCode(2, 0xD0);
   sim->AdvanceFrame(0.25);
   EXPECT_EQ(sim->State().time_s, 0);
   EXPECT_FALSE(sim->Running());
@@ -314,7 +314,7 @@ TEST_F(SimWindowTest, TheSwitchEndsAWait) {
 TEST_F(SimWindowTest, TheTimerRunsFramesAndClosingRemovesTheMark) {
   Drop(2, 0);
   form->TrackBar1->setValue(15);
-  form->Slots.StepValueLabelClick(form->Slots.DropLabels[0]);
+  form->StepSlots().StepValueLabelClick(form->StepSlots().DropLabels[0]);
   TSimWindow* sim = OpenFromMenu();
   QTest::mouseClick(sim->SpeedButtons[2], Qt::LeftButton);
   EXPECT_EQ(sim->Speed(), 4);

@@ -109,7 +109,7 @@ TEST(StepDrag, EscapeKeepsTheStepWhereAReleaseWouldRemoveIt) {
   codes[5] = 40;  // 前進 2秒
   form.RestoreProgram(codes);
   QWidget* slot = form.Picture(5 + 8);
-  QCursor::setPos(form.Client->mapToGlobal(QPoint(100, 300)));
+  QCursor::setPos(form.centralWidget()->mapToGlobal(QPoint(100, 300)));
 
   bool escaped = false, cancelled = false;
   QTimer::singleShot(300, [&] {
@@ -132,8 +132,8 @@ TEST(StepDrag, EscapeKeepsTheStepWhereAReleaseWouldRemoveIt) {
   ASSERT_TRUE(escaped) << "the drag ended before Escape was pressed";
   EXPECT_FALSE(cancelled) << "Escape did not end the drag";
   EXPECT_FALSE(form.DragController1.Dragging);
-  EXPECT_EQ(form.Slots.Program().Codes(), codes);
-  EXPECT_EQ(form.UndoStack->count(), 0);
+  EXPECT_EQ(form.StepSlots().Program().Codes(), codes);
+  EXPECT_EQ(form.Document().UndoStack()->count(), 0);
 }
 
 }  // namespace

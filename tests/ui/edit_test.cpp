@@ -72,16 +72,16 @@ class EditTest : public ::testing::Test {
   QString PathOf(const QString& name) const { return sandbox.ImgFolder() + QStringLiteral("../") + name; }
 
   void Drop(int number, int slot) {
-    const std::unique_ptr<QMimeData> data(TForm1::NewCommandMimeData(QString::number(number)));
-    form->Image8DragDrop(form->Picture(slot + 8), data.get());
+    const std::unique_ptr<QMimeData> data(TPaletteDrag::NewCommandMimeData(QString::number(number)));
+    form->PaletteDrag().Image8DragDrop(form->Picture(slot + 8), data.get());
   }
   void ClickValueLabel(int slot) {
-    QTest::mouseClick(form->Slots.DropLabels[slot], Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(form->StepSlots().DropLabels[slot], Qt::LeftButton, {}, QPoint(5, 5));
   }
-  ProgramCodes Codes() const { return form->Slots.Program().Codes(); }
+  ProgramCodes Codes() const { return form->StepSlots().Program().Codes(); }
   // What the pupil sees of the program: pictures, labels, step numbers.
   QImage Grab() const { return form->GroupBox3->grab().toImage(); }
-  QString Status() const { return form->StatusBar1->currentMessage(); }
+  QString Status() const { return form->statusBar()->currentMessage(); }
 
   testing::UiSandbox sandbox;
   std::unique_ptr<TForm1> form;
@@ -120,18 +120,18 @@ TEST_F(EditTest, EveryKindOfChangeUndoesAndRedoesToIdenticalPictures) {
 
     // Both sides name the step they moved over (the one redo would now redo,
     // the one undo would now undo).
-    form->Undo1->trigger();
+    form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger();
     EXPECT_EQ(Codes(), before);
     EXPECT_EQ(Grab(), before_grab);
-    EXPECT_TRUE(Status().startsWith(QStringLiteral("元に戻しました (%1)").arg(form->UndoStack->redoText())))
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("元に戻しました (%1)").arg(form->Document().UndoStack()->redoText())))
         << Status().toStdString();
-    form->Redo1->trigger();
+    form->findChild<QAction*>(QStringLiteral("Redo1"))->trigger();
     EXPECT_EQ(Codes(), after);
     EXPECT_EQ(Grab(), after_grab);
-    EXPECT_TRUE(Status().startsWith(QStringLiteral("やり直しました (%1)").arg(form->UndoStack->undoText())))
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("やり直しました (%1)").arg(form->Document().UndoStack()->undoText())))
         << Status().toStdString();
   }
-  EXPECT_EQ(form->UndoStack->count(), 6);
+  EXPECT_EQ(form->Document().UndoStack()->count(), 6);
   EXPECT_TRUE(sandbox.boxes.empty());
 }
 
@@ -141,7 +141,7 @@ TEST_F(EditTest, AHundredStepsBackAndForthEndWhereTheyBegan) {
   const QImage start_grab = Grab();
   // A hundred changes after the demo (an operation that changes nothing adds
   // no step, so count the steps rather than the operations).
-  for (int i = 0; form->UndoStack->count() < 101; ++i) {
+  for (int i = 0; form->Document().UndoStack()->count() < 101; ++i) {
     form->TrackBar1->setValue((i * 7) % 16);
     if (i % 2) {
       Drop(i % 3 ? 2 : 25, i % 16);
@@ -151,10 +151,10 @@ TEST_F(EditTest, AHundredStepsBackAndForthEndWhereTheyBegan) {
   }
   const ProgramCodes end = Codes();
   const QImage end_grab = Grab();
-  for (int i = 0; i < 100; ++i) form->Undo1->trigger();
+  for (int i = 0; i < 100; ++i) form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger();
   EXPECT_EQ(Codes(), start);
   EXPECT_EQ(Grab(), start_grab);
-  for (int i = 0; i < 100; ++i) form->Redo1->trigger();
+  for (int i = 0; i < 100; ++i) form->findChild<QAction*>(QStringLiteral("Redo1"))->trigger();
   EXPECT_EQ(Codes(), end);
   EXPECT_EQ(Grab(), end_grab);
 }
@@ -163,18 +163,18 @@ TEST_F(EditTest, UnchangedProgramsAndCancelledLoadsAddNoStep) {
   form->N3->trigger();  // clearing an empty program
   AnswerDialogs({});
   form->N1->trigger();  // cancelled
-  EXPECT_EQ(form->UndoStack->count(), 0);
-  EXPECT_FALSE(form->Undo1->isEnabled());
+  EXPECT_EQ(form->Document().UndoStack()->count(), 0);
+  EXPECT_FALSE(form->findChild<QAction*>(QStringLiteral("Undo1"))->isEnabled());
   form->N2->trigger();
   form->N2->trigger();  // the same program again
-  EXPECT_EQ(form->UndoStack->count(), 1);
-  EXPECT_TRUE(form->Undo1->isEnabled());
-  EXPECT_FALSE(form->Redo1->isEnabled());
+  EXPECT_EQ(form->Document().UndoStack()->count(), 1);
+  EXPECT_TRUE(form->findChild<QAction*>(QStringLiteral("Undo1"))->isEnabled());
+  EXPECT_FALSE(form->findChild<QAction*>(QStringLiteral("Redo1"))->isEnabled());
 }
 
 TEST_F(EditTest, ShortcutsOfUndoAndRedo) {
-  EXPECT_EQ(form->Undo1->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
-  EXPECT_EQ(form->Redo1->shortcuts(),
+  EXPECT_EQ(form->findChild<QAction*>(QStringLiteral("Undo1"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+  EXPECT_EQ(form->findChild<QAction*>(QStringLiteral("Redo1"))->shortcuts(),
             (QList<QKeySequence>{QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))}));
 }
 
@@ -187,20 +187,20 @@ TEST_F(EditTest, UndoOrRedoWithAMissingIconSaysSoAndMovesNothing) {
     sandbox.WriteAllIcons();
     sandbox.boxes.clear();
     form->N3->trigger();
-    form->UndoStack->clear();
+    form->Document().UndoStack()->clear();
     form->N2->trigger();
     if (redo) {
-      form->Undo1->trigger();
+      form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger();
     } else {
       form->N3->trigger();
     }
-    const int index = form->UndoStack->index();
+    const int index = form->Document().UndoStack()->index();
     sandbox.RemoveIcon(2);  // the demo's forward steps need it
-    (redo ? form->Redo1 : form->Undo1)->trigger();
+    (redo ? form->findChild<QAction*>(QStringLiteral("Redo1")) : form->findChild<QAction*>(QStringLiteral("Undo1")))->trigger();
     ASSERT_EQ(sandbox.boxes.size(), 1u);
     EXPECT_TRUE(sandbox.boxes[0].text.startsWith(QStringLiteral("ファイル "))) << sandbox.boxes[0].text.toStdString();
     EXPECT_EQ(Codes(), EmptyProgram());
-    EXPECT_EQ(form->UndoStack->index(), index);
+    EXPECT_EQ(form->Document().UndoStack()->index(), index);
   }
 }
 
@@ -209,21 +209,21 @@ TEST_F(EditTest, UndoAndRedoAreHeldBackDuringALoadTheDemoOrATransfer) {
   const ProgramCodes demo = Codes();
   {
     const TForm1::CommandHold hold = form->HoldCommands();
-    form->Undo1->trigger();
+    form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger();
     EXPECT_EQ(Codes(), demo);
   }
   form->N3->trigger();
-  form->Undo1->trigger();
+  form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger();
   // Undo (Ctrl+Z) and redo arrive while the demo is being loaded.
   QTimer::singleShot(10, form.get(), [this] {
-    form->Undo1->trigger();
-    form->Redo1->trigger();
+    form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger();
+    form->findChild<QAction*>(QStringLiteral("Redo1"))->trigger();
   });
   form->N3->trigger();
   form->N2->trigger();
   EXPECT_EQ(Codes(), demo);
-  EXPECT_EQ(form->UndoStack->count(), 3);
-  EXPECT_EQ(form->UndoStack->index(), 3);
+  EXPECT_EQ(form->Document().UndoStack()->count(), 3);
+  EXPECT_EQ(form->Document().UndoStack()->index(), 3);
 }
 
 // --- title, status bar, step numbers ---------------------------------------------
@@ -232,8 +232,8 @@ TEST_F(EditTest, TitleShowsTheFileAndUnsavedChanges) {
   EXPECT_EQ(form->windowTitle(), kCaption);
   Drop(2, 0);
   EXPECT_EQ(form->windowTitle(), QStringLiteral("無題* - ") + kCaption);
-  EXPECT_EQ(form->FileStatus->text(), QStringLiteral("無題*"));
-  form->Undo1->trigger();
+  EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("FileStatus"))->text(), QStringLiteral("無題*"));
+  form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger();
   EXPECT_EQ(form->windowTitle(), kCaption) << "back to the program started with";
 
   form->N2->trigger();
@@ -243,9 +243,9 @@ TEST_F(EditTest, TitleShowsTheFileAndUnsavedChanges) {
   EXPECT_TRUE(Status().startsWith(QStringLiteral("demo.pt3 に保存しました"))) << Status().toStdString();
   form->N3->trigger();
   EXPECT_EQ(form->windowTitle(), QStringLiteral("demo.pt3* - ") + kCaption);
-  form->Undo1->trigger();
+  form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger();
   EXPECT_FALSE(form->Modified());
-  EXPECT_EQ(form->FileStatus->text(), QStringLiteral("demo.pt3"));
+  EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("FileStatus"))->text(), QStringLiteral("demo.pt3"));
 
   form->N3->trigger();
   AnswerDialogs({PathOf(QStringLiteral("demo.pt3"))});
@@ -263,19 +263,19 @@ TEST_F(EditTest, TheStatusLineFollowsEveryKindOfChange) {
       {[&] { form->TrackBar1->setValue(3); Drop(2, 5); }, QStringLiteral("ステップ 5 に 前進 を置きました")},
       {[&] { form->TrackBar1->setValue(7); ClickValueLabel(5); },
        QStringLiteral("ステップ 5 の値を %1 にしました").arg(StepValueCaption(EncodeStep("2", 7)))},
-      {[&] { form->SlotEditor->ChangeValue(5, 1); },
+      {[&] { form->SlotEditor().ChangeValue(5, 1); },
        QStringLiteral("ステップ 5 の値を %1 にしました").arg(StepValueCaption(EncodeStep("2", 8)))},
-      {[&] { form->SlotEditor->MoveStep(5, 6); }, QStringLiteral("ステップ 5 を 6 に移しました")},
-      {[&] { form->SlotEditor->CopyStep(6, 7); }, QStringLiteral("ステップ 6 を 7 にコピーしました")},
-      {[&] { form->SlotEditor->EmptyStep(7); }, QStringLiteral("ステップ 7 を空にしました")},
+      {[&] { form->SlotEditor().MoveStep(5, 6); }, QStringLiteral("ステップ 5 を 6 に移しました")},
+      {[&] { form->SlotEditor().CopyStep(6, 7); }, QStringLiteral("ステップ 6 を 7 にコピーしました")},
+      {[&] { form->SlotEditor().EmptyStep(7); }, QStringLiteral("ステップ 7 を空にしました")},
       {[&] { AnswerDialogs({file}); form->Save1->trigger(); }, QStringLiteral("status.pt3 に保存しました")},
       {[&] { form->N2->trigger(); }, QStringLiteral("デモのプログラムを置きました")},
       {[&] { form->N3->trigger(); }, cleared},
-      {[&] { form->Undo1->trigger(); }, QStringLiteral("元に戻しました (クリア)")},
+      {[&] { form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger(); }, QStringLiteral("元に戻しました (クリア)")},
       // Ctrl+Z, then クリア again: the line tells of the new clearing.
       {[&] { form->N3->trigger(); }, cleared},
-      {[&] { form->Undo1->trigger(); }, QStringLiteral("元に戻しました (クリア)")},
-      {[&] { form->Redo1->trigger(); }, QStringLiteral("やり直しました (クリア)")},
+      {[&] { form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger(); }, QStringLiteral("元に戻しました (クリア)")},
+      {[&] { form->findChild<QAction*>(QStringLiteral("Redo1"))->trigger(); }, QStringLiteral("やり直しました (クリア)")},
       {[&] { AnswerDialogs({file}); form->N1->trigger(); }, QStringLiteral("status.pt3 を読み込みました")},
   };
   for (const auto& [change, expected] : changes) {
@@ -294,10 +294,10 @@ TEST_F(EditTest, TheStatusLineFollowsEveryKindOfChange) {
 }
 
 TEST_F(EditTest, StatusBarSaysWhatWasSentAndWhatFailed) {
-  EXPECT_EQ(form->Client->size(), QSize(732, 524));
-  EXPECT_GE(form->StatusBar1->y(), form->Client->geometry().bottom());
+  EXPECT_EQ(form->centralWidget()->size(), QSize(732, 524));
+  EXPECT_GE(form->statusBar()->y(), form->centralWidget()->geometry().bottom());
   // The sandbox resolves every port to a missing device; the fake line opens.
-  EXPECT_EQ(form->PortStatus->text(), QStringLiteral("COM1 → /nonexistent/vk47-test-port"));
+  EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("PortStatus"))->text(), QStringLiteral("COM1 → /nonexistent/vk47-test-port"));
 
   form->N2->trigger();
   form->N5->trigger();
@@ -317,7 +317,7 @@ TEST_F(EditTest, StatusBarSaysWhatWasSentAndWhatFailed) {
   EXPECT_FALSE(sandbox.boxes[0].text.contains(QStringLiteral("/dev/ttyUSB0")));
   EXPECT_TRUE(sandbox.boxes[0].details.contains(QStringLiteral("/dev/ttyUSB0")));
   EXPECT_TRUE(sandbox.boxes[0].details.contains(QStringLiteral("No such file")));
-  EXPECT_EQ(form->PortStatus->text(), QStringLiteral("COM1: 見つかりません"));
+  EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("PortStatus"))->text(), QStringLiteral("COM1: 見つかりません"));
 }
 
 // However long the outcome, it stops with "…" before the file and port
@@ -329,17 +329,17 @@ TEST_F(EditTest, ALongOutcomeLeavesTheFileAndPortFieldsWhole) {
   QString outcome = QStringLiteral("送信できませんでした: ");
   for (int i = 0; i < 20; ++i) outcome += QStringLiteral("シリアルポート COM1 につながっていた仮想ロボットはもう動いていません。");
   for (const int width : {0, 400}) {
-    if (width) form->StatusBar1->setFixedWidth(width);  // narrower than the window: the fields still fit
+    if (width) form->statusBar()->setFixedWidth(width);  // narrower than the window: the fields still fit
     form->ShowOutcome(outcome);
     QCoreApplication::processEvents();
     const QString shown = Status();
     EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
     EXPECT_TRUE(outcome.startsWith(shown.chopped(1))) << shown.toStdString();
-    EXPECT_LE(6 + form->StatusBar1->fontMetrics().horizontalAdvance(shown), form->FileStatus->x() - 2) << width;
-    EXPECT_TRUE(form->StatusBar1->toolTip().startsWith(outcome));
-    for (const QLabel* field : {form->FileStatus, form->PortStatus}) {
+    EXPECT_LE(6 + form->statusBar()->fontMetrics().horizontalAdvance(shown), form->findChild<QLabel*>(QStringLiteral("FileStatus"))->x() - 2) << width;
+    EXPECT_TRUE(form->statusBar()->toolTip().startsWith(outcome));
+    for (const QLabel* field : {form->findChild<QLabel*>(QStringLiteral("FileStatus")), form->findChild<QLabel*>(QStringLiteral("PortStatus"))}) {
       EXPECT_GE(field->width(), field->sizeHint().width()) << field->text().toStdString();
-      EXPECT_LE(field->x() + field->width(), form->StatusBar1->width()) << field->text().toStdString();
+      EXPECT_LE(field->x() + field->width(), form->statusBar()->width()) << field->text().toStdString();
     }
   }
 }
@@ -472,9 +472,9 @@ TEST_F(EditTest, HelpWithoutAPageOrViewerSaysWhereItIs) {
 
 TEST_F(EditTest, DragPictureHiddenOnlyOverTheTrackBarAndItsScale) {
   form->N2->trigger();
-  const QWidget* shown[] = {form.get(), form->Client, form->GroupBox9, form->Picture(2), form->Picture(8),
-                            form->Slots.DropLabels[0], form->Slots.AsciiLabels[0], form->Button1,
-                            form->Memo1->viewport(), form->menuBar(), form->StatusBar1};
+  const QWidget* shown[] = {form.get(), form->centralWidget(), form->GroupBox9, form->Picture(2), form->Picture(8),
+                            form->StepSlots().DropLabels[0], form->StepSlots().AsciiLabels[0], form->Button1,
+                            form->Memo1->viewport(), form->menuBar(), form->statusBar()};
   for (const QWidget* widget : shown) EXPECT_TRUE(ShowsDragImage(widget)) << widget->objectName().toStdString();
   EXPECT_FALSE(ShowsDragImage(form->TrackBar1));
   for (const char* name : {"Label1", "Label8", "Label9", "Label12"}) {

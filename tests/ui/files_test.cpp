@@ -139,7 +139,7 @@ TEST_F(WindowFiles, LoadsThatWouldHangAreRefusedAndChangeNothing) {
   for (const QString& path : {fifo, dir.path(), QStringLiteral("/dev/zero")}) {
     EXPECT_TRUE(Load(path).startsWith(QStringLiteral("ファイル %1 は開けません").arg(path)))
         << path.toStdString();
-    EXPECT_EQ(form1->Slots.Program().Codes(), kDemo);
+    EXPECT_EQ(form1->StepSlots().Program().Codes(), kDemo);
     EXPECT_FALSE(form2->isVisible());
   }
   // A file of endless digits without a line break: read within the budget.
@@ -148,7 +148,7 @@ TEST_F(WindowFiles, LoadsThatWouldHangAreRefusedAndChangeNothing) {
   endless.write(QByteArray(8 << 20, '4'));
   endless.close();
   EXPECT_TRUE(Load(endless.fileName()).startsWith(QStringLiteral("'4444")));
-  EXPECT_EQ(form1->Slots.Program().Codes(), kDemo);
+  EXPECT_EQ(form1->StepSlots().Program().Codes(), kDemo);
 }
 
 TEST_F(WindowFiles, SavesRespectLinksReadOnlyFilesAndJapaneseNames) {
@@ -174,7 +174,7 @@ TEST_F(WindowFiles, SavesRespectLinksReadOnlyFilesAndJapaneseNames) {
   EXPECT_TRUE(QDir(dir.path()).entryList().contains(QStringLiteral("プログ.pt3")));
   form1->N3Click();
   EXPECT_EQ(Load(japanese), QString());
-  EXPECT_EQ(form1->Slots.Program().Codes(), kDemo);
+  EXPECT_EQ(form1->StepSlots().Program().Codes(), kDemo);
 }
 
 // A FIFO in set.ini's place must not hang the window's start-up.

@@ -96,7 +96,7 @@ class HeldCommands : public ::testing::TestWithParam<Case> {
         form1->Button1->click();
         break;
       case Command::kDrop: {
-        const std::unique_ptr<QMimeData> data(TForm1::NewCommandMimeData(QStringLiteral("24")));
+        const std::unique_ptr<QMimeData> data(TPaletteDrag::NewCommandMimeData(QStringLiteral("24")));
         QWidget* slot0 = form1->Picture(8);
         QDragEnterEvent enter(QPoint(20, 30), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(slot0, &enter);
@@ -105,7 +105,7 @@ class HeldCommands : public ::testing::TestWithParam<Case> {
         break;
       }
       case Command::kValueLabelClick:
-        if (QLabel* label = form1->Slots.DropLabels[0]) QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(5, 5));
+        if (QLabel* label = form1->StepSlots().DropLabels[0]) QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(5, 5));
         break;
     }
   }
@@ -115,7 +115,7 @@ class HeldCommands : public ::testing::TestWithParam<Case> {
     for (const auto& call : sandbox.line->CallsOf("Write")) count += call.bytes.size();
     return count;
   }
-  ProgramCodes Codes() const { return form1->Slots.Program().Codes(); }
+  ProgramCodes Codes() const { return form1->StepSlots().Program().Codes(); }
 
   testing::UiSandbox sandbox;
   std::unique_ptr<TForm1> form1;
@@ -131,7 +131,7 @@ TEST_P(HeldCommands, AreIgnoredAndTheProgramEndsAsLoaded) {
   EXPECT_EQ(Codes(), loaded);
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const bool empty = loaded[slot] == kEmptyCode;
-    EXPECT_EQ(form1->Slots.DropLabels[slot] == nullptr, empty) << slot;
+    EXPECT_EQ(form1->StepSlots().DropLabels[slot] == nullptr, empty) << slot;
   }
   EXPECT_EQ(BytesWritten(), 0u) << "nothing may reach the line";
   EXPECT_TRUE(sandbox.boxes.empty());

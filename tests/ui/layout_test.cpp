@@ -64,7 +64,7 @@ class LayoutTest : public ::testing::Test {
   }
   // A control's rectangle in client coordinates, as layout.json gives it.
   QRect InClient(const QWidget* widget) const {
-    return {widget->mapTo(form->Client, QPoint(0, 0)), widget->size()};
+    return {widget->mapTo(form->centralWidget(), QPoint(0, 0)), widget->size()};
   }
 
   testing::UiSandbox sandbox;
@@ -75,9 +75,9 @@ TEST_F(LayoutTest, WindowHasFixedClientAreaAndCaption) {
   EXPECT_EQ(form->windowTitle(), QStringLiteral("VK-47ロボット制御３"));
   form->show();
   const QJsonObject client = Layout()[QLatin1String("client")].toObject();
-  EXPECT_EQ(form->Client->size(), QSize(client[QLatin1String("width")].toInt(), client[QLatin1String("height")].toInt()));
-  EXPECT_EQ(form->StatusBar1->height(), client[QLatin1String("status_bar_height")].toInt());
-  EXPECT_EQ(form->Client->y(), form->menuBar()->height());
+  EXPECT_EQ(form->centralWidget()->size(), QSize(client[QLatin1String("width")].toInt(), client[QLatin1String("height")].toInt()));
+  EXPECT_EQ(form->statusBar()->height(), client[QLatin1String("status_bar_height")].toInt());
+  EXPECT_EQ(form->centralWidget()->y(), form->menuBar()->height());
   // Not larger than the client area and its bars; maximisable all the same.
   EXPECT_EQ(form->size(), form->minimumSize());
   EXPECT_EQ(form->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
@@ -94,11 +94,11 @@ TEST_F(LayoutTest, GroupBoxes) {
       {"GroupBox7", "終了", true},      {"GroupBox9", "時間・飛び先・回数", false},
   };
   EXPECT_EQ(Layout()[QLatin1String("group_boxes")].toObject().size(), std::ssize(rows));
-  const QRect client = form->Client->rect();
+  const QRect client = form->centralWidget()->rect();
   for (const Row& row : rows) {
     auto* box = qobject_cast<QGroupBox*>(Find(row.name));
     ASSERT_NE(box, nullptr) << row.name;
-    EXPECT_EQ(box->parentWidget(), form->Client) << row.name;
+    EXPECT_EQ(box->parentWidget(), form->centralWidget()) << row.name;
     EXPECT_EQ(box->title(), QString::fromUtf8(row.caption)) << row.name;
     EXPECT_EQ(box->geometry(), LayoutRect("group_boxes", QString::fromLatin1(row.name))) << row.name;
     EXPECT_TRUE(client.contains(box->geometry())) << row.name;
@@ -109,7 +109,7 @@ TEST_F(LayoutTest, GroupBoxes) {
 // No two group boxes overlap, nor two pictures in one box: a drop or a click
 // always lands on exactly one of them.
 TEST_F(LayoutTest, BoxesAndPicturesDoNotOverlap) {
-  const QList<QGroupBox*> boxes = form->Client->findChildren<QGroupBox*>(QString(), Qt::FindDirectChildrenOnly);
+  const QList<QGroupBox*> boxes = form->centralWidget()->findChildren<QGroupBox*>(QString(), Qt::FindDirectChildrenOnly);
   EXPECT_EQ(boxes.size(), 8);
   for (qsizetype i = 0; i < boxes.size(); ++i) {
     for (qsizetype j = i + 1; j < boxes.size(); ++j) {
@@ -191,7 +191,7 @@ TEST_F(LayoutTest, StepSlotsRunDownTheColumns) {
 TEST_F(LayoutTest, ValueLabelsBesideTheirSlots) {
   form->RestoreProgram({36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36, 36});
   for (int k = 0; k < 16; ++k) {
-    QLabel* label = form->Slots.DropLabels[k];
+    QLabel* label = form->StepSlots().DropLabels[k];
     ASSERT_NE(label, nullptr) << k;
     EXPECT_EQ(InClient(label), LayoutRect("value_labels", k)) << k;
     const QRect picture = form->Picture(k + 8)->geometry();
@@ -234,10 +234,10 @@ TEST_F(LayoutTest, ButtonsAndDiagnosticControls) {
   for (const Row& row : {Row{"Button1", "転送"}, Row{"Button2", "実行"}}) {
     auto* button = qobject_cast<QPushButton*>(Find(row.name));
     ASSERT_NE(button, nullptr) << row.name;
-    EXPECT_EQ(button->parentWidget(), form->Client) << row.name;
+    EXPECT_EQ(button->parentWidget(), form->centralWidget()) << row.name;
     EXPECT_EQ(button->text(), QString::fromUtf8(row.text)) << row.name;
     EXPECT_EQ(button->geometry(), LayoutRect("buttons", QString::fromLatin1(row.name))) << row.name;
-    EXPECT_TRUE(form->Client->rect().contains(button->geometry())) << row.name;
+    EXPECT_TRUE(form->centralWidget()->rect().contains(button->geometry())) << row.name;
   }
   // The diagnostic controls lie right of the client area, shown only when
   // the window is maximised.

@@ -57,7 +57,7 @@ class PaletteDragTest : public ::testing::Test {
 
   // Delivers a drop of command `number` onto slot picture Image(8 + slot).
   bool Drop(int number, int slot) {
-    const std::unique_ptr<QMimeData> data(TForm1::NewCommandMimeData(QString::number(number)));
+    const std::unique_ptr<QMimeData> data(TPaletteDrag::NewCommandMimeData(QString::number(number)));
     QWidget* target = Image(8 + slot);
     QDragEnterEvent enter(QPoint(20, 30), Qt::MoveAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
@@ -78,16 +78,16 @@ TEST_F(PaletteDragTest, DropPlacesTheCommandWithTheTrackBarOfTheMoment) {
   form_->TrackBar1->setValue(8);  // the position at the drop counts
   ASSERT_TRUE(Drop(2, 3));
 
-  EXPECT_EQ(form_->Slots.Code(3), 40);
+  EXPECT_EQ(form_->StepSlots().Code(3), 40);
   EXPECT_EQ(Image(11)->property("tag").toInt(), 40);
   EXPECT_EQ(CentreOf(Image(11)->Picture()), IconColour(2));
-  ASSERT_TRUE(form_->Slots.DropLabels[3]);
-  ASSERT_TRUE(form_->Slots.AsciiLabels[3]);
-  EXPECT_EQ(form_->Slots.DropLabels[3]->text(), QStringLiteral("2秒"));
-  EXPECT_EQ(form_->Slots.AsciiLabels[3]->text(), QStringLiteral("40"));
+  ASSERT_TRUE(form_->StepSlots().DropLabels[3]);
+  ASSERT_TRUE(form_->StepSlots().AsciiLabels[3]);
+  EXPECT_EQ(form_->StepSlots().DropLabels[3]->text(), QStringLiteral("2秒"));
+  EXPECT_EQ(form_->StepSlots().AsciiLabels[3]->text(), QStringLiteral("40"));
   for (int other = 0; other < kSlotCount; ++other) {
     if (other != 3) {
-      EXPECT_EQ(form_->Slots.Code(other), kEmptyCode) << other;
+      EXPECT_EQ(form_->StepSlots().Code(other), kEmptyCode) << other;
     }
   }
   EXPECT_TRUE(boxes_.empty());
@@ -96,32 +96,32 @@ TEST_F(PaletteDragTest, DropPlacesTheCommandWithTheTrackBarOfTheMoment) {
 TEST_F(PaletteDragTest, SecondDropReplacesCodePictureAndLabels) {
   form_->TrackBar1->setValue(8);
   ASSERT_TRUE(Drop(2, 3));
-  const QPointer<QLabel> old_value = form_->Slots.DropLabels[3];
-  const QPointer<QLabel> old_code = form_->Slots.AsciiLabels[3];
+  const QPointer<QLabel> old_value = form_->StepSlots().DropLabels[3];
+  const QPointer<QLabel> old_code = form_->StepSlots().AsciiLabels[3];
 
   form_->TrackBar1->setValue(2);
   ASSERT_TRUE(Drop(24, 3));
-  EXPECT_EQ(form_->Slots.Code(3), EncodeStep("24", 2));
+  EXPECT_EQ(form_->StepSlots().Code(3), EncodeStep("24", 2));
   EXPECT_EQ(CentreOf(Image(11)->Picture()), IconColour(24));
   EXPECT_TRUE(old_value.isNull());
   EXPECT_TRUE(old_code.isNull());
-  EXPECT_EQ(form_->Slots.DropLabels[3]->text(), QStringLiteral("2回"));
-  EXPECT_EQ(form_->Slots.AsciiLabels[3]->text(), QString::number(EncodeStep("24", 2)));
+  EXPECT_EQ(form_->StepSlots().DropLabels[3]->text(), QStringLiteral("2回"));
+  EXPECT_EQ(form_->StepSlots().AsciiLabels[3]->text(), QString::number(EncodeStep("24", 2)));
   EXPECT_EQ(form_->findChildren<QLabel*>(QStringLiteral("Drop_Label4")).size(), 1);
 }
 
 TEST_F(PaletteDragTest, DropWhoseIconCannotBeReadKeepsTheSlot) {
   form_->TrackBar1->setValue(8);
   ASSERT_TRUE(Drop(2, 3));
-  const QPointer<QLabel> value = form_->Slots.DropLabels[3];
+  const QPointer<QLabel> value = form_->StepSlots().DropLabels[3];
   sandbox_.RemoveIcon(6);
 
   Drop(6, 3);
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].text, FailureWarningText());
-  EXPECT_EQ(form_->Slots.Code(3), 40);
+  EXPECT_EQ(form_->StepSlots().Code(3), 40);
   EXPECT_EQ(CentreOf(Image(11)->Picture()), IconColour(2));
-  EXPECT_EQ(form_->Slots.DropLabels[3], value);
+  EXPECT_EQ(form_->StepSlots().DropLabels[3], value);
   EXPECT_EQ(value->text(), QStringLiteral("2秒"));
 }
 
@@ -129,7 +129,7 @@ TEST_F(PaletteDragTest, EverySlotAndNothingElseTakesPaletteDrops) {
   for (int slot = 0; slot < kSlotCount; ++slot) EXPECT_TRUE(Drop(31, slot)) << slot;
   // Any other widget that takes drops at all (the memo takes text) refuses
   // a palette drag.
-  const std::unique_ptr<QMimeData> palette(TForm1::NewCommandMimeData(QStringLiteral("2")));
+  const std::unique_ptr<QMimeData> palette(TPaletteDrag::NewCommandMimeData(QStringLiteral("2")));
   for (QWidget* widget : form_->findChildren<QWidget*>()) {
     const int n = widget->objectName().startsWith(QStringLiteral("Image")) ? widget->objectName().mid(5).toInt() : 0;
     if (n >= 8 && n <= 23) {
@@ -173,13 +173,13 @@ class PaletteDragStartTest : public PaletteDragTest, public ::testing::WithParam
 
 TEST_P(PaletteDragStartTest, StartsOnlyBeyondTheThresholdWithTheLeftButtonOnAnIcon) {
   const MoveRow& row = GetParam();
-  *form_->DragBitmap = QPixmap();
+  *form_->PaletteDrag().DragBitmap = QPixmap();
   PressAndMove(Image(row.picture), row.button, {20, 30}, row.to);
 
-  EXPECT_EQ(!form_->DragBitmap->isNull(), row.drags);
+  EXPECT_EQ(!form_->PaletteDrag().DragBitmap->isNull(), row.drags);
   if (row.drags) {
-    EXPECT_EQ(CentreOf(*form_->DragBitmap), IconColour(row.picture));
-    EXPECT_FALSE(form_->Pressed) << "the end of the drag clears it";
+    EXPECT_EQ(CentreOf(*form_->PaletteDrag().DragBitmap), IconColour(row.picture));
+    EXPECT_FALSE(form_->PaletteDrag().Pressed) << "the end of the drag clears it";
   }
   EXPECT_FALSE(form_->DragController1.Dragging);
   EXPECT_EQ(form_->DragController1.DragImageList.Count(), 0);
@@ -199,41 +199,41 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(PaletteDragTest, ReleaseOnTheIconEndsThePress) {
   SendMouse(Image(5), QEvent::MouseButtonPress, Qt::LeftButton, {10, 10});
-  EXPECT_TRUE(form_->Pressed);
-  EXPECT_EQ(form_->PressPoint, QPoint(10, 10));
+  EXPECT_TRUE(form_->PaletteDrag().Pressed);
+  EXPECT_EQ(form_->PaletteDrag().PressPoint, QPoint(10, 10));
   SendMouse(Image(5), QEvent::MouseButtonRelease, Qt::LeftButton, {10, 10});
-  EXPECT_FALSE(form_->Pressed);
-  *form_->DragBitmap = QPixmap();
+  EXPECT_FALSE(form_->PaletteDrag().Pressed);
+  *form_->PaletteDrag().DragBitmap = QPixmap();
   SendMouse(Image(5), QEvent::MouseMove, Qt::NoButton, {40, 40});
-  EXPECT_TRUE(form_->DragBitmap->isNull());
+  EXPECT_TRUE(form_->PaletteDrag().DragBitmap->isNull());
 }
 
 TEST_F(PaletteDragTest, DragStartWithAMissingIconWarnsAndDragsThePreviousPicture) {
   PressAndMove(Image(2), Qt::LeftButton, {20, 30}, {40, 30});
-  ASSERT_EQ(CentreOf(*form_->DragBitmap), IconColour(2));
+  ASSERT_EQ(CentreOf(*form_->PaletteDrag().DragBitmap), IconColour(2));
   sandbox_.RemoveIcon(5);
 
   PressAndMove(Image(5), Qt::LeftButton, {20, 30}, {40, 30});
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].text, FailureWarningText());
-  EXPECT_EQ(CentreOf(*form_->DragBitmap), IconColour(2));
-  EXPECT_FALSE(form_->Pressed) << "the drag ran to its end";
+  EXPECT_EQ(CentreOf(*form_->PaletteDrag().DragBitmap), IconColour(2));
+  EXPECT_FALSE(form_->PaletteDrag().Pressed) << "the drag ran to its end";
 }
 
 TEST_F(PaletteDragTest, StartDragHandsOverTheGrabPointAndTheIconsCursor) {
-  form_->PressPoint = QPoint(12, 34);
-  TDragObj* obj = form_->Image1StartDrag(Image(3));
+  form_->PaletteDrag().PressPoint = QPoint(12, 34);
+  TDragObj* obj = form_->PaletteDrag().Image1StartDrag(Image(3));
   ASSERT_NE(obj, nullptr);
   const TDragImageList* list = obj->ImageListInUse();
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->HotSpot(), QPoint(12, 34));
   EXPECT_EQ(list->DragPixmap().size(), QSize(50, 72));
   EXPECT_EQ(DragCursorOf(obj->Control), Qt::ArrowCursor);
-  form_->Image1EndDrag(Image(3));
+  form_->PaletteDrag().Image1EndDrag(Image(3));
 
-  obj = form_->Image1StartDrag(Image(2));
+  obj = form_->PaletteDrag().Image1StartDrag(Image(2));
   EXPECT_EQ(DragCursorOf(obj->Control), Qt::DragMoveCursor);
-  form_->Image1EndDrag(Image(2));
+  form_->PaletteDrag().Image1EndDrag(Image(2));
   EXPECT_EQ(form_->DragController1.CurrentDragObject, nullptr);
 }
 

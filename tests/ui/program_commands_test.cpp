@@ -66,7 +66,7 @@ class ProgramCommands : public ::testing::Test {
     for (const auto& call : sandbox.line->CallsOf("Write")) bytes.insert(bytes.end(), call.bytes.begin(), call.bytes.end());
     return bytes;
   }
-  ProgramCodes Codes() const { return form1->Slots.Program().Codes(); }
+  ProgramCodes Codes() const { return form1->StepSlots().Program().Codes(); }
   int LabelCount() const { return form1->findChildren<QLabel*>(QRegularExpression("^(Drop|ASCII)_Label")).size(); }
 
   testing::UiSandbox sandbox;
@@ -80,8 +80,8 @@ TEST_F(ProgramCommands, DemoFillsEverySlotWithProgressAfterEachStep) {
   form1->N2Click();
   EXPECT_EQ(Codes(), kDemo);
   EXPECT_EQ(LabelCount(), 32);
-  EXPECT_EQ(form1->Slots.DropLabels[0]->text(), QStringLiteral("1秒"));
-  EXPECT_EQ(form1->Slots.AsciiLabels[14]->text(), QStringLiteral("100"));
+  EXPECT_EQ(form1->StepSlots().DropLabels[0]->text(), QStringLiteral("1秒"));
+  EXPECT_EQ(form1->StepSlots().AsciiLabels[14]->text(), QStringLiteral("100"));
   EXPECT_EQ(form2->Label1->text(), QStringLiteral("読み込み中"));
   // The bar starts at 0 with the counter of the earlier use; the position
   // after slot i is set while the counter still shows i.
@@ -94,7 +94,7 @@ TEST_F(ProgramCommands, DemoFillsEverySlotWithProgressAfterEachStep) {
 
 TEST_F(ProgramCommands, DemoTwiceReleasesTheFirstLabelsOnce) {
   form1->N2Click();
-  const QPointer<QLabel> first = form1->Slots.DropLabels[3];
+  const QPointer<QLabel> first = form1->StepSlots().DropLabels[3];
   form1->N2Click();
   EXPECT_TRUE(first.isNull());
   EXPECT_EQ(LabelCount(), 32);
@@ -111,9 +111,9 @@ TEST_F(ProgramCommands, LoadReplacesTheProgramAndTreatsMinusZeroOneAsEmpty) {
   expected[1] = 0;
   expected[2] = 208;
   EXPECT_EQ(Codes(), expected);
-  EXPECT_TRUE(form1->Slots.DropLabels[0].isNull());
-  EXPECT_EQ(form1->Slots.DropLabels[1]->text(), QStringLiteral("0秒"));
-  EXPECT_EQ(form1->Slots.DropLabels[2]->text(), QString());
+  EXPECT_TRUE(form1->StepSlots().DropLabels[0].isNull());
+  EXPECT_EQ(form1->StepSlots().DropLabels[1]->text(), QStringLiteral("0秒"));
+  EXPECT_EQ(form1->StepSlots().DropLabels[2]->text(), QString());
   EXPECT_EQ(LabelCount(), 4);
   EXPECT_TRUE(sandbox.boxes.empty());
 }
@@ -129,7 +129,7 @@ class BadLoads : public ProgramCommands, public ::testing::WithParamInterface<Ba
 
 TEST_P(BadLoads, ShowTheMessageAndChangeNothing) {
   form1->N2Click();
-  const QPointer<QLabel> label = form1->Slots.DropLabels[15];
+  const QPointer<QLabel> label = form1->StepSlots().DropLabels[15];
   if (GetParam().missing_icon) sandbox.RemoveIcon(GetParam().missing_icon);
   AnswerDialogs({WriteFile("bad.pt3", GetParam().text)});
   progress.clear();
@@ -167,13 +167,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ProgramCommands, CancelledLoadLeavesEveryCodePictureAndLabel) {
   form1->N2Click();
-  const QPointer<QLabel> label = form1->Slots.DropLabels[0];
-  const QImage picture = form1->Slots.SlotPicture(0)->Picture().toImage();
+  const QPointer<QLabel> label = form1->StepSlots().DropLabels[0];
+  const QImage picture = form1->StepSlots().SlotPicture(0)->Picture().toImage();
   AnswerDialogs({});
   form1->N1Click();
   EXPECT_EQ(Codes(), kDemo);
   EXPECT_FALSE(label.isNull());
-  EXPECT_EQ(form1->Slots.SlotPicture(0)->Picture().toImage(), picture);
+  EXPECT_EQ(form1->StepSlots().SlotPicture(0)->Picture().toImage(), picture);
   EXPECT_FALSE(form2->isVisible());
 }
 
@@ -234,8 +234,8 @@ TEST_F(ProgramCommands, FileErrorBoxesSayWhatHappenedAndKeepTheDetailsForATeache
     if (row.path != folder) {
       EXPECT_TRUE(sandbox.boxes[0].details.startsWith(QStringLiteral("ファイル: ") + row.path));
     }
-    EXPECT_TRUE(form1->StatusBar1->currentMessage().startsWith(row.status))
-        << form1->StatusBar1->currentMessage().toStdString();
+    EXPECT_TRUE(form1->statusBar()->currentMessage().startsWith(row.status))
+        << form1->statusBar()->currentMessage().toStdString();
     for (const QChar c : sandbox.boxes[0].text + sandbox.boxes[0].details) {
       EXPECT_TRUE(c == u'\n' || (c.isPrint() && c != QChar::ReplacementCharacter)) << int(c.unicode());
     }
@@ -268,7 +268,7 @@ TEST_F(ProgramCommands, FileErrorBoxesSayWhatHappenedAndKeepTheDetailsForATeache
                                                   "別の名前にするか、別のフォルダ (ドキュメントなど) に保存してください。")
                                        .arg(QDir::toNativeSeparators(nowhere)));
   EXPECT_TRUE(sandbox.boxes[0].details.startsWith(QStringLiteral("システムの説明: "))) << sandbox.boxes[0].details.toStdString();
-  EXPECT_TRUE(form1->StatusBar1->currentMessage().startsWith(QStringLiteral("保存できませんでした (フォルダがありません)")));
+  EXPECT_TRUE(form1->statusBar()->currentMessage().startsWith(QStringLiteral("保存できませんでした (フォルダがありません)")));
 }
 
 TEST_F(ProgramCommands, TransferSendsTheFrameLogsAndShowsProgress) {
@@ -283,11 +283,11 @@ TEST_F(ProgramCommands, TransferSendsTheFrameLogsAndShowsProgress) {
   // The log is out of sight in the normal window: its lines wait, in order,
   // and are there once the maximised window shows it.
   EXPECT_EQ(form1->Memo1->document()->blockCount(), memo_lines);
-  EXPECT_EQ(form1->MemoLog->Pending().size(), 16);
+  EXPECT_EQ(form1->MemoLog().Pending().size(), 16);
   form1->showMaximized();
   QApplication::processEvents();
   ASSERT_TRUE(form1->Memo1->isVisible());
-  EXPECT_TRUE(form1->MemoLog->Pending().isEmpty());
+  EXPECT_TRUE(form1->MemoLog().Pending().isEmpty());
   EXPECT_EQ(form1->Memo1->document()->blockCount(), memo_lines + 16);
   EXPECT_EQ(form1->Memo1->document()->findBlockByNumber(memo_lines).text(), QStringLiteral("36"));
   EXPECT_EQ(form1->Memo1->document()->lastBlock().text(), QStringLiteral("4"));
@@ -298,7 +298,7 @@ TEST_F(ProgramCommands, TransferSendsTheFrameLogsAndShowsProgress) {
   EXPECT_TRUE(sandbox.boxes.empty());
 
   form1->Button1Click();  // seen: each line goes in as it is sent
-  EXPECT_TRUE(form1->MemoLog->Pending().isEmpty());
+  EXPECT_TRUE(form1->MemoLog().Pending().isEmpty());
   EXPECT_EQ(form1->Memo1->document()->blockCount(), memo_lines + 32);
 
   sandbox.line->ClearCalls();

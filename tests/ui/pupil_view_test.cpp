@@ -107,8 +107,8 @@ class PupilView : public ::testing::Test {
   }
   QString Documents() const { return QDir::cleanPath(QFileInfo(sandbox.SettingsFile()).absolutePath() + "/.."); }
   void Drop(int number, int slot) {
-    const std::unique_ptr<QMimeData> data(TForm1::NewCommandMimeData(QString::number(number)));
-    form->Image8DragDrop(form->Picture(slot + 8), data.get());
+    const std::unique_ptr<QMimeData> data(TPaletteDrag::NewCommandMimeData(QString::number(number)));
+    form->PaletteDrag().Image8DragDrop(form->Picture(slot + 8), data.get());
   }
 
   testing::UiSandbox sandbox;
@@ -242,8 +242,8 @@ TEST_F(PupilView, CommandsWithoutAValueShowNoEmptyBox) {
   EXPECT_EQ(cyan_in(1), 0);
   EXPECT_EQ(cyan_in(2), 0);
   // The label is still there: a click on it is handled as for every step.
-  ASSERT_FALSE(form->Slots.DropLabels[1].isNull());
-  EXPECT_EQ(form->Slots.DropLabels[1]->text(), QString());
+  ASSERT_FALSE(form->StepSlots().DropLabels[1].isNull());
+  EXPECT_EQ(form->StepSlots().DropLabels[1]->text(), QString());
 }
 
 std::vector<QObject*> AccessibleChildren(QObject* object) {
@@ -265,7 +265,7 @@ TEST_F(PupilView, HiddenDiagnosticControlsAreHiddenFromAssistiveTechnology) {
   const auto contains = [](const std::vector<QObject*>& list, QObject* object) {
     return std::find(list.begin(), list.end(), object) != list.end();
   };
-  std::vector<QObject*> seen = AccessibleChildren(form->Client);
+  std::vector<QObject*> seen = AccessibleChildren(form->centralWidget());
   EXPECT_TRUE(contains(seen, form->Button1));
   EXPECT_TRUE(contains(seen, form->GroupBox3));
   for (QWidget* diagnostic : {static_cast<QWidget*>(form->Memo1), static_cast<QWidget*>(form->Button3),
@@ -277,8 +277,8 @@ TEST_F(PupilView, HiddenDiagnosticControlsAreHiddenFromAssistiveTechnology) {
   // Maximised, they can be seen and are read out, with their own captions.
   form->showMaximized();
   QCoreApplication::processEvents();
-  ASSERT_GT(form->Client->width(), 790);
-  seen = AccessibleChildren(form->Client);
+  ASSERT_GT(form->centralWidget()->width(), 790);
+  seen = AccessibleChildren(form->centralWidget());
   for (QWidget* diagnostic : {static_cast<QWidget*>(form->Memo1), static_cast<QWidget*>(form->Button3),
                               static_cast<QWidget*>(form->Label13)}) {
     EXPECT_TRUE(contains(seen, diagnostic)) << diagnostic->objectName().toStdString();

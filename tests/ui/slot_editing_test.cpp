@@ -55,8 +55,8 @@ class SlotEditingTest : public ::testing::Test {
   void TearDown() override { form.reset(); }
 
   QWidget* Slot(int k) const { return form->Picture(k + 8); }
-  ProgramCodes Codes() const { return form->Slots.Program().Codes(); }
-  QString Status() const { return form->StatusBar1->currentMessage(); }
+  ProgramCodes Codes() const { return form->StepSlots().Program().Codes(); }
+  QString Status() const { return form->statusBar()->currentMessage(); }
   QString SlotName(int k) const { return NameOf(Slot(k)); }
   void Key(int k, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
     Slot(k)->setFocus();
@@ -126,7 +126,7 @@ TEST_F(SlotEditingTest, EachChangeIsOneUndoableStepWithItsTextAndNames) {
       {"Ctrl at the drop copies", [](SlotEditingTest& t) { t.DropStep(0, t.Slot(12), {20, 30}, Qt::ControlModifier); },
        {{12, 36}}, "ステップ 0 を 12 にコピーしました", {{12, "ステップ 12 前進 1秒"}, {0, "ステップ 0 前進 1秒"}}},
       {"dropped on the palette side removes",
-       [](SlotEditingTest& t) { t.DropStep(1, t.form->Client, {100, 300}); },
+       [](SlotEditingTest& t) { t.DropStep(1, t.form->centralWidget(), {100, 300}); },
        {{1, -1}}, "ステップ 1 を空にしました", {{1, "ステップ 1 空き"}}},
       {"Delete empties", [](SlotEditingTest& t) { t.Key(0, Qt::Key_Delete); }, {{0, -1}},
        "ステップ 0 を空にしました", {{0, "ステップ 0 空き"}}},
@@ -136,7 +136,7 @@ TEST_F(SlotEditingTest, EachChangeIsOneUndoableStepWithItsTextAndNames) {
        "ステップ 0 の値を 1.25秒 にしました", {{0, "ステップ 0 前進 1.25秒"}}},
       {"- on the keypad lowers", [](SlotEditingTest& t) { t.Key(0, Qt::Key_Minus, Qt::KeypadModifier); },
        {{0, 35}}, "ステップ 0 の値を 0.75秒 にしました", {{0, "ステップ 0 前進 0.75秒"}}},
-      {"wheel up over the value label", [](SlotEditingTest& t) { t.Wheel(t.form->Slots.DropLabels[3], 120); },
+      {"wheel up over the value label", [](SlotEditingTest& t) { t.Wheel(t.form->StepSlots().DropLabels[3], 120); },
        {{3, 1}}, "ステップ 3 の値を 0.25秒 にしました", {{3, "ステップ 3 待つ 0.25秒"}}},
       {"wheel down over the picture", [](SlotEditingTest& t) { t.Wheel(t.Slot(2), -120); }, {{2, 190}},
        "ステップ 2 の値を 14回 にしました", {{2, "ステップ 2 回数 14回"}}},
@@ -151,8 +151,8 @@ TEST_F(SlotEditingTest, EachChangeIsOneUndoableStepWithItsTextAndNames) {
   for (const ChangeRow& row : rows) {
     SCOPED_TRACE(row.name);
     form->RestoreProgram(kStart);
-    form->UndoStack->clear();
-    form->StatusBar1->clearMessage();
+    form->Document().UndoStack()->clear();
+    form->statusBar()->clearMessage();
     row.act(*this);
     ProgramCodes expected = kStart;
     for (const auto& [slot, code] : row.changed) expected[slot] = code;
@@ -160,13 +160,13 @@ TEST_F(SlotEditingTest, EachChangeIsOneUndoableStepWithItsTextAndNames) {
     EXPECT_TRUE(Status().startsWith(QString::fromUtf8(row.status))) << Status().toStdString();
     for (const auto& [slot, name] : row.names) EXPECT_EQ(SlotName(slot), QString::fromUtf8(name)) << slot;
     EXPECT_TRUE(form->Modified());
-    ASSERT_EQ(form->UndoStack->count(), 1);
-    form->Undo1->trigger();
+    ASSERT_EQ(form->Document().UndoStack()->count(), 1);
+    form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger();
     EXPECT_EQ(Codes(), kStart);
     for (const auto& [slot, name] : row.names) EXPECT_EQ(SlotName(slot), NameOf(Slot(slot)));
     EXPECT_EQ(SlotName(4), QStringLiteral("ステップ 4 空き"));
     EXPECT_EQ(SlotName(0), QStringLiteral("ステップ 0 前進 1秒"));
-    form->Redo1->trigger();
+    form->findChild<QAction*>(QStringLiteral("Redo1"))->trigger();
     EXPECT_EQ(Codes(), expected);
   }
   EXPECT_TRUE(sandbox.boxes.empty());
@@ -187,25 +187,25 @@ TEST_F(SlotEditingTest, WhatChangesNothingAddsNoStep) {
       {"Delete on an empty slot", [&] { Key(8, Qt::Key_Delete); }},
       {"a step dropped on itself", [&] { DropStep(0, Slot(0), {20, 30}); }},
       {"Escape in the list", [&] { AnswerList({Qt::Key_Down, Qt::Key_Escape}); Key(0, Qt::Key_Space); }},
-      {"dropped inside the program box", [&] { EXPECT_FALSE(DropStep(0, form->Client, {300, 320})); }},
+      {"dropped inside the program box", [&] { EXPECT_FALSE(DropStep(0, form->centralWidget(), {300, 320})); }},
       {"a step from another vk47",
        [&] {
          QMimeData data;
          data.setData(TSlotEditor::kStepMimeType, "1:0");
          EXPECT_FALSE(DropData(&data, Slot(5), {20, 30}));
-         EXPECT_FALSE(DropData(&data, form->Client, {100, 300}));
+         EXPECT_FALSE(DropData(&data, form->centralWidget(), {100, 300}));
        }},
       {"a palette drag over the client area",
        [&] {
-         const std::unique_ptr<QMimeData> data(TForm1::NewCommandMimeData(QStringLiteral("2")));
-         EXPECT_FALSE(DropData(data.get(), form->Client, {100, 300}));
+         const std::unique_ptr<QMimeData> data(TPaletteDrag::NewCommandMimeData(QStringLiteral("2")));
+         EXPECT_FALSE(DropData(data.get(), form->centralWidget(), {100, 300}));
        }},
   };
   for (const auto& [name, act] : rows) {
     SCOPED_TRACE(name);
     act();
     EXPECT_EQ(Codes(), kStart);
-    EXPECT_EQ(form->UndoStack->count(), 0);
+    EXPECT_EQ(form->Document().UndoStack()->count(), 0);
   }
 }
 
@@ -217,7 +217,7 @@ TEST_F(SlotEditingTest, APartNotchStaysWithItsSlot) {
   Wheel(Slot(3), 60);
   Wheel(Slot(0), 60);
   EXPECT_EQ(Codes(), kStart);
-  EXPECT_EQ(form->UndoStack->count(), 0);
+  EXPECT_EQ(form->Document().UndoStack()->count(), 0);
   Wheel(Slot(0), 60);
   ProgramCodes expected = kStart;
   expected[0] = 37;  // 前進 1.25秒
@@ -230,12 +230,12 @@ TEST_F(SlotEditingTest, HeldBackWhileALoadTheDemoOrATransferRuns) {
   Key(0, Qt::Key_Plus);
   Wheel(Slot(2), -120);
   EXPECT_FALSE(DropStep(0, Slot(7), {20, 30}));
-  EXPECT_FALSE(DropStep(0, form->Client, {100, 300}));
-  form->SlotEditor->MoveStep(0, 7);
-  form->SlotEditor->ChooseCommand(5);
+  EXPECT_FALSE(DropStep(0, form->centralWidget(), {100, 300}));
+  form->SlotEditor().MoveStep(0, 7);
+  form->SlotEditor().ChooseCommand(5);
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
   EXPECT_EQ(Codes(), kStart);
-  EXPECT_EQ(form->UndoStack->count(), 0);
+  EXPECT_EQ(form->Document().UndoStack()->count(), 0);
 }
 
 // Released over nothing that takes a step: outside the window the step is
@@ -272,14 +272,14 @@ TEST_F(SlotEditingTest, UndoAndRedoOfAMoveRestorePicturesAndLabels) {
   DropStep(2, Slot(9), {20, 30});
   const QImage after = form->GroupBox3->grab().toImage();
   ASSERT_NE(after, before);
-  EXPECT_EQ(form->Slots.DropLabels[2], nullptr);
-  ASSERT_NE(form->Slots.DropLabels[9], nullptr);
-  EXPECT_EQ(form->Slots.DropLabels[9]->text(), QStringLiteral("15回"));
-  form->Undo1->trigger();
+  EXPECT_EQ(form->StepSlots().DropLabels[2], nullptr);
+  ASSERT_NE(form->StepSlots().DropLabels[9], nullptr);
+  EXPECT_EQ(form->StepSlots().DropLabels[9]->text(), QStringLiteral("15回"));
+  form->findChild<QAction*>(QStringLiteral("Undo1"))->trigger();
   EXPECT_TRUE(Status().startsWith(QStringLiteral("元に戻しました (ステップ 2 を 9 に移す)"))) << Status().toStdString();
   EXPECT_EQ(form->GroupBox3->grab().toImage(), before);
   EXPECT_EQ(SlotName(9), QStringLiteral("ステップ 9 空き"));
-  form->Redo1->trigger();
+  form->findChild<QAction*>(QStringLiteral("Redo1"))->trigger();
   EXPECT_EQ(form->GroupBox3->grab().toImage(), after);
   EXPECT_EQ(SlotName(9), QStringLiteral("ステップ 9 回数 15回"));
 }
@@ -300,7 +300,7 @@ TEST_F(SlotEditingTest, ArrowKeysFollowTheGridAsDrawn) {
   }
   for (const Row& row : rows) {
     Key(row.from, row.key);
-    EXPECT_EQ(form->SlotEditor->FocusedSlot(), row.to) << row.from << " " << row.key;
+    EXPECT_EQ(form->SlotEditor().FocusedSlot(), row.to) << row.from << " " << row.key;
   }
 }
 
@@ -351,7 +351,7 @@ TEST_F(SlotEditingTest, MenuShortcutsWinWhateverHasTheFocus) {
   QApplication::processEvents();
   ASSERT_EQ(form->Memo1->focusPolicy(), Qt::StrongFocus) << "seen in the maximised window";
   // A text box that edits, copies and undoes by itself.
-  auto* text = new QLineEdit(QStringLiteral("abc"), form->Client);
+  auto* text = new QLineEdit(QStringLiteral("abc"), form->centralWidget());
   text->setGeometry(744, 400, 100, 20);
   text->show();
   for (QWidget* focus : std::initializer_list<QWidget*>{form->Memo1, text, Slot(0), form->Button1, form->TrackBar1}) {
@@ -386,7 +386,7 @@ TEST_F(SlotEditingTest, MaximisedTheDiagnosticControlsShowAndRestoredTheClientIs
 
   form->showMaximized();
   QApplication::processEvents();
-  ASSERT_GT(form->Client->width(), 760);
+  ASSERT_GT(form->centralWidget()->width(), 760);
   EXPECT_EQ(form->Memo1->geometry(), QRect(744, 16, 185, 361));
   EXPECT_TRUE(form->Memo1->isVisible());
   EXPECT_EQ(form->Button3->geometry(), QRect(760, 432, 105, 25));
@@ -396,7 +396,7 @@ TEST_F(SlotEditingTest, MaximisedTheDiagnosticControlsShowAndRestoredTheClientIs
 
   form->showNormal();
   QApplication::processEvents();
-  EXPECT_EQ(form->Client->size(), QSize(732, 524));
+  EXPECT_EQ(form->centralWidget()->size(), QSize(732, 524));
   EXPECT_EQ(form->size(), form->minimumSize());
   EXPECT_FALSE(form->Memo1->hasFocus());
   EXPECT_EQ(form->Memo1->focusPolicy(), Qt::NoFocus);
@@ -404,7 +404,7 @@ TEST_F(SlotEditingTest, MaximisedTheDiagnosticControlsShowAndRestoredTheClientIs
   // A resize in the normal state (a drag of the border) is undone.
   form->resize(form->width() + 40, form->height() + 30);
   QTest::qWait(150);
-  EXPECT_EQ(form->Client->size(), QSize(732, 524));
+  EXPECT_EQ(form->centralWidget()->size(), QSize(732, 524));
   EXPECT_EQ(form->size(), form->minimumSize());
 }
 
@@ -428,11 +428,11 @@ TEST_F(SlotEditingTest, PaletteButtonsAndTrackBarHaveNames) {
 
   // Every change of the program renames its slots: a drop, a value-label
   // click, the demo, clear.
-  const std::unique_ptr<QMimeData> data(TForm1::NewCommandMimeData(QStringLiteral("30")));
-  form->Image8DragDrop(Slot(6), data.get());
+  const std::unique_ptr<QMimeData> data(TPaletteDrag::NewCommandMimeData(QStringLiteral("30")));
+  form->PaletteDrag().Image8DragDrop(Slot(6), data.get());
   EXPECT_EQ(SlotName(6), QStringLiteral("ステップ 6 飛ぶ 4へ"));
   form->TrackBar1->setValue(11);
-  QTest::mouseClick(form->Slots.DropLabels[0], Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseClick(form->StepSlots().DropLabels[0], Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(SlotName(0), QStringLiteral("ステップ 0 前進 2.75秒"));
   EXPECT_EQ(SlotName(1), QStringLiteral("ステップ 1 左折"));
   form->N2->trigger();

@@ -36,7 +36,7 @@ TEST_P(StartupMissingIcon, StopsAtTheFirstMissingFileAndWarns) {
   EXPECT_EQ(sandbox.boxes[0].text,
             QStringLiteral("エラーが発生しました\r\nソフトを再起動するか再度インストールして下さい"));
   // The later steps did not run: the port was never opened.
-  EXPECT_EQ(form.DragBitmap, nullptr);
+  EXPECT_EQ(form.PaletteDrag().DragBitmap, nullptr);
   EXPECT_EQ(form.rs232c.portname, "COM1");
   EXPECT_FALSE(form.rs232c.opened());
   EXPECT_TRUE(sandbox.line->Ops().empty());
@@ -60,14 +60,14 @@ TEST(Startup, LoadsEveryPictureAndShowsNoBox) {
   const QImage empty = form.Picture(4)->Picture().toImage();
   for (int n = 8; n <= 23; ++n) EXPECT_EQ(form.Picture(n)->Picture().toImage(), empty) << n;
   EXPECT_TRUE(sandbox.boxes.empty());
-  EXPECT_NE(form.DragBitmap, nullptr);
+  EXPECT_NE(form.PaletteDrag().DragBitmap, nullptr);
   EXPECT_TRUE(form.rs232c.opened());
   const auto opens = sandbox.line->CallsOf("Open");
   ASSERT_EQ(opens.size(), 1u);
   EXPECT_EQ(opens[0].text, "com1");
   for (int k = 0; k < 16; ++k) {
-    EXPECT_EQ(form.Slots.DropLabels[k], nullptr);
-    EXPECT_EQ(form.Slots.AsciiLabels[k], nullptr);
+    EXPECT_EQ(form.StepSlots().DropLabels[k], nullptr);
+    EXPECT_EQ(form.StepSlots().AsciiLabels[k], nullptr);
   }
 }
 
@@ -95,9 +95,9 @@ TEST(Shutdown, ClosesThePortAndReleasesTheLabels) {
   QPointer<QLabel> value;
   {
     TForm1 form(sandbox.Factory());
-    form.Slots.SetCode(3, 36);
-    form.Slots.CreateStepLabels(36, 3, QStringLiteral("2"));
-    value = form.Slots.DropLabels[3];
+    form.StepSlots().SetCode(3, 36);
+    form.StepSlots().CreateStepLabels(36, 3, QStringLiteral("2"));
+    value = form.StepSlots().DropLabels[3];
     sandbox.line->ClearCalls();
   }
   EXPECT_TRUE(value.isNull());

@@ -27,15 +27,15 @@ class StepSlotsTest : public ::testing::Test {
   // What a drop does: the code, the command's picture, the labels.
   void Place(int slot, int code) {
     const QString number = QString::fromStdString(StepCommandNumber(code).value_or(""));
-    form->Slots.SetCode(slot, code);
+    form->StepSlots().SetCode(slot, code);
     if (auto icon = StepIconFile(code)) form->Picture(slot + 8)->LoadFromFile(IconPath(QString::fromStdString(*icon)));
-    form->Slots.CreateStepLabels(code, slot, number);
+    form->StepSlots().CreateStepLabels(code, slot, number);
   }
   QLabel* Label(const char* prefix, int n) {
     return qobject_cast<QLabel*>(FindControl(form.get(), QString::fromLatin1(prefix), n));
   }
   void ClickValueLabel(int slot) {
-    QTest::mouseClick(form->Slots.DropLabels[slot], Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(form->StepSlots().DropLabels[slot], Qt::LeftButton, {}, QPoint(5, 5));
   }
   int CountLabels() {
     int count = 0;
@@ -64,8 +64,8 @@ TEST_F(StepSlotsTest, LabelsTakeTheirPlacesAndLooks) {
     QLabel* code = Label("ascii_label", row.slot + 1);
     ASSERT_NE(value, nullptr);
     ASSERT_NE(code, nullptr);
-    EXPECT_EQ(form->Slots.DropLabels[row.slot], value);
-    EXPECT_EQ(form->Slots.AsciiLabels[row.slot], code);
+    EXPECT_EQ(form->StepSlots().DropLabels[row.slot], value);
+    EXPECT_EQ(form->StepSlots().AsciiLabels[row.slot], code);
     EXPECT_EQ(value->objectName(), QStringLiteral("Drop_Label%1").arg(row.slot + 1));
     EXPECT_EQ(code->objectName(), QStringLiteral("ASCII_Label%1").arg(row.slot + 1));
     EXPECT_EQ(value->parentWidget(), form->GroupBox3);
@@ -102,12 +102,12 @@ TEST_P(StepValueClick, ReencodesWithTheTrackBarAndKeepsRectangles) {
   for (int n : {1, 2, 3, 4, 5, 6, 7, 24, 25, 26, 27, 28, 29, 30, 31}) sandbox.RemoveIcon(n);
   form->TrackBar1->setValue(c.position);
   ClickValueLabel(6);
-  EXPECT_EQ(form->Slots.Code(6), c.new_code);
+  EXPECT_EQ(form->StepSlots().Code(6), c.new_code);
   EXPECT_EQ(form->Picture(14)->property("tag").toInt(), c.new_code);
-  EXPECT_EQ(form->Slots.DropLabels[6]->text(), QString::fromUtf8(c.value_text));
-  EXPECT_EQ(form->Slots.AsciiLabels[6]->text(), QString::number(c.new_code));
-  EXPECT_EQ(form->Slots.DropLabels[6]->geometry(), QRect(195, 180, 53, 19));
-  EXPECT_EQ(form->Slots.AsciiLabels[6]->geometry(), QRect(195, 220, 24, 16));
+  EXPECT_EQ(form->StepSlots().DropLabels[6]->text(), QString::fromUtf8(c.value_text));
+  EXPECT_EQ(form->StepSlots().AsciiLabels[6]->text(), QString::number(c.new_code));
+  EXPECT_EQ(form->StepSlots().DropLabels[6]->geometry(), QRect(195, 180, 53, 19));
+  EXPECT_EQ(form->StepSlots().AsciiLabels[6]->geometry(), QRect(195, 220, 24, 16));
   EXPECT_EQ(form->Picture(14)->Picture().toImage(), picture);
   EXPECT_TRUE(sandbox.boxes.empty());
 }
@@ -125,17 +125,17 @@ TEST_F(StepSlotsTest, ClickIsIgnoredWhileCommandsAreHeldBack) {
   {
     auto hold = form->HoldCommands();
     ClickValueLabel(0);
-    EXPECT_EQ(form->Slots.Code(0), 36);
+    EXPECT_EQ(form->StepSlots().Code(0), 36);
   }
   ClickValueLabel(0);
-  EXPECT_EQ(form->Slots.Code(0), 42);
+  EXPECT_EQ(form->StepSlots().Code(0), 42);
 }
 
 TEST_F(StepSlotsTest, ClearingAnEmptyProgramLoadsNothing) {
   sandbox.RemoveIcon(4);
   form->N3->trigger();
   EXPECT_TRUE(sandbox.boxes.empty());
-  for (int k = 0; k < 16; ++k) EXPECT_EQ(form->Slots.Code(k), -1);
+  for (int k = 0; k < 16; ++k) EXPECT_EQ(form->StepSlots().Code(k), -1);
 }
 
 TEST_F(StepSlotsTest, ClearingAFullProgramLeavesNoLabel) {
@@ -146,11 +146,11 @@ TEST_F(StepSlotsTest, ClearingAFullProgramLeavesNoLabel) {
   EXPECT_EQ(CountLabels(), 0);
   const QImage empty = form->Picture(4)->Picture().toImage();
   for (int k = 0; k < 16; ++k) {
-    EXPECT_EQ(form->Slots.Code(k), -1);
+    EXPECT_EQ(form->StepSlots().Code(k), -1);
     EXPECT_EQ(form->Picture(k + 8)->property("tag").toInt(), -1);
     EXPECT_EQ(form->Picture(k + 8)->Picture().toImage(), empty);
-    EXPECT_EQ(form->Slots.DropLabels[k], nullptr);
-    EXPECT_EQ(form->Slots.AsciiLabels[k], nullptr);
+    EXPECT_EQ(form->StepSlots().DropLabels[k], nullptr);
+    EXPECT_EQ(form->StepSlots().AsciiLabels[k], nullptr);
   }
 }
 
@@ -165,21 +165,21 @@ TEST_F(StepSlotsTest, ClearingStopsAtAMissingPictureWithTheFileError) {
   EXPECT_EQ(sandbox.boxes[0].text,
             QStringLiteral("ファイル %1 は開けません.").arg(IconPath(QStringLiteral("4.bmp"))));
   // The failing slot and those after it are as they were.
-  EXPECT_EQ(form->Slots.Code(2), 36);
-  EXPECT_EQ(form->Slots.Code(9), 48);
+  EXPECT_EQ(form->StepSlots().Code(2), 36);
+  EXPECT_EQ(form->StepSlots().Code(9), 48);
   EXPECT_EQ(CountLabels(), 4);
 }
 
 TEST_F(StepSlotsTest, ReleasingAllLabelsTwiceReleasesEachOnce) {
   Place(1, 36);
   Place(12, 208);
-  form->Slots.FreeStepLabels();
+  form->StepSlots().FreeStepLabels();
   EXPECT_EQ(CountLabels(), 0);
-  form->Slots.FreeStepLabels();
+  form->StepSlots().FreeStepLabels();
   EXPECT_EQ(CountLabels(), 0);
-  EXPECT_EQ(form->Slots.Code(12), 208);  // codes stay for the caller to rebuild
+  EXPECT_EQ(form->StepSlots().Code(12), 208);  // codes stay for the caller to rebuild
   // A new label for the slot may take the same names again.
-  form->Slots.CreateStepLabels(36, 1, QStringLiteral("2"));
+  form->StepSlots().CreateStepLabels(36, 1, QStringLiteral("2"));
   EXPECT_EQ(CountLabels(), 2);
 }
 
@@ -196,16 +196,16 @@ TEST_F(StepSlotsTest, WideTextsAreDrawnWholeInTheirRectangles) {
   };
   Place(0, 111);  // 3.75秒, 111
   Place(1, 207);  // 15へ, 207
-  EXPECT_TRUE(fits(form->Slots.DropLabels[0])) << form->Slots.DropLabels[0]->text().toStdString();
-  EXPECT_TRUE(fits(form->Slots.AsciiLabels[0]));
-  EXPECT_TRUE(fits(form->Slots.AsciiLabels[1]));
-  EXPECT_EQ(form->Slots.DropLabels[0]->font().pointSize(), 14);
-  EXPECT_EQ(form->Slots.AsciiLabels[0]->font().pointSize(), 12);
+  EXPECT_TRUE(fits(form->StepSlots().DropLabels[0])) << form->StepSlots().DropLabels[0]->text().toStdString();
+  EXPECT_TRUE(fits(form->StepSlots().AsciiLabels[0]));
+  EXPECT_TRUE(fits(form->StepSlots().AsciiLabels[1]));
+  EXPECT_EQ(form->StepSlots().DropLabels[0]->font().pointSize(), 14);
+  EXPECT_EQ(form->StepSlots().AsciiLabels[0]->font().pointSize(), 12);
   form->TrackBar1->setValue(1);
   ClickValueLabel(0);
-  EXPECT_EQ(form->Slots.DropLabels[0]->text(), QStringLiteral("0.25秒"));
-  EXPECT_TRUE(fits(form->Slots.DropLabels[0]));
-  EXPECT_TRUE(fits(form->Slots.AsciiLabels[0]));
+  EXPECT_EQ(form->StepSlots().DropLabels[0]->text(), QStringLiteral("0.25秒"));
+  EXPECT_TRUE(fits(form->StepSlots().DropLabels[0]));
+  EXPECT_TRUE(fits(form->StepSlots().AsciiLabels[0]));
 }
 
 }  // namespace

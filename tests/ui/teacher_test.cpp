@@ -57,7 +57,7 @@ TEST_F(Teacher, TheSheetPrintsAndExportsFromTheFileMenu) {
     d.FileName = pdf;
     return true;
   });
-  form->Pdf1->trigger();
+  form->findChild<QAction*>(QStringLiteral("Pdf1"))->trigger();
   EXPECT_EQ(Head(pdf), QByteArray("%PDF-"));
   ASSERT_EQ(asked.size(), 1u);
   EXPECT_EQ(asked[0].DefaultExt, QStringLiteral("pdf"));
@@ -70,7 +70,7 @@ TEST_F(Teacher, TheSheetPrintsAndExportsFromTheFileMenu) {
     d.FileName = Path(QStringLiteral("no-such-folder/sheet.pdf"));
     return true;
   });
-  form->Pdf1->trigger();
+  form->findChild<QAction*>(QStringLiteral("Pdf1"))->trigger();
   ASSERT_EQ(sandbox.boxes.size(), 1u);
   EXPECT_TRUE(sandbox.boxes[0].text.contains(QStringLiteral("no-such-folder/sheet.pdf")));
 
@@ -83,10 +83,10 @@ TEST_F(Teacher, TheSheetPrintsAndExportsFromTheFileMenu) {
     printer.setOutputFileName(printed);
     return answer;
   });
-  form->Print1->trigger();
+  form->findChild<QAction*>(QStringLiteral("Print1"))->trigger();
   EXPECT_FALSE(QFile::exists(printed));
   answer = true;
-  form->Print1->trigger();
+  form->findChild<QAction*>(QStringLiteral("Print1"))->trigger();
   EXPECT_EQ(Head(printed), QByteArray("%PDF-"));
 }
 
@@ -104,7 +104,7 @@ TEST_F(Teacher, TheClassDialogHoldsTheWindowBackWhileItSends) {
   ASSERT_TRUE(sandbox.line->held());  // the window's own port, opened at start-up
 
   form->N2Click();
-  form->Class1->trigger();
+  form->findChild<QAction*>(QStringLiteral("Class1"))->trigger();
   TClassSendDialog* dialog = form->ClassDialog();
   ASSERT_NE(dialog, nullptr);
   ASSERT_FALSE(dialog->Rows().empty());
@@ -120,7 +120,7 @@ TEST_F(Teacher, TheClassDialogHoldsTheWindowBackWhileItSends) {
   form->N5->trigger();  // 転送 from the window, ignored too
   ASSERT_TRUE(finished.wait(10000));
   EXPECT_FALSE(form->CommandsHeldBack());
-  EXPECT_EQ(form->Slots.Program().Codes(), *DemoProgram().codes);
+  EXPECT_EQ(form->StepSlots().Program().Codes(), *DemoProgram().codes);
   EXPECT_TRUE(sandbox.line->CallsOf("Write").empty());
   std::vector<std::uint8_t> frame = {0x74};
   // The demo is kept in a named object: a range over a member of a temporary
@@ -148,7 +148,7 @@ TEST_F(Teacher, QuittingDuringAStalledClassSendStopsItThenCloses) {
   });
   form->show();
   form->N2Click();
-  form->Class1->trigger();
+  form->findChild<QAction*>(QStringLiteral("Class1"))->trigger();
   TClassSendDialog* dialog = form->ClassDialog();
   ASSERT_NE(dialog, nullptr);
   for (std::size_t i = 1; i < dialog->Rows().size(); ++i) dialog->Rows()[i].check->setChecked(false);
@@ -168,8 +168,8 @@ TEST_F(Teacher, QuittingDuringAStalledClassSendStopsItThenCloses) {
   EXPECT_TRUE(questions.isEmpty()) << "asked while the robots were still being sent to";
   ASSERT_TRUE(finished.wait(3000));
   EXPECT_LT(clock.elapsed(), 500);
-  EXPECT_TRUE(form->StatusBar1->toolTip().startsWith(QStringLiteral("転送を中断しました。送信できたステップ: COM1 0/16")))
-      << form->StatusBar1->toolTip().toStdString();
+  EXPECT_TRUE(form->statusBar()->toolTip().startsWith(QStringLiteral("転送を中断しました。送信できたステップ: COM1 0/16")))
+      << form->statusBar()->toolTip().toStdString();
   ASSERT_TRUE(QTest::qWaitFor([&] { return closed.count() == 1; }, 2000));
   EXPECT_EQ(questions.size(), 1);
   SetSaveQuestionFunction({});

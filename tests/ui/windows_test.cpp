@@ -315,14 +315,14 @@ TEST(WindowDevice, TheBarTheBytesAndTheOutcomeNameOneDevice) {
   TForm1 form(MakePlatformCommDevice);
   form.show();
   form.UpdatePortStatus();
-  EXPECT_EQ(form.PortStatus->text(), QStringLiteral("COM1 → %1").arg(QString::fromStdString(first.slave_path())));
+  EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("PortStatus"))->text(), QStringLiteral("COM1 → %1").arg(QString::fromStdString(first.slave_path())));
 
   device = second.slave_path();  // just before 転送
   QString bar_at_first_byte;
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, [&] {
     if (bar_at_first_byte.isEmpty() && !second_reader.Values(1, std::chrono::milliseconds(0)).empty()) {
-      bar_at_first_byte = form.PortStatus->text();
+      bar_at_first_byte = form.findChild<QLabel*>(QStringLiteral("PortStatus"))->text();
     }
   });
   watch.start(2);
@@ -331,8 +331,8 @@ TEST(WindowDevice, TheBarTheBytesAndTheOutcomeNameOneDevice) {
   EXPECT_EQ(bar_at_first_byte, QStringLiteral("COM1 → ") + second_name);
   EXPECT_EQ(second_reader.Values(17, std::chrono::milliseconds(1000)).size(), 17u);
   EXPECT_TRUE(first_reader.Values(1, std::chrono::milliseconds(50)).empty());
-  EXPECT_TRUE(form.StatusBar1->toolTip().startsWith(QStringLiteral("16 ステップを COM1 (%1) に送信しました").arg(second_name)))
-      << form.StatusBar1->toolTip().toStdString();
+  EXPECT_TRUE(form.statusBar()->toolTip().startsWith(QStringLiteral("16 ステップを COM1 (%1) に送信しました").arg(second_name)))
+      << form.statusBar()->toolTip().toStdString();
 
   // Linked anew during the transfer, after three steps.
   QObject::disconnect(&watch, nullptr, nullptr, nullptr);
@@ -344,9 +344,9 @@ TEST(WindowDevice, TheBarTheBytesAndTheOutcomeNameOneDevice) {
   EXPECT_EQ(device, third.slave_path()) << "the link did not change during the transfer";
   EXPECT_EQ(second_reader.Values(34, std::chrono::milliseconds(1000)).size(), 34u);
   EXPECT_TRUE(third_reader.Values(1, std::chrono::milliseconds(50)).empty()) << "bytes went to the device linked later";
-  EXPECT_TRUE(form.StatusBar1->toolTip().startsWith(QStringLiteral("16 ステップを COM1 (%1) に送信しました").arg(second_name)))
-      << form.StatusBar1->toolTip().toStdString();
-  EXPECT_EQ(form.PortStatus->text(), QStringLiteral("COM1 → %1").arg(QString::fromStdString(third.slave_path())));
+  EXPECT_TRUE(form.statusBar()->toolTip().startsWith(QStringLiteral("16 ステップを COM1 (%1) に送信しました").arg(second_name)))
+      << form.statusBar()->toolTip().toStdString();
+  EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("PortStatus"))->text(), QStringLiteral("COM1 → %1").arg(QString::fromStdString(third.slave_path())));
   SetPortResolver({});
 }
 
@@ -360,8 +360,8 @@ TEST(WindowDevice, AFileOrFolderBehindThePortIsNotShownAsADevice) {
   for (const std::string& path : {std::string("/etc/passwd"), std::string("/tmp")}) {
     device = path;
     form.UpdatePortStatus();
-    EXPECT_EQ(form.PortStatus->text(), QStringLiteral("COM1: 使えません")) << path;
-    EXPECT_EQ(form.PortStatus->toolTip(), QString::fromStdString(path) + QStringLiteral(" はシリアルポートではありません"));
+    EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("PortStatus"))->text(), QStringLiteral("COM1: 使えません")) << path;
+    EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("PortStatus"))->toolTip(), QString::fromStdString(path) + QStringLiteral(" はシリアルポートではありません"));
   }
   SetPortResolver({});
 }
@@ -491,11 +491,11 @@ TEST_F(WindowsTest, ShortcutsReachTheirCommands) {
   EXPECT_EQ(recorder.urls.size(), 1);
 
   // Ctrl+C is "クリア": a filled slot empties.
-  form1->Slots.SetCode(0, 36);
-  form1->Slots.CreateStepLabels(36, 0, QStringLiteral("2"));
+  form1->StepSlots().SetCode(0, 36);
+  form1->StepSlots().CreateStepLabels(36, 0, QStringLiteral("2"));
   QTest::keyClick(form1.get(), Qt::Key_C, Qt::ControlModifier);
-  EXPECT_EQ(form1->Slots.Code(0), -1);
-  EXPECT_EQ(form1->Slots.DropLabels[0], nullptr);
+  EXPECT_EQ(form1->StepSlots().Code(0), -1);
+  EXPECT_EQ(form1->StepSlots().DropLabels[0], nullptr);
 }
 
 TEST_F(WindowsTest, MenuCommandsAreHeldBackDuringAnOperation) {
@@ -554,14 +554,14 @@ TEST_F(WindowsTest, HiraganaModeLeavesNoKanjiAndSwitchesBack) {
   ASSERT_TRUE(QDir().mkpath(catalogue_dir));
   ASSERT_TRUE(QFile::copy(QStringLiteral(VK47_CATALOGUE_DIR "/vk47_kana.qm"), catalogue_dir + QStringLiteral("/vk47_kana.qm")));
   form1->N2Click();  // value labels and icons of a whole program
-  form1->Sim1->trigger();  // the simulator window, a child window of the main window
+  form1->findChild<QAction*>(QStringLiteral("Sim1"))->trigger();  // the simulator window, a child window of the main window
   ASSERT_NE(form1->findChild<QWidget*>(QStringLiteral("SimWindow")), nullptr);
   const QStringList before = TextsOf(form1.get());
   ASSERT_TRUE(std::any_of(before.begin(), before.end(), HasKanji));
 
-  form1->Kana1->trigger();
+  form1->findChild<QAction*>(QStringLiteral("Kana1"))->trigger();
   EXPECT_TRUE(KanaMode());
-  EXPECT_TRUE(form1->Kana1->isChecked());
+  EXPECT_TRUE(form1->findChild<QAction*>(QStringLiteral("Kana1"))->isChecked());
   EXPECT_TRUE(ReadKanaMode(sandbox.SettingsFile().toStdString()));
   for (QWidget* window : {static_cast<QWidget*>(form1.get()), static_cast<QWidget*>(form2.get()),
                           static_cast<QWidget*>(form3.get())}) {
@@ -577,9 +577,9 @@ TEST_F(WindowsTest, HiraganaModeLeavesNoKanjiAndSwitchesBack) {
   }
   EXPECT_EQ(form1->GroupBox1->title(), QStringLiteral("きほんめいれい"));
   EXPECT_EQ(form1->findChild<QLabel*>(QStringLiteral("Label3"))->text(), QStringLiteral("1びょう"));
-  EXPECT_TRUE(form1->StatusBar1->currentMessage().startsWith(QStringLiteral("ひらがなで ひょうじします")));
+  EXPECT_TRUE(form1->statusBar()->currentMessage().startsWith(QStringLiteral("ひらがなで ひょうじします")));
 
-  form1->Kana1->trigger();
+  form1->findChild<QAction*>(QStringLiteral("Kana1"))->trigger();
   EXPECT_FALSE(KanaMode());
   EXPECT_FALSE(ReadKanaMode(sandbox.SettingsFile().toStdString()));
   // The status bar's tool tip holds the last outcome, which is new.
@@ -594,9 +594,9 @@ TEST_F(WindowsTest, HiraganaModeLeavesNoKanjiAndSwitchesBack) {
 
 // Without its catalogue the mode stays off, says why, and stores nothing.
 TEST_F(WindowsTest, HiraganaModeWithoutItsCatalogueStaysOff) {
-  form1->Kana1->trigger();
+  form1->findChild<QAction*>(QStringLiteral("Kana1"))->trigger();
   EXPECT_FALSE(KanaMode());
-  EXPECT_FALSE(form1->Kana1->isChecked());
+  EXPECT_FALSE(form1->findChild<QAction*>(QStringLiteral("Kana1"))->isChecked());
   ASSERT_EQ(sandbox.boxes.size(), 1u);
   EXPECT_TRUE(sandbox.boxes[0].details.contains(QStringLiteral("vk47_kana.qm")));
   EXPECT_FALSE(ReadKanaMode(sandbox.SettingsFile().toStdString()));

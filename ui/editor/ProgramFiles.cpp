@@ -1,31 +1,25 @@
-// TForm1's program-file commands: save (Save1Click), load (N1Click), the
-// demo program (N2Click), and the program sheet on paper (Print1Click) or as
-// a PDF (Pdf1Click). A load or the demo replaces the program only once
-// every line has been read and checked and every icon it needs can be read;
-// until then no slot, picture or label changes.
+#include "ui/editor/ProgramFiles.h"
 
 #include <QDate>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QString>
-#include <stdexcept>
 
 #include "model/command_set.h"
 #include "model/demo_program.h"
 #include "model/program_file.h"
 #include "ui/common/AppFolder.h"
 #include "ui/common/Catalogue.h"
+#include "ui/common/ErrorBox.h"
 #include "ui/common/FileDialogs.h"
-#include "ui/editor/ProgramSheet.h"
-#include "ui/editor/TImage.h"
-#include "ui/Unit1.h"
 #include "ui/common/WaitWithMessages.h"
+#include "ui/editor/ProgramDocument.h"
+#include "ui/editor/StepSlots.h"
+#include "ui/editor/TImage.h"
 #include "ui/progresbar.h"
 
 namespace vk47 {
@@ -70,71 +64,73 @@ void CheckProgramIcons(const ProgramCodes& codes) {
   }
 }
 
-void TForm1::Save1Click() { SaveProgram(); }
+void SetPrintDialogFunction(PrintDialogFunction function) { PrintFunction() = std::move(function); }
+
+TProgramFiles::TProgramFiles(QWidget& window, ProgramDocument& document, TStepSlots& steps,
+                             std::function<void(const QString&)> show_outcome)
+    : window_(window), document_(document), slots_(steps), show_outcome_(std::move(show_outcome)) {}
 
 // 保存 always asks for the name, starting at the program's file when it
 // has one, so that Enter saves it again where it was.
-bool TForm1::SaveProgram() {
-  const ProgramCodes codes = Slots.Program().Codes();
+bool TProgramFiles::Save() {
+  const ProgramCodes codes = slots_.Program().Codes();
   TFileDialog dialog;
   dialog.kind = TFileDialog::Kind::kSave;
   dialog.Title = Tr("名前を付けて保存");
-  dialog.InitialDir = ProgramDialogStart(dialog.kind, document_->FileName());
-  if (!dialog.Execute(this)) return false;
+  dialog.InitialDir = ProgramDialogStart(dialog.kind, document_.FileName());
+  if (!dialog.Execute(&window_)) return false;
   const Notice failure = SaveProgramFile(FilePathOf(dialog.FileName), codes);
   if (!failure.empty()) {
-    ShowOutcome(Tr("保存できませんでした (%1)").arg(NoticeReasonText(failure)));
+    show_outcome_(Tr("保存できませんでした (%1)").arg(NoticeReasonText(failure)));
     throw NoticeError(failure);
   }
-  document_->MarkSaved(dialog.FileName, codes);
-  ShowOutcome(Tr("%1 に保存しました").arg(QFileInfo(dialog.FileName).fileName()));
+  document_.MarkSaved(dialog.FileName, codes);
+  show_outcome_(Tr("%1 に保存しました").arg(QFileInfo(dialog.FileName).fileName()));
   return true;
 }
 
-void TForm1::N1Click() {
-  const CommandHold hold = HoldCommands();
+void TProgramFiles::Load() {
   LoadProgress progress;
   TFileDialog dialog;
   dialog.kind = TFileDialog::Kind::kOpen;
   dialog.Title = Tr("ファイルを開く");
-  dialog.InitialDir = ProgramDialogStart(dialog.kind, document_->FileName());
-  if (!dialog.Execute(this)) return;
+  dialog.InitialDir = ProgramDialogStart(dialog.kind, document_.FileName());
+  if (!dialog.Execute(&window_)) return;
   const ProgramParse parsed = ReadProgramFile(FilePathOf(dialog.FileName));
   if (!parsed.ok()) {
-    ShowOutcome(Tr("読み込めませんでした (%1)").arg(NoticeReasonText(parsed.notice)));
+    show_outcome_(Tr("読み込めませんでした (%1)").arg(NoticeReasonText(parsed.notice)));
     throw NoticeError(parsed.notice);
   }
   const QString name = QFileInfo(dialog.FileName).fileName();
-  document_->RecordChange(Tr("読込 %1").arg(name), [&] {
-    ApplyProgram(*parsed.codes, [&progress](int slot) { progress.Step(slot); });
+  document_.RecordChange(Tr("読込 %1").arg(name), [&] {
+    Apply(*parsed.codes, [&progress](int slot) { progress.Step(slot); });
   });
-  document_->MarkSaved(dialog.FileName, *parsed.codes);
-  ShowOutcome(Tr("%1 を読み込みました").arg(name));
+  document_.MarkSaved(dialog.FileName, *parsed.codes);
+  show_outcome_(Tr("%1 を読み込みました").arg(name));
 }
 
-void TForm1::N2Click() {
-  const CommandHold hold = HoldCommands();
+void TProgramFiles::PlaceDemo() {
   LoadProgress progress;
-  document_->RecordChange(Tr("デモ"), [&] {
-    ApplyProgram(*DemoProgram().codes, [&progress](int slot) { progress.Step(slot); });
+  document_.RecordChange(Tr("デモ"), [&] {
+    Apply(*DemoProgram().codes, [&progress](int slot) { progress.Step(slot); });
   });
-  ShowOutcome(Tr("デモのプログラムを置きました"));
+  show_outcome_(Tr("デモのプログラムを置きました"));
 }
 
-void TForm1::RestoreProgram(const ProgramCodes& codes) { ApplyProgram(codes, {}); }
+void TProgramFiles::Restore(const ProgramCodes& codes) { Apply(codes, {}); }
 
 // A load and the demo pass `step_done` and pause 2 ms after each slot so the
 // windows repaint; undo and redo pass none and change the slots at once.
-void TForm1::ApplyProgram(const ProgramCodes& codes, const std::function<void(int)>& step_done) {
+void TProgramFiles::Apply(const ProgramCodes& codes, const std::function<void(int)>& step_done) {
   CheckProgramIcons(codes);
-  Slots.FreeStepLabels();
+  slots_.FreeStepLabels();
   for (int i = 0; i < kSlotCount; ++i) {
     const int value = codes[i];
-    if (TImage* picture = Slots.SlotPicture(i)) picture->LoadFromFile(IconPath(IconFileOf(value)));
+    if (TImage* picture = slots_.SlotPicture(i)) picture->LoadFromFile(IconPath(IconFileOf(value)));
     if (value != kEmptyCode) {
-      Slots.CreateStepLabels(value, i, QString::fromStdString(StepCommandNumber(value).value_or("")));
+      slots_.CreateStepLabels(value, i, QString::fromStdString(StepCommandNumber(value).value_or("")));
     }
-    Slots.SetCode(i, value);
+    slots_.SetCode(i, value);
     if (step_done) {
       step_done(i);
       WaitWithMessages(2);  // lets the windows repaint between slots
@@ -142,29 +138,27 @@ void TForm1::ApplyProgram(const ProgramCodes& codes, const std::function<void(in
   }
 }
 
-void SetPrintDialogFunction(PrintDialogFunction function) { PrintFunction() = std::move(function); }
-
-SheetContent TForm1::CurrentSheet() const {
-  return {document_->FileName(), QDate::currentDate(), Slots.Program().Codes()};
+SheetContent TProgramFiles::CurrentSheet() const {
+  return {document_.FileName(), QDate::currentDate(), slots_.Program().Codes()};
 }
 
-void TForm1::Print1Click() {
+void TProgramFiles::Print() {
   const ProgramSheet sheet(CurrentSheet());
   QPrinter printer(QPrinter::HighResolution);
   printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
   printer.setFullPage(true);  // the sheet keeps its own margins
   printer.setDocName(sheet.Title());
-  const bool accepted = PrintFunction() ? PrintFunction()(this, printer) : [&] {
-    QPrintDialog dialog(&printer, this);
+  const bool accepted = PrintFunction() ? PrintFunction()(&window_, printer) : [&] {
+    QPrintDialog dialog(&printer, &window_);
     dialog.setWindowTitle(Tr("印刷"));
     return dialog.exec() == QDialog::Accepted;
   }();
   if (!accepted) return;
   if (!sheet.PaintOn(printer)) throw NoticeError(PrintFailure());
-  ShowOutcome(Tr("プログラムシートを印刷しました"));
+  show_outcome_(Tr("プログラムシートを印刷しました"));
 }
 
-void TForm1::Pdf1Click() {
+void TProgramFiles::ExportPdf() {
   const ProgramSheet sheet(CurrentSheet());
   TFileDialog dialog;
   dialog.kind = TFileDialog::Kind::kSave;
@@ -172,13 +166,13 @@ void TForm1::Pdf1Click() {
   dialog.Filter = Tr("PDF ファイル (*.pdf)");
   dialog.DefaultExt = QStringLiteral("pdf");
   // Where programs are saved, named after the program when it has a file.
-  const QString& file = document_->FileName();
+  const QString& file = document_.FileName();
   const QString stem = file.isEmpty() ? Tr("プログラムシート") : QFileInfo(file).completeBaseName();
   dialog.InitialDir = QDir(ProgramFileFolder(file)).filePath(stem + QStringLiteral(".pdf"));
-  if (!dialog.Execute(this)) return;
+  if (!dialog.Execute(&window_)) return;
   const Notice failure = sheet.WritePdf(dialog.FileName);
   if (!failure.empty()) throw NoticeError(failure);
-  ShowOutcome(Tr("%1 に書き出しました").arg(QFileInfo(dialog.FileName).fileName()));
+  show_outcome_(Tr("%1 に書き出しました").arg(QFileInfo(dialog.FileName).fileName()));
 }
 
 }  // namespace vk47
