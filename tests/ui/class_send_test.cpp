@@ -22,21 +22,23 @@
 #include "ui/common/Catalogue.h"
 #include "ui/common/ErrorBox.h"
 #include "ui/robot/ClassSendDialog.h"
+#include "ui_test_support.h"
 
 namespace vk47 {
 namespace {
 
 using testing::MasterReader;
+using testing::HasKanji;
 using testing::PtyPair;
 
-bool HasKanji(const QString& text) {
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
-    if ((u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF) || u == 0x3005) {
-      return true;
-    }
-  }
-  return false;
+// Three rows: a virtual robot on `robot`, a robot that is missing, and
+// `robot` once more under another name.
+std::vector<ClassPort> RobotMissingAndTwice(const PtyPair& robot) {
+  const std::string twice = "/dev/../dev/" + robot.slave_path().substr(5);
+  const std::string missing = "/nonexistent/vk47-robot";
+  return {{robot.slave_path(), "COM1", robot.slave_path(), "仮想ロボット", true},
+          {missing, "COM2", missing, "", false},
+          {twice, twice, twice, "", true}};
 }
 
 // Every text the dialog shows: its title, its labels and its buttons.
@@ -312,11 +314,7 @@ TEST(ClassSendDialog, UnderAProcessLimitTheDialogSaysSoAndTheProgramLivesOn) {
 TEST(ClassSendDialog, InTheHiraganaModeNothingItShowsHasKanji) {
   PtyPair robot;
   MasterReader reader(robot.master());
-  const std::string twice = "/dev/../dev/" + robot.slave_path().substr(5);
-  const std::string missing = "/nonexistent/vk47-robot";
-  std::vector<ClassPort> ports = {{robot.slave_path(), "COM1", robot.slave_path(), "仮想ロボット", true},
-                                  {missing, "COM2", missing, "", false},
-                                  {twice, twice, twice, "", true}};
+  std::vector<ClassPort> ports = RobotMissingAndTwice(robot);
   TClassSendDialog::Hooks hooks;
   hooks.program = [] { return *DemoProgram().codes; };
   hooks.list_ports = [&] { return ports; };
@@ -352,11 +350,7 @@ TEST(ClassSendDialog, InTheHiraganaModeNothingItShowsHasKanji) {
 TEST(ClassSendDialog, SwitchingTheHiraganaModeRebuildsTheResultsShown) {
   PtyPair robot;
   MasterReader reader(robot.master());
-  const std::string twice = "/dev/../dev/" + robot.slave_path().substr(5);
-  const std::string missing = "/nonexistent/vk47-robot";
-  std::vector<ClassPort> ports = {{robot.slave_path(), "COM1", robot.slave_path(), "仮想ロボット", true},
-                                  {missing, "COM2", missing, "", false},
-                                  {twice, twice, twice, "", true}};
+  std::vector<ClassPort> ports = RobotMissingAndTwice(robot);
   TClassSendDialog::Hooks hooks;
   hooks.program = [] { return *DemoProgram().codes; };
   hooks.list_ports = [&] { return ports; };

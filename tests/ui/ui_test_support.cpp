@@ -10,6 +10,16 @@
 
 namespace vk47::testing {
 
+bool HasKanji(const QString& text) {
+  for (const QChar c : text) {
+    const char16_t u = c.unicode();
+    if ((u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF) || u == 0x3005) {
+      return true;
+    }
+  }
+  return false;
+}
+
 const int kCommandNumbers[] = {1, 2, 3, 4, 5, 6, 7, 24, 25, 26, 27, 28, 29, 30, 31};
 
 UiSandbox::UiSandbox() {

@@ -27,6 +27,9 @@ inline void PrintTo(const QSize& s, std::ostream* os) { *os << "QSize(" << s.wid
 
 namespace vk47::testing {
 
+// Whether `text` holds kanji: the CJK ideographs and the iteration mark.
+bool HasKanji(const QString& text);
+
 class UiSandbox {
  public:
   UiSandbox();

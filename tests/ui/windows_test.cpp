@@ -37,6 +37,8 @@
 namespace vk47 {
 namespace {
 
+using testing::HasKanji;
+
 class WindowsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -511,17 +513,6 @@ TEST_F(WindowsTest, MenuCommandsAreHeldBackDuringAnOperation) {
   form1->N9->trigger();
   QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
   EXPECT_EQ(recorder.urls.size(), 1);
-}
-
-// Kanji in a text: the CJK ideographs and the iteration mark.
-bool HasKanji(const QString& text) {
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
-    if ((u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) || (u >= 0xF900 && u <= 0xFAFF) || u == 0x3005) {
-      return true;
-    }
-  }
-  return false;
 }
 
 // Every text a pupil can see or hear of a window: its own and its children's
