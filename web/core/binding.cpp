@@ -297,7 +297,7 @@ VK47_EXPORT int vk47_read_program_file() {
   } else {
     json.Key("notice");
     json.Open('{');
-    WriteNotice(json, {{parse.words}, {}, {}});
+    WriteNotice(json, parse.notice);
     json.Close('}');
   }
   json.Close('}');

@@ -312,7 +312,11 @@ test("core.ts: reading refuses what the desktop refuses, and reads at most 64 Ki
   assert.deepEqual(core.readProgramFile(demoFile), { ok: true, codes: core.demo() });
   const short = core.readProgramFile(encode("1\r\n2\r\n"));
   assert.equal(short.ok, false);
-  assert.deepEqual(short.notice.main, ["リストのインデックスが範囲を超えています (2)"]);
+  // The fixed first line, then the pupil's sentence, the reason for the
+  // status line and the details for a teacher, as the window tells them.
+  assert.deepEqual(short.notice.main, ["リストのインデックスが範囲を超えています (2)", "ファイルが短すぎます (2 行しかありません)。"]);
+  assert.equal(short.notice.reason, "ファイルが短すぎます");
+  assert.ok(short.notice.details.length > 0);
   // Sixteen good lines, then a megabyte: read.
   const long = new Uint8Array(demoFile.length + (1 << 20)).fill(0x41);
   long.set(demoFile);

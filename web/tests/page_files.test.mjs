@@ -131,6 +131,8 @@ test("読込 takes a file's program; a refused file is told and leaves the progr
   const dialog = await page.waitForSelector("dialog[open]");
   const said = await dialog.evaluate((d) => d.querySelector(".notice-main").textContent);
   assert.match(said, /ロボットの命令ではありません/);
+  assert.match(said, /このファイルは、ほかのロボットのものか、こわれています。/, "the pupil's sentence too");
+  assert.match(await page.$eval(".status-outcome", (n) => n.textContent), /^読み込めませんでした \(\d+ 行目がロボットの命令ではありません\)/);
   await (await dialog.$("button.default")).click();
   await page.waitForFunction(() => !document.querySelector("dialog"));
   assert.deepEqual(await slotNames(page), loaded);

@@ -191,7 +191,7 @@ export function startPage(core: Core, root: HTMLElement): Page {
     const result = core.readProgramFile(opened.bytes, opened.name);
     if (!result.ok) {
       // The program stays as it was.
-      status(result.notice.reason);
+      status(texts.t("読み込めませんでした (%1)", result.notice.reason));
       await showNotice(texts, result.notice);
       return;
     }
