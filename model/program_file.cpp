@@ -376,11 +376,6 @@ Notice SaveProgramFile(const std::filesystem::path& path, const ProgramCodes& co
   return SaveFailure(path, write);
 }
 
-std::string WriteProgramFile(const std::filesystem::path& path, const ProgramCodes& codes) {
-  const Notice notice = SaveProgramFile(path, codes);
-  return notice.empty() ? "" : Plain(notice.main.front());
-}
-
 Words CreateFailureWords(const std::filesystem::path& path) {
   return {VK47_TEXT("ファイル %1 を作成できません"), {PathText(path)}};
 }

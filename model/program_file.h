@@ -109,8 +109,6 @@ ProgramParse ReadProgramFile(const std::filesystem::path& path);
 // as it was.
 Notice SaveProgramFile(const std::filesystem::path& path, const ProgramCodes& codes);
 
-// SaveProgramFile's first line as one text; "" on success.
-std::string WriteProgramFile(const std::filesystem::path& path, const ProgramCodes& codes);
 Words CreateFailureWords(const std::filesystem::path& path);
 
 }  // namespace vk47

@@ -14,9 +14,12 @@
 #include "model/file_io.h"
 #include "model/program_file.h"
 #include "tests/model/file_safety_support.h"
+#include "tests/model/save_outcome.h"
 
 namespace vk47 {
 namespace {
+
+using testing::SavedOrFirstLine;
 
 namespace fs = std::filesystem;
 using test::RunUnprivileged;
@@ -88,9 +91,9 @@ TEST_F(FileSafety, NonRegularFilesAreRefusedWithoutWaiting) {
   }
   // A save aimed at a FIFO is refused too, rather than waiting for a reader.
   {
-    const Watchdog watchdog("WriteProgramFile(fifo)");
-    EXPECT_EQ(WriteProgramFile(fifo, kDemo), "ファイル " + fifo.string() + " を作成できません");
-    EXPECT_EQ(WriteProgramFile(folder, kDemo), "ファイル " + folder.string() + " を作成できません");
+    const Watchdog watchdog("SavedOrFirstLine(fifo)");
+    EXPECT_EQ(SavedOrFirstLine(fifo, kDemo), "ファイル " + fifo.string() + " を作成できません");
+    EXPECT_EQ(SavedOrFirstLine(folder, kDemo), "ファイル " + folder.string() + " を作成できません");
   }
   EXPECT_TRUE(fs::is_fifo(fifo));
   ::close(sock);
@@ -150,7 +153,7 @@ TEST_F(FileSafety, SaveThroughALinkWritesTheTargetAndKeepsTheLink) {
   const fs::path link = dir_ / "links" / "prog.pt3";
   fs::create_symlink("../real/abs.pt3", link);
 
-  ASSERT_EQ(WriteProgramFile(link, kDemo), "");
+  ASSERT_EQ(SavedOrFirstLine(link, kDemo), "");
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_TRUE(fs::is_symlink(dir_ / "real" / "abs.pt3"));
   EXPECT_EQ(Slurp(target), ProgramFileText(kDemo));
@@ -161,7 +164,7 @@ TEST_F(FileSafety, SaveThroughALinkWritesTheTargetAndKeepsTheLink) {
   // A link whose target does not exist yet: the target is created.
   const fs::path dangling = dir_ / "links" / "new.pt3";
   fs::create_symlink("../real/new.pt3", dangling);
-  ASSERT_EQ(WriteProgramFile(dangling, kDemo), "");
+  ASSERT_EQ(SavedOrFirstLine(dangling, kDemo), "");
   EXPECT_TRUE(fs::is_symlink(dangling));
   EXPECT_EQ(Slurp(dir_ / "real" / "new.pt3"), ProgramFileText(kDemo));
 }
@@ -172,13 +175,13 @@ TEST_F(FileSafety, ReadOnlyFileIsRefusedAndKept) {
   const fs::path path = dir_ / "done.pt3";
   Put(path, ProgramFileText(kDemo));
   ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-  EXPECT_EQ(WriteProgramFile(path, EmptyProgram()), "ファイル " + path.string() + " を作成できません");
+  EXPECT_EQ(SavedOrFirstLine(path, EmptyProgram()), "ファイル " + path.string() + " を作成できません");
   EXPECT_EQ(Slurp(path), ProgramFileText(kDemo));
   EXPECT_EQ(ModeOf(path), 0444);
   EXPECT_TRUE(Others(dir_, "done.pt3").empty());
   // Through a link the same.
   fs::create_symlink(path, dir_ / "via.pt3");
-  EXPECT_NE(WriteProgramFile(dir_ / "via.pt3", EmptyProgram()), "");
+  EXPECT_NE(SavedOrFirstLine(dir_ / "via.pt3", EmptyProgram()), "");
   EXPECT_EQ(Slurp(path), ProgramFileText(kDemo));
 }
 
@@ -195,10 +198,10 @@ TEST_F(FileSafety, PermissionsOfTheFileAndTheFolderAreRespected) {
   const bool privileged = test::Privileged();
   const std::string failure = RunUnprivileged({dir_, mine, mine / "mine.pt3"}, [&]() -> std::string {
     if (::chmod(mine.c_str(), 0555) != 0) return "chmod";
-    if (WriteProgramFile(mine / "mine.pt3", kDemo) != "") return "in-place save failed";
+    if (SavedOrFirstLine(mine / "mine.pt3", kDemo) != "") return "in-place save failed";
     if (Slurp(mine / "mine.pt3") != ProgramFileText(kDemo)) return "in-place save wrote wrong bytes";
     if (ModeOf(mine / "mine.pt3") != 0664) return "in-place save changed the mode";
-    if (WriteProgramFile(mine / "new.pt3", kDemo) == "") return "a new file appeared in a read-only folder";
+    if (SavedOrFirstLine(mine / "new.pt3", kDemo) == "") return "a new file appeared in a read-only folder";
     return "";
   });
   EXPECT_EQ(failure, "");
@@ -206,7 +209,7 @@ TEST_F(FileSafety, PermissionsOfTheFileAndTheFolderAreRespected) {
   // The folder is nobody's, the file root's and writable by root only.
   ASSERT_EQ(::chmod(others.c_str(), 0644), 0);
   EXPECT_EQ(RunUnprivileged({dir_}, [&]() -> std::string {
-              if (WriteProgramFile(others, EmptyProgram()) != "ファイル " + others.string() + " を作成できません") {
+              if (SavedOrFirstLine(others, EmptyProgram()) != "ファイル " + others.string() + " を作成できません") {
                 return "another user's file was replaced";
               }
               return "";
@@ -246,7 +249,7 @@ TEST_F(FileSafety, RootFollowsOnlyLinksOfTheTargetsOwner) {
     }
     fs::create_symlink(target, link);
     ASSERT_EQ(::lchown(link.c_str(), row.link_owner, row.link_owner), 0);
-    const std::string error = WriteProgramFile(link, kDemo);
+    const std::string error = SavedOrFirstLine(link, kDemo);
     EXPECT_EQ(error.empty(), row.written) << error;
     if (!row.written) {
       EXPECT_EQ(error, "ファイル " + link.string() + " を作成できません");
@@ -301,7 +304,7 @@ TEST_F(FileSafety, LinkPlantedInASharedStickyFolderIsNotFollowed) {
                         " は別のユーザーが置いたシンボリックリンクなので、たどりません") {
                   return "message: " + Plain(WriteFailureWords(path, write));
                 }
-                if (WriteProgramFile(path, kDemo).empty()) return "a program was saved through " + path.string();
+                if (SavedOrFirstLine(path, kDemo).empty()) return "a program was saved through " + path.string();
               }
               if (Others(shared, "").size() != 4 || !Others(pupil, "important.txt").empty()) {
                 return "the refused writes left something behind";
@@ -447,8 +450,8 @@ TEST_F(FileSafety, LongestLegalNameSavesAndLeavesNothingElse) {
   for (std::size_t length : {249u, 250u, 255u}) {
     const std::string name = std::string(length - 4, 'a') + ".pt3";
     const fs::path path = dir_ / name;
-    ASSERT_EQ(WriteProgramFile(path, kDemo), "") << length;
-    ASSERT_EQ(WriteProgramFile(path, EmptyProgram()), "") << length;
+    ASSERT_EQ(SavedOrFirstLine(path, kDemo), "") << length;
+    ASSERT_EQ(SavedOrFirstLine(path, EmptyProgram()), "") << length;
     EXPECT_EQ(Slurp(path), ProgramFileText(EmptyProgram()));
     EXPECT_TRUE(Others(dir_, name).empty()) << length;
     fs::remove(path);
@@ -456,7 +459,7 @@ TEST_F(FileSafety, LongestLegalNameSavesAndLeavesNothingElse) {
   // Japanese names, and a name that is not UTF-8 at all, work as they are.
   for (const std::string& name : {std::string("プログラム.pt3"), std::string("\xB0\xA1.pt3")}) {
     const fs::path path = PathFromText(dir_.string() + "/" + name);
-    ASSERT_EQ(WriteProgramFile(path, kDemo), "");
+    ASSERT_EQ(SavedOrFirstLine(path, kDemo), "");
     EXPECT_TRUE(ReadProgramFile(path).ok());
     EXPECT_EQ(PathText(path), dir_.string() + "/" + name);
   }

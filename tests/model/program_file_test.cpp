@@ -12,9 +12,12 @@
 
 #include "model/demo_program.h"
 #include "model/listing.h"
+#include "tests/model/save_outcome.h"
 
 namespace vk47 {
 namespace {
+
+using testing::SavedOrFirstLine;
 
 namespace fs = std::filesystem;
 
@@ -159,13 +162,13 @@ class ProgramFileOnDisk : public ::testing::Test {
 
 TEST_F(ProgramFileOnDisk, SaveThenLoadGivesTheSameProgram) {
   const std::string path = (dir_ / "demo.pt3").string();
-  ASSERT_EQ(WriteProgramFile(path, kDemo), "");
+  ASSERT_EQ(SavedOrFirstLine(path, kDemo), "");
   EXPECT_EQ(Slurp(path), ProgramFileText(kDemo));
   const ProgramParse back = ReadProgramFile(path);
   ASSERT_TRUE(back.ok()) << back.error;
   EXPECT_EQ(*back.codes, kDemo);
   // Overwriting leaves no temporary file beside it.
-  ASSERT_EQ(WriteProgramFile(path, EmptyProgram()), "");
+  ASSERT_EQ(SavedOrFirstLine(path, EmptyProgram()), "");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
@@ -174,17 +177,17 @@ TEST_F(ProgramFileOnDisk, FailuresNameThePathAndKeepTheOldFile) {
   EXPECT_EQ(ReadProgramFile(missing).error, "ファイル " + missing + " は開けません");
 
   const std::string path = (dir_ / "keep.pt3").string();
-  ASSERT_EQ(WriteProgramFile(path, kDemo), "");
+  ASSERT_EQ(SavedOrFirstLine(path, kDemo), "");
   fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
   const std::string nowhere = (dir_ / "no-such-folder" / "x.pt3").string();
-  EXPECT_EQ(WriteProgramFile(nowhere, kDemo), "ファイル " + nowhere + " を作成できません");
+  EXPECT_EQ(SavedOrFirstLine(nowhere, kDemo), "ファイル " + nowhere + " を作成できません");
   if (WriteFileAtomically((dir_ / "probe").string(), "x")) {
     GTEST_SKIP() << "running with permission to write anywhere (root)";
   }
   // A new file cannot be made in a read-only folder. (An existing writable
   // file there is rewritten in place: file_io_test.cpp.)
   const std::string fresh = (dir_ / "fresh.pt3").string();
-  EXPECT_EQ(WriteProgramFile(fresh, EmptyProgram()), "ファイル " + fresh + " を作成できません");
+  EXPECT_EQ(SavedOrFirstLine(fresh, EmptyProgram()), "ファイル " + fresh + " を作成できません");
   EXPECT_FALSE(fs::exists(fresh));
   EXPECT_EQ(Slurp(path), ProgramFileText(kDemo));
 }
@@ -212,10 +215,10 @@ TEST_F(ProgramFileOnDisk, SaveKeepsAnExistingFilesModeAndANewFileFollowsTheUmask
   // A replaced file keeps its mode whatever the umask says.
   const fs::path kept = dir_ / "kept.pt3";
   for (int mode : {0600, 0640, 0604, 0666}) {
-    ASSERT_EQ(WriteProgramFile(kept.string(), EmptyProgram()), "");
+    ASSERT_EQ(SavedOrFirstLine(kept.string(), EmptyProgram()), "");
     ASSERT_EQ(::chmod(kept.c_str(), static_cast<mode_t>(mode)), 0);
     const ScopedUmask mask(077);
-    ASSERT_EQ(WriteProgramFile(kept.string(), kDemo), "");
+    ASSERT_EQ(SavedOrFirstLine(kept.string(), kDemo), "");
     EXPECT_EQ(ModeOf(kept), mode) << std::oct << mode;
     EXPECT_EQ(Slurp(kept), ProgramFileText(kDemo));
   }
@@ -227,7 +230,7 @@ TEST_F(ProgramFileOnDisk, SaveKeepsAnExistingFilesModeAndANewFileFollowsTheUmask
   for (const Row row : {Row{022, 0644}, Row{077, 0600}, Row{002, 0664}, Row{027, 0640}}) {
     const fs::path fresh = dir_ / ("new-" + std::to_string(row.umask) + ".pt3");
     const ScopedUmask mask(row.umask);
-    ASSERT_EQ(WriteProgramFile(fresh.string(), kDemo), "");
+    ASSERT_EQ(SavedOrFirstLine(fresh.string(), kDemo), "");
     EXPECT_EQ(ModeOf(fresh), row.mode) << "umask " << std::oct << row.umask;
   }
 }

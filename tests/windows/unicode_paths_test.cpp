@@ -51,7 +51,7 @@ TEST_F(UnicodePaths, ProgramFileUnderAJapaneseFolder) {
   const fs::path file = folder / fs::path(u8"前進と後退.pt3");
   const ProgramCodes codes = {36, 4, 84, 4, 20, kEmptyCode, 68, 4, 52, 4, 100, 4, 36, 84, 20, 68};
 
-  ASSERT_EQ(WriteProgramFile(file, codes), "");
+  ASSERT_TRUE(SaveProgramFile(file, codes).empty());
   EXPECT_EQ(NamesIn(folder), std::vector<std::wstring>{L"前進と後退.pt3"});
   EXPECT_EQ(NamesIn(base), std::vector<std::wstring>{L"ロボット教室"});
 
