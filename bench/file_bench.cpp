@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   const std::string text = vk47::ProgramFileText(demo);
 
   // Save: temporary file, fsync and rename, as the window saves.
-  Time("save", iterations, [&] { return vk47::WriteProgramFile(path, demo).empty(); });
+  Time("save", iterations, [&] { return vk47::SaveProgramFile(path, demo).empty(); });
   Time("load", iterations, [&] {
     const vk47::ProgramParse parse = vk47::ReadProgramFile(path);
     return parse.ok() && *parse.codes == demo;
