@@ -100,7 +100,8 @@ void RunAll(RobotJobs& jobs, const ClassObserver& observer, Work work) {
 
 }  // namespace
 
-RobotJob::RobotJob(const std::string& portname, CommDeviceFactory factory) : port(std::move(factory)) {
+RobotJob::RobotJob(const std::string& portname, CommDeviceFactory factory)
+    : port(std::move(factory)), chosen(ResolvePort(portname)) {
   port.portname = portname;
 }
 
@@ -115,9 +116,8 @@ RobotJobs MakeRobotJobs(const std::vector<std::string>& portnames, const CommDev
   // the first: it is served once instead.
   std::vector<std::pair<std::string, const RobotJob*>> seen;
   for (auto& job : jobs) {
-    const ResolvedPort resolved = ResolvePort(job->port.portname);
-    if (resolved.refused()) continue;
-    const std::optional<std::string> identity = DeviceIdentity(resolved.device);
+    if (job->chosen.refused()) continue;
+    const std::optional<std::string> identity = DeviceIdentity(job->chosen.device);
     if (!identity) continue;
     const auto earlier = std::find_if(seen.begin(), seen.end(), [&](const auto& s) { return s.first == *identity; });
     if (earlier != seen.end()) {
@@ -142,7 +142,7 @@ void SendToClass(RobotJobs& jobs, const ProgramCodes& codes, const ClassObserver
       (void)turn.try_lock_for(std::chrono::milliseconds(kOpenTurnMs));
       // A port that fails to open here is tried once more by the transfer,
       // which reports it.
-      (void)EnsurePortOpen(job.port);
+      (void)EnsurePortOpen(job.port, job.chosen);
     }
     TransferObserver transfer;
     transfer.wait = observer.wait;
@@ -151,12 +151,12 @@ void SendToClass(RobotJobs& jobs, const ProgramCodes& codes, const ClassObserver
       if (observer.changed) observer.changed(index, job);
     };
     transfer.stop_requested = observer.stop_requested;
-    job.outcome = TransferProgram(job.port, codes, transfer);
+    job.outcome = TransferProgram(job.port, codes, transfer, job.chosen);
   });
 }
 
 void RunOnClass(RobotJobs& jobs, const ClassObserver& observer) {
-  RunAll(jobs, observer, [](std::size_t, RobotJob& job) { job.outcome = ExecuteProgram(job.port); });
+  RunAll(jobs, observer, [](std::size_t, RobotJob& job) { job.outcome = ExecuteProgram(job.port, job.chosen); });
 }
 
 std::size_t CountSucceeded(const RobotJobs& jobs) {

@@ -36,6 +36,10 @@ namespace vk47 {
 struct RobotJob {
   explicit RobotJob(const std::string& portname, CommDeviceFactory factory = MakePlatformCommDevice);
   Trs232c port;
+  // The device the name led to when the job was made (the name is resolved
+  // once, here): the command opens exactly this one, or is refused as the
+  // name was then, so a robot linked anew meanwhile cannot take the bytes.
+  ResolvedPort chosen;
   LinkOutcome outcome;          // LinkSummary(outcome) says why it failed, on one line
   std::atomic<int> steps{0};    // step codes sent so far (a transfer)
   std::atomic<bool> done{false};
@@ -47,8 +51,7 @@ struct RobotJob {
 using RobotJobs = std::vector<std::unique_ptr<RobotJob>>;
 
 // A job per port name, with the control lines bound as the window binds its
-// own; names that the installed port resolver leads to one device are marked
-// (same_as).
+// own; names whose chosen devices are one device are marked (same_as).
 RobotJobs MakeRobotJobs(const std::vector<std::string>& portnames,
                         const CommDeviceFactory& factory = MakePlatformCommDevice);
 

@@ -13,6 +13,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <memory>
@@ -221,6 +222,35 @@ TEST(LinkChoice, ACommandSendsToTheDeviceChosenForIt) {
   EXPECT_FALSE(port.opened());
   EXPECT_TRUE(Contains(LinkMessage(refused), "仮想ロボットはもう動いていません")) << LinkMessage(refused);
   EXPECT_EQ(later_reader.Values(2, 100ms).size(), 1u);
+}
+
+// A class command opens, for each name, the device the name led to when its
+// job was made: robots linked anew afterwards (here both names over one new
+// robot, which would also make them one device) get no byte, and each name
+// is resolved once, never by the ports' threads.
+TEST(LinkChoice, AClassCommandSendsToTheDevicesChosenForIt) {
+  PtyPair first, second, later;
+  MasterReader first_reader(first.master()), second_reader(second.master()), later_reader(later.master());
+  std::atomic<bool> relinked{false};
+  std::atomic<int> asked{0};
+  SetPortResolver([&](const std::string& name) {
+    ++asked;
+    if (relinked) return PortDevice(later.slave_path());
+    return PortDevice(name == "com1" ? first.slave_path() : second.slave_path());
+  });
+  RobotJobs jobs = MakeRobotJobs({"com1", "com2"});
+  EXPECT_EQ(asked.exchange(0), 2);
+  relinked = true;
+  ClassObserver observer;
+  observer.wait = [](std::uint32_t) {};
+  SendToClass(jobs, Demo(), observer);
+  RunOnClass(jobs, ClassObserver());
+  SetPortResolver(nullptr);
+  EXPECT_EQ(asked, 0) << "a name was resolved again during the command";
+  for (const auto& job : jobs) EXPECT_TRUE(job->outcome.ok) << LinkMessage(job->outcome);
+  EXPECT_EQ(first_reader.Values(18, 2000ms).size(), 18u) << "the frame and the execute byte";
+  EXPECT_EQ(second_reader.Values(18, 2000ms).size(), 18u);
+  EXPECT_TRUE(later_reader.Values(1, 100ms).empty()) << "bytes went to a device not chosen";
 }
 
 // An execute byte held by a stalled line and abandoned on a stop request
