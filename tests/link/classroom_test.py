@@ -8,7 +8,6 @@ usage: classroom_test.py VK47CTL VK47_ROBOT
 """
 import json
 import os
-import shutil
 import signal
 import subprocess
 import sys
@@ -16,34 +15,22 @@ import tempfile
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-import isolation  # noqa: E402
 import pacing  # noqa: E402
+from robot_home import RobotHome  # noqa: E402
 
 CTL, ROBOT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 DEMO = [36, 4, 84, 4, 36, 4, 84, 4, 20, 4, 68, 4, 52, 4, 100, 4]
 
 
-class Classroom(unittest.TestCase):
-    def setUp(self):
-        self.home = tempfile.mkdtemp(prefix="vk47-class-")
-        self.env = isolation.environment(self.home, XDG_RUNTIME_DIR=os.path.join(self.home, "run"))
-        os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
-        self.demo = os.path.join(self.home, "demo.pt3")
-        subprocess.run([CTL, "demo", self.demo], env=self.env, check=True)
-        self.robots = None
-
-    def tearDown(self):
-        if self.robots and self.robots.poll() is None:
-            self.robots.kill()
-            self.robots.wait()
-        if self.robots:
-            self.robots.stdout.close()
-        shutil.rmtree(self.home, ignore_errors=True)
+class Classroom(RobotHome):
+    CTL = CTL
+    PREFIX = "vk47-class-"
 
     def start_robots(self, count):
         self.json = os.path.join(self.home, "robots.json")
         self.robots = subprocess.Popen([ROBOT, "--count", str(count), "--frames", "1", "--json", self.json],
                                        env=self.env, stdout=subprocess.PIPE, text=True)
+        self.procs.append(self.robots)
         devices = [self.robots.stdout.readline().strip() for _ in range(count)]
         self.assertTrue(all(d.startswith("/dev/") for d in devices), devices)
         self.assertEqual(len(set(devices)), count)

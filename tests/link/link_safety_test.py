@@ -36,31 +36,13 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import isolation  # noqa: E402
+from robot_home import RobotHome  # noqa: E402
 
 CTL, ROBOT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 
 
-class FreshHome(unittest.TestCase):
-    def setUp(self):
-        self.home = tempfile.mkdtemp(prefix="vk47-link-")
-        self.env = isolation.environment(self.home)
-        # Records of running robots go here, as on a desktop session.
-        self.env["XDG_RUNTIME_DIR"] = os.path.join(self.home, "run")
-        os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
-        self.ini = os.path.join(self.home, "Documents", "PT-36Temp", "set.ini")
-        self.procs = []
-        self.demo = os.path.join(self.home, "demo.pt3")
-        subprocess.run([CTL, "demo", self.demo], env=self.env, check=True)
-
-    def tearDown(self):
-        for p in self.procs:
-            if p.poll() is None:
-                p.kill()
-                p.wait()
-            for stream in (p.stdout, p.stderr):
-                if stream:
-                    stream.close()
-        shutil.rmtree(self.home, ignore_errors=True)
+class FreshHome(RobotHome):
+    CTL = CTL
 
     def start_robot(self, *args):
         p = subprocess.Popen([ROBOT, *args], env=self.env, stdout=subprocess.PIPE,

@@ -35,33 +35,20 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import isolation  # noqa: E402
+from robot_home import RobotHome  # noqa: E402
 
 CTL, ROBOT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 BEFORE = b"[comport]\r\nname=1\r\n[devices]\r\ncom2=/dev/ttyUSB5\r\n\r\n; a teacher's note\r\n"
 STAGES = ("linked", "mid-transfer", "after a transfer")
 
 
-class RobotEnds(unittest.TestCase):
-    def setUp(self):
-        self.home = tempfile.mkdtemp(prefix="vk47-ends-")
-        self.env = isolation.environment(self.home)
-        self.env["XDG_RUNTIME_DIR"] = os.path.join(self.home, "run")
-        os.mkdir(self.env["XDG_RUNTIME_DIR"], 0o700)
-        self.ini = os.path.join(self.home, "Documents", "PT-36Temp", "set.ini")
-        os.makedirs(os.path.dirname(self.ini))
-        self.demo = os.path.join(self.home, "demo.pt3")
-        subprocess.run([CTL, "demo", self.demo], env=self.env, check=True)
-        self.procs = []
+class RobotEnds(RobotHome):
+    CTL = CTL
+    PREFIX = "vk47-ends-"
 
-    def tearDown(self):
-        for p in self.procs:
-            if p.poll() is None:
-                p.kill()
-                p.wait()
-            for stream in (p.stdout, p.stderr):
-                if stream:
-                    stream.close()
-        shutil.rmtree(self.home, ignore_errors=True)
+    def setUp(self):
+        super().setUp()
+        os.makedirs(os.path.dirname(self.ini))
 
     def write_ini(self):
         with open(self.ini, "wb") as f:
