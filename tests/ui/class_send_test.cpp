@@ -307,28 +307,43 @@ TEST(ClassSendDialog, UnderAProcessLimitTheDialogSaysSoAndTheProgramLivesOn) {
   EXPECT_EQ(answer, 'y') << "b: still busy, n: no single box, t: another text";
 }
 
+// A dialog over a virtual robot, a missing one and the robot named twice,
+// all three rows ticked; the hiragana mode is off again after each case.
+class ClassDialogWords : public ::testing::Test {
+ protected:
+  void TearDown() override { SetKanaMode(false); }
+
+  TClassSendDialog& Open() {
+    hooks_.program = [] { return *DemoProgram().codes; };
+    hooks_.list_ports = [this] { return ports_; };
+    dialog_ = std::make_unique<TClassSendDialog>(hooks_, nullptr);
+    dialog_->show();
+    EXPECT_EQ(dialog_->Rows().size(), 3u);
+    dialog_->Rows()[1].check->setChecked(true);
+    return *dialog_;
+  }
+  // Presses 転送 or 実行 and waits until every robot is done.
+  bool Press(QPushButton* button) {
+    QSignalSpy finished(dialog_.get(), &TClassSendDialog::Finished);
+    button->click();
+    return finished.wait(5000);
+  }
+
+  PtyPair robot_;
+  MasterReader reader_{robot_.master()};
+  std::vector<ClassPort> ports_ = RobotMissingAndTwice(robot_);
+  TClassSendDialog::Hooks hooks_;
+  std::unique_ptr<TClassSendDialog> dialog_;
+};
+
 // In the hiragana mode every text the dialog shows after a send has no
 // kanji: its buttons, heads and summary, a device's kind, a missing robot's
-// row (the port's own sentences) and the second row of a device named twice. Switching back
-// puts the source texts back on the widgets.
-TEST(ClassSendDialog, InTheHiraganaModeNothingItShowsHasKanji) {
-  PtyPair robot;
-  MasterReader reader(robot.master());
-  std::vector<ClassPort> ports = RobotMissingAndTwice(robot);
-  TClassSendDialog::Hooks hooks;
-  hooks.program = [] { return *DemoProgram().codes; };
-  hooks.list_ports = [&] { return ports; };
+// row (the port's own sentences) and the second row of a device named twice.
+// Switching back puts the source texts back on the widgets.
+TEST_F(ClassDialogWords, InTheHiraganaModeNothingItShowsHasKanji) {
   ASSERT_TRUE(SetKanaMode(true, QStringLiteral(VK47_CATALOGUE_DIR)));
-  struct KanaOff {
-    ~KanaOff() { SetKanaMode(false); }
-  } kana_off;
-  TClassSendDialog dialog(hooks, nullptr);
-  dialog.show();
-  ASSERT_EQ(dialog.Rows().size(), 3u);
-  dialog.Rows()[1].check->setChecked(true);
-  QSignalSpy finished(&dialog, &TClassSendDialog::Finished);
-  dialog.TransferButton()->click();
-  ASSERT_TRUE(finished.wait(5000));
+  TClassSendDialog& dialog = Open();
+  ASSERT_TRUE(Press(dialog.TransferButton()));
   EXPECT_TRUE(dialog.Rows()[2].result->text().contains(QStringLiteral("2かい"))) << "named twice, in hiragana";
   EXPECT_FALSE(dialog.Rows()[1].result->text().isEmpty());
   int kanji_texts = 0;
@@ -347,25 +362,10 @@ TEST(ClassSendDialog, InTheHiraganaModeNothingItShowsHasKanji) {
 // (a device's kind, each robot's results, a missing robot's reasons, a
 // device named twice), the summary and the title are built again in the new
 // mode, and switching back gives exactly the texts shown before.
-TEST(ClassSendDialog, SwitchingTheHiraganaModeRebuildsTheResultsShown) {
-  PtyPair robot;
-  MasterReader reader(robot.master());
-  std::vector<ClassPort> ports = RobotMissingAndTwice(robot);
-  TClassSendDialog::Hooks hooks;
-  hooks.program = [] { return *DemoProgram().codes; };
-  hooks.list_ports = [&] { return ports; };
-  struct KanaOff {
-    ~KanaOff() { SetKanaMode(false); }
-  } kana_off;
-  TClassSendDialog dialog(hooks, nullptr);
-  dialog.show();
-  ASSERT_EQ(dialog.Rows().size(), 3u);
-  dialog.Rows()[1].check->setChecked(true);
-  QSignalSpy finished(&dialog, &TClassSendDialog::Finished);
-  dialog.TransferButton()->click();
-  ASSERT_TRUE(finished.wait(5000));
-  dialog.ExecuteButton()->click();
-  ASSERT_TRUE(finished.wait(5000));
+TEST_F(ClassDialogWords, SwitchingTheHiraganaModeRebuildsTheResultsShown) {
+  TClassSendDialog& dialog = Open();
+  ASSERT_TRUE(Press(dialog.TransferButton()));
+  ASSERT_TRUE(Press(dialog.ExecuteButton()));
   ASSERT_EQ(dialog.Rows()[0].result->text(), QStringLiteral("OK、実行 OK"));
   ASSERT_TRUE(dialog.Rows()[1].result->text().contains(QStringLiteral("、実行: "))) << dialog.Rows()[1].result->text().toStdString();
   const QStringList before = ShownTexts(dialog);
@@ -380,8 +380,7 @@ TEST(ClassSendDialog, SwitchingTheHiraganaModeRebuildsTheResultsShown) {
   EXPECT_EQ(ShownTexts(dialog), before);
 
   // A new 転送 starts the rows afresh: no 実行 result of the last round is left.
-  dialog.TransferButton()->click();
-  ASSERT_TRUE(finished.wait(5000));
+  ASSERT_TRUE(Press(dialog.TransferButton()));
   EXPECT_EQ(dialog.Rows()[0].result->text(), QStringLiteral("OK"));
 }
 
