@@ -9,10 +9,14 @@
 // the application's error box, and while a timed operation holds the commands
 // back (HoldCommands) the command is ignored. UI thread only.
 //
-// The program as a document (undo, the file, unsaved changes, the caption)
-// is a ProgramDocument, the robot commands' work a LinkRunner; the handlers
-// named after the designer's components forward to them. ui/README.md has the
-// key to those names and says which file holds which part of the window.
+// The window is thin: parts that own their state do the work, and the
+// handlers named after the designer's components forward to them. The
+// program as a document (undo, the file, unsaved changes, the caption) is a
+// ProgramDocument, its files and sheet a TProgramFiles, the palette drag a
+// TPaletteDrag, the slots and their editing TStepSlots and TSlotEditor, the
+// status bar a TWindowStatus, the robot commands' work a LinkRunner.
+// ui/README.md has the key to those names and says which file holds which
+// part of the window.
 
 #include <QMainWindow>
 #include <functional>
