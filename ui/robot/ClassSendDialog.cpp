@@ -315,6 +315,27 @@ void TClassSendDialog::Report(std::size_t row, int steps, bool done, bool ok, co
   r.result->setStyleSheet(ok ? QStringLiteral("color: #1a7a30; font-weight: bold;") : QStringLiteral("color: #b00020;"));
 }
 
+namespace {
+
+// The summary line of a finished command: how many robots took it, how far
+// each came when it was stopped, and which ones it did not reach.
+QString SummaryText(bool stopped, bool transfer, std::size_t total, std::size_t ok, const QStringList& came,
+                    const QStringList& missed) {
+  QString text;
+  if (stopped && transfer) {
+    text = Tr("転送を中断しました。送信できたステップ: %1").arg(came.join(QStringLiteral("、")));
+  } else if (stopped) {
+    text = Tr("実行命令の送信を中断しました。%1 台のうち %2 台に送りました。").arg(total).arg(ok);
+  } else {
+    text = transfer ? Tr("%1 台のうち %2 台がプログラム全体を受け取りました。").arg(total).arg(ok)
+                    : Tr("%1 台のうち %2 台に実行命令を送りました。").arg(total).arg(ok);
+  }
+  if (!missed.isEmpty()) text += QStringLiteral("\n") + Tr("届かなかったロボット: %1").arg(missed.join(QStringLiteral("、")));
+  return text;
+}
+
+}  // namespace
+
 void TClassSendDialog::Finish(bool transfer) {
   if (worker_.joinable()) worker_.join();
   // Every row as its job ended: a device named twice gets its steps and
@@ -324,7 +345,9 @@ void TClassSendDialog::Finish(bool transfer) {
     Report(job_rows_[i], job.steps.load(), true, job.outcome.ok, LinkSummary(job.outcome));
     if (job.same_as) {
       Row& row = rows_[job_rows_[i]];
-      (executing_ ? row.execute_result : row.transfer_result) = {Result::State::kSameDevice, LinkSummary(job.outcome)};
+      Result& result = executing_ ? row.execute_result : row.transfer_result;
+      result.state = Result::State::kSameDevice;
+      result.reason = LinkSummary(job.outcome);
       ShowResult(row);
       row.result->setStyleSheet(QString());
     }
@@ -348,19 +371,7 @@ void TClassSendDialog::Finish(bool transfer) {
                   .arg(jobs_[i]->outcome.steps_sent);
     }
   }
-  ShowSummary([stopped, transfer, total, ok, came, missed] {
-    QString text;
-    if (stopped && transfer) {
-      text = Tr("転送を中断しました。送信できたステップ: %1").arg(came.join(QStringLiteral("、")));
-    } else if (stopped) {
-      text = Tr("実行命令の送信を中断しました。%1 台のうち %2 台に送りました。").arg(total).arg(ok);
-    } else {
-      text = transfer ? Tr("%1 台のうち %2 台がプログラム全体を受け取りました。").arg(total).arg(ok)
-                      : Tr("%1 台のうち %2 台に実行命令を送りました。").arg(total).arg(ok);
-    }
-    if (!missed.isEmpty()) text += QStringLiteral("\n") + Tr("届かなかったロボット: %1").arg(missed.join(QStringLiteral("、")));
-    return text;
-  });
+  ShowSummary([stopped, transfer, total, ok, came, missed] { return SummaryText(stopped, transfer, total, ok, came, missed); });
   title_counts_ = std::make_pair(ok, total);
   ShowTitle();
   jobs_.clear();
