@@ -31,6 +31,14 @@ using testing::MasterReader;
 using testing::HasKanji;
 using testing::PtyPair;
 
+// Hooks that send the demo program to `ports`, which must outlive the dialog.
+TClassSendDialog::Hooks DemoHooks(const std::vector<ClassPort>& ports) {
+  TClassSendDialog::Hooks hooks;
+  hooks.program = [] { return *DemoProgram().codes; };
+  hooks.list_ports = [&ports] { return ports; };
+  return hooks;
+}
+
 // Three rows: a virtual robot on `robot`, a robot that is missing, and
 // `robot` once more under another name.
 std::vector<ClassPort> RobotMissingAndTwice(const PtyPair& robot) {
@@ -62,11 +70,9 @@ TEST(ClassSendDialog, ThreeRobotsGetTheProgramAtOnceAndTheMissingOneIsNamed) {
 
   std::vector<bool> busy;
   int released = 0;
-  TClassSendDialog::Hooks hooks;
-  hooks.program = [] { return *DemoProgram().codes; };
+  TClassSendDialog::Hooks hooks = DemoHooks(ports);
   hooks.busy = [&](bool b) { busy.push_back(b); };
   hooks.release_window_port = [&] { ++released; };
-  hooks.list_ports = [&] { return ports; };
   TClassSendDialog dialog(hooks, nullptr);
   dialog.show();
   ASSERT_EQ(dialog.Rows().size(), 4u);
@@ -163,9 +169,7 @@ TEST(ClassSendDialog, ClosingDuringAStallStopsEveryRobotAndSaysHowFarEachCame) {
         {stalled.slave_path(), "COM1", stalled.slave_path(), "", true},
         {healthy.slave_path(), "COM2", healthy.slave_path(), "", true},
     };
-    TClassSendDialog::Hooks hooks;
-    hooks.program = [] { return *DemoProgram().codes; };
-    hooks.list_ports = [&] { return ports; };
+    TClassSendDialog::Hooks hooks = DemoHooks(ports);
     TClassSendDialog dialog(hooks, nullptr);
     dialog.show();
     QSignalSpy finished(&dialog, &TClassSendDialog::Finished);
@@ -204,9 +208,7 @@ TEST(ClassSendDialog, ADeviceNamedTwiceShowsItsStepsInBothRows) {
   const std::string twice = "/dev/../dev/" + robot.slave_path().substr(5);
   std::vector<ClassPort> ports = {{robot.slave_path(), "COM1", robot.slave_path(), "", true},
                                   {twice, twice, twice, "", true}};
-  TClassSendDialog::Hooks hooks;
-  hooks.program = [] { return *DemoProgram().codes; };
-  hooks.list_ports = [&] { return ports; };
+  TClassSendDialog::Hooks hooks = DemoHooks(ports);
   TClassSendDialog dialog(hooks, nullptr);
   dialog.show();
   QSignalSpy finished(&dialog, &TClassSendDialog::Finished);
@@ -229,9 +231,7 @@ TEST(ClassSendDialog, AThreadThatCannotStartIsAnErrorBoxNotAnEnd) {
   std::vector<ClassPort> ports = {{robot.slave_path(), "COM1", robot.slave_path(), "", true}};
   std::vector<bool> busy;
   bool refuse = true;
-  TClassSendDialog::Hooks hooks;
-  hooks.program = [] { return *DemoProgram().codes; };
-  hooks.list_ports = [&] { return ports; };
+  TClassSendDialog::Hooks hooks = DemoHooks(ports);
   hooks.busy = [&](bool b) { busy.push_back(b); };
   hooks.start_thread = [&](std::function<void()> work) {
     if (refuse) throw std::system_error(EAGAIN, std::generic_category(), "thread");
@@ -279,9 +279,7 @@ TEST(ClassSendDialog, UnderAProcessLimitTheDialogSaysSoAndTheProgramLivesOn) {
     std::set_terminate([] { ::_exit(4); });
     try {
       std::vector<ClassPort> ports = {{"/nonexistent/vk47-robot", "COM1", "/nonexistent/vk47-robot", "", true}};
-      TClassSendDialog::Hooks hooks;
-      hooks.program = [] { return *DemoProgram().codes; };
-      hooks.list_ports = [&] { return ports; };
+      TClassSendDialog::Hooks hooks = DemoHooks(ports);
       std::vector<MessageBoxRequest> boxes;
       SetMessageBoxFunction([&](QWidget*, const MessageBoxRequest& box) { boxes.push_back(box); });
       TClassSendDialog dialog(hooks, nullptr);
@@ -314,9 +312,7 @@ class ClassDialogWords : public ::testing::Test {
   void TearDown() override { SetKanaMode(false); }
 
   TClassSendDialog& Open() {
-    hooks_.program = [] { return *DemoProgram().codes; };
-    hooks_.list_ports = [this] { return ports_; };
-    dialog_ = std::make_unique<TClassSendDialog>(hooks_, nullptr);
+    dialog_ = std::make_unique<TClassSendDialog>(DemoHooks(ports_), nullptr);
     dialog_->show();
     EXPECT_EQ(dialog_->Rows().size(), 3u);
     dialog_->Rows()[1].check->setChecked(true);
@@ -332,7 +328,6 @@ class ClassDialogWords : public ::testing::Test {
   PtyPair robot_;
   MasterReader reader_{robot_.master()};
   std::vector<ClassPort> ports_ = RobotMissingAndTwice(robot_);
-  TClassSendDialog::Hooks hooks_;
   std::unique_ptr<TClassSendDialog> dialog_;
 };
 
