@@ -59,6 +59,11 @@ QString ResultText(const TClassSendDialog::Result& result, bool execute) {
   return QString();
 }
 
+// The row's result of a 転送, or of the 実行 sent after it.
+TClassSendDialog::Result& ResultOf(TClassSendDialog::Row& row, bool execute) {
+  return execute ? row.execute_result : row.transfer_result;
+}
+
 // The row's results: the last 転送's, then the 実行 sent after it.
 void ShowResult(const TClassSendDialog::Row& row) {
   const QString transfer = ResultText(row.transfer_result, false);
@@ -252,7 +257,7 @@ void TClassSendDialog::Start(bool transfer) {
   if (hooks_.release_window_port) hooks_.release_window_port();
   executing_ = !transfer;
   for (std::size_t row : job_rows_) {
-    (transfer ? rows_[row].transfer_result : rows_[row].execute_result) = {Result::State::kSending, {}};
+    ResultOf(rows_[row], !transfer) = {Result::State::kSending, {}};
     ShowResult(rows_[row]);
   }
   ShowSummary([transfer, count = names.size()] {
@@ -295,7 +300,7 @@ void TClassSendDialog::Start(bool transfer) {
     // window with its program carries on.
     jobs_.clear();
     for (std::size_t row : job_rows_) {
-      (transfer ? rows_[row].transfer_result : rows_[row].execute_result) = {};
+      ResultOf(rows_[row], !transfer) = {};
       ShowResult(rows_[row]);
     }
     ShowSummary([] { return Tr("送信を始められません。ほかのプログラムを閉じてから、もう一度試してください。"); });
@@ -309,8 +314,7 @@ void TClassSendDialog::Report(std::size_t row, int steps, bool done, bool ok, co
   Row& r = rows_[row];
   if (steps > r.progress->value()) r.progress->setValue(steps);
   if (!done) return;
-  (executing_ ? r.execute_result : r.transfer_result) =
-      ok ? Result{Result::State::kOk, {}} : Result{Result::State::kFailed, why};
+  ResultOf(r, executing_) = ok ? Result{Result::State::kOk, {}} : Result{Result::State::kFailed, why};
   ShowResult(r);
   r.result->setStyleSheet(ok ? QStringLiteral("color: #1a7a30; font-weight: bold;") : QStringLiteral("color: #b00020;"));
 }
@@ -345,9 +349,7 @@ void TClassSendDialog::Finish(bool transfer) {
     Report(job_rows_[i], job.steps.load(), true, job.outcome.ok, LinkSummary(job.outcome));
     if (job.same_as) {
       Row& row = rows_[job_rows_[i]];
-      Result& result = executing_ ? row.execute_result : row.transfer_result;
-      result.state = Result::State::kSameDevice;
-      result.reason = LinkSummary(job.outcome);
+      ResultOf(row, executing_) = {Result::State::kSameDevice, LinkSummary(job.outcome)};
       ShowResult(row);
       row.result->setStyleSheet(QString());
     }
